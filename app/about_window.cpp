@@ -1,0 +1,49 @@
+#include "app/about_window.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/main_window.h"
+#include "platform/look.h"
+#include "platform/picture_button.h"
+#include "platform/pictures.h"
+#include "platform/window_behaviour.h"
+
+namespace tunewick {
+
+AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent) {
+  setWindowTitle(QStringLiteral("About"));
+  look::MakeWhite(this);
+  MakeFixedWindow(this, 340, 170);
+
+  auto* picture = new PictureButton(pictures::About(), QStringLiteral("Back to the menu"), this);
+  picture->setGeometry(16, 16, 72, 72);
+  connect(picture, &PictureButton::clicked, this, [this, &context] {
+    hide();
+    context.windows.mainWindow->show();
+  });
+
+  auto* name = new QLabel(QStringLiteral("Tunewick"), this);
+  look::MakeHeading(name);
+  name->adjustSize();
+  name->move(104, 20);
+
+  auto* credits = new QLabel(
+      QStringLiteral("Tidies the file names of your music collection into\n"
+                     "\"Artist Name - Song Name\".\n\n"
+                     "Written by the Tunewick developers."),
+      this);
+  credits->setFont(look::Font(12));
+  look::SetTextColor(credits, look::kLink);
+  credits->adjustSize();
+  credits->move(104, 48);
+
+  auto* close = new QPushButton(QStringLiteral("Close this Window"), this);
+  close->setFont(look::Font(12));
+  close->setGeometry(340 - 16 - 130, 170 - 16 - 25, 130, 25);
+  connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+  MinimiseApplicationWith(this);
+}
+
+}  // namespace tunewick

@@ -1,0 +1,57 @@
+#include "app/tunewick_app.h"
+
+#include <QApplication>
+
+#include "app/about_window.h"
+#include "app/main_window.h"
+#include "library/library_editor.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/window_behaviour.h"
+#include "reports/changed_files_window.h"
+#include "reports/tidyup_results_window.h"
+#include "songtools/correction_dialog.h"
+#include "songtools/preview_window.h"
+#include "tidyup/tidyup_confirm_window.h"
+
+namespace tunewick {
+namespace {
+
+template <typename Window>
+Window* Create(std::vector<std::unique_ptr<QWidget>>& owned, AppContext& context) {
+  auto window = std::make_unique<Window>(context);
+  Window* raw = window.get();
+  owned.push_back(std::move(window));
+  return raw;
+}
+
+}  // namespace
+
+TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, AppPaths paths,
+                         std::function<void()> requestTermination)
+    : context_{state_, windows_, fileSystem, dialogs, std::move(paths),
+               std::move(requestTermination)} {
+  Application::SetErrorReporter([&dialogs](const QString& text) {
+    dialogs.ShowMessage(QApplication::activeWindow(), text);
+  });
+  windows_.mainWindow = Create<MainWindow>(ownedWindows_, context_);
+  windows_.correctionDialog = Create<CorrectionDialog>(ownedWindows_, context_);
+  windows_.previewWindow = Create<PreviewWindow>(ownedWindows_, context_);
+  windows_.aboutWindow = Create<AboutWindow>(ownedWindows_, context_);
+  windows_.libraryEditor = Create<LibraryEditor>(ownedWindows_, context_);
+  windows_.tidyupConfirmWindow = Create<TidyupConfirmWindow>(ownedWindows_, context_);
+  windows_.tidyupResultsWindow = Create<TidyupResultsWindow>(ownedWindows_, context_);
+  windows_.changedFilesWindow = Create<ChangedFilesWindow>(ownedWindows_, context_);
+}
+
+TunewickApp::~TunewickApp() {
+  Application::SetErrorReporter(nullptr);
+  while (!ownedWindows_.empty()) ownedWindows_.pop_back();
+}
+
+void TunewickApp::Start() {
+  CentreOnScreen(windows_.mainWindow);
+  windows_.mainWindow->show();
+}
+
+}  // namespace tunewick

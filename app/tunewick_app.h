@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "app/app_context.h"
+
+namespace tunewick {
+
+// Tunewick's windows and the state they share, created once in a fixed order: the
+// main window first, then the correction dialog, the preview window, the About window,
+// the library editor, the tidy-up confirmation, the tidy-up results and the list of
+// changed files. They live until the program ends.
+class TunewickApp {
+ public:
+  TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, AppPaths paths,
+              std::function<void()> requestTermination);
+  ~TunewickApp();
+  TunewickApp(const TunewickApp&) = delete;
+  TunewickApp& operator=(const TunewickApp&) = delete;
+
+  // Shows the main window, centred on the screen.
+  void Start();
+
+  SharedState& state() { return state_; }
+  WindowRegistry& windows() { return windows_; }
+  AppContext& context() { return context_; }
+
+ private:
+  SharedState state_;
+  WindowRegistry windows_;
+  AppContext context_;
+  // Destroyed in reverse creation order.
+  std::vector<std::unique_ptr<QWidget>> ownedWindows_;
+};
+
+}  // namespace tunewick

@@ -1,0 +1,66 @@
+#pragma once
+
+// The scan of the music library into AllSongs.
+//
+// AllSongs lists, library folder by library folder, first every .mp3 of that folder's
+// whole tree, then every .wav, then every .wma. Within one tree the walk is depth-first:
+// a folder's own songs (in byte order of their names) before those of its subfolders,
+// each subfolder's whole tree before the next one. Folders whose names begin with "."
+// are left out. Each folder is read from the disk once per scan and its three song
+// lists are then taken from memory.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/shared_state.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+// The song types, in scan order.
+inline constexpr std::string_view kSongMasks[] = {"*.mp3", "*.wav", "*.wma"};
+
+// True when `fileName` ends with the extension of `mask` ("*.mp3"), ignoring case.
+bool MatchesSongMask(std::string_view fileName, std::string_view mask);
+
+// The folders and song files under one library folder, read from the disk once.
+class LibraryTree {
+ public:
+  // Walks `folder` and all its subfolders. Links to folders are followed, but each real
+  // folder is entered at most once, so links that lead back into the tree end the walk.
+  // Missing or unreadable folders contribute nothing.
+  LibraryTree(const FileSystem& fileSystem, const std::string& folder);
+
+  std::size_t FolderCount() const { return folders_.size(); }
+
+ private:
+  friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
+                            std::string_view mask);
+  struct Folder {
+    std::string path;                      // ends with "/"
+    std::vector<std::string> songs[3];     // file names, one list per song mask
+    std::vector<std::size_t> subfolders;   // indexes into folders_, in name order
+  };
+  std::vector<Folder> folders_;  // folders_[0] is the library folder itself
+};
+
+// Appends the full path of every file of `tree` that matches `mask`, depth-first.
+void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::string_view mask);
+
+struct RescanResult {
+  bool libraryFileMissing = false;
+};
+
+// Empties AllSongs, SearchBatch, IncorrectSongs and LibraryFolders, reloads the library
+// file into LibraryFolders (marking it hidden) and fills AllSongs. Entries of the library
+// file that are empty or one character long are skipped. Throws FileError when the
+// library file exists but cannot be read.
+RescanResult rescan(SharedState& state, FileSystem& fileSystem,
+                    const std::string& libraryFile);
+
+// Empties the song lists and reloads LibraryFolders from the library file without
+// testing for it; throws FileError when it cannot be read.
+void renamefiles(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
+
+}  // namespace tunewick

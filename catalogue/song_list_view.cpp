@@ -1,0 +1,89 @@
+#include "catalogue/song_list_view.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "platform/look.h"
+
+namespace tunewick {
+
+SongListModel::SongListModel(const std::vector<SongPath>& songs, QObject* parent)
+    : QAbstractListModel(parent), songs_(songs) {}
+
+void SongListModel::Reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+void SongListModel::SetRowWidth(int width) {
+  rowWidth_ = width;
+  rowHeight_ = QFontMetrics(look::Font(11)).height() + 2;
+  if (!songs_.empty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::SizeHintRole});
+}
+
+int SongListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(songs_.size());
+}
+
+QVariant SongListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= static_cast<int>(songs_.size())) return {};
+  const SongPath& song = songs_[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+      return QString::fromUtf8(song.data(), static_cast<qsizetype>(song.size()));
+    case Qt::SizeHintRole:
+      if (rowWidth_ <= 0) return {};
+      return QSize(rowWidth_, rowHeight_);
+    default:
+      return {};
+  }
+}
+
+SongListView::SongListView(const std::vector<SongPath>& songs, QWidget* parent)
+    : QListView(parent), songs_(songs), model_(songs) {
+  setFont(look::Font(11));
+  setModel(&model_);
+  setUniformItemSizes(true);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setContextMenuPolicy(Qt::PreventContextMenu);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  setPalette(palette);
+  viewport()->installEventFilter(this);
+}
+
+void SongListView::Reload() { model_.Reload(); }
+
+void SongListView::UpdateHorizontalExtent() {
+  const QFontMetrics metrics(font());
+  int widest = 0;
+  for (const SongPath& song : songs_) {
+    const QString text = QString::fromUtf8(song.data(), static_cast<qsizetype>(song.size()));
+    widest = std::max(widest, metrics.horizontalAdvance(text + QLatin1Char('x')));
+  }
+  horizontalExtent_ = widest;
+  model_.SetRowWidth(widest);
+}
+
+bool SongListView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == viewport() &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::RightButton) return QListView::eventFilter(watched, event);
+    const Qt::KeyboardModifiers held =
+        mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (event->type() == QEvent::MouseButtonPress && mouse->buttons() == Qt::RightButton &&
+        held == Qt::NoModifier) {
+      const QModelIndex entry = indexAt(mouse->position().toPoint());
+      if (entry.isValid()) emit songRightClicked(entry.row());
+    }
+    return true;  // a right press never moves the selection
+  }
+  return QListView::eventFilter(watched, event);
+}
+
+}  // namespace tunewick

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QApplication>
+#include <functional>
+
+namespace tunewick {
+
+// The application object. An exception that escapes an event handler does not end the
+// program: its text goes to the error reporter (a message box) and the program goes on.
+class Application : public QApplication {
+  Q_OBJECT
+
+ public:
+  Application(int& argc, char** argv);
+
+  using ErrorReporter = std::function<void(const QString& text)>;
+  static void SetErrorReporter(ErrorReporter reporter);
+  static void ReportError(const QString& text);
+
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace tunewick
+
+namespace tunewick {
+
+// Runs one event handler's work; an exception that escapes it is reported like any
+// other and the program goes on.
+void RunGuarded(const std::function<void()>& work);
+
+}  // namespace tunewick

@@ -1,0 +1,84 @@
+#pragma once
+
+// The file system as Tunewick sees it. Paths are bytes from disk to disk: nothing here
+// decodes or re-encodes a name, so names that are not valid UTF-8 survive untouched.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace tunewick {
+
+// A file operation that failed in a way the user has to be told about. The text is
+// complete and ready to show, e.g. `Cannot open file "searchfolders". Permission denied`.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;  // a folder, or a link that leads to one
+  bool isFile = false;    // a regular file, or a link that leads to one
+};
+
+// Identifies a real folder, whatever path or link leads to it.
+struct FolderId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FolderId&, const FolderId&) = default;
+};
+
+struct FolderListing {
+  bool opened = false;  // false: missing, not a folder, or unreadable
+  FolderId id;
+  std::vector<FolderEntry> entries;  // byte order of their names, "." and ".." left out
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // True for a file or a folder (links are followed).
+  virtual bool Exists(const std::string& path) const = 0;
+  virtual bool FileExists(const std::string& path) const = 0;
+  virtual bool FolderExists(const std::string& path) const = 0;
+
+  virtual FolderListing ListFolder(const std::string& folder) const = 0;
+
+  // Moves a file without ever replacing an existing one. A change of letter case
+  // alone goes through, also on a file system that ignores case. Returns the
+  // system's error when refused; nothing changes then.
+  virtual std::error_code Rename(const std::string& from, const std::string& to) = 0;
+
+  virtual std::error_code DeleteFile(const std::string& path) = 0;
+
+  // Windows keeps the library file hidden; elsewhere this has no effect.
+  virtual void SetHidden(const std::string& path, bool hidden) = 0;
+
+  // Appends the lines of a text file (LF or CR LF line ends) to `lines`, without their
+  // line ends. Throws FileError when the file cannot be opened or read; the lines read
+  // up to the failure stay appended.
+  virtual void ReadLines(const std::string& path, std::vector<std::string>& lines) const = 0;
+
+  // Writes the lines, each followed by CR LF, into a new file beside `path` and then
+  // puts it in place of `path` in one step, so a failure leaves the old file as it
+  // was. A read-only old file is replaced too. Throws FileError on failure.
+  virtual void WriteLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+
+  // Up to `count` bytes from the end of a regular file: all of it when it is shorter.
+  // Nothing when the file cannot be opened or read, or is not a regular file.
+  virtual std::optional<std::string> ReadLastBytes(const std::string& path,
+                                                   std::size_t count) const = 0;
+};
+
+// The machine's own file system.
+FileSystem& RealFileSystem();
+
+// The system's text for an error, e.g. "Permission denied".
+std::string ErrorText(std::error_code error);
+
+}  // namespace tunewick

@@ -1,0 +1,262 @@
+// The file system on POSIX systems (Linux first). Every call takes the path bytes as
+// they are.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>  // RENAME_NOREPLACE
+#include <sys/syscall.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace tunewick {
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+std::string QuotedFailure(const char* what, const std::string& path, std::error_code error) {
+  return std::string(what) + " \"" + path + "\". " + ErrorText(error);
+}
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool StatFollowing(const std::string& path, struct stat& info) {
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+// renameat2 with RENAME_NOREPLACE where the kernel and the file system offer it,
+// otherwise link + unlink, which refuses an existing target just as well.
+std::error_code RenameNoReplace(const std::string& from, const std::string& to) {
+#if defined(__linux__) && defined(SYS_renameat2)
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) ==
+      0)
+    return {};
+  if (errno != EINVAL && errno != ENOSYS) return LastError();
+#endif
+  if (::link(from.c_str(), to.c_str()) != 0) return LastError();
+  if (::unlink(from.c_str()) != 0) {
+    std::error_code error = LastError();
+    ::unlink(to.c_str());
+    return error;
+  }
+  return {};
+}
+
+std::string FolderPart(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) const override {
+    struct stat info;
+    return !path.empty() && StatFollowing(path, info);
+  }
+
+  bool FileExists(const std::string& path) const override {
+    struct stat info;
+    return !path.empty() && StatFollowing(path, info) && !S_ISDIR(info.st_mode);
+  }
+
+  bool FolderExists(const std::string& path) const override {
+    struct stat info;
+    return !path.empty() && StatFollowing(path, info) && S_ISDIR(info.st_mode);
+  }
+
+  FolderListing ListFolder(const std::string& folder) const override {
+    FolderListing listing;
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return listing;
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+      ::close(fd);
+      return listing;
+    }
+    struct stat self;
+    if (::fstat(fd, &self) != 0) return listing;
+    listing.opened = true;
+    listing.id = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
+
+    while (const dirent* entry = ::readdir(dir.get())) {
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      FolderEntry item;
+      item.name = name;
+      unsigned char type = entry->d_type;
+      if (type == DT_LNK || type == DT_UNKNOWN) {
+        struct stat info;
+        if (::fstatat(fd, name, &info, 0) == 0) {
+          type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        } else {
+          type = DT_UNKNOWN;  // a broken link
+        }
+      }
+      item.isFolder = type == DT_DIR;
+      item.isFile = type == DT_REG;
+      listing.entries.push_back(std::move(item));
+    }
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return listing;
+  }
+
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    if (from == to) return Exists(from) ? std::error_code() : std::make_error_code(std::errc::no_such_file_or_directory);
+    std::error_code error = RenameNoReplace(from, to);
+    if (error != std::errc::file_exists) return error;
+
+    // On a file system that ignores case, a new name that differs only in case finds
+    // the song itself in the way. Go through a free temporary name in the same folder.
+    struct stat source, target;
+    if (!StatFollowing(from, source) || ::stat(to.c_str(), &target) != 0 ||
+        source.st_dev != target.st_dev || source.st_ino != target.st_ino)
+      return error;
+    const std::string folder = FolderPart(to);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string temporary =
+          folder + ".tunewick-rename-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+      std::error_code step = RenameNoReplace(from, temporary);
+      if (step == std::errc::file_exists) continue;
+      if (step) return step;
+      step = RenameNoReplace(temporary, to);
+      if (step) {
+        RenameNoReplace(temporary, from);  // put the song back under its old name
+        return step;
+      }
+      return {};
+    }
+    return error;
+  }
+
+  std::error_code DeleteFile(const std::string& path) override {
+    if (::unlink(path.c_str()) != 0) return LastError();
+    return {};
+  }
+
+  void SetHidden(const std::string&, bool) override {}
+
+  void ReadLines(const std::string& path, std::vector<std::string>& lines) const override {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw FileError(QuotedFailure("Cannot open file", path, LastError()));
+    std::string pending;
+    char buffer[64 * 1024];
+    for (;;) {
+      ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        throw FileError(QuotedFailure("Cannot read file", path, LastError()));
+      }
+      if (got == 0) break;
+      pending.append(buffer, static_cast<std::size_t>(got));
+      std::size_t start = 0;
+      for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos;
+           start = end + 1) {
+        std::size_t length = end - start;
+        if (length > 0 && pending[end - 1] == '\r') --length;
+        lines.emplace_back(pending, start, length);
+      }
+      pending.erase(0, start);
+    }
+    if (!pending.empty()) {
+      if (pending.back() == '\r') pending.pop_back();
+      lines.push_back(std::move(pending));
+    }
+  }
+
+  void WriteLines(const std::string& path, const std::vector<std::string>& lines) override {
+    std::string text;
+    for (const std::string& line : lines) {
+      text += line;
+      text += "\r\n";
+    }
+    std::string temporary = path + ".XXXXXX";
+    UniqueFd fd(::mkstemp(temporary.data()));
+    if (fd.get() < 0) throw FileError(QuotedFailure("Cannot create file", path, LastError()));
+    auto fail = [&](std::error_code error) {
+      ::unlink(temporary.c_str());
+      throw FileError(QuotedFailure("Cannot create file", path, error));
+    };
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd.get(), 0666 & ~mask) != 0) fail(LastError());
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+      ssize_t written = ::write(fd.get(), data, left);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        fail(LastError());
+      }
+      data += written;
+      left -= static_cast<std::size_t>(written);
+    }
+    if (::fsync(fd.get()) != 0) fail(LastError());
+    if (::close(fd.release()) != 0) fail(LastError());
+    // Replacing the library file (never a song) is meant to overwrite.
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) fail(LastError());
+  }
+
+  std::optional<std::string> ReadLastBytes(const std::string& path,
+                                           std::size_t count) const override {
+    // O_NONBLOCK: opening a named pipe must not wait for a writer.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    off_t size = info.st_size;
+    off_t start = size > static_cast<off_t>(count) ? size - static_cast<off_t>(count) : 0;
+    std::string bytes(static_cast<std::size_t>(size - start), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t got = ::pread(fd.get(), bytes.data() + done, bytes.size() - done,
+                            start + static_cast<off_t>(done));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (got == 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return bytes;
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static PosixFileSystem fileSystem;
+  return fileSystem;
+}
+
+std::string ErrorText(std::error_code error) { return error.message(); }
+
+}  // namespace tunewick

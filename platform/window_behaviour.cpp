@@ -1,0 +1,53 @@
+#include "platform/window_behaviour.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindowStateChangeEvent>
+
+namespace tunewick {
+namespace {
+
+class MinimiseAll : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* window = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::WindowStateChange && window && window->isMinimized() &&
+        !busy_) {
+      busy_ = true;
+      for (QWidget* other : QApplication::topLevelWidgets())
+        if (other != window && other->isVisible() && !other->isMinimized()) other->showMinimized();
+      busy_ = false;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  static inline bool busy_ = false;
+};
+
+}  // namespace
+
+void CentreOnScreen(QWidget* window) {
+  QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // move() places the frame, so centre the frame.
+  const QRect frame = window->frameGeometry();
+  window->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2) + QPoint(1, 1));
+}
+
+void MakeFixedWindow(QWidget* window, int width, int height) {
+  window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  window->setFixedSize(width, height);
+}
+
+void MinimiseApplicationWith(QWidget* window) { window->installEventFilter(new MinimiseAll(window)); }
+
+}  // namespace tunewick

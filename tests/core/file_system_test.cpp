@@ -1,0 +1,115 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/temp_folder.h"
+
+namespace tunewick {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+
+FileSystem& fs() { return RealFileSystem(); }
+
+TEST(FileSystem, RenameNeverReplacesAnExistingFile) {
+  TempFolder folder;
+  const std::string a = folder.MakeFile("a.mp3", "first");
+  const std::string b = folder.MakeFile("b.mp3", "second");
+  std::error_code error = fs().Rename(a, b);
+  EXPECT_EQ(error, std::errc::file_exists);
+  EXPECT_EQ(ReadFile(a), "first");
+  EXPECT_EQ(ReadFile(b), "second");
+
+  EXPECT_FALSE(fs().Rename(a, folder / "c.mp3"));
+  EXPECT_FALSE(fs().Exists(a));
+  EXPECT_EQ(ReadFile(folder / "c.mp3"), "first");
+}
+
+TEST(FileSystem, RenameOfAMissingFileIsRefused) {
+  TempFolder folder;
+  EXPECT_EQ(fs().Rename(folder / "gone.mp3", folder / "new.mp3"), std::errc::no_such_file_or_directory);
+  EXPECT_FALSE(fs().Exists(folder / "new.mp3"));
+}
+
+TEST(FileSystem, RenameThatChangesOnlyTheCaseGoesThrough) {
+  TempFolder folder;
+  const std::string song = folder.MakeFile("artist - song.mp3", "x");
+  EXPECT_FALSE(fs().Rename(song, folder / "Artist - Song.mp3"));
+  EXPECT_EQ(ReadFile(folder / "Artist - Song.mp3"), "x");
+  EXPECT_FALSE(fs().Exists(song));
+}
+
+TEST(FileSystem, RenameKeepsNamesThatAreNotUtf8) {
+  TempFolder folder;
+  const std::string odd = folder.MakeFile("caf\xe9 \"quoted\"\nline.mp3", "x");
+  const std::string target = folder / "Caf\xe9 - \xff.mp3";
+  EXPECT_FALSE(fs().Rename(odd, target));
+  EXPECT_EQ(ReadFile(target), "x");
+}
+
+TEST(FileSystem, ListFolderGivesByteOrderAndTellsFilesFromFolders) {
+  TempFolder folder;
+  folder.MakeFile("b.mp3");
+  folder.MakeFile("B.mp3");
+  folder.MakeFile("a.mp3");
+  folder.MakeFolder("sub");
+  folder.MakeFile("\xc3\xa9.wav");
+  ASSERT_EQ(::symlink((folder / "sub").c_str(), (folder / "link").c_str()), 0);
+  ASSERT_EQ(::symlink((folder / "nowhere").c_str(), (folder / "broken.mp3").c_str()), 0);
+
+  FolderListing listing = fs().ListFolder(folder.path());
+  ASSERT_TRUE(listing.opened);
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : listing.entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"B.mp3", "a.mp3", "b.mp3", "broken.mp3", "link",
+                                             "sub", "\xc3\xa9.wav"}));
+  EXPECT_TRUE(listing.entries[0].isFile);
+  EXPECT_FALSE(listing.entries[3].isFile);  // a broken link is neither
+  EXPECT_FALSE(listing.entries[3].isFolder);
+  EXPECT_TRUE(listing.entries[4].isFolder);  // a link to a folder counts as one
+  EXPECT_TRUE(listing.entries[5].isFolder);
+
+  EXPECT_FALSE(fs().ListFolder(folder / "missing").opened);
+  EXPECT_FALSE(fs().ListFolder(folder / "a.mp3").opened);
+}
+
+TEST(FileSystem, ReadLinesTakesLfAndCrLf) {
+  TempFolder folder;
+  std::vector<std::string> lines;
+  fs().ReadLines(folder.MakeFile("t", "one\r\ntwo\n\nthree\r\n"), lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "three"}));
+  lines.clear();
+  fs().ReadLines(folder.MakeFile("u", ""), lines);
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST(FileSystem, ReadLastBytesOfShortLongAndSpecialFiles) {
+  TempFolder folder;
+  std::string big(300, 'a');
+  big.replace(300 - 128, 3, "TAG");
+  EXPECT_EQ(fs().ReadLastBytes(folder.MakeFile("big.mp3", big), 128), big.substr(172));
+  EXPECT_EQ(fs().ReadLastBytes(folder.MakeFile("short.mp3", "TAGxy"), 128), "TAGxy");
+  EXPECT_EQ(fs().ReadLastBytes(folder / "missing.mp3", 128), std::nullopt);
+  EXPECT_EQ(fs().ReadLastBytes(folder.MakeFolder("dir.mp3"), 128), std::nullopt);
+  ASSERT_EQ(::mkfifo((folder / "pipe.mp3").c_str(), 0644), 0);
+  EXPECT_EQ(fs().ReadLastBytes(folder / "pipe.mp3", 128), std::nullopt);  // and does not hang
+}
+
+TEST(FileSystem, ExistenceTests) {
+  TempFolder folder;
+  const std::string file = folder.MakeFile("f.mp3");
+  EXPECT_TRUE(fs().Exists(file));
+  EXPECT_TRUE(fs().FileExists(file));
+  EXPECT_FALSE(fs().FolderExists(file));
+  EXPECT_TRUE(fs().FolderExists(folder.path()));
+  EXPECT_TRUE(fs().FolderExists(folder.path() + "/"));
+  EXPECT_FALSE(fs().FileExists(folder.path()));
+  EXPECT_FALSE(fs().Exists(""));
+  EXPECT_FALSE(fs().Exists(folder / "nothing"));
+}
+
+}  // namespace
+}  // namespace tunewick

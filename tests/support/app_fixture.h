@@ -1,0 +1,34 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/tunewick_app.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_folder.h"
+
+namespace tunewick::testing {
+
+// A whole Tunewick on the offscreen platform, working in a temporary folder: the library
+// file is `folder/searchfolders`, the change watch root `folder/rfMyComputer`.
+class AppFixture : public ::testing::Test {
+ protected:
+  ~AppFixture() override;
+
+  // Writes the library file with these lines (CR LF after each).
+  void WriteLibrary(const std::vector<std::string>& folders);
+  // Creates the program's windows, as the program does at start, and shows the main window.
+  void StartApp();
+  // Lets queued events and timers run for a moment.
+  static void ProcessEvents(int milliseconds = 20);
+
+  std::string LibraryFile() const { return folder / "searchfolders"; }
+
+  TempFolder folder;
+  ScriptedDialogs dialogs;
+  int terminationRequests = 0;
+  std::unique_ptr<TunewickApp> app;
+};
+
+}  // namespace tunewick::testing

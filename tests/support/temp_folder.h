@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tunewick::testing {
+
+// A fresh folder on the real disk, removed with everything in it at the end of the test.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder's path, without a trailing "/".
+  const std::string& path() const { return path_; }
+  // path() + "/" + relative
+  std::string operator/(std::string_view relative) const;
+
+  // Creates a folder (and its parents) below this one; returns its full path.
+  std::string MakeFolder(std::string_view relative) const;
+  // Creates a file (and its folders) below this one with the given bytes; returns its path.
+  std::string MakeFile(std::string_view relative, std::string_view content = "") const;
+
+ private:
+  std::string path_;
+};
+
+// The whole content of a file, or nothing when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+}  // namespace tunewick::testing
