@@ -34,3 +34,37 @@ void AppFixture::StartApp() {
 void AppFixture::ProcessEvents(int milliseconds) { QTest::qWait(milliseconds); }
 
 }  // namespace tunewick::testing
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QScreen>
+
+#include "platform/link_label.h"
+
+namespace tunewick::testing {
+
+QLabel* FindLabel(const QWidget* root, const QString& text) {
+  for (QLabel* label : root->findChildren<QLabel*>())
+    if (label->text() == text) return label;
+  return nullptr;
+}
+
+LinkLabel* FindLink(const QWidget* root, const QString& text) {
+  for (LinkLabel* link : root->findChildren<LinkLabel*>())
+    if (link->text() == text) return link;
+  return nullptr;
+}
+
+QAbstractButton* FindButton(const QWidget* root, const QString& text) {
+  for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
+    if (button->text() == text) return button;
+  return nullptr;
+}
+
+QPoint OffCentre(const QWidget* window) {
+  const QRect area = window->screen()->availableGeometry();
+  const QRect frame = window->frameGeometry();
+  return frame.center() - area.center();
+}
+
+}  // namespace tunewick::testing

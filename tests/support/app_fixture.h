@@ -32,3 +32,23 @@ class AppFixture : public ::testing::Test {
 };
 
 }  // namespace tunewick::testing
+
+class QAbstractButton;
+class QLabel;
+class QWidget;
+
+namespace tunewick {
+class LinkLabel;
+}
+
+namespace tunewick::testing {
+
+// The visible-text widgets below `root` with exactly this text (nullptr when none).
+QLabel* FindLabel(const QWidget* root, const QString& text);
+LinkLabel* FindLink(const QWidget* root, const QString& text);
+QAbstractButton* FindButton(const QWidget* root, const QString& text);
+
+// Where a window's frame sits, relative to where it would sit centred on the screen.
+QPoint OffCentre(const QWidget* window);
+
+}  // namespace tunewick::testing
