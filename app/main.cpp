@@ -9,8 +9,9 @@
 
 int main(int argc, char** argv) {
   tunewick::Application application(argc, argv);
+  // The application's title. (A display name is left unset: Qt would append it to every
+  // window's caption.)
   tunewick::Application::setApplicationName(QStringLiteral("Tunewick"));
-  tunewick::Application::setApplicationDisplayName(QStringLiteral("Tunewick"));
   tunewick::Application::setApplicationVersion(QStringLiteral(TUNEWICK_VERSION));
   // The program ends through its own close paths, never because a window was hidden.
   tunewick::Application::setQuitOnLastWindowClosed(false);

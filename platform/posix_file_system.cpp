@@ -164,8 +164,16 @@ class PosixFileSystem final : public FileSystem {
   void SetHidden(const std::string&, bool) override {}
 
   void ReadLines(const std::string& path, std::vector<std::string>& lines) const override {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a named pipe in the file's place must not hang the program.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) throw FileError(QuotedFailure("Cannot open file", path, LastError()));
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0)
+      throw FileError(QuotedFailure("Cannot open file", path, LastError()));
+    if (S_ISDIR(info.st_mode))
+      throw FileError(QuotedFailure("Cannot open file", path, std::make_error_code(std::errc::is_a_directory)));
+    if (!S_ISREG(info.st_mode))
+      throw FileError("Cannot open file \"" + path + "\". It is not a regular file");
     std::string pending;
     char buffer[64 * 1024];
     for (;;) {

@@ -86,6 +86,20 @@ TEST(FileSystem, ReadLinesTakesLfAndCrLf) {
   EXPECT_TRUE(lines.empty());
 }
 
+TEST(FileSystem, ReadLinesRefusesWhatIsNotAFileWithoutHanging) {
+  TempFolder folder;
+  std::vector<std::string> lines;
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
+  EXPECT_THROW(fs().ReadLines(folder / "pipe", lines), FileError);
+  try {
+    fs().ReadLines(folder.MakeFolder("dir"), lines);
+    FAIL() << "a folder cannot be read as lines";
+  } catch (const FileError& error) {
+    EXPECT_STREQ(error.what(), ("Cannot open file \"" + (folder / "dir") + "\". Is a directory").c_str());
+  }
+  EXPECT_TRUE(lines.empty());
+}
+
 TEST(FileSystem, ReadLastBytesOfShortLongAndSpecialFiles) {
   TempFolder folder;
   std::string big(300, 'a');

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/about_window.h"
@@ -350,6 +351,20 @@ TEST_F(MainWindowTest, AnUnreadableLibraryFileIsReportedAndTheProgramGoesOn) {
   EXPECT_TRUE(dialogs.Messages()[0].contains("searchfolders"));
   EXPECT_TRUE(dialogs.Messages()[0].contains("No such file or directory"));
   EXPECT_TRUE(app->state().IncorrectSongs.empty());
+}
+
+TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedAndTheHourglassGoes) {
+  ASSERT_EQ(::mkfifo(LibraryFile().c_str(), 0644), 0);
+  StartApp();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_TRUE(dialogs.Messages()[0].startsWith("Cannot open file"));
+  EXPECT_TRUE(main()->isVisible());
+  EXPECT_FALSE(app->windows().libraryEditor->isVisible());
+
+  Activate(FindLink(main(), "Help name the rest of your songs"));
+  EXPECT_EQ(dialogs.Messages().size(), 2u);
+  EXPECT_TRUE(main()->IsShowingSongList());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, CloseButtonEndsTheProgramAndKeepsTheLibrary) {

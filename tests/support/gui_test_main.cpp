@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   ::testing::InitGoogleTest(&argc, argv);
   tunewick::Application application(argc, argv);
-  tunewick::Application::setApplicationDisplayName(QStringLiteral("Tunewick"));
+  tunewick::Application::setApplicationName(QStringLiteral("Tunewick"));
   tunewick::Application::setQuitOnLastWindowClosed(false);
   tunewick::look::RegisterFonts();
   return RUN_ALL_TESTS();
