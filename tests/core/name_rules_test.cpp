@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -291,7 +292,7 @@ TEST(BracketRule, OnlyABracketedSingleDigitIsAMark) {
 }
 
 TEST(BracketRule, DigitsOutsideZeroToNineHaveNoMark) {
-  for (int digit : {-1, 10, 49, -48}) {  // 49 is the code of "1"; 49 + "0" is "a"
+  for (int digit : {-1, 10, 49, -48, INT_MIN, INT_MAX}) {  // "0" + 49 is "a"
     SCOPED_TRACE(digit);
     for (std::string_view name : {"Song (1).mp3", "Song (a).mp3", "Song (0).mp3", "Song ().mp3"}) {
       EXPECT_FALSE(HasBracketNumber(name, digit));
