@@ -16,6 +16,13 @@ inline constexpr const char* kReturnToMainMenu = "mainmenu";
 inline constexpr const char* kReturnToSongList = "renamefiles";
 inline constexpr const char* kSongListFromTidyup = "tidyup";
 
+// A rename the file system refused during the tidy-up.
+struct RenameFailure {
+  SongPath from;
+  SongPath to;
+  std::string reason;  // the system's text, e.g. "File exists"
+};
+
 struct SharedState {
   // Songs found by the last scan, in scan order.
   std::vector<SongPath> AllSongs;
@@ -32,6 +39,8 @@ struct SharedState {
 
   // The tidy-up's per-step rename logs.
   TextList PrefixLog, UnderscoreLog, BracketLog, CapitalLog, DashLog;
+  // The renames of the last tidy-up that the file system refused, in the order tried.
+  std::vector<RenameFailure> RenameFailures;
 
   // The song last right-clicked in the song list; the single-song tools act on it.
   SongPath SelectedSong;
