@@ -1,16 +1,95 @@
 #include "reports/changed_files_window.h"
 
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/main_window.h"
+#include "catalogue/song_list_view.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/link_label.h"
 #include "platform/look.h"
+#include "reports/changed_files.h"
 
 namespace tunewick {
 
 ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
-  // No title of its own: a single space keeps the desktop from showing the program name.
+  // No title of its own: a single space keeps the desktop from putting in another.
   setWindowTitle(QStringLiteral(" "));
   look::MakeWhite(this);
+  setFont(look::Font(12));
+
+  auto* heading = new QLabel(QStringLiteral("Tidy-Up Results"), this);
+  look::MakeHeading(heading);
+  list_ = new SongListView(context_.state.ChangedFilesList, this);
+  list_->setAccessibleName(QStringLiteral("Files changed"));
+  auto* save = new LinkLabel(QStringLiteral("Save this log"), this);
+  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  close->setFixedSize(75, 25);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(save);
+  bottom->addStretch();
+  bottom->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(12, 8, 12, 12);
+  layout->addWidget(heading);
+  layout->addWidget(list_, 1);
+  layout->addLayout(bottom);
+
+  connect(save, &LinkLabel::activated, this, [this] { RunGuarded([this] { SaveLog(); }); });
+  connect(close, &QPushButton::clicked, this, [this] {
+    context_.windows.mainWindow->show();
+    hide();
+  });
   resize(592, 246);
-  move(432, 219);
+}
+
+ChangedFilesWindow::~ChangedFilesWindow() = default;
+
+void ChangedFilesWindow::ShowList() {
+  list_->Reload();
+  if (!placed_) {
+    // It opens at a fixed place the first time, not centred; after that where the user left it.
+    placed_ = true;
+    resize(592, 246);
+    move(432, 219);
+  }
+  extentStale_ = true;
+  if (isVisible()) UpdateExtent();
+  show();
+  raise();
+}
+
+void ChangedFilesWindow::UpdateExtent() {
+  // Measuring a long list takes a moment: only when it has changed.
+  if (!extentStale_) return;
+  extentStale_ = false;
+  list_->UpdateHorizontalExtent();
+}
+
+void ChangedFilesWindow::SaveLog() {
+  const std::optional<std::string> chosen = context_.dialogs.PickSaveFile(
+      this, context_.paths.programFolder, QStringLiteral("Tunewick Log"),
+      QStringLiteral("Text file (txt)"));
+  if (!chosen) return;
+  try {
+    SaveChangedFilesList(context_.fileSystem, *chosen, context_.state.ChangedFilesList);
+  } catch (const FileError& error) {
+    context_.dialogs.ShowMessage(this, QString::fromLocal8Bit(error.what()));
+  }
+}
+
+void ChangedFilesWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  UpdateExtent();
+}
+
+void ChangedFilesWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateExtent();
 }
 
 }  // namespace tunewick

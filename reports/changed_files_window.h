@@ -6,15 +6,34 @@
 
 namespace tunewick {
 
-// Lists every rename of the last tidy-up, grouped by step.
+class SongListView;
+
+// Lists every rename of the last tidy-up, grouped by step, and saves the list as text.
 class ChangedFilesWindow : public QWidget {
   Q_OBJECT
 
  public:
   explicit ChangedFilesWindow(AppContext& context, QWidget* parent = nullptr);
+  ~ChangedFilesWindow() override;
+
+  // Shows the window with the lines now in ChangedFilesList.
+  void ShowList();
+  // Asks where to save the list and writes it there.
+  void SaveLog();
+
+  SongListView* list() const { return list_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void UpdateExtent();
+
   AppContext& context_;
+  SongListView* list_ = nullptr;
+  bool placed_ = false;
+  bool extentStale_ = true;
 };
 
 }  // namespace tunewick

@@ -1,23 +1,57 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "app/app_context.h"
 
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace tunewick {
 
-// Shows what each step of the automatic tidy-up renamed.
+class LinkLabel;
+
+// Shows how many songs each step of the automatic tidy-up renamed; when nothing was
+// renamed, says so and offers the songs that are still named incorrectly.
 class TidyupResultsWindow : public QWidget {
   Q_OBJECT
 
  public:
   explicit TidyupResultsWindow(AppContext& context, QWidget* parent = nullptr);
 
+  // Brings the window up to date with the logs (and, when nothing was renamed, with a
+  // fresh scan). Runs each time the window is shown or becomes active.
+  void Refresh();
+  // Builds the list of renames and shows it, or says that nothing was fixed.
+  void ShowChangedFiles();
+
+  bool IsShowingResults() const;
+  bool IsShowingCleanPanel() const;
+  QString Counter(int row) const;
+  QPushButton* cleanCloseButton() const { return cleanClose_; }
+
  protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildResultsPanel();
+  void BuildCleanPanel();
+  void ShowExplanation();
+  void BackToMainWindow();
+
   AppContext& context_;
+  bool upToDate_ = false;  // refreshed since the window last lost the focus
+  QWidget* resultsPanel_ = nullptr;
+  std::array<QLabel*, 5> counters_{};
+  QWidget* cleanPanel_ = nullptr;
+  LinkLabel* fixRemaining_ = nullptr;
+  LinkLabel* why_ = nullptr;
+  QPushButton* cleanClose_ = nullptr;
+  QPlainTextEdit* explanation_ = nullptr;
 };
 
 }  // namespace tunewick
