@@ -15,6 +15,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent)
   setWindowTitle(QStringLiteral("About"));
   look::MakeWhite(this);
   MakeFixedWindow(this, 340, 170);
+  CentreWhenFirstShown(this);
 
   auto* picture = new PictureButton(pictures::About(), QStringLiteral("Back to the menu"), this);
   picture->setGeometry(16, 16, 72, 72);

@@ -30,7 +30,26 @@ class MinimiseAll : public QObject {
   static inline bool busy_ = false;
 };
 
+class CentreOnFirstShow : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && !event->spontaneous()) {
+      CentreOnScreen(static_cast<QWidget*>(watched));
+      watched->removeEventFilter(this);
+      deleteLater();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
 }  // namespace
+
+void CentreWhenFirstShown(QWidget* window) {
+  window->installEventFilter(new CentreOnFirstShow(window));
+}
 
 void CentreOnScreen(QWidget* window) {
   QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

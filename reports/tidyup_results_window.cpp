@@ -53,12 +53,12 @@ void TidyupResultsWindow::BuildResultsPanel() {
     const int y = 40 + 20 * static_cast<int>(row);
     counters_[row] = new QLabel(QStringLiteral("0"), resultsPanel_);
     counters_[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    counters_[row]->setGeometry(16, y, 48, 18);
+    counters_[row]->setGeometry(16, y, 30, 18);
     look::SetTextColor(counters_[row], look::kHeading);
     auto* caption = new QLabel(Decode(kCounterOrder[row].counterCaption), resultsPanel_);
     look::SetTextColor(caption, look::kLink);
     caption->adjustSize();
-    caption->move(72, y + (18 - caption->height()) / 2);
+    caption->move(54, y + (18 - caption->height()) / 2);
   }
   auto* viewList = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
   viewList->adjustSize();

@@ -64,6 +64,7 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   look::MakeWhite(this);
   setFont(look::Font(12));
   MakeFixedWindow(this, kWidth, kHeight);
+  CentreWhenFirstShown(this);
   collapsedHeight_ = height();
 
   Text(QStringLiteral("Are you sure you want to continue"), this, 15, kHeadingBlue, 16, 16);

@@ -59,6 +59,8 @@ TEST_F(TidyupWindows, ConfirmationShowsItsTextsWhereTheyBelong) {
   EXPECT_TRUE(confirm()->isVisible());
   EXPECT_FALSE(main()->isVisible());
   EXPECT_EQ(confirm()->size(), QSize(416, 154));
+  const QPoint offCentre = testing::OffCentre(confirm());
+  EXPECT_LE(std::abs(offCentre.x()) + std::abs(offCentre.y()), 4);
   QLabel* heading = FindLabel(confirm(), "Are you sure you want to continue");
   ASSERT_NE(heading, nullptr);
   EXPECT_EQ(heading->pos(), QPoint(16, 16));
