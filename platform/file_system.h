@@ -3,6 +3,7 @@
 // The file system as Tunewick sees it. Paths are bytes from disk to disk: nothing here
 // decodes or re-encodes a name, so names that are not valid UTF-8 survive untouched.
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -29,7 +30,7 @@ struct FolderEntry {
 struct FolderId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
-  friend bool operator==(const FolderId&, const FolderId&) = default;
+  friend auto operator<=>(const FolderId&, const FolderId&) = default;
 };
 
 struct FolderListing {
@@ -48,6 +49,12 @@ class FileSystem {
   virtual bool FolderExists(const std::string& path) const = 0;
 
   virtual FolderListing ListFolder(const std::string& folder) const = 0;
+
+  // The real folder a path leads to; nothing when it is not a folder.
+  virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) const = 0;
+
+  // True when entries of the folder may be renamed by this process.
+  virtual bool CanChangeFolder(const std::string& folder) const = 0;
 
   // Moves a file without ever replacing an existing one. A change of letter case
   // alone goes through, also on a file system that ignores case. Returns the

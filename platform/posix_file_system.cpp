@@ -128,6 +128,17 @@ class PosixFileSystem final : public FileSystem {
     return listing;
   }
 
+  std::optional<FolderId> IdentifyFolder(const std::string& folder) const override {
+    struct stat info;
+    if (!StatFollowing(folder.empty() ? std::string(".") : folder, info) || !S_ISDIR(info.st_mode))
+      return std::nullopt;
+    return FolderId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  }
+
+  bool CanChangeFolder(const std::string& folder) const override {
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+  }
+
   std::error_code Rename(const std::string& from, const std::string& to) override {
     if (from == to) return Exists(from) ? std::error_code() : std::make_error_code(std::errc::no_such_file_or_directory);
     std::error_code error = RenameNoReplace(from, to);

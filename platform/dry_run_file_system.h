@@ -1,0 +1,48 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+// A view of another file system in which renames are only written down: listings and
+// existence tests answer from the disk as the renames would have left it, and a
+// rename is refused exactly where the real one would foreseeably be (a missing song,
+// a name that is taken or too long, a folder that cannot be written). Nothing on the
+// disk changes: deleting and writing files is refused.
+class DryRunFileSystem final : public FileSystem {
+ public:
+  explicit DryRunFileSystem(FileSystem& disk) : disk_(disk) {}
+
+  bool Exists(const std::string& path) const override;
+  bool FileExists(const std::string& path) const override;
+  bool FolderExists(const std::string& path) const override;
+  FolderListing ListFolder(const std::string& folder) const override;
+  std::optional<FolderId> IdentifyFolder(const std::string& folder) const override;
+  bool CanChangeFolder(const std::string& folder) const override;
+  std::error_code Rename(const std::string& from, const std::string& to) override;
+  std::error_code DeleteFile(const std::string& path) override;
+  void SetHidden(const std::string& path, bool hidden) override;
+  void ReadLines(const std::string& path, std::vector<std::string>& lines) const override;
+  void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+  std::optional<std::string> ReadLastBytes(const std::string& path,
+                                           std::size_t count) const override;
+
+ private:
+  // What the renames changed in one real folder.
+  struct Changes {
+    std::set<std::string> gone;             // names on the disk that were renamed away
+    std::map<std::string, std::string> added;  // new names -> the disk path of their file
+  };
+  enum class State { kUnchanged, kGone, kAdded };
+  State Lookup(const std::string& path, std::string* diskPath = nullptr) const;
+  const Changes* ChangesIn(const std::string& folder) const;
+
+  FileSystem& disk_;
+  std::map<FolderId, Changes> changes_;
+};
+
+}  // namespace tunewick

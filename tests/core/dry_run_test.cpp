@@ -1,0 +1,119 @@
+#include "platform/dry_run_file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include "catalogue/library_scan.h"
+#include "reports/changed_files.h"
+#include "support/temp_folder.h"
+#include "tidyup/tidy_up.h"
+
+namespace tunewick {
+namespace {
+
+using testing::TempFolder;
+
+// Every file under a folder with its content.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files[entry.path().string()] = testing::ReadFile(entry.path());
+  return files;
+}
+
+class ScanningHost : public TidyupHost {
+ public:
+  ScanningHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
+      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
+  void Rescan() override { rescan(state_, fileSystem_, libraryFile_); }
+
+ private:
+  SharedState& state_;
+  FileSystem& fileSystem_;
+  std::string libraryFile_;
+};
+
+struct RunResult {
+  TextList changedFiles;
+  std::vector<SongPath> finalSongs;
+};
+
+RunResult Tidy(FileSystem& fileSystem, const std::string& libraryFile) {
+  SharedState state;
+  ScanningHost host(state, fileSystem, libraryFile);
+  RunTidyup(state, fileSystem, host);
+  rescan(state, fileSystem, libraryFile);
+  return {BuildChangedFilesList(state), state.AllSongs};
+}
+
+TEST(DryRun, ForeseesTheRealRunExactlyAndTouchesNothing) {
+  TempFolder folder;
+  const std::string music = folder.MakeFolder("music");
+  const char* fragments[] = {"01 ", "02_", "artist", "-", " - ", "song", " (1)", "(2)", "_live",
+                             "AC-DC", " ", "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
+  const char* extensions[] = {".mp3", ".MP3", ".wav", ".wma", ".txt"};
+  std::mt19937 random(20261206);
+  for (int i = 0; i < 400; ++i) {
+    std::string name;
+    const int parts = 1 + static_cast<int>(random() % 5);
+    for (int p = 0; p < parts; ++p) name += fragments[random() % std::size(fragments)];
+    name += extensions[random() % std::size(extensions)];
+    const std::string sub = std::string(random() % 2 ? "" : "sub/") + (random() % 3 ? "" : "deep/");
+    const std::string path = "music/" + sub + name;
+    if (!std::filesystem::exists(folder / path)) folder.MakeFile(path, path);
+  }
+  // Songs in a folder that an ordinary user may not change.
+  folder.MakeFile("music/locked/01_locked song.mp3");
+  ::chmod((music + "/locked").c_str(), 0555);
+  folder.MakeFile("searchfolders", music + "\r\n" + music + "/sub\r\n");
+
+  const auto before = Snapshot(folder.path());
+  DryRunFileSystem dryRun(RealFileSystem());
+  const RunResult foreseen = Tidy(dryRun, folder / "searchfolders");
+  EXPECT_EQ(Snapshot(folder.path()), before);
+
+  const RunResult real = Tidy(RealFileSystem(), folder / "searchfolders");
+  EXPECT_EQ(foreseen.changedFiles, real.changedFiles);
+  EXPECT_EQ(foreseen.finalSongs, real.finalSongs);
+  EXPECT_GT(real.changedFiles.size(), 100u);
+  EXPECT_NE(std::find(real.changedFiles.begin(), real.changedFiles.end(),
+                      std::string(kFailuresHeading)),
+            real.changedFiles.end())
+      << "the library should hold collisions";
+}
+
+TEST(DryRun, RenamedFilesMoveInListingsAndKeepTheirContent) {
+  TempFolder folder;
+  const std::string a = folder.MakeFile("a.mp3", "first");
+  folder.MakeFile("b.mp3", "second");
+  DryRunFileSystem dryRun(RealFileSystem());
+  EXPECT_FALSE(dryRun.Rename(a, folder / "c.mp3"));
+  EXPECT_FALSE(dryRun.Exists(a));
+  EXPECT_TRUE(dryRun.FileExists(folder / "c.mp3"));
+  EXPECT_EQ(dryRun.ReadLastBytes(folder / "c.mp3", 128), "first");
+  EXPECT_EQ(dryRun.Rename(folder / "c.mp3", folder / "b.mp3"), std::errc::file_exists);
+  EXPECT_EQ(dryRun.Rename(a, folder / "d.mp3"), std::errc::no_such_file_or_directory);
+  // The old name is free again: another song may take it.
+  EXPECT_FALSE(dryRun.Rename(folder / "b.mp3", a));
+  EXPECT_EQ(dryRun.ReadLastBytes(a, 128), "second");
+
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : dryRun.ListFolder(folder.path()).entries) names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  EXPECT_EQ(dryRun.Rename(a, folder / std::string(256, 'n')), std::errc::filename_too_long);
+  EXPECT_EQ(dryRun.DeleteFile(a), std::errc::operation_not_permitted);
+  EXPECT_THROW(dryRun.WriteLines(folder / "log.txt", {"x"}), FileError);
+
+  // The disk itself never changed.
+  EXPECT_EQ(testing::ReadFile(folder / "a.mp3"), "first");
+  EXPECT_EQ(testing::ReadFile(folder / "b.mp3"), "second");
+  EXPECT_FALSE(RealFileSystem().Exists(folder / "c.mp3"));
+  EXPECT_FALSE(RealFileSystem().Exists(folder / "log.txt"));
+}
+
+}  // namespace
+}  // namespace tunewick
