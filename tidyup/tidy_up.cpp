@@ -34,11 +34,19 @@ void InStep(TidyupHost& host, TidyupStep step, Work work) {
   work();
 }
 
+// Tells the host how far a pass has got, every so many songs and at its end.
+void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::size_t total) {
+  if (done % 256 == 0 || done + 1 == total) host.Progress(step, done + 1, total);
+}
+
 // One pass of the dash step over the songs it collected: the names and paths as they
 // were collected, whatever earlier passes did to the files.
 template <typename Test, typename Repair>
-void DashPass(SharedState& state, FileSystem& fileSystem, Test needs, Repair repair) {
-  for (std::size_t j = 0; j < state.WorkListB.size(); ++j) {
+void DashPass(SharedState& state, FileSystem& fileSystem, TidyupHost& host, Test needs,
+              Repair repair) {
+  const std::size_t total = state.WorkListB.size();
+  for (std::size_t j = 0; j < total; ++j) {
+    ReportProgress(host, TidyupStep::kDash, j, total);
     if (!needs(state.WorkListB[j])) continue;
     RenameInFolder(state, fileSystem, state.WorkListC[j], repair(state.WorkListB[j]),
                    &state.DashLog);
@@ -74,15 +82,16 @@ void DashStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
     state.WorkListB.emplace_back(name);
     state.WorkListC.push_back(song);
   }
-  DashPass(state, fileSystem, NeedsSpaceAfterDash, AddSpaceAfterDash);
-  DashPass(state, fileSystem, NeedsSpaceBeforeDash, AddSpaceBeforeDash);
-  DashPass(state, fileSystem, NeedsSpacesAroundDashes, SpaceAllDashes);
+  DashPass(state, fileSystem, host, NeedsSpaceAfterDash, AddSpaceAfterDash);
+  DashPass(state, fileSystem, host, NeedsSpaceBeforeDash, AddSpaceBeforeDash);
+  DashPass(state, fileSystem, host, NeedsSpacesAroundDashes, SpaceAllDashes);
 }
 
 void UnderscoreStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   ClearWorkLists(state);
   host.Rescan();
   for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
+    ReportProgress(host, TidyupStep::kUnderscore, i, state.AllSongs.size());
     const std::string_view name = FileNameOf(state.AllSongs[i]);
     if (!HasUnderscore(name)) continue;
     RenameListedSong(state, fileSystem, i, ReplaceUnderscores(name), &state.UnderscoreLog,
@@ -95,6 +104,7 @@ void CapitalisationStep(SharedState& state, FileSystem& fileSystem, TidyupHost& 
   ClearWorkLists(state);
   host.Rescan();
   for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
+    ReportProgress(host, TidyupStep::kCapitalisation, i, state.AllSongs.size());
     const std::string_view name = FileNameOf(state.AllSongs[i]);
     if (name.empty() || !IsLowerAscii(name.front())) continue;
     RenameListedSong(state, fileSystem, i, CapitaliseFirstLetter(name), &state.CapitalLog,
@@ -102,6 +112,7 @@ void CapitalisationStep(SharedState& state, FileSystem& fileSystem, TidyupHost& 
   }
   // The word pass sees the names as the first-letter pass left them.
   for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
+    ReportProgress(host, TidyupStep::kCapitalisation, i, state.AllSongs.size());
     const std::string_view name = FileNameOf(state.AllSongs[i]);
     if (!HasLowerAfterSpace(name)) continue;
     RenameListedSong(state, fileSystem, i, CapitaliseAfterSpaces(name), &state.CapitalLog,
@@ -116,6 +127,7 @@ void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   } else {
     state.SongSnapshot = state.AllSongs;
     for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
+      ReportProgress(host, TidyupStep::kBracket, i, state.AllSongs.size());
       for (int digit = 0; digit <= 9; ++digit) {
         const std::string_view name = FileNameOf(state.AllSongs[i]);
         if (!HasBracketNumber(name, digit)) continue;
@@ -148,9 +160,11 @@ void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   }
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i)
     state.WorkListD.push_back(state.WorkListC[i] + state.WorkListB[i]);
-  for (std::size_t i = 0; i < state.WorkListC.size(); ++i)
+  for (std::size_t i = 0; i < state.WorkListC.size(); ++i) {
+    ReportProgress(host, TidyupStep::kPrefix, i, state.WorkListC.size());
     RenameInFolder(state, fileSystem, state.WorkListA[i], FileNameOf(state.WorkListD[i]),
                    &state.PrefixLog);
+  }
 }
 
 void RunTidyup(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {

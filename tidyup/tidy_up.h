@@ -12,6 +12,8 @@
 // Nothing is ever overwritten: a rename the file system refuses leaves the song as it
 // was and is listed in RenameFailures instead of a log.
 
+#include <cstddef>
+
 #include "app/shared_state.h"
 #include "platform/file_system.h"
 
@@ -32,6 +34,8 @@ class TidyupHost {
   virtual void NoSongsFound() {}
   // The underscore and bracket steps put the main window back on its menu.
   virtual void ShowMainMenu() {}
+  // `done` of the `total` songs of the current pass have been looked at.
+  virtual void Progress(TidyupStep, std::size_t /*done*/, std::size_t /*total*/) {}
 };
 
 // Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps

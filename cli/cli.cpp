@@ -1,0 +1,205 @@
+#include "cli/cli.h"
+
+#include <chrono>
+#include <ostream>
+#include <string_view>
+
+#include "app/shared_state.h"
+#include "catalogue/library_scan.h"
+#include "catalogue/name_check.h"
+#include "library/library_file.h"
+#include "platform/dry_run_file_system.h"
+#include "platform/file_system.h"
+#include "reports/changed_files.h"
+#include "tidyup/tidy_up.h"
+
+namespace tunewick {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: tunewick-cli COMMAND [OPTIONS] [FOLDER...]\n"
+    "\n"
+    "Tidies the file names of the songs (.mp3, .wav, .wma) in the FOLDERs and all their\n"
+    "subfolders into \"Artist Name - Song Name.ext\". Without FOLDERs, the folders listed in\n"
+    "the file \"searchfolders\" in the current folder are used.\n"
+    "\n"
+    "Commands:\n"
+    "  tidy [--dry-run]   the automatic tidy-up: spaces around the dash, underscores to\n"
+    "                     spaces, capitals, \"(0)\" to \"(9)\" and track-number prefixes removed\n"
+    "  list               the songs whose names do not hold exactly one \"-\"\n"
+    "  tags [--dry-run]   rename the songs of `list` from their ID3v1 tags\n"
+    "\n"
+    "Options:\n"
+    "  --dry-run          change nothing on disk; print what would be done\n"
+    "  --help             show this help\n"
+    "  --version          show the version\n"
+    "\n"
+    "Exit status: 0 when everything was done, 1 when some renames were refused,\n"
+    "2 for a usage error or a missing library.\n";
+
+std::string_view StepName(TidyupStep step) {
+  switch (step) {
+    case TidyupStep::kDash: return "Spacing dashes";
+    case TidyupStep::kUnderscore: return "Replacing underscores";
+    case TidyupStep::kCapitalisation: return "Capitalising words";
+    case TidyupStep::kBracket: return "Removing bracketed numbers";
+    case TidyupStep::kPrefix: return "Removing prefixes";
+  }
+  return "";
+}
+
+void WriteLine(std::ostream& out, std::string_view line) {
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  out.put('\n');
+}
+
+// Where the songs come from: the folders named on the command line, or the library file.
+class Library {
+ public:
+  Library(std::vector<std::string> folders) : folders_(std::move(folders)) {}
+
+  bool FromFile() const { return folders_.empty(); }
+
+  // Fills AllSongs (and LibraryFolders) from the disk as `fileSystem` shows it.
+  void Scan(SharedState& state, FileSystem& fileSystem) const {
+    if (FromFile()) {
+      rescan(state, fileSystem, kLibraryFileName);
+      return;
+    }
+    state.AllSongs.clear();
+    state.SearchBatch.clear();
+    state.IncorrectSongs.clear();
+    state.LibraryFolders = folders_;
+    for (const std::string& folder : folders_) {
+      const LibraryTree tree(fileSystem, folder);
+      for (std::string_view mask : kSongMasks) {
+        std::vector<SongPath> batch;
+        FindSongFiles(batch, tree, mask);
+        state.AllSongs.insert(state.AllSongs.end(), batch.begin(), batch.end());
+      }
+    }
+  }
+
+ private:
+  std::vector<std::string> folders_;
+};
+
+class CliTidyupHost : public TidyupHost {
+ public:
+  CliTidyupHost(SharedState& state, FileSystem& fileSystem, const Library& library,
+                CliStreams& streams)
+      : state_(state), fileSystem_(fileSystem), library_(library), streams_(streams) {}
+  ~CliTidyupHost() override {
+    if (shown_) streams_.err << "\r\033[K" << std::flush;
+  }
+
+  void Rescan() override { library_.Scan(state_, fileSystem_); }
+
+  void Progress(TidyupStep step, std::size_t done, std::size_t total) override {
+    if (!streams_.showProgress) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (done != total && now - lastShown_ < std::chrono::milliseconds(100)) return;
+    lastShown_ = now;
+    shown_ = true;
+    streams_.err << "\r\033[K" << StepName(step) << ": " << done << " of " << total << " songs"
+                 << std::flush;
+  }
+
+ private:
+  SharedState& state_;
+  FileSystem& fileSystem_;
+  const Library& library_;
+  CliStreams& streams_;
+  std::chrono::steady_clock::time_point lastShown_{};
+  bool shown_ = false;
+};
+
+int Tidy(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
+  SharedState state;
+  {
+    CliTidyupHost host(state, fileSystem, library, streams);
+    RunTidyup(state, fileSystem, host);
+  }
+  const TextList changed = BuildChangedFilesList(state);
+  for (const std::string& line : changed) WriteLine(streams.out, line);
+  if (!changed.empty()) streams.out << '\n';
+  for (const StepReport& step : kCounterOrder) {
+    streams.out << (state.*step.log).size() << ' ';
+    WriteLine(streams.out, step.counterCaption);
+  }
+  streams.out.flush();
+  return state.RenameFailures.empty() ? kExitDone : kExitSomeRefused;
+}
+
+int List(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
+  SharedState state;
+  library.Scan(state, fileSystem);
+  ClassifySongs(state);
+  for (const SongPath& song : state.IncorrectSongs) WriteLine(streams.out, song);
+  streams.out.flush();
+  return kExitDone;
+}
+
+int UsageError(CliStreams& streams, std::string_view message) {
+  streams.err << "tunewick-cli: " << message << " (see tunewick-cli --help)\n";
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& arguments, FileSystem& fileSystem, CliStreams streams) {
+  if (arguments.empty()) return UsageError(streams, "no command given");
+  const std::string& command = arguments.front();
+  if (command == "--help" || command == "-h") {
+    streams.out << kUsage;
+    return kExitDone;
+  }
+  if (command == "--version") {
+    streams.out << "tunewick-cli " TUNEWICK_VERSION "\n";
+    return kExitDone;
+  }
+  if (command != "tidy" && command != "list") {
+    return UsageError(streams, "unknown command \"" + command + "\"");
+  }
+
+  bool dryRun = false;
+  bool optionsEnded = false;
+  std::vector<std::string> folders;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument == "--dry-run" && command != "list") {
+      dryRun = true;
+    } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+      return UsageError(streams, "unknown option \"" + argument + "\" for " + command);
+    } else {
+      folders.push_back(argument);
+    }
+  }
+  for (const std::string& folder : folders)
+    if (!fileSystem.FolderExists(folder)) {
+      streams.err << "tunewick-cli: no such folder: " << folder << '\n';
+      return kExitUsage;
+    }
+  if (folders.empty() && !fileSystem.FileExists(kLibraryFileName)) {
+    streams.err << "tunewick-cli: no library: name its FOLDERs, or run me in the folder that "
+                   "holds the \"searchfolders\" file\n";
+    return kExitUsage;
+  }
+
+  const Library library(std::move(folders));
+  try {
+    if (command == "list") return List(library, fileSystem, streams);
+    if (dryRun) {
+      DryRunFileSystem view(fileSystem);
+      return Tidy(library, view, streams);
+    }
+    return Tidy(library, fileSystem, streams);
+  } catch (const FileError& error) {
+    streams.err << "tunewick-cli: " << error.what() << '\n';
+    return kExitUsage;
+  }
+}
+
+}  // namespace tunewick
