@@ -48,10 +48,9 @@ void LibraryEditorModel::Select(std::optional<std::size_t> index) {
 
 std::size_t LibraryEditorModel::Insert(std::string folder) {
   // After the folders that sort equal, so that equal ones keep the order they came in.
-  const auto place = std::upper_bound(folders_.begin(), folders_.end(), folder,
-                                      [](const std::string& a, const std::string& b) {
-                                        return FolderSortsBefore(a, b);
-                                      });
+  const auto place = std::upper_bound(
+      folders_.begin(), folders_.end(), folder,
+      [](const std::string& a, const std::string& b) { return FolderSortsBefore(a, b); });
   const auto index = static_cast<std::size_t>(place - folders_.begin());
   folders_.insert(place, std::move(folder));
   if (selected_ && *selected_ >= index) ++*selected_;  // the selection stays on its folder
@@ -110,7 +109,8 @@ std::string LibraryEditorModel::Save(const std::string& libraryFile) {
   try {
     SaveLibraryFile(fileSystem_, libraryFile, folders_);
   } catch (const FileError& error) {
-    return kSaveFailedMessage + (error.code() ? ErrorText(error.code()) : std::string(error.what()));
+    return kSaveFailedMessage +
+           (error.code() ? ErrorText(error.code()) : std::string(error.what()));
   }
   return {};
 }

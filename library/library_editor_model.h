@@ -40,9 +40,9 @@ enum class LinkLook { kNormal, kHover, kGrey };
 enum class AddTrigger { kAddLink, kEnterKey };
 
 struct AddOutcome {
-  std::string message;                 // to show the user; empty for none
-  std::optional<std::size_t> added;    // where the new folder now stands in the list
-  bool focusTextBox = false;           // the keyboard focus goes back to the editing box
+  std::string message;               // to show the user; empty for none
+  std::optional<std::size_t> added;  // where the new folder now stands in the list
+  bool focusTextBox = false;         // the keyboard focus goes back to the editing box
 };
 
 class LibraryEditorModel {
