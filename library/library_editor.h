@@ -1,15 +1,27 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
 #include "app/app_context.h"
+#include "library/library_editor_model.h"
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 
 namespace tunewick {
 
-// The window in which the user builds the music library.
+class LinkLabel;
+class PictureButton;
+
+// The window in which the user builds the music library: folders are typed or browsed
+// for, added, taken back for editing or removed, and "Continue" saves them to the library
+// file. Each time the window is shown again it starts over from the file, so changes the
+// user left with the back arrow are dropped.
 class LibraryEditor : public QWidget {
   Q_OBJECT
 
@@ -22,13 +34,61 @@ class LibraryEditor : public QWidget {
   // "Keep my music library (I plan to run this tool again)": read at exit.
   bool KeepLibrary() const;
 
+  // The folders listed, as path bytes, in the order shown.
+  const std::vector<std::string>& Folders() const { return model_.Folders(); }
+  // The editing box's content as path bytes.
+  const std::string& TypedFolder() const { return model_.Text(); }
+
+  PictureButton* backArrow() const { return backArrow_; }
+  QLineEdit* textBox() const { return textBox_; }
+  LinkLabel* browseLink() const { return browseLink_; }
+  LinkLabel* addLink() const { return addLink_; }
+  QListWidget* folderList() const { return folderList_; }
+  LinkLabel* editLink() const { return editLink_; }
+  LinkLabel* removeLink() const { return removeLink_; }
+  QCheckBox* keepLibraryBox() const { return keepLibrary_; }
+  QPushButton* continueButton() const { return continueButton_; }
+
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildWindow();
+  void Reload();
+  void AddFolder(AddTrigger trigger);
+  void BrowseForFolder();
+  void EditFolder();
+  void RemoveFolder();
+  void Continue();
+  void GoBack();
+  void OnTextEdited();
+  void OnSelectionChanged();
+
+  // Brings the window in line with the model.
+  void ShowText();
+  void ShowFolders();
+  void ShowSelection();
+  void UpdateLinkLooks();
+  void ShowMessage(const std::string& text);
+
   AppContext& context_;
-  QLabel* heading_;
-  QCheckBox* keepLibrary_;
+  LibraryEditorModel model_;
+  bool updating_ = false;  // the window is being brought in line with the model
+  bool addHovered_ = false;
+  bool editHovered_ = false;
+  bool removeHovered_ = false;
+
+  PictureButton* backArrow_ = nullptr;
+  QLabel* heading_ = nullptr;
+  QLineEdit* textBox_ = nullptr;
+  LinkLabel* browseLink_ = nullptr;
+  LinkLabel* addLink_ = nullptr;
+  QListWidget* folderList_ = nullptr;
+  LinkLabel* editLink_ = nullptr;
+  LinkLabel* removeLink_ = nullptr;
+  QCheckBox* keepLibrary_ = nullptr;
+  QPushButton* continueButton_ = nullptr;
 };
 
 }  // namespace tunewick

@@ -18,6 +18,14 @@ namespace tunewick {
 class FileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  FileError(const std::string& text, std::error_code code)
+      : std::runtime_error(text), code_(code) {}
+
+  // The system's error behind the failure; empty when there is none.
+  std::error_code code() const noexcept { return code_; }
+
+ private:
+  std::error_code code_;
 };
 
 struct FolderEntry {

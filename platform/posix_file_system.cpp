@@ -24,8 +24,8 @@ namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
-std::string QuotedFailure(const char* what, const std::string& path, std::error_code error) {
-  return std::string(what) + " \"" + path + "\". " + ErrorText(error);
+FileError Failure(const char* what, const std::string& path, std::error_code error) {
+  return FileError(std::string(what) + " \"" + path + "\". " + ErrorText(error), error);
 }
 
 class UniqueFd {
@@ -177,21 +177,21 @@ class PosixFileSystem final : public FileSystem {
   void ReadLines(const std::string& path, std::vector<std::string>& lines) const override {
     // O_NONBLOCK: a named pipe in the file's place must not hang the program.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) throw FileError(QuotedFailure("Cannot open file", path, LastError()));
+    if (fd.get() < 0) throw Failure("Cannot open file", path, LastError());
     struct stat info;
-    if (::fstat(fd.get(), &info) != 0)
-      throw FileError(QuotedFailure("Cannot open file", path, LastError()));
+    if (::fstat(fd.get(), &info) != 0) throw Failure("Cannot open file", path, LastError());
     if (S_ISDIR(info.st_mode))
-      throw FileError(QuotedFailure("Cannot open file", path, std::make_error_code(std::errc::is_a_directory)));
+      throw Failure("Cannot open file", path, std::make_error_code(std::errc::is_a_directory));
     if (!S_ISREG(info.st_mode))
-      throw FileError("Cannot open file \"" + path + "\". It is not a regular file");
+      throw FileError("Cannot open file \"" + path + "\". It is not a regular file",
+                      std::make_error_code(std::errc::invalid_argument));
     std::string pending;
     char buffer[64 * 1024];
     for (;;) {
       ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
       if (got < 0) {
         if (errno == EINTR) continue;
-        throw FileError(QuotedFailure("Cannot read file", path, LastError()));
+        throw Failure("Cannot read file", path, LastError());
       }
       if (got == 0) break;
       pending.append(buffer, static_cast<std::size_t>(got));
@@ -218,10 +218,10 @@ class PosixFileSystem final : public FileSystem {
     }
     std::string temporary = path + ".XXXXXX";
     UniqueFd fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) throw FileError(QuotedFailure("Cannot create file", path, LastError()));
+    if (fd.get() < 0) throw Failure("Cannot create file", path, LastError());
     auto fail = [&](std::error_code error) {
       ::unlink(temporary.c_str());
-      throw FileError(QuotedFailure("Cannot create file", path, error));
+      throw Failure("Cannot create file", path, error);
     };
     mode_t mask = ::umask(0);
     ::umask(mask);

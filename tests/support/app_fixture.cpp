@@ -17,7 +17,7 @@ AppFixture::~AppFixture() {
 void AppFixture::WriteLibrary(const std::vector<std::string>& folders) {
   std::string content;
   for (const std::string& line : folders) content += line + "\r\n";
-  folder.MakeFile("searchfolders", content);
+  folder.MakeFile(libraryFileName, content);
 }
 
 void AppFixture::StartApp() {

@@ -11,7 +11,8 @@
 namespace tunewick::testing {
 
 // A whole Tunewick on the offscreen platform, working in a temporary folder: the library
-// file is `folder/searchfolders`, the change watch root `folder/rfMyComputer`.
+// file is `folder/searchfolders` (unless a test names it otherwise), the change watch root
+// `folder/rfMyComputer`.
 class AppFixture : public ::testing::Test {
  protected:
   ~AppFixture() override;
@@ -23,9 +24,11 @@ class AppFixture : public ::testing::Test {
   // Lets queued events and timers run for a moment.
   static void ProcessEvents(int milliseconds = 20);
 
-  std::string LibraryFile() const { return folder / "searchfolders"; }
+  std::string LibraryFile() const { return folder / libraryFileName; }
 
   TempFolder folder;
+  // The library file's name inside `folder`; change it before StartApp.
+  std::string libraryFileName = "searchfolders";
   ScriptedDialogs dialogs;
   int terminationRequests = 0;
   std::unique_ptr<TunewickApp> app;

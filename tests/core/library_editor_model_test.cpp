@@ -1,0 +1,175 @@
+#include "library/library_editor_model.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "support/temp_folder.h"
+
+namespace tunewick {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using Folders = std::vector<std::string>;
+
+class LibraryEditorModelTest : public ::testing::Test {
+ protected:
+  // Lists `folders` as if they had been loaded from the library file.
+  void Load(const Folders& folders) {
+    std::string content;
+    for (const std::string& line : folders) content += line + "\r\n";
+    folder.MakeFile("searchfolders", content);
+    model.Reload(LibraryFile());
+  }
+  AddOutcome Type(const std::string& text, AddTrigger trigger) {
+    model.SetText(text);
+    return model.Add(trigger);
+  }
+  std::string LibraryFile() const { return folder / "searchfolders"; }
+
+  TempFolder folder;
+  LibraryEditorModel model{RealFileSystem()};
+};
+
+TEST(FolderSortOrder, IgnoresTheCaseOfAsciiLettersOnly) {
+  EXPECT_TRUE(FolderSortsBefore("/music/abc", "/music/ABD"));
+  EXPECT_TRUE(FolderSortsBefore("/Music/abc", "/music/abd"));
+  EXPECT_FALSE(FolderSortsBefore("/MUSIC", "/music"));
+  EXPECT_FALSE(FolderSortsBefore("/music", "/MUSIC"));
+  EXPECT_TRUE(FolderSortsBefore("/music", "/music/a"));  // a folder before what lies below it
+  // "_" lies between "Z" and "a" in ASCII; folded, the letters come after it.
+  EXPECT_TRUE(FolderSortsBefore("/_x", "/B"));
+  // Bytes above 127 are compared unsigned and left unfolded.
+  EXPECT_TRUE(FolderSortsBefore("/z", "/\xc3\xa9"));
+  EXPECT_TRUE(FolderSortsBefore("/\xc3\x89", "/\xc3\xa9"));
+}
+
+TEST_F(LibraryEditorModelTest, ReloadListsTheExistingFoldersSortedAndDropsTheRest) {
+  const std::string b = folder.MakeFolder("b");
+  const std::string upperA = folder.MakeFolder("A");
+  const std::string c = folder.MakeFolder("c");
+  const std::string song = folder.MakeFile("song.mp3");
+  Load({c, "", b, folder / "vanished", song, upperA, c + "/"});
+  EXPECT_EQ(model.Folders(), (Folders{upperA, b, c, c + "/"}));
+
+  // Each reload starts over; the editing box keeps what it holds, the selection goes.
+  model.Select(1);
+  model.SetText("typed");
+  ::rmdir(b.c_str());
+  model.Reload(LibraryFile());
+  EXPECT_EQ(model.Folders(), (Folders{upperA, c, c + "/"}));
+  EXPECT_EQ(model.Selected(), std::nullopt);
+  EXPECT_EQ(model.Text(), "typed");
+
+  // Without a library file the list stays empty.
+  ::unlink(LibraryFile().c_str());
+  model.Reload(LibraryFile());
+  EXPECT_TRUE(model.Folders().empty());
+}
+
+TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceAndTheSelectionStaysOnItsFolder) {
+  const std::string a = folder.MakeFolder("a");
+  const std::string c = folder.MakeFolder("c");
+  const std::string upperB = folder.MakeFolder("B");
+  Load({a, c});
+  model.Select(1);  // c
+
+  AddOutcome outcome = Type(upperB, AddTrigger::kAddLink);
+  EXPECT_EQ(outcome.message, "");
+  EXPECT_EQ(outcome.added, 1u);
+  EXPECT_TRUE(outcome.focusTextBox);
+  EXPECT_EQ(model.Text(), "");
+  EXPECT_EQ(model.Selected(), 2u);
+
+  // Folders that differ only in case keep the order they were added in.
+  outcome = Type(folder.MakeFolder("b"), AddTrigger::kEnterKey);
+  EXPECT_EQ(outcome.added, 2u);
+  EXPECT_EQ(model.Text(), "");
+  EXPECT_EQ(model.Folders(), (Folders{a, upperB, folder / "b", c}));
+  EXPECT_EQ(model.Selected(), 3u);
+}
+
+TEST_F(LibraryEditorModelTest, OnlyTheExactTextCountsAsAlreadyListed) {
+  const std::string music = folder.MakeFolder("music");
+  folder.MakeFolder("MUSIC");
+  Load({folder.MakeFolder("first"), music});
+
+  const AddOutcome outcome = Type(music, AddTrigger::kEnterKey);
+  EXPECT_EQ(outcome.message,
+            "This folder is already in your music library, It's been selected to show you where.");
+  EXPECT_EQ(model.Selected(), 1u);
+  EXPECT_FALSE(outcome.added);
+  EXPECT_FALSE(outcome.focusTextBox);
+  EXPECT_EQ(model.Text(), music);  // left for the user to see
+  EXPECT_EQ(model.Folders().size(), 2u);
+
+  // Other letter case, or a closing "/", is another text: the folder is listed again.
+  EXPECT_EQ(Type(folder / "MUSIC", AddTrigger::kAddLink).message, "");
+  EXPECT_EQ(Type(music + "/", AddTrigger::kEnterKey).message, "");
+  EXPECT_EQ(model.Folders(), (Folders{folder / "first", music, folder / "MUSIC", music}));
+}
+
+TEST_F(LibraryEditorModelTest, AClosingSlashIsDroppedWithoutLookingForTheFolder) {
+  const std::string music = folder.MakeFolder("music");
+
+  AddOutcome outcome = Type(music + "/", AddTrigger::kAddLink);
+  EXPECT_EQ(outcome.message, "");
+  EXPECT_TRUE(outcome.focusTextBox);
+  EXPECT_EQ(model.Text(), music + "/");  // the link leaves the text in the box
+
+  outcome = Type(folder / "nowhere/", AddTrigger::kEnterKey);
+  EXPECT_EQ(outcome.message, "");
+  EXPECT_EQ(model.Text(), "");  // Enter empties it
+  EXPECT_EQ(model.Folders(), (Folders{music, folder / "nowhere"}));
+
+  // Only one "/" goes, and "/" alone is a folder like any other.
+  Type(folder / "twice//", AddTrigger::kEnterKey);
+  Type("/", AddTrigger::kEnterKey);
+  EXPECT_EQ(model.Folders(), (Folders{"/", music, folder / "nowhere", folder / "twice/"}));
+}
+
+TEST_F(LibraryEditorModelTest, EditAndRemoveActOnTheSelectedFolderOnly) {
+  const std::string a = folder.MakeFolder("a");
+  const std::string b = folder.MakeFolder("b");
+  const std::string c = folder.MakeFolder("c");
+  Load({a, b, c});
+  model.SetText("kept");
+  EXPECT_FALSE(model.EditSelected());
+  EXPECT_FALSE(model.RemoveSelected());
+  model.Select(3);  // past the end: nothing
+  EXPECT_FALSE(model.RemoveSelected());
+  EXPECT_EQ(model.Folders().size(), 3u);
+  EXPECT_EQ(model.Text(), "kept");
+
+  model.Select(1);
+  EXPECT_TRUE(model.EditSelected());
+  EXPECT_EQ(model.Text(), b);
+  EXPECT_EQ(model.Folders(), (Folders{a, c}));
+  EXPECT_EQ(model.Selected(), std::nullopt);
+
+  model.Select(0);
+  EXPECT_TRUE(model.RemoveSelected());
+  EXPECT_EQ(model.Folders(), (Folders{c}));
+  EXPECT_EQ(model.Selected(), std::nullopt);
+
+  // The edited folder goes back in once added again.
+  EXPECT_EQ(model.Add(AddTrigger::kEnterKey).added, 0u);
+  EXPECT_EQ(model.Folders(), (Folders{b, c}));
+}
+
+TEST_F(LibraryEditorModelTest, FailedSaveKeepsTheOldFileAndGivesTheSystemsReason) {
+  // A name so long that the new file beside it cannot be made, even by root.
+  const std::string file = folder.MakeFile(std::string(250, 'l'), "/old\r\n");
+  Type(folder.MakeFolder("music"), AddTrigger::kEnterKey);
+  EXPECT_EQ(model.Save(file), "Your music library could not be saved: File name too long");
+  EXPECT_EQ(ReadFile(file), "/old\r\n");
+
+  // A folder in the library file's place cannot be replaced either.
+  folder.MakeFolder("searchfolders");
+  EXPECT_EQ(model.Save(LibraryFile()), "Your music library could not be saved: Is a directory");
+  EXPECT_TRUE(RealFileSystem().FolderExists(LibraryFile()));
+  EXPECT_EQ(model.Folders().size(), 1u);  // nothing is lost: the user can try again
+}
+
+}  // namespace
+}  // namespace tunewick
