@@ -1,5 +1,6 @@
 #include "catalogue/library_scan.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "library/library_file.h"
@@ -51,10 +52,17 @@ LibraryTree::LibraryTree(const FileSystem& fileSystem, const std::string& folder
     for (FolderEntry& entry : listing.entries) {
       if (entry.isFile) {
         int mask = SongMaskIndex(entry.name);
-        if (mask >= 0) folders_[index].songs[mask].push_back(entry.name);
+        if (mask >= 0) {
+          folders_[index].songs[mask].push_back(std::move(entry.name));
+          ++songCount_;
+        }
       } else if (entry.isFolder && entry.name[0] != '.') {
+        const std::string& parent = folders_[index].path;
+        std::string path;
+        path.reserve(parent.size() + entry.name.size() + 1);
+        path.append(parent).append(entry.name) += '/';
         folders_[index].subfolders.push_back(folders_.size());
-        folders_.push_back({folders_[index].path + entry.name + '/', {}, {}});
+        folders_.push_back({std::move(path), {}, {}});
       }
     }
     for (std::size_t child = folders_.size(); child > firstChild; --child)
@@ -72,7 +80,11 @@ void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::
   while (!pending.empty()) {
     const LibraryTree::Folder& folder = tree.folders_[pending.back()];
     pending.pop_back();
-    for (const std::string& name : folder.songs[maskIndex]) target.push_back(folder.path + name);
+    for (const std::string& name : folder.songs[maskIndex]) {
+      std::string& path = target.emplace_back();
+      path.reserve(folder.path.size() + name.size());
+      path.append(folder.path).append(name);
+    }
     for (auto child = folder.subfolders.rbegin(); child != folder.subfolders.rend(); ++child)
       pending.push_back(*child);
   }
@@ -88,17 +100,23 @@ RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::strin
   result.libraryFileMissing =
       !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, state.LibraryFolders);
 
+  // Each search's songs go straight onto the end of AllSongs; SearchBatch ends up holding
+  // the last search's songs, as if every search had passed through it.
+  std::vector<SongPath>& songs = state.AllSongs;
+  std::size_t lastBatch = 0;
+  bool searched = false;
   for (const std::string& folder : state.LibraryFolders) {
     if (folder.size() <= 1) continue;
     const LibraryTree tree(fileSystem, folder);
+    const std::size_t needed = songs.size() + tree.SongCount();
+    if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
     for (std::string_view mask : kSongMasks) {
-      std::vector<SongPath> batch;
-      FindSongFiles(batch, tree, mask);
-      state.SearchBatch = std::move(batch);
-      state.AllSongs.insert(state.AllSongs.end(), state.SearchBatch.begin(),
-                            state.SearchBatch.end());
+      lastBatch = songs.size();
+      FindSongFiles(songs, tree, mask);
+      searched = true;
     }
   }
+  if (searched) state.SearchBatch.assign(songs.begin() + lastBatch, songs.end());
   return result;
 }
 

@@ -33,6 +33,8 @@ class LibraryTree {
   LibraryTree(const FileSystem& fileSystem, const std::string& folder);
 
   std::size_t FolderCount() const { return folders_.size(); }
+  // Song files of all three types.
+  std::size_t SongCount() const { return songCount_; }
 
  private:
   friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
@@ -43,6 +45,7 @@ class LibraryTree {
     std::vector<std::size_t> subfolders;   // indexes into folders_, in name order
   };
   std::vector<Folder> folders_;  // folders_[0] is the library folder itself
+  std::size_t songCount_ = 0;
 };
 
 // Appends the full path of every file of `tree` that matches `mask`, depth-first.

@@ -2,8 +2,8 @@
 
 #include <QFontMetrics>
 #include <QMouseEvent>
-#include <algorithm>
 
+#include "catalogue/widest_text.h"
 #include "platform/look.h"
 
 namespace tunewick {
@@ -59,12 +59,7 @@ SongListView::SongListView(const std::vector<SongPath>& songs, QWidget* parent)
 void SongListView::Reload() { model_.Reload(); }
 
 void SongListView::UpdateHorizontalExtent() {
-  const QFontMetrics metrics(font());
-  int widest = 0;
-  for (const SongPath& song : songs_) {
-    const QString text = QString::fromUtf8(song.data(), static_cast<qsizetype>(song.size()));
-    widest = std::max(widest, metrics.horizontalAdvance(text + QLatin1Char('x')));
-  }
+  const int widest = WidestTextWidth(font(), songs_, QLatin1Char('x'));
   horizontalExtent_ = widest;
   model_.SetRowWidth(widest);
 }

@@ -1,0 +1,247 @@
+// song_list_bench: opening the song-list screen on a library with many songs named
+// incorrectly, on Qt's offscreen platform.
+//
+//   song_list_bench [--root DIR] [--songs N] [--folders N] [--incorrect SHARE] [--seed N]
+//                   [--repeat N]
+//
+// The default library has 100,000 songs in 5,000 folders, half of them named
+// incorrectly: 50,000 entries in the list. --root works as in scan_bench, so both
+// benchmarks can share one generated tree.
+//
+// Goal: OpenSongList (scan, name check, filling the list, measuring the entries) takes
+// less than one second.
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/tunewick_app.h"
+#include "bench/bench_tools.h"
+#include "bench/library_generator.h"
+#include "catalogue/song_list_view.h"
+#include "catalogue/widest_text.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/look.h"
+
+namespace tunewick::bench {
+namespace {
+
+constexpr double kGoalMilliseconds = 1000;
+
+struct Options {
+  std::string root;
+  std::size_t songs = 100000;
+  std::size_t folders = 5000;
+  double incorrectShare = 0.5;
+  std::uint64_t seed = 1;
+  int repeat = 5;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i];
+    const std::string value = argv[i + 1];
+    if (name == "--root") {
+      options.root = value;
+    } else if (name == "--incorrect") {
+      auto share = ParseShare(value);
+      if (!share) return false;
+      options.incorrectShare = *share;
+    } else {
+      auto number = ParseCount(value);
+      if (!number) return false;
+      if (name == "--songs")
+        options.songs = *number;
+      else if (name == "--folders")
+        options.folders = *number;
+      else if (name == "--seed")
+        options.seed = *number;
+      else if (name == "--repeat" && *number > 0 && *number < 1000)
+        options.repeat = static_cast<int>(*number);
+      else
+        return false;
+    }
+  }
+  return argc % 2 == 1;
+}
+
+// No dialog is expected while the list opens; any that shows up is reported.
+class QuietDialogs final : public Dialogs {
+ public:
+  int shown = 0;
+  void ShowMessage(QWidget*, const QString& text) override { Report(text); }
+  bool AskWarningYesCancel(QWidget*, const QString&, const QString& text) override {
+    Report(text);
+    return false;
+  }
+  bool AskConfirmOkCancel(QWidget*, const QString&, const QString& text) override {
+    Report(text);
+    return false;
+  }
+  std::optional<std::string> PickFolder(QWidget*, const QString& title,
+                                        const std::string&) override {
+    Report(title);
+    return std::nullopt;
+  }
+  std::optional<std::string> PickSaveFile(QWidget*, const std::string&, const QString& name,
+                                          const QString&) override {
+    Report(name);
+    return std::nullopt;
+  }
+
+ private:
+  void Report(const QString& text) {
+    ++shown;
+    std::fprintf(stderr, "unexpected dialog: %s\n", text.toUtf8().constData());
+  }
+};
+
+template <typename Work>
+double MedianTime(int repeat, Work work) {
+  std::vector<double> times;
+  for (int run = 0; run < repeat; ++run) {
+    Stopwatch clock;
+    work();
+    times.push_back(clock.Milliseconds());
+  }
+  return Median(times);
+}
+
+// Every entry measured one by one: what the list's extent must come to.
+int WidestEntry(const std::vector<SongPath>& songs, const QFont& font) {
+  const QFontMetrics metrics(font);
+  int widest = 0;
+  for (const SongPath& song : songs) {
+    const QString text = QString::fromUtf8(song.data(), static_cast<qsizetype>(song.size()));
+    widest = std::max(widest, metrics.horizontalAdvance(text + QLatin1Char('x')));
+  }
+  return widest;
+}
+
+int Run(const Options& options) {
+  char workPattern[] = "/tmp/tunewick-song-list-bench-XXXXXX";
+  if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
+  const std::string work = workPattern;
+  const std::string root = options.root.empty() ? work + "/library" : options.root;
+
+  const FolderListing existing = RealFileSystem().ListFolder(root);
+  if (existing.opened && !existing.entries.empty()) {
+    std::printf("library: %s (as it stands)\n", root.c_str());
+  } else {
+    LibraryPlan plan;
+    plan.root = root;
+    plan.songs = options.songs;
+    plan.folders = options.folders;
+    plan.incorrectShare = options.incorrectShare;
+    plan.seed = options.seed;
+    Stopwatch clock;
+    const LibrarySummary made = GenerateLibrary(plan);
+    std::printf("library: %s generated in %.1f s: %zu songs, %zu named incorrectly\n", root.c_str(),
+                clock.Milliseconds() / 1000, made.songs, made.incorrectSongs);
+  }
+
+  AppPaths paths;
+  paths.libraryFile = work + "/searchfolders";
+  paths.watchRoot = work + "/rfMyComputer";  // not there: nothing is watched
+  paths.programFolder = work;
+  std::ofstream(paths.libraryFile, std::ios::binary) << root << "\r\n";
+
+  QuietDialogs dialogs;
+  int result = 0;
+  {
+    TunewickApp app(RealFileSystem(), dialogs, paths, [] {});
+    app.Start();
+    QApplication::processEvents();
+    MainWindow* main = app.windows().mainWindow;
+    SongListView* list = main->songList();
+
+    // The first opening meets cold caches (fonts, glyphs, the tree), the user's first time.
+    Stopwatch firstClock;
+    main->OpenSongList();
+    const double first = firstClock.Milliseconds();
+    QApplication::processEvents();
+
+    std::vector<double> openTimes, paintTimes;
+    for (int run = 0; run < options.repeat; ++run) {
+      main->ShowMainMenu();
+      QApplication::processEvents();
+      Stopwatch openClock;
+      main->OpenSongList();
+      openTimes.push_back(openClock.Milliseconds());
+      Stopwatch paintClock;
+      QApplication::processEvents();  // lays the list out and paints the window
+      paintTimes.push_back(paintClock.Milliseconds());
+    }
+
+    const SharedState& state = app.state();
+    const double scan = MedianTime(options.repeat, [&] { main->rescan(); });
+    const double classify = MedianTime(options.repeat, [&] { main->ClassifySongs(); });
+    const double fill = MedianTime(options.repeat, [&] {
+      list->Reload();
+      list->doItemsLayout();
+    });
+    const double measure = MedianTime(options.repeat, [&] { list->UpdateHorizontalExtent(); });
+    std::size_t measuredInFull = 0;
+    WidestTextWidth(list->font(), state.IncorrectSongs, QLatin1Char('x'), &measuredInFull);
+    Stopwatch everyClock;
+    const int widest = WidestEntry(state.IncorrectSongs, list->font());
+    const double measureEvery = everyClock.Milliseconds();
+
+    const double open = Median(openTimes);
+    std::printf("%zu songs, %zu named incorrectly; list extent %d px\n", state.AllSongs.size(),
+                state.IncorrectSongs.size(), list->HorizontalExtent());
+    std::printf("OpenSongList  first %8.1f ms, median %8.1f ms (%d runs; goal under %.0f ms): %s\n",
+                first, open, options.repeat, kGoalMilliseconds,
+                open < kGoalMilliseconds ? "met" : "MISSED");
+    std::printf("  scan                 %8.1f ms\n", scan);
+    std::printf("  name check           %8.1f ms\n", classify);
+    std::printf("  fill and lay out     %8.1f ms\n", fill);
+    std::printf(
+        "  measure the widths   %8.1f ms  (%zu entries measured in full; all of them: "
+        "%.1f ms)\n",
+        measure, measuredInFull, measureEvery);
+    std::printf("then layout and paint  %8.1f ms\n", Median(paintTimes));
+    std::printf("peak memory of this process: %.1f MiB\n", PeakMemoryMiB());
+    if (list->HorizontalExtent() != widest) {
+      std::printf("FAILED: the list's extent is %d px, the widest entry measures %d px\n",
+                  list->HorizontalExtent(), widest);
+      result = 1;
+    }
+    if (dialogs.shown > 0) result = 1;
+  }
+  std::filesystem::remove_all(work);
+  return result;
+}
+
+}  // namespace
+}  // namespace tunewick::bench
+
+int main(int argc, char** argv) {
+  tunewick::bench::Options options;
+  if (!tunewick::bench::ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: song_list_bench [--root DIR] [--songs N] [--folders N] "
+                 "[--incorrect SHARE] [--seed N] [--repeat N]\n");
+    return 2;
+  }
+  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int qtArgc = 1;
+  tunewick::Application application(qtArgc, argv);
+  tunewick::Application::setQuitOnLastWindowClosed(false);
+  tunewick::look::RegisterFonts();
+  try {
+    return tunewick::bench::Run(options);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "song_list_bench: %s\n", error.what());
+    return 1;
+  }
+}
