@@ -90,23 +90,17 @@ void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::
   }
 }
 
-RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile) {
+void ScanFolders(SharedState& state, const FileSystem& fileSystem,
+                 const std::vector<std::string>& folders, FolderEntries entries) {
   state.AllSongs.clear();
   state.SearchBatch.clear();
-  state.IncorrectSongs.clear();
-  state.LibraryFolders.clear();
-
-  RescanResult result;
-  result.libraryFileMissing =
-      !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, state.LibraryFolders);
-
   // Each search's songs go straight onto the end of AllSongs; SearchBatch ends up holding
   // the last search's songs, as if every search had passed through it.
   std::vector<SongPath>& songs = state.AllSongs;
   std::size_t lastBatch = 0;
   bool searched = false;
-  for (const std::string& folder : state.LibraryFolders) {
-    if (folder.size() <= 1) continue;
+  for (const std::string& folder : folders) {
+    if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
     const LibraryTree tree(fileSystem, folder);
     const std::size_t needed = songs.size() + tree.SongCount();
     if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
@@ -117,6 +111,18 @@ RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::strin
     }
   }
   if (searched) state.SearchBatch.assign(songs.begin() + lastBatch, songs.end());
+}
+
+RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile) {
+  state.AllSongs.clear();
+  state.SearchBatch.clear();
+  state.IncorrectSongs.clear();
+  state.LibraryFolders.clear();
+
+  RescanResult result;
+  result.libraryFileMissing =
+      !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, state.LibraryFolders);
+  ScanFolders(state, fileSystem, state.LibraryFolders, FolderEntries::kFromLibraryFile);
   return result;
 }
 

@@ -51,6 +51,15 @@ class LibraryTree {
 // Appends the full path of every file of `tree` that matches `mask`, depth-first.
 void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::string_view mask);
 
+enum class FolderEntries {
+  kFromLibraryFile,  // entries that are empty or one character long are skipped
+  kAsGiven,          // every folder is searched
+};
+
+// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order.
+void ScanFolders(SharedState& state, const FileSystem& fileSystem,
+                 const std::vector<std::string>& folders, FolderEntries entries);
+
 struct RescanResult {
   bool libraryFileMissing = false;
 };

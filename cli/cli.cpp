@@ -66,18 +66,9 @@ class Library {
       rescan(state, fileSystem, kLibraryFileName);
       return;
     }
-    state.AllSongs.clear();
-    state.SearchBatch.clear();
     state.IncorrectSongs.clear();
     state.LibraryFolders = folders_;
-    for (const std::string& folder : folders_) {
-      const LibraryTree tree(fileSystem, folder);
-      for (std::string_view mask : kSongMasks) {
-        std::vector<SongPath> batch;
-        FindSongFiles(batch, tree, mask);
-        state.AllSongs.insert(state.AllSongs.end(), batch.begin(), batch.end());
-      }
-    }
+    ScanFolders(state, fileSystem, folders_, FolderEntries::kAsGiven);
   }
 
  private:

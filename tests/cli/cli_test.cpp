@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <map>
-#include <random>
 
 #include "support/temp_folder.h"
 
@@ -63,13 +61,6 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   ::waitpid(child, &status, 0);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return outcome;
-}
-
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-    if (entry.is_regular_file()) files[entry.path().string()] = ReadFile(entry.path());
-  return files;
 }
 
 constexpr const char* kZeroCounters =
@@ -127,27 +118,16 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByte) {
 
 TEST(Cli, DryRunPrintsWhatTheRealRunDoesAndTouchesNothing) {
   TempFolder folder;
-  const char* fragments[] = {"01 ", "02_", "artist", "-", " - ", "song", " (1)", "(2)", "_live",
-                             "AC-DC", " ", "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
-  const char* extensions[] = {".mp3", ".MP3", ".wav", ".wma", ".txt"};
-  std::mt19937 random(6122026);
-  for (int i = 0; i < 300; ++i) {
-    std::string name;
-    for (int p = 0, parts = 1 + static_cast<int>(random() % 5); p < parts; ++p)
-      name += fragments[random() % std::size(fragments)];
-    name += extensions[random() % std::size(extensions)];
-    const std::string path = "lib/" + std::string(random() % 2 ? "" : "a/b/") + name;
-    if (!std::filesystem::exists(folder / path)) folder.MakeFile(path, path);
-  }
+  testing::MakeMessyLibrary(folder, "lib", 300, 6122026);
   folder.MakeFile("searchfolders", folder / "lib" + "\r\n\r\n" + folder / "lib/a" + "\r\n");
 
-  const auto before = Snapshot(folder.path());
+  const auto before = testing::SnapshotFiles(folder.path());
   const Outcome dryRun = RunCli(folder.path(), {"tidy", "--dry-run"});
-  EXPECT_EQ(Snapshot(folder.path()), before);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome real = RunCli(folder.path(), {"tidy"});
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
-  EXPECT_NE(Snapshot(folder.path()), before);
+  EXPECT_NE(testing::SnapshotFiles(folder.path()), before);
   EXPECT_GT(std::count(real.out.begin(), real.out.end(), '\n'), 100);
 }
 

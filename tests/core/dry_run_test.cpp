@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <map>
-#include <random>
 
 #include "catalogue/library_scan.h"
 #include "reports/changed_files.h"
@@ -16,14 +14,6 @@ namespace tunewick {
 namespace {
 
 using testing::TempFolder;
-
-// Every file under a folder with its content.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-    if (entry.is_regular_file()) files[entry.path().string()] = testing::ReadFile(entry.path());
-  return files;
-}
 
 class ScanningHost : public TidyupHost {
  public:
@@ -53,28 +43,16 @@ RunResult Tidy(FileSystem& fileSystem, const std::string& libraryFile) {
 TEST(DryRun, ForeseesTheRealRunExactlyAndTouchesNothing) {
   TempFolder folder;
   const std::string music = folder.MakeFolder("music");
-  const char* fragments[] = {"01 ", "02_", "artist", "-", " - ", "song", " (1)", "(2)", "_live",
-                             "AC-DC", " ", "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
-  const char* extensions[] = {".mp3", ".MP3", ".wav", ".wma", ".txt"};
-  std::mt19937 random(20261206);
-  for (int i = 0; i < 400; ++i) {
-    std::string name;
-    const int parts = 1 + static_cast<int>(random() % 5);
-    for (int p = 0; p < parts; ++p) name += fragments[random() % std::size(fragments)];
-    name += extensions[random() % std::size(extensions)];
-    const std::string sub = std::string(random() % 2 ? "" : "sub/") + (random() % 3 ? "" : "deep/");
-    const std::string path = "music/" + sub + name;
-    if (!std::filesystem::exists(folder / path)) folder.MakeFile(path, path);
-  }
+  testing::MakeMessyLibrary(folder, "music", 400, 20261206);
   // Songs in a folder that an ordinary user may not change.
   folder.MakeFile("music/locked/01_locked song.mp3");
   ::chmod((music + "/locked").c_str(), 0555);
-  folder.MakeFile("searchfolders", music + "\r\n" + music + "/sub\r\n");
+  folder.MakeFile("searchfolders", music + "\r\n" + music + "/a\r\n");
 
-  const auto before = Snapshot(folder.path());
+  const auto before = testing::SnapshotFiles(folder.path());
   DryRunFileSystem dryRun(RealFileSystem());
   const RunResult foreseen = Tidy(dryRun, folder / "searchfolders");
-  EXPECT_EQ(Snapshot(folder.path()), before);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
 
   const RunResult real = Tidy(RealFileSystem(), folder / "searchfolders");
   EXPECT_EQ(foreseen.changedFiles, real.changedFiles);

@@ -59,3 +59,33 @@ std::string ReadFile(const std::string& path) {
 }
 
 }  // namespace tunewick::testing
+
+#include <random>
+
+namespace tunewick::testing {
+
+std::map<std::string, std::string> SnapshotFiles(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files[entry.path().string()] = ReadFile(entry.path());
+  return files;
+}
+
+void MakeMessyLibrary(const TempFolder& folder, const std::string& relative, int count,
+                      unsigned seed) {
+  static const char* const kFragments[] = {"01 ",    "02_", "artist", "-",     " - ",
+                                           "song",   " (1)", "(2)",   "_live", "AC-DC",
+                                           " ",      "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
+  static const char* const kExtensions[] = {".mp3", ".MP3", ".wav", ".wma", ".txt"};
+  std::mt19937 random(seed);
+  for (int i = 0; i < count; ++i) {
+    std::string name;
+    for (int part = 0, parts = 1 + static_cast<int>(random() % 5); part < parts; ++part)
+      name += kFragments[random() % std::size(kFragments)];
+    name += kExtensions[random() % std::size(kExtensions)];
+    const std::string path = relative + "/" + (random() % 2 ? "" : "a/b/") + name;
+    if (!std::filesystem::exists(folder / path)) folder.MakeFile(path, path);
+  }
+}
+
+}  // namespace tunewick::testing
