@@ -3,7 +3,11 @@
 // Small helpers shared by the benchmark programs: reading numbers from the command
 // line, timing, medians and the process's peak memory.
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,8 +15,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace tunewick::bench {
 
@@ -72,6 +79,51 @@ inline double PeakMemoryMiB() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Runs find with its output thrown away; returns the wall time in milliseconds.
+inline double TimeFind(const std::string& root, const char* output = "/dev/null") {
+  const char* args[] = {"find",   root.c_str(), "-type", "f",      "(",     "-iname", "*.mp3", "-o",
+                        "-iname", "*.wav",      "-o",    "-iname", "*.wma", ")",      nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output, O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  Stopwatch clock;
+  pid_t child;
+  if (posix_spawnp(&child, "find", &actions, nullptr, const_cast<char**>(args), environ) != 0)
+    throw std::runtime_error("cannot start find");
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  const double elapsed = clock.Milliseconds();
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("find failed");
+  return elapsed;
+}
+
+// Runs a program to its end with its output sent to `output`; returns the wall time in
+// milliseconds and throws when it cannot start or fails (exit codes in `allowed` pass).
+inline double TimeProgram(const std::vector<std::string>& command, const char* output = "/dev/null",
+                          std::vector<int> allowed = {0}) {
+  std::vector<char*> args;
+  for (const std::string& word : command) args.push_back(const_cast<char*>(word.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output, O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  Stopwatch clock;
+  pid_t child;
+  if (posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ) != 0)
+    throw std::runtime_error("cannot start " + command[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  const double elapsed = clock.Milliseconds();
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) ||
+      std::find(allowed.begin(), allowed.end(), WEXITSTATUS(status)) == allowed.end())
+    throw std::runtime_error(command[0] + " failed");
+  return elapsed;
 }
 
 }  // namespace tunewick::bench

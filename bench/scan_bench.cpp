@@ -30,8 +30,6 @@
 #include "catalogue/library_scan.h"
 #include "platform/file_system.h"
 
-extern char** environ;
-
 namespace tunewick::bench {
 namespace {
 
@@ -113,26 +111,6 @@ std::vector<std::string> ReferenceScan(const std::string& libraryFolder) {
     ReferenceFind(songs, libraryFolder, extension, entered);
   }
   return songs;
-}
-
-// Runs find with its output thrown away; returns the wall time in milliseconds.
-double TimeFind(const std::string& root, const char* output = "/dev/null") {
-  const char* args[] = {"find",   root.c_str(), "-type", "f",      "(",     "-iname", "*.mp3", "-o",
-                        "-iname", "*.wav",      "-o",    "-iname", "*.wma", ")",      nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output, O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  Stopwatch clock;
-  pid_t child;
-  if (posix_spawnp(&child, "find", &actions, nullptr, const_cast<char**>(args), environ) != 0)
-    throw std::runtime_error("cannot start find");
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  const double elapsed = clock.Milliseconds();
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("find failed");
-  return elapsed;
 }
 
 std::size_t CountLines(const std::string& path) {

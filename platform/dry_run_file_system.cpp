@@ -20,9 +20,15 @@ std::string NamePartOf(const std::string& path) {
 
 }  // namespace
 
+std::optional<FolderId> DryRunFileSystem::FolderIdOf(const std::string& folder) const {
+  auto known = folderIds_.find(folder);
+  if (known == folderIds_.end()) known = folderIds_.emplace(folder, disk_.IdentifyFolder(folder)).first;
+  return known->second;
+}
+
 const DryRunFileSystem::Changes* DryRunFileSystem::ChangesIn(const std::string& folder) const {
   if (changes_.empty()) return nullptr;
-  std::optional<FolderId> id = disk_.IdentifyFolder(folder);
+  std::optional<FolderId> id = FolderIdOf(folder);
   if (!id) return nullptr;
   auto found = changes_.find(*id);
   return found == changes_.end() ? nullptr : &found->second;
@@ -96,9 +102,12 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   if (NamePartOf(to).size() > kLongestName)
     return std::make_error_code(std::errc::filename_too_long);
   if (Exists(to)) return std::make_error_code(std::errc::file_exists);
-  if (!disk_.CanChangeFolder(folder)) return std::make_error_code(std::errc::permission_denied);
-  std::optional<FolderId> id = disk_.IdentifyFolder(folder);
+  std::optional<FolderId> id = FolderIdOf(folder);
   if (!id) return std::make_error_code(std::errc::no_such_file_or_directory);
+  auto changeable = changeable_.find(*id);
+  if (changeable == changeable_.end())
+    changeable = changeable_.emplace(*id, disk_.CanChangeFolder(folder)).first;
+  if (!changeable->second) return std::make_error_code(std::errc::permission_denied);
 
   Changes& changes = changes_[*id];
   const std::string oldName = NamePartOf(from);

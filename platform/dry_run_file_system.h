@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 
@@ -40,9 +41,13 @@ class DryRunFileSystem final : public FileSystem {
   enum class State { kUnchanged, kGone, kAdded };
   State Lookup(const std::string& path, std::string* diskPath = nullptr) const;
   const Changes* ChangesIn(const std::string& folder) const;
+  // Only files move in a dry run, so a folder path keeps leading to the same folder.
+  std::optional<FolderId> FolderIdOf(const std::string& folder) const;
 
   FileSystem& disk_;
   std::map<FolderId, Changes> changes_;
+  mutable std::unordered_map<std::string, std::optional<FolderId>> folderIds_;
+  mutable std::map<FolderId, bool> changeable_;
 };
 
 }  // namespace tunewick

@@ -1,0 +1,243 @@
+// tidyup_bench: the whole automatic tidy-up, in the program and through tunewick-cli,
+// against the least any tidy-up of the same tree could cost.
+//
+//   tidyup_bench [--songs N] [--folders N] [--seed N] [--incorrect SHARE]
+//
+// A library is generated (by tunewick-genlib) and copied. The tidy-up runs on one copy;
+// the floor is measured on another: six find walks (a tidy-up scans six times) and a
+// plain loop doing as many no-overwrite renames as the tidy-up did. tunewick-cli then
+// tidies a third copy, first with --dry-run and then for real; both must print the same.
+//
+// Goals: the tidy-up and tunewick-cli within 1.5 times the floor, the dry run no slower
+// than the real run, peak memory under 200 MB.
+
+#include <linux/fs.h>
+#include <sys/syscall.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_tools.h"
+#include "catalogue/library_scan.h"
+#include "platform/file_system.h"
+#include "reports/changed_files.h"
+#include "tidyup/tidy_up.h"
+
+namespace tunewick::bench {
+namespace {
+
+constexpr double kTargetRatio = 1.5;
+constexpr double kTargetMemoryMiB = 200;
+
+struct Options {
+  std::size_t songs = 100000;
+  std::size_t folders = 5000;
+  std::uint64_t seed = 1;
+  double incorrect = 0.5;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i], value = argv[i + 1];
+    if (name == "--incorrect") {
+      auto share = ParseShare(value);
+      if (!share) return false;
+      options.incorrect = *share;
+      continue;
+    }
+    auto number = ParseCount(value);
+    if (!number) return false;
+    if (name == "--songs")
+      options.songs = *number;
+    else if (name == "--folders")
+      options.folders = *number;
+    else if (name == "--seed")
+      options.seed = *number;
+    else
+      return false;
+  }
+  return argc % 2 == 1;
+}
+
+// The machine's file system, counting the renames that happened.
+class CountingFileSystem final : public FileSystem {
+ public:
+  explicit CountingFileSystem(FileSystem& disk) : disk_(disk) {}
+  std::size_t renames = 0;
+
+  bool Exists(const std::string& p) const override { return disk_.Exists(p); }
+  bool FileExists(const std::string& p) const override { return disk_.FileExists(p); }
+  bool FolderExists(const std::string& p) const override { return disk_.FolderExists(p); }
+  FolderListing ListFolder(const std::string& f) const override { return disk_.ListFolder(f); }
+  std::optional<FolderId> IdentifyFolder(const std::string& f) const override {
+    return disk_.IdentifyFolder(f);
+  }
+  bool CanChangeFolder(const std::string& f) const override { return disk_.CanChangeFolder(f); }
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    std::error_code error = disk_.Rename(from, to);
+    if (!error) ++renames;
+    return error;
+  }
+  std::error_code DeleteFile(const std::string& p) override { return disk_.DeleteFile(p); }
+  void SetHidden(const std::string& p, bool h) override { disk_.SetHidden(p, h); }
+  void ReadLines(const std::string& p, std::vector<std::string>& l) const override {
+    disk_.ReadLines(p, l);
+  }
+  void WriteLines(const std::string& p, const std::vector<std::string>& l) override {
+    disk_.WriteLines(p, l);
+  }
+  std::optional<std::string> ReadLastBytes(const std::string& p, std::size_t n) const override {
+    return disk_.ReadLastBytes(p, n);
+  }
+
+ private:
+  FileSystem& disk_;
+};
+
+class ScanningHost : public TidyupHost {
+ public:
+  ScanningHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
+      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
+  void Rescan() override { rescan(state_, fileSystem_, libraryFile_); }
+
+ private:
+  SharedState& state_;
+  FileSystem& fileSystem_;
+  std::string libraryFile_;
+};
+
+std::string ProgramBeside(const char* self, const char* name) {
+  return (std::filesystem::absolute(self).parent_path() / name).string();
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+// The floor: six walks of the tree and `renames` plain no-overwrite renames.
+double MeasureFloor(const std::string& root, const std::string& work, std::size_t renames) {
+  const std::string list = work + "/floor-files.txt";
+  double walks = 0;
+  for (int walk = 0; walk < 6; ++walk) walks += TimeFind(root, walk == 0 ? list.c_str() : "/dev/null");
+  std::vector<std::string> files;
+  {
+    std::ifstream in(list);
+    for (std::string line; std::getline(in, line);) files.push_back(line);
+  }
+  if (files.empty()) return walks;
+  Stopwatch clock;
+  for (std::size_t i = 0; i < renames; ++i) {
+    std::string& current = files[i % files.size()];
+    const std::string next = current + "x";
+    if (::syscall(SYS_renameat2, AT_FDCWD, current.c_str(), AT_FDCWD, next.c_str(),
+                  RENAME_NOREPLACE) != 0)
+      throw std::runtime_error("floor rename failed: " + current);
+    current = next;
+  }
+  const double loop = clock.Milliseconds();
+  std::printf("floor: six find walks %.0f ms, %zu renames %.0f ms\n", walks, renames, loop);
+  return walks + loop;
+}
+
+int Run(const char* self, const Options& options) {
+  char workPattern[] = "/tmp/tunewick-tidyup-bench-XXXXXX";
+  if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
+  const std::string work = workPattern;
+  const std::string library = work + "/library", floor = work + "/floor", cli = work + "/cli";
+
+  Stopwatch making;
+  TimeProgram({ProgramBeside(self, "tunewick-genlib"), library, std::to_string(options.songs),
+               std::to_string(options.folders), "--seed", std::to_string(options.seed),
+               "--incorrect", std::to_string(options.incorrect)});
+  TimeProgram({"cp", "-a", library, floor});
+  TimeProgram({"cp", "-a", library, cli});
+  std::printf("library: %zu songs in %zu folders, generated and copied twice in %.1f s\n",
+              options.songs, options.folders, making.Milliseconds() / 1000);
+
+  const std::string libraryFile = work + "/searchfolders";
+  std::ofstream(libraryFile, std::ios::binary) << library << "\r\n";
+  TimeFind(library);  // warm the tree
+  TimeFind(floor);
+
+  // The tidy-up as the desktop program runs it.
+  CountingFileSystem fileSystem(RealFileSystem());
+  SharedState state;
+  ScanningHost host(state, fileSystem, libraryFile);
+  Stopwatch clock;
+  RunTidyup(state, fileSystem, host);
+  const double tidyup = clock.Milliseconds();
+  const double memory = PeakMemoryMiB();
+  std::size_t songsChanged = 0;
+  {
+    SharedState before;
+    std::ofstream(work + "/floor-library", std::ios::binary) << floor << "\r\n";
+    rescan(before, RealFileSystem(), work + "/floor-library");
+    rescan(state, RealFileSystem(), libraryFile);
+    for (std::size_t i = 0; i < before.AllSongs.size() && i < state.AllSongs.size(); ++i)
+      songsChanged += std::filesystem::path(before.AllSongs[i]).filename() !=
+                      std::filesystem::path(state.AllSongs[i]).filename();
+  }
+  std::printf("tidy-up: %.0f ms, %zu renames, %zu refused; about %zu of %zu songs renamed\n",
+              tidyup, fileSystem.renames, state.RenameFailures.size(), songsChanged,
+              state.AllSongs.size());
+
+  const double floorTime = MeasureFloor(floor, work, fileSystem.renames);
+
+  // tunewick-cli on the third copy: the dry run, then the real run.
+  const std::string cliProgram = ProgramBeside(self, "../cli/tunewick-cli");
+  TimeFind(cli);
+  const double dryRun = TimeProgram({cliProgram, "tidy", "--dry-run", cli},
+                                    (work + "/dry.txt").c_str(), {0, 1});
+  const double cliRun = TimeProgram({cliProgram, "tidy", cli}, (work + "/real.txt").c_str(), {0, 1});
+  const bool samePrint = ReadAll(work + "/dry.txt") == ReadAll(work + "/real.txt");
+  TextList desktopList = BuildChangedFilesList(state);
+  std::string desktopPrint;
+  for (const std::string& line : desktopList) desktopPrint += line + "\n";
+  const bool sameAsDesktop =
+      ReadAll(work + "/real.txt").rfind(Replaced(desktopPrint, library, cli), 0) == 0;
+
+  auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+  std::printf("tidy-up / floor        %.2f (goal at most %.1f): %s\n", tidyup / floorTime,
+              kTargetRatio, verdict(tidyup / floorTime <= kTargetRatio));
+  std::printf("tunewick-cli tidy      %.0f ms, / floor %.2f: %s\n", cliRun, cliRun / floorTime,
+              verdict(cliRun / floorTime <= kTargetRatio));
+  std::printf("tunewick-cli --dry-run %.0f ms, / real run %.2f: %s\n", dryRun, dryRun / cliRun,
+              verdict(dryRun <= cliRun));
+  std::printf("dry run printed %s the real run; the real run printed %s the desktop's list\n",
+              samePrint ? "the same as" : "SOMETHING ELSE THAN",
+              sameAsDesktop ? "the same as" : "SOMETHING ELSE THAN");
+  std::printf("peak memory of the tidy-up: %.1f MiB (goal under %.0f): %s\n", memory,
+              kTargetMemoryMiB, verdict(memory < kTargetMemoryMiB));
+
+  std::filesystem::remove_all(work);
+  return samePrint && sameAsDesktop ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace tunewick::bench
+
+int main(int argc, char** argv) {
+  tunewick::bench::Options options;
+  if (!tunewick::bench::ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: tidyup_bench [--songs N] [--folders N] [--seed N] [--incorrect SHARE]\n");
+    return 2;
+  }
+  try {
+    return tunewick::bench::Run(argv[0], options);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tidyup_bench: %s\n", error.what());
+    return 1;
+  }
+}
