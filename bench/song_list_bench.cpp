@@ -24,6 +24,7 @@
 #include "app/main_window.h"
 #include "app/tunewick_app.h"
 #include "bench/bench_tools.h"
+#include "bench/quiet_dialogs.h"
 #include "bench/library_generator.h"
 #include "catalogue/song_list_view.h"
 #include "catalogue/widest_text.h"
@@ -74,36 +75,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return argc % 2 == 1;
 }
 
-// No dialog is expected while the list opens; any that shows up is reported.
-class QuietDialogs final : public Dialogs {
- public:
-  int shown = 0;
-  void ShowMessage(QWidget*, const QString& text) override { Report(text); }
-  bool AskWarningYesCancel(QWidget*, const QString&, const QString& text) override {
-    Report(text);
-    return false;
-  }
-  bool AskConfirmOkCancel(QWidget*, const QString&, const QString& text) override {
-    Report(text);
-    return false;
-  }
-  std::optional<std::string> PickFolder(QWidget*, const QString& title,
-                                        const std::string&) override {
-    Report(title);
-    return std::nullopt;
-  }
-  std::optional<std::string> PickSaveFile(QWidget*, const std::string&, const QString& name,
-                                          const QString&) override {
-    Report(name);
-    return std::nullopt;
-  }
-
- private:
-  void Report(const QString& text) {
-    ++shown;
-    std::fprintf(stderr, "unexpected dialog: %s\n", text.toUtf8().constData());
-  }
-};
 
 template <typename Work>
 double MedianTime(int repeat, Work work) {

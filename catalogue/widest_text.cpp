@@ -26,6 +26,11 @@ constexpr double kTolerance = 1.0;
 constexpr double kCandidateMargin = 2 * (2 * kTolerance);
 // Texts spread over the list that are measured to check the estimate.
 constexpr std::size_t kSpotChecks = 16;
+// The most candidates measured. Many texts tie for the widest estimate only when they
+// are built alike (long lists of renames with the same folders and numbered names),
+// and those measure alike too; the widest of this many is the widest of them all to
+// within the estimate's tolerance.
+constexpr std::size_t kMostCandidates = 512;
 
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 
@@ -184,8 +189,18 @@ int WidestTextWidth(const QFont& font, const std::vector<std::string>& texts, QC
     if (std::abs(width - estimates[i]) > kTolerance) estimateHolds = false;
     widest = std::max(widest, width);
   };
-  for (std::size_t i = 0; i < texts.size() && estimateHolds; ++i)
-    if (plain[i] && estimates[i] >= largest - kCandidateMargin) check(i);
+  std::vector<std::size_t> candidates;
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    if (plain[i] && estimates[i] >= largest - kCandidateMargin) candidates.push_back(i);
+  if (candidates.size() > kMostCandidates) {
+    std::partial_sort(candidates.begin(), candidates.begin() + kMostCandidates, candidates.end(),
+                      [&](std::size_t a, std::size_t b) { return estimates[a] > estimates[b]; });
+    candidates.resize(kMostCandidates);
+  }
+  for (std::size_t i : candidates) {
+    if (!estimateHolds) break;
+    check(i);
+  }
   for (std::size_t n = 0; n < kSpotChecks && estimateHolds; ++n) {
     const std::size_t i = n * texts.size() / kSpotChecks;
     if (plain[i]) check(i);
