@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,6 +62,27 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   ::waitpid(child, &status, 0);
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return outcome;
+}
+
+// Runs tunewick-cli in `folder` on a terminal of its own; returns all it wrote there.
+std::string RunCliOnTerminal(const std::string& folder, const std::vector<std::string>& arguments) {
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    if (::chdir(folder.c_str()) != 0) ::_exit(127);
+    std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(TUNEWICK_CLI, argv.data());
+    ::_exit(127);
+  }
+  std::string written;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+    written.append(buffer, static_cast<std::size_t>(got));
+  ::close(terminal);
+  ::waitpid(child, nullptr, 0);
+  return written;
 }
 
 constexpr const char* kZeroCounters =
@@ -145,6 +167,15 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFile) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(ReadFile(folder / "searchfolders"),
             folder / "one" + "\r\n\r\n" + folder / "two" + "\r\n");  // never rewritten
+}
+
+TEST(Cli, ALongRunShowsItsProgressOnATerminal) {
+  TempFolder folder;
+  testing::MakeMessyLibrary(folder, "lib", 50, 7);
+  const std::string shown = RunCliOnTerminal(folder.path(), {"tidy", "--dry-run", "lib"});
+  EXPECT_NE(shown.find("Spacing dashes: "), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Removing prefixes: "), std::string::npos) << shown;
+  EXPECT_NE(shown.find(" Prefixes Removed"), std::string::npos);
 }
 
 TEST(Cli, AnEmptyLibraryPrintsOnlyZeroCounters) {

@@ -3,9 +3,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/main_window.h"
 #include "catalogue/song_list_view.h"
+#include "platform/file_system.h"
 #include "platform/link_label.h"
 #include "platform/look.h"
 #include "reports/changed_files_window.h"
@@ -256,6 +259,21 @@ TEST_F(TidyupWindows, NothingRenamedButSongsLeftOffersToFixThem) {
   main()->LeaveSongList();
   EXPECT_TRUE(results()->isVisible());
   EXPECT_FALSE(main()->isVisible());
+}
+
+TEST_F(TidyupWindows, AnErrorEndsTheRunAndLeavesTheConfirmationUp) {
+  StartWithSongs({"01 one.mp3"});
+  OpenConfirmation();
+  // The library file turns into something that cannot be read: the first scan fails.
+  ::unlink(LibraryFile().c_str());
+  ASSERT_EQ(::mkfifo(LibraryFile().c_str(), 0644), 0);
+  FindButton(confirm(), "Continue")->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_TRUE(dialogs.Messages()[0].startsWith("Cannot open file"));
+  EXPECT_TRUE(confirm()->isVisible());
+  EXPECT_FALSE(results()->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(RealFileSystem().FileExists(music + "/01 one.mp3"));
 }
 
 TEST_F(TidyupWindows, NoFilesWereFixedWhenTheListIsEmpty) {
