@@ -29,11 +29,10 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent)
   name->adjustSize();
   name->move(104, 20);
 
-  auto* credits = new QLabel(
-      QStringLiteral("Tidies the file names of your music collection into\n"
-                     "\"Artist Name - Song Name\".\n\n"
-                     "Written by the Tunewick developers."),
-      this);
+  auto* credits = new QLabel(QStringLiteral("Tidies the file names of your music collection into\n"
+                                            "\"Artist Name - Song Name\".\n\n"
+                                            "Written by the Tunewick developers."),
+                             this);
   credits->setFont(look::Font(12));
   look::SetTextColor(credits, look::kLink);
   credits->adjustSize();

@@ -46,8 +46,8 @@ int Run(std::size_t lines, int repeat) {
                                std::to_string(i % 7) + "/";
     const std::string song = "Song number " + std::to_string(i) + " (live at the hall).mp3";
     TextList& log = i % 3 == 0 ? state.DashLog : i % 3 == 1 ? state.CapitalLog : state.PrefixLog;
-    log.push_back(QuotedRenameLine(folder + "0" + std::to_string(i % 10) + " " + song,
-                                   folder + song));
+    log.push_back(
+        QuotedRenameLine(folder + "0" + std::to_string(i % 10) + " " + song, folder + song));
   }
   state.ChangedFilesList = BuildChangedFilesList(state);
 
@@ -68,7 +68,8 @@ int Run(std::size_t lines, int repeat) {
   Stopwatch measureClock;
   window->list()->UpdateHorizontalExtent();
   const double measure = measureClock.Milliseconds();
-  std::printf("  of which: filling the list %.1f ms, measuring the lines %.1f ms\n", reload, measure);
+  std::printf("  of which: filling the list %.1f ms, measuring the lines %.1f ms\n", reload,
+              measure);
   std::printf("changed-files window with %zu lines: first opening %.1f ms, median %.1f ms of %d\n",
               state.ChangedFilesList.size(), times.front(), median, repeat);
   std::printf("horizontal extent %d px\n", window->list()->HorizontalExtent());

@@ -24,8 +24,8 @@
 #include "app/main_window.h"
 #include "app/tunewick_app.h"
 #include "bench/bench_tools.h"
-#include "bench/quiet_dialogs.h"
 #include "bench/library_generator.h"
+#include "bench/quiet_dialogs.h"
 #include "catalogue/song_list_view.h"
 #include "catalogue/widest_text.h"
 #include "platform/application.h"
@@ -74,7 +74,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   }
   return argc % 2 == 1;
 }
-
 
 template <typename Work>
 double MedianTime(int repeat, Work work) {

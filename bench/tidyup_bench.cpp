@@ -129,7 +129,8 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 double MeasureFloor(const std::string& root, const std::string& work, std::size_t renames) {
   const std::string list = work + "/floor-files.txt";
   double walks = 0;
-  for (int walk = 0; walk < 6; ++walk) walks += TimeFind(root, walk == 0 ? list.c_str() : "/dev/null");
+  for (int walk = 0; walk < 6; ++walk)
+    walks += TimeFind(root, walk == 0 ? list.c_str() : "/dev/null");
   std::vector<std::string> files;
   {
     std::ifstream in(list);
@@ -197,9 +198,10 @@ int Run(const char* self, const Options& options) {
   // tunewick-cli on the third copy: the dry run, then the real run.
   const std::string cliProgram = ProgramBeside(self, "../cli/tunewick-cli");
   TimeFind(cli);
-  const double dryRun = TimeProgram({cliProgram, "tidy", "--dry-run", cli},
-                                    (work + "/dry.txt").c_str(), {0, 1});
-  const double cliRun = TimeProgram({cliProgram, "tidy", cli}, (work + "/real.txt").c_str(), {0, 1});
+  const double dryRun =
+      TimeProgram({cliProgram, "tidy", "--dry-run", cli}, (work + "/dry.txt").c_str(), {0, 1});
+  const double cliRun =
+      TimeProgram({cliProgram, "tidy", cli}, (work + "/real.txt").c_str(), {0, 1});
   const bool samePrint = ReadAll(work + "/dry.txt") == ReadAll(work + "/real.txt");
   TextList desktopList = BuildChangedFilesList(state);
   std::string desktopPrint;

@@ -40,9 +40,9 @@ class LibraryTree {
   friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
                             std::string_view mask);
   struct Folder {
-    std::string path;                      // ends with "/"
-    std::vector<std::string> songs[3];     // file names, one list per song mask
-    std::vector<std::size_t> subfolders;   // indexes into folders_, in name order
+    std::string path;                     // ends with "/"
+    std::vector<std::string> songs[3];    // file names, one list per song mask
+    std::vector<std::size_t> subfolders;  // indexes into folders_, in name order
   };
   std::vector<Folder> folders_;  // folders_[0] is the library folder itself
   std::size_t songCount_ = 0;
@@ -68,8 +68,7 @@ struct RescanResult {
 // file into LibraryFolders (marking it hidden) and fills AllSongs. Entries of the library
 // file that are empty or one character long are skipped. Throws FileError when the
 // library file exists but cannot be read.
-RescanResult rescan(SharedState& state, FileSystem& fileSystem,
-                    const std::string& libraryFile);
+RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
 
 // Empties the song lists and reloads LibraryFolders from the library file without
 // testing for it; throws FileError when it cannot be read.

@@ -39,11 +39,16 @@ constexpr std::string_view kUsage =
 
 std::string_view StepName(TidyupStep step) {
   switch (step) {
-    case TidyupStep::kDash: return "Spacing dashes";
-    case TidyupStep::kUnderscore: return "Replacing underscores";
-    case TidyupStep::kCapitalisation: return "Capitalising words";
-    case TidyupStep::kBracket: return "Removing bracketed numbers";
-    case TidyupStep::kPrefix: return "Removing prefixes";
+    case TidyupStep::kDash:
+      return "Spacing dashes";
+    case TidyupStep::kUnderscore:
+      return "Replacing underscores";
+    case TidyupStep::kCapitalisation:
+      return "Capitalising words";
+    case TidyupStep::kBracket:
+      return "Removing bracketed numbers";
+    case TidyupStep::kPrefix:
+      return "Removing prefixes";
   }
   return "";
 }

@@ -22,7 +22,8 @@ std::string NamePartOf(const std::string& path) {
 
 std::optional<FolderId> DryRunFileSystem::FolderIdOf(const std::string& folder) const {
   auto known = folderIds_.find(folder);
-  if (known == folderIds_.end()) known = folderIds_.emplace(folder, disk_.IdentifyFolder(folder)).first;
+  if (known == folderIds_.end())
+    known = folderIds_.emplace(folder, disk_.IdentifyFolder(folder)).first;
   return known->second;
 }
 
@@ -48,18 +49,24 @@ DryRunFileSystem::State DryRunFileSystem::Lookup(const std::string& path,
 
 bool DryRunFileSystem::Exists(const std::string& path) const {
   switch (Lookup(path)) {
-    case State::kGone: return false;
-    case State::kAdded: return true;
-    case State::kUnchanged: break;
+    case State::kGone:
+      return false;
+    case State::kAdded:
+      return true;
+    case State::kUnchanged:
+      break;
   }
   return disk_.Exists(path);
 }
 
 bool DryRunFileSystem::FileExists(const std::string& path) const {
   switch (Lookup(path)) {
-    case State::kGone: return false;
-    case State::kAdded: return true;
-    case State::kUnchanged: break;
+    case State::kGone:
+      return false;
+    case State::kAdded:
+      return true;
+    case State::kUnchanged:
+      break;
   }
   return disk_.FileExists(path);
 }
@@ -138,9 +145,12 @@ std::optional<std::string> DryRunFileSystem::ReadLastBytes(const std::string& pa
                                                            std::size_t count) const {
   std::string diskPath = path;
   switch (Lookup(path, &diskPath)) {
-    case State::kGone: return std::nullopt;
-    case State::kAdded: return disk_.ReadLastBytes(diskPath, count);
-    case State::kUnchanged: break;
+    case State::kGone:
+      return std::nullopt;
+    case State::kAdded:
+      return disk_.ReadLastBytes(diskPath, count);
+    case State::kUnchanged:
+      break;
   }
   return disk_.ReadLastBytes(path, count);
 }

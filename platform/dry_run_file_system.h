@@ -35,7 +35,7 @@ class DryRunFileSystem final : public FileSystem {
  private:
   // What the renames changed in one real folder.
   struct Changes {
-    std::set<std::string> gone;             // names on the disk that were renamed away
+    std::set<std::string> gone;                // names on the disk that were renamed away
     std::map<std::string, std::string> added;  // new names -> the disk path of their file
   };
   enum class State { kUnchanged, kGone, kAdded };

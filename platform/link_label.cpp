@@ -29,9 +29,15 @@ void LinkLabel::setLook(Look look) {
   linkFont.setUnderline(look == Look::kHover);
   setFont(linkFont);
   switch (look) {
-    case Look::kNormal: look::SetTextColor(this, look::kLink); break;
-    case Look::kHover: look::SetTextColor(this, look::kLinkHover); break;
-    case Look::kGrey: look::SetTextColor(this, look::kLinkGrey); break;
+    case Look::kNormal:
+      look::SetTextColor(this, look::kLink);
+      break;
+    case Look::kHover:
+      look::SetTextColor(this, look::kLinkHover);
+      break;
+    case Look::kGrey:
+      look::SetTextColor(this, look::kLinkGrey);
+      break;
   }
 }
 
@@ -53,7 +59,8 @@ void LinkLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
   QLabel::mouseReleaseEvent(event);
   if (click) emit activated();
@@ -69,7 +76,8 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
         return;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   QLabel::keyPressEvent(event);
 }

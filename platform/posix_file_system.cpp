@@ -55,8 +55,7 @@ bool StatFollowing(const std::string& path, struct stat& info) {
 // otherwise link + unlink, which refuses an existing target just as well.
 std::error_code RenameNoReplace(const std::string& from, const std::string& to) {
 #if defined(__linux__) && defined(SYS_renameat2)
-  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) ==
-      0)
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
     return {};
   if (errno != EINVAL && errno != ENOSYS) return LastError();
 #endif
@@ -132,7 +131,8 @@ class PosixFileSystem final : public FileSystem {
     struct stat info;
     if (!StatFollowing(folder.empty() ? std::string(".") : folder, info) || !S_ISDIR(info.st_mode))
       return std::nullopt;
-    return FolderId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return FolderId{static_cast<std::uint64_t>(info.st_dev),
+                    static_cast<std::uint64_t>(info.st_ino)};
   }
 
   bool CanChangeFolder(const std::string& folder) const override {
@@ -140,7 +140,9 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::error_code Rename(const std::string& from, const std::string& to) override {
-    if (from == to) return Exists(from) ? std::error_code() : std::make_error_code(std::errc::no_such_file_or_directory);
+    if (from == to)
+      return Exists(from) ? std::error_code()
+                          : std::make_error_code(std::errc::no_such_file_or_directory);
     std::error_code error = RenameNoReplace(from, to);
     if (error != std::errc::file_exists) return error;
 

@@ -16,8 +16,7 @@ class MinimiseAll : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* window = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::WindowStateChange && window && window->isMinimized() &&
-        !busy_) {
+    if (event->type() == QEvent::WindowStateChange && window && window->isMinimized() && !busy_) {
       busy_ = true;
       for (QWidget* other : QApplication::topLevelWidgets())
         if (other != window && other->isVisible() && !other->isMinimized()) other->showMinimized();
@@ -67,6 +66,8 @@ void MakeFixedWindow(QWidget* window, int width, int height) {
   window->setFixedSize(width, height);
 }
 
-void MinimiseApplicationWith(QWidget* window) { window->installEventFilter(new MinimiseAll(window)); }
+void MinimiseApplicationWith(QWidget* window) {
+  window->installEventFilter(new MinimiseAll(window));
+}
 
 }  // namespace tunewick

@@ -14,8 +14,8 @@ const std::array<StepReport, 5> kCounterOrder = {{
      "The following had spaces around the middle dash fixed"},
 }};
 
-const std::array<StepReport, 5> kListOrder = {
-    kCounterOrder[4], kCounterOrder[1], kCounterOrder[3], kCounterOrder[2], kCounterOrder[0]};
+const std::array<StepReport, 5> kListOrder = {kCounterOrder[4], kCounterOrder[1], kCounterOrder[3],
+                                              kCounterOrder[2], kCounterOrder[0]};
 
 std::string FailureLine(const RenameFailure& failure) {
   return "'" + failure.from + "' could not be renamed to '" + failure.to + "': " + failure.reason;

@@ -1,10 +1,10 @@
 #include "reports/tidyup_results_window.h"
 
 #include <QCloseEvent>
-#include <QShowEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include "app/main_window.h"
 #include "platform/application.h"

@@ -34,12 +34,15 @@ std::optional<SongPath> RenameInFolder(SharedState& state, FileSystem& fileSyste
   if (to == from) return std::nullopt;
 
   const std::error_code error = fileSystem.Rename(from, to);
-  if (error == std::errc::no_such_file_or_directory && !fileSystem.Exists(from)) return std::nullopt;
+  if (error == std::errc::no_such_file_or_directory && !fileSystem.Exists(from))
+    return std::nullopt;
   if (error) {
     state.RenameFailures.push_back({from, to, ErrorText(error)});
     return std::nullopt;
   }
-  if (log) log->push_back(form == LogForm::kQuoted ? QuotedRenameLine(from, to) : UnquotedRenameLine(from, to));
+  if (log)
+    log->push_back(form == LogForm::kQuoted ? QuotedRenameLine(from, to)
+                                            : UnquotedRenameLine(from, to));
   return to;
 }
 

@@ -3,8 +3,8 @@
 // What every step of the tidy-up shares: how a song is renamed in its own folder and how
 // the rename is written down.
 
-#include <string>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/shared_state.h"

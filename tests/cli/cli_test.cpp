@@ -34,7 +34,8 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
     ::close(out[0]), ::close(err[0]), ::close(out[1]), ::close(err[1]);
     if (::chdir(folder.c_str()) != 0) ::_exit(127);
     std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     ::execv(TUNEWICK_CLI, argv.data());
     ::_exit(127);
@@ -71,7 +72,8 @@ std::string RunCliOnTerminal(const std::string& folder, const std::vector<std::s
   if (child == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(127);
     std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     ::execv(TUNEWICK_CLI, argv.data());
     ::_exit(127);

@@ -58,9 +58,9 @@ TEST(DryRun, ForeseesTheRealRunExactlyAndTouchesNothing) {
   EXPECT_EQ(foreseen.changedFiles, real.changedFiles);
   EXPECT_EQ(foreseen.finalSongs, real.finalSongs);
   EXPECT_GT(real.changedFiles.size(), 100u);
-  EXPECT_NE(std::find(real.changedFiles.begin(), real.changedFiles.end(),
-                      std::string(kFailuresHeading)),
-            real.changedFiles.end())
+  EXPECT_NE(
+      std::find(real.changedFiles.begin(), real.changedFiles.end(), std::string(kFailuresHeading)),
+      real.changedFiles.end())
       << "the library should hold collisions";
 }
 
@@ -80,7 +80,8 @@ TEST(DryRun, RenamedFilesMoveInListingsAndKeepTheirContent) {
   EXPECT_EQ(dryRun.ReadLastBytes(a, 128), "second");
 
   std::vector<std::string> names;
-  for (const FolderEntry& entry : dryRun.ListFolder(folder.path()).entries) names.push_back(entry.name);
+  for (const FolderEntry& entry : dryRun.ListFolder(folder.path()).entries)
+    names.push_back(entry.name);
   EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "c.mp3"}));
   EXPECT_EQ(dryRun.Rename(a, folder / std::string(256, 'n')), std::errc::filename_too_long);
   EXPECT_EQ(dryRun.DeleteFile(a), std::errc::operation_not_permitted);

@@ -30,7 +30,8 @@ TEST(FileSystem, RenameNeverReplacesAnExistingFile) {
 
 TEST(FileSystem, RenameOfAMissingFileIsRefused) {
   TempFolder folder;
-  EXPECT_EQ(fs().Rename(folder / "gone.mp3", folder / "new.mp3"), std::errc::no_such_file_or_directory);
+  EXPECT_EQ(fs().Rename(folder / "gone.mp3", folder / "new.mp3"),
+            std::errc::no_such_file_or_directory);
   EXPECT_FALSE(fs().Exists(folder / "new.mp3"));
 }
 
@@ -64,8 +65,8 @@ TEST(FileSystem, ListFolderGivesByteOrderAndTellsFilesFromFolders) {
   ASSERT_TRUE(listing.opened);
   std::vector<std::string> names;
   for (const FolderEntry& entry : listing.entries) names.push_back(entry.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"B.mp3", "a.mp3", "b.mp3", "broken.mp3", "link",
-                                             "sub", "\xc3\xa9.wav"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"B.mp3", "a.mp3", "b.mp3", "broken.mp3", "link", "sub",
+                                             "\xc3\xa9.wav"}));
   EXPECT_TRUE(listing.entries[0].isFile);
   EXPECT_FALSE(listing.entries[3].isFile);  // a broken link is neither
   EXPECT_FALSE(listing.entries[3].isFolder);
@@ -95,7 +96,8 @@ TEST(FileSystem, ReadLinesRefusesWhatIsNotAFileWithoutHanging) {
     fs().ReadLines(folder.MakeFolder("dir"), lines);
     FAIL() << "a folder cannot be read as lines";
   } catch (const FileError& error) {
-    EXPECT_STREQ(error.what(), ("Cannot open file \"" + (folder / "dir") + "\". Is a directory").c_str());
+    EXPECT_STREQ(error.what(),
+                 ("Cannot open file \"" + (folder / "dir") + "\". Is a directory").c_str());
   }
   EXPECT_TRUE(lines.empty());
 }

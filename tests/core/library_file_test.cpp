@@ -27,8 +27,8 @@ TEST(LibraryFile, LoadKeepsEveryLineExactlyIncludingEmptyOnes) {
 TEST(LibraryFile, MissingFileIsAbsenceForTestingReadersAndAnErrorForReload) {
   TempFolder folder;
   std::vector<std::string> folders;
-  EXPECT_FALSE(LoadLibraryFile(RealFileSystem(), folder / "searchfolders",
-                               LibraryRead::kMainWindow, folders));
+  EXPECT_FALSE(LoadLibraryFile(RealFileSystem(), folder / "searchfolders", LibraryRead::kMainWindow,
+                               folders));
   EXPECT_FALSE(
       LoadLibraryFile(RealFileSystem(), folder / "searchfolders", LibraryRead::kEditor, folders));
   try {

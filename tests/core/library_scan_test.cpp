@@ -37,9 +37,9 @@ TEST_F(LibraryScan, EachTypeOfAWholeTreeInTurnFolderFilesBeforeSubfolders) {
   folder.MakeFile("music/z/f.WMA");
   folder.MakeFile("music/notes.txt");
   WriteLibrary({music});
-  EXPECT_EQ(Scan(), (std::vector<SongPath>{music + "/a.mp3", music + "/x/c.mp3",
-                                           music + "/x/y/d.mp3", music + "/z/e.mp3",
-                                           music + "/b.wav", music + "/z/f.WMA"}));
+  EXPECT_EQ(Scan(),
+            (std::vector<SongPath>{music + "/a.mp3", music + "/x/c.mp3", music + "/x/y/d.mp3",
+                                   music + "/z/e.mp3", music + "/b.wav", music + "/z/f.WMA"}));
   EXPECT_EQ(state.LibraryFolders, (TextList{music}));
   EXPECT_EQ(state.SearchBatch, (std::vector<SongPath>{music + "/z/f.WMA"}));
 }
@@ -60,9 +60,9 @@ TEST_F(LibraryScan, RepeatedAndNestedLibraryFoldersAreWalkedAgain) {
   folder.MakeFile("music/a.mp3");
   folder.MakeFile("music/sub/b.mp3");
   WriteLibrary({music, "", "x", music + "/sub", music});
-  EXPECT_EQ(Scan(), (std::vector<SongPath>{music + "/a.mp3", music + "/sub/b.mp3",
-                                           music + "/sub/b.mp3", music + "/a.mp3",
-                                           music + "/sub/b.mp3"}));
+  EXPECT_EQ(Scan(),
+            (std::vector<SongPath>{music + "/a.mp3", music + "/sub/b.mp3", music + "/sub/b.mp3",
+                                   music + "/a.mp3", music + "/sub/b.mp3"}));
   EXPECT_EQ(state.LibraryFolders.size(), 5u);
 }
 

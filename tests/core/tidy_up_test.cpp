@@ -73,8 +73,8 @@ TEST_F(Tidyup, OneMessySongGoesThroughAllFiveSteps) {
                                            m + "01 artist - song (1).mp3'"}));
   EXPECT_EQ(state.CapitalLog, (TextList{m + "01 artist - song (1).mp3 was renamed to " + m +
                                         "01 Artist - Song (1).mp3"}));
-  EXPECT_EQ(state.BracketLog, (TextList{"'" + m + "01 Artist - Song (1).mp3' was renamed to '" +
-                                        m + "01 Artist - Song .mp3'"}));
+  EXPECT_EQ(state.BracketLog, (TextList{"'" + m + "01 Artist - Song (1).mp3' was renamed to '" + m +
+                                        "01 Artist - Song .mp3'"}));
   EXPECT_EQ(state.PrefixLog, (TextList{"'" + m + "01 Artist - Song .mp3' was renamed to '" + m +
                                        "Artist - Song .mp3'"}));
   EXPECT_TRUE(state.RenameFailures.empty());
@@ -93,10 +93,11 @@ TEST_F(Tidyup, CapitalisationRaisesOnlyLettersAfterSpacesAndNeverLowers) {
   folder.MakeFile("searchfolders", music + "\r\n");
   Run();
   const std::string m = music + "/";
-  EXPECT_EQ(state.CapitalLog,
-            (TextList{m + "artist - song.mp3 was renamed to " + m + "Artist - song.mp3",
-                      m + "ARTIST - song (live).mp3 was renamed to " + m + "ARTIST - Song (live).mp3",
-                      m + "Artist - song.mp3 was renamed to " + m + "Artist - Song.mp3"}));
+  EXPECT_EQ(
+      state.CapitalLog,
+      (TextList{m + "artist - song.mp3 was renamed to " + m + "Artist - song.mp3",
+                m + "ARTIST - song (live).mp3 was renamed to " + m + "ARTIST - Song (live).mp3",
+                m + "Artist - song.mp3 was renamed to " + m + "Artist - Song.mp3"}));
   EXPECT_EQ(Names(), (std::vector<std::string>{"ARTIST - Song (live).mp3", "Artist - Song.mp3"}));
   EXPECT_EQ(Names("/sub"), (std::vector<std::string>{"\xc3\xa9t\xc3\xa9 - \xc3\xa0\xc3\xa9.wav"}));
 }
@@ -130,7 +131,8 @@ TEST_F(Tidyup, TwoSongsMappedToOneNameLeaveTheSecondUntouchedAndListed) {
   Song("02 Intro.mp3", "second");
   Run();
   const std::string m = music + "/";
-  EXPECT_EQ(state.PrefixLog, (TextList{"'" + m + "01 Intro.mp3' was renamed to '" + m + "Intro.mp3'"}));
+  EXPECT_EQ(state.PrefixLog,
+            (TextList{"'" + m + "01 Intro.mp3' was renamed to '" + m + "Intro.mp3'"}));
   ASSERT_EQ(state.RenameFailures.size(), 1u);
   EXPECT_EQ(FailureLine(state.RenameFailures[0]),
             "'" + m + "02 Intro.mp3' could not be renamed to '" + m + "Intro.mp3': File exists");
@@ -186,7 +188,8 @@ TEST_F(Tidyup, ASecondRunLogsOnlyWhatItRenamed) {
   EXPECT_FALSE(state.PrefixLog.empty());
   Song("02_two.mp3");
   Run();
-  EXPECT_TRUE(state.PrefixLog.size() == 1 && state.PrefixLog[0].find("02 Two") != std::string::npos);
+  EXPECT_TRUE(state.PrefixLog.size() == 1 &&
+              state.PrefixLog[0].find("02 Two") != std::string::npos);
   EXPECT_EQ(state.UnderscoreLog.size(), 1u);
   EXPECT_EQ(state.CapitalLog.size(), 1u);
   EXPECT_TRUE(state.DashLog.empty());
@@ -221,7 +224,8 @@ TEST(ChangedFilesList, SavedWithCrLfAndOneTxtExtension) {
   const TextList lines{"heading", "'a' was renamed to 'b'", "", "other"};
   EXPECT_EQ(SaveChangedFilesList(RealFileSystem(), folder / "Tunewick Log", lines),
             folder / "Tunewick Log.txt");
-  EXPECT_EQ(ReadFile(folder / "Tunewick Log.txt"), "heading\r\n'a' was renamed to 'b'\r\n\r\nother\r\n");
+  EXPECT_EQ(ReadFile(folder / "Tunewick Log.txt"),
+            "heading\r\n'a' was renamed to 'b'\r\n\r\nother\r\n");
   EXPECT_EQ(LogFileName("log.txt"), "log.txt");
   EXPECT_EQ(LogFileName("log.TXT"), "log.TXT");
   EXPECT_EQ(LogFileName("log.txt.bak"), "log.txt.bak.txt");
@@ -230,8 +234,8 @@ TEST(ChangedFilesList, SavedWithCrLfAndOneTxtExtension) {
     SaveChangedFilesList(RealFileSystem(), folder / "missing/log", lines);
     FAIL() << "a log in a missing folder cannot be saved";
   } catch (const FileError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot create file \"" + (folder / "missing/log.txt") + "\". No such file or directory");
+    EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + (folder / "missing/log.txt") +
+                                             "\". No such file or directory");
   }
 }
 

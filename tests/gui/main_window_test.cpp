@@ -1,18 +1,18 @@
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "catalogue/song_list_view.h"
 #include "library/library_editor.h"
 #include "platform/file_system.h"
-#include "reports/changed_files_window.h"
 #include "platform/link_label.h"
 #include "platform/look.h"
+#include "reports/changed_files_window.h"
 #include "reports/tidyup_results_window.h"
 #include "songtools/correction_dialog.h"
 #include "songtools/preview_window.h"
@@ -90,13 +90,13 @@ TEST_F(MainWindowTest, WindowsAreCreatedOnceWithTheirCaptions) {
   EXPECT_EQ(windows.tidyupConfirmWindow->windowTitle(), "Orvane");
   EXPECT_EQ(windows.tidyupConfirmWindow->size(), QSize(416, 154));
   EXPECT_EQ(windows.tidyupResultsWindow->windowTitle(), "Automatic Tidy-up results");
-  for (QWidget* window : {static_cast<QWidget*>(windows.correctionDialog),
-                          static_cast<QWidget*>(windows.previewWindow),
-                          static_cast<QWidget*>(windows.aboutWindow),
-                          static_cast<QWidget*>(windows.libraryEditor),
-                          static_cast<QWidget*>(windows.tidyupConfirmWindow),
-                          static_cast<QWidget*>(windows.tidyupResultsWindow),
-                          static_cast<QWidget*>(windows.changedFilesWindow)})
+  for (QWidget* window :
+       {static_cast<QWidget*>(windows.correctionDialog),
+        static_cast<QWidget*>(windows.previewWindow), static_cast<QWidget*>(windows.aboutWindow),
+        static_cast<QWidget*>(windows.libraryEditor),
+        static_cast<QWidget*>(windows.tidyupConfirmWindow),
+        static_cast<QWidget*>(windows.tidyupResultsWindow),
+        static_cast<QWidget*>(windows.changedFilesWindow)})
     EXPECT_FALSE(window->isVisible()) << window->windowTitle().toStdString();
 }
 
@@ -288,8 +288,9 @@ TEST_F(MainWindowTest, RightClickIgnoresModifiersOtherButtonsAndEmptySpace) {
   main()->songMenu()->hide();
   app->state().SelectedSong.clear();
   // The second click of a double-click alone does nothing.
-  QMouseEvent second(QEvent::MouseButtonDblClick, RowCentre(0), list->viewport()->mapToGlobal(RowCentre(0)),
-                     Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  QMouseEvent second(QEvent::MouseButtonDblClick, RowCentre(0),
+                     list->viewport()->mapToGlobal(RowCentre(0)), Qt::RightButton, Qt::RightButton,
+                     Qt::NoModifier);
   QApplication::sendEvent(list->viewport(), &second);
   EXPECT_TRUE(app->state().SelectedSong.empty());
   EXPECT_FALSE(main()->songMenu()->isVisible());

@@ -1,10 +1,10 @@
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/main_window.h"
 #include "catalogue/song_list_view.h"
@@ -172,7 +172,8 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndTheListOfRenames) {
   EXPECT_EQ(ListLines(), expected);
   const QFontMetrics metrics(changedFiles()->list()->font());
   int widest = 0;
-  for (const QString& line : expected) widest = std::max(widest, metrics.horizontalAdvance(line + "x"));
+  for (const QString& line : expected)
+    widest = std::max(widest, metrics.horizontalAdvance(line + "x"));
   EXPECT_EQ(changedFiles()->list()->HorizontalExtent(), widest);
 
   // Saved byte for byte, with CR LF.
@@ -199,9 +200,9 @@ TEST_F(TidyupWindows, ASaveThatFailsSaysWhyAndChangesNothing) {
   dialogs.QueuePick(folder / "no such folder/log");
   changedFiles()->SaveLog();
   ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_EQ(dialogs.Messages()[0], QString::fromStdString("Cannot create file \"" +
-                                                          (folder / "no such folder/log.txt") +
-                                                          "\". No such file or directory"));
+  EXPECT_EQ(dialogs.Messages()[0],
+            QString::fromStdString("Cannot create file \"" + (folder / "no such folder/log.txt") +
+                                   "\". No such file or directory"));
   EXPECT_TRUE(changedFiles()->isVisible());
   dialogs.Clear();
   changedFiles()->SaveLog();  // cancelled: nothing happens
@@ -228,8 +229,9 @@ TEST_F(TidyupWindows, NothingRenamedButSongsLeftOffersToFixThem) {
   EXPECT_TRUE(results()->IsShowingCleanPanel());
   EXPECT_EQ(results()->size(), QSize(450, 130));
   EXPECT_EQ(results()->cleanCloseButton()->pos(), QPoint(328, 55));
-  EXPECT_NE(FindLink(results(), "However 2 songs are still named incorrectly.  Click here to fix them."),
-            nullptr);
+  EXPECT_NE(
+      FindLink(results(), "However 2 songs are still named incorrectly.  Click here to fix them."),
+      nullptr);
 
   LinkLabel* why = FindLink(results(), "Why weren't all of my songs tidied?");
   QTest::mouseClick(why, Qt::LeftButton);

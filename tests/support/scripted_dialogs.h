@@ -18,7 +18,7 @@ class ScriptedDialogs final : public Dialogs {
   struct Shown {
     Kind kind;
     QString title;
-    QString text;  // the message, or the picker's proposed name
+    QString text;        // the message, or the picker's proposed name
     std::string folder;  // the picker's root or initial folder
   };
 

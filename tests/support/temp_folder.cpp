@@ -24,8 +24,7 @@ TempFolder::~TempFolder() {
   for (auto it = std::filesystem::recursive_directory_iterator(
            path_, std::filesystem::directory_options::skip_permission_denied, ignored);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    if (it->is_directory(ignored) && !it->is_symlink(ignored))
-      ::chmod(it->path().c_str(), 0755);
+    if (it->is_directory(ignored) && !it->is_symlink(ignored)) ::chmod(it->path().c_str(), 0755);
   }
   ::chmod(path_.c_str(), 0755);
   std::filesystem::remove_all(path_, ignored);
@@ -73,9 +72,21 @@ std::map<std::string, std::string> SnapshotFiles(const std::string& root) {
 
 void MakeMessyLibrary(const TempFolder& folder, const std::string& relative, int count,
                       unsigned seed) {
-  static const char* const kFragments[] = {"01 ",    "02_", "artist", "-",     " - ",
-                                           "song",   " (1)", "(2)",   "_live", "AC-DC",
-                                           " ",      "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
+  static const char* const kFragments[] = {"01 ",
+                                           "02_",
+                                           "artist",
+                                           "-",
+                                           " - ",
+                                           "song",
+                                           " (1)",
+                                           "(2)",
+                                           "_live",
+                                           "AC-DC",
+                                           " ",
+                                           "Intro",
+                                           "\xc3\xa9t\xc3\xa9",
+                                           "..",
+                                           "x"};
   static const char* const kExtensions[] = {".mp3", ".MP3", ".wav", ".wma", ".txt"};
   std::mt19937 random(seed);
   for (int i = 0; i < count; ++i) {
