@@ -6,6 +6,7 @@
 
 #include "app/tunewick_app.h"
 #include "support/scripted_dialogs.h"
+#include "support/scripted_player.h"
 #include "support/temp_folder.h"
 
 namespace tunewick::testing {
@@ -27,6 +28,8 @@ class AppFixture : public ::testing::Test {
 
   TempFolder folder;
   ScriptedDialogs dialogs;
+  ScriptedMediaPlayer player;
+  ScriptedDesktopOpener desktopOpener;
   int terminationRequests = 0;
   std::unique_ptr<TunewickApp> app;
 };
