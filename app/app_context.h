@@ -12,6 +12,8 @@ namespace tunewick {
 
 class FileSystem;
 class Dialogs;
+class MediaPlayer;
+class DesktopOpener;
 class MainWindow;
 class CorrectionDialog;
 class PreviewWindow;
@@ -46,6 +48,9 @@ struct AppContext {
   WindowRegistry& windows;
   FileSystem& fileSystem;
   Dialogs& dialogs;
+  // The song preview's player, and the desktop's "open" for what it cannot play.
+  MediaPlayer& mediaPlayer;
+  DesktopOpener& desktopOpener;
   AppPaths paths;
   // Ends the program once control returns to the event loop.
   std::function<void()> requestTermination;

@@ -3,9 +3,11 @@
 
 #include "app/tunewick_app.h"
 #include "platform/application.h"
+#include "platform/desktop_opener.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/look.h"
+#include "platform/media_player.h"
 
 int main(int argc, char** argv) {
   tunewick::Application application(argc, argv);
@@ -18,9 +20,11 @@ int main(int argc, char** argv) {
   tunewick::look::RegisterFonts();
 
   tunewick::QtDialogs dialogs;
+  tunewick::QtMediaPlayer player;
+  tunewick::QtDesktopOpener opener;
   tunewick::AppPaths paths;
   paths.programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
-  tunewick::TunewickApp tunewick(tunewick::RealFileSystem(), dialogs, paths,
+  tunewick::TunewickApp tunewick(tunewick::RealFileSystem(), dialogs, player, opener, paths,
                                  [] { QCoreApplication::quit(); });
   tunewick.Start();
   return application.exec();

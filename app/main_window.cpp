@@ -21,6 +21,7 @@
 #include "platform/pictures.h"
 #include "platform/window_behaviour.h"
 #include "songtools/correction_dialog.h"
+#include "songtools/song_actions.h"
 #include "tidyup/tidyup_confirm_window.h"
 #include "reports/tidyup_results_window.h"
 
@@ -210,9 +211,19 @@ void MainWindow::BuildSongListScreen() {
           [this] { RunGuarded([this] { RefreshSongList(); }); });
 
   songMenu_ = new QMenu(this);
-  songMenu_->addAction(pictures::FixName(), QStringLiteral("Fix this name"));
-  songMenu_->addAction(pictures::DeleteSong(), QStringLiteral("Delete this song"));
-  songMenu_->addAction(pictures::PreviewSong(), QStringLiteral("Preview this song"));
+  QAction* fixName = songMenu_->addAction(pictures::FixName(), QStringLiteral("Fix this name"));
+  QAction* deleteSong =
+      songMenu_->addAction(pictures::DeleteSong(), QStringLiteral("Delete this song"));
+  QAction* previewSong =
+      songMenu_->addAction(pictures::PreviewSong(), QStringLiteral("Preview this song"));
+  connect(fixName, &QAction::triggered, this,
+          [this] { RunGuarded([this] { FixSelectedSong(context_); }); });
+  connect(deleteSong, &QAction::triggered, this,
+          [this] { RunGuarded([this] { DeleteSelectedSong(context_); }); });
+  connect(previewSong, &QAction::triggered, this,
+          [this] { RunGuarded([this] { PreviewSelectedSong(context_); }); });
+  connect(fixFromTags_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { FixSongsFromTags(context_); }); });
 
   // Start in the congratulations state; ClassifySongs switches to the list.
   for (QWidget* part : {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),

@@ -27,10 +27,11 @@ Window* Create(std::vector<std::unique_ptr<QWidget>>& owned, AppContext& context
 
 }  // namespace
 
-TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, AppPaths paths,
+TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& mediaPlayer,
+                         DesktopOpener& desktopOpener, AppPaths paths,
                          std::function<void()> requestTermination)
-    : context_{state_, windows_, fileSystem, dialogs, std::move(paths),
-               std::move(requestTermination)} {
+    : context_{state_,      windows_,      fileSystem,       dialogs,
+               mediaPlayer, desktopOpener, std::move(paths), std::move(requestTermination)} {
   Application::SetErrorReporter([&dialogs](const QString& text) {
     dialogs.ShowMessage(QApplication::activeWindow(), text);
   });

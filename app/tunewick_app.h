@@ -15,7 +15,8 @@ namespace tunewick {
 // changed files. They live until the program ends.
 class TunewickApp {
  public:
-  TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, AppPaths paths,
+  TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& mediaPlayer,
+              DesktopOpener& desktopOpener, AppPaths paths,
               std::function<void()> requestTermination);
   ~TunewickApp();
   TunewickApp(const TunewickApp&) = delete;

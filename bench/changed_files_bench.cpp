@@ -16,7 +16,7 @@
 
 #include "app/tunewick_app.h"
 #include "bench/bench_tools.h"
-#include "bench/quiet_dialogs.h"
+#include "bench/quiet_services.h"
 #include "catalogue/song_list_view.h"
 #include "platform/application.h"
 #include "platform/file_system.h"
@@ -38,8 +38,8 @@ int Run(std::size_t lines, int repeat) {
   paths.watchRoot = std::string(workPattern) + "/rfMyComputer";
   paths.programFolder = workPattern;
 
-  QuietDialogs dialogs;
-  TunewickApp app(RealFileSystem(), dialogs, paths, [] {});
+  QuietServices quiet;
+  TunewickApp app(RealFileSystem(), quiet.dialogs, quiet.player, quiet.desktop, paths, [] {});
   SharedState& state = app.state();
   for (std::size_t i = 0; i < lines; ++i) {
     const std::string folder = "/home/ann/Music/Artist " + std::to_string(i % 5000) + "/Album " +
@@ -77,7 +77,7 @@ int Run(std::size_t lines, int repeat) {
               times.front() < kTargetMilliseconds ? "met" : "MISSED");
   std::printf("peak memory of this process: %.1f MiB\n", PeakMemoryMiB());
   std::filesystem::remove_all(workPattern);
-  return dialogs.shown == 0 ? 0 : 1;
+  return quiet.Used() == 0 ? 0 : 1;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@
 #include "app/tunewick_app.h"
 #include "bench/bench_tools.h"
 #include "bench/library_generator.h"
-#include "bench/quiet_dialogs.h"
+#include "bench/quiet_services.h"
 #include "catalogue/song_list_view.h"
 #include "catalogue/widest_text.h"
 #include "platform/application.h"
@@ -125,10 +125,10 @@ int Run(const Options& options) {
   paths.programFolder = work;
   std::ofstream(paths.libraryFile, std::ios::binary) << root << "\r\n";
 
-  QuietDialogs dialogs;
+  QuietServices quiet;
   int result = 0;
   {
-    TunewickApp app(RealFileSystem(), dialogs, paths, [] {});
+    TunewickApp app(RealFileSystem(), quiet.dialogs, quiet.player, quiet.desktop, paths, [] {});
     app.Start();
     QApplication::processEvents();
     MainWindow* main = app.windows().mainWindow;
@@ -186,7 +186,7 @@ int Run(const Options& options) {
                   list->HorizontalExtent(), widest);
       result = 1;
     }
-    if (dialogs.shown > 0) result = 1;
+    if (quiet.Used() > 0) result = 1;
   }
   std::filesystem::remove_all(work);
   return result;

@@ -1,23 +1,62 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include "app/app_context.h"
 
+class QLabel;
+
 namespace tunewick {
 
-// The window that plays a song so the user can hear what it is.
+class PictureButton;
+
+// Which window asked for a preview.
+enum class PreviewAsker { kMainWindow, kCorrectionDialog };
+
+// The window that plays a song so the user can hear what it is. Its width follows the
+// song's path, which it shows centred above a back and a play button.
 class PreviewWindow : public QWidget {
   Q_OBJECT
 
  public:
   explicit PreviewWindow(AppContext& context, QWidget* parent = nullptr);
 
+  // Plays SelectedSong when its path ends in "wav", "mp3", "wma" or "mid" (case counts).
+  // Another ending is ignored when the main window asks, and shown in a message when the
+  // correction dialog asks. What the player cannot open or play goes to the desktop's
+  // own "open", and the asking window is shown again.
+  void RequestPreview(PreviewAsker asker);
+
+  // Stops the player, letting go of the song's file.
+  void StopPlayer();
+  // Stops the player and hides the window.
+  void Dismiss();
+
+  // The window that asked for the last preview that reached the player.
+  PreviewAsker PreviewOpener() const { return opener_; }
+  QLabel* pathLabel() const { return pathLabel_; }
+  QWidget* buttonPanel() const { return buttons_; }
+
  protected:
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  QWidget* AskerWindow(PreviewAsker asker) const;
+  void PlayFailed(PreviewAsker asker);
+  void PlayAgain();
+  void CentreLabel();
+  void FitWindow();
+  void CentreButtons();
+
   AppContext& context_;
+  QLabel* pathLabel_ = nullptr;
+  QWidget* buttons_ = nullptr;
+  PreviewAsker opener_ = PreviewAsker::kMainWindow;
+  QTimer centreTimer_;  // 1 ms after activation: centre the window on the screen
+  QTimer settleTimer_;  // 50 ms after activation: fit the window to a label set meanwhile
+  QTimer layoutTimer_;  // every second, for the program's whole life
 };
 
 }  // namespace tunewick

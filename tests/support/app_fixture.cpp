@@ -25,7 +25,7 @@ void AppFixture::StartApp() {
   paths.libraryFile = LibraryFile();
   paths.watchRoot = folder / "rfMyComputer";
   paths.programFolder = folder.path();
-  app = std::make_unique<TunewickApp>(RealFileSystem(), dialogs, paths,
+  app = std::make_unique<TunewickApp>(RealFileSystem(), dialogs, player, desktopOpener, paths,
                                       [this] { ++terminationRequests; });
   app->Start();
   ProcessEvents();

@@ -6,6 +6,7 @@
 
 #include "app/tunewick_app.h"
 #include "support/scripted_dialogs.h"
+#include "support/scripted_player.h"
 #include "support/temp_folder.h"
 
 namespace tunewick::testing {
@@ -30,6 +31,8 @@ class AppFixture : public ::testing::Test {
   // The library file's name inside `folder`; change it before StartApp.
   std::string libraryFileName = "searchfolders";
   ScriptedDialogs dialogs;
+  ScriptedMediaPlayer player;
+  ScriptedDesktopOpener desktopOpener;
   int terminationRequests = 0;
   std::unique_ptr<TunewickApp> app;
 };

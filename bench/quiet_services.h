@@ -1,14 +1,16 @@
 #pragma once
 
-// Dialogs for the window benchmarks: none is expected while they measure, and any that
-// shows up is counted and reported.
+// Dialogs, player and desktop for the window benchmarks: none is expected to be used
+// while they measure, and any use is counted and reported.
 
 #include <QString>
 #include <cstdio>
 #include <optional>
 #include <string>
 
+#include "platform/desktop_opener.h"
 #include "platform/dialogs.h"
+#include "platform/media_player.h"
 
 namespace tunewick::bench {
 
@@ -40,6 +42,30 @@ class QuietDialogs final : public Dialogs {
     ++shown;
     std::fprintf(stderr, "unexpected dialog: %s\n", text.toUtf8().constData());
   }
+};
+
+class QuietPlayer final : public MediaPlayer {
+ public:
+  int used = 0;
+  void SetFileName(const std::string&) override { ++used; }
+  bool Open() override { return ++used, false; }
+  bool Play() override { return ++used, false; }
+  void Stop() override {}
+  void Rewind() override {}
+};
+
+class QuietDesktop final : public DesktopOpener {
+ public:
+  int used = 0;
+  void Open(const std::string&) override { ++used; }
+};
+
+// Everything a TunewickApp needs besides the file system, all of it quiet.
+struct QuietServices {
+  QuietDialogs dialogs;
+  QuietPlayer player;
+  QuietDesktop desktop;
+  int Used() const { return dialogs.shown + player.used + desktop.used; }
 };
 
 }  // namespace tunewick::bench

@@ -1,0 +1,94 @@
+#include <QAudioOutput>
+#include <QEventLoop>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QTimer>
+#include <QUrl>
+
+#include "platform/media_player.h"
+
+namespace tunewick {
+namespace {
+
+// How long Open waits for the file to load. GStreamer reports a missing, empty or damaged
+// file well within a second; a file that is still loading after this is given the
+// benefit of the doubt.
+constexpr int kLoadWaitMilliseconds = 5000;
+
+bool Settled(const QMediaPlayer& player) {
+  switch (player.mediaStatus()) {
+    case QMediaPlayer::LoadedMedia:
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::BufferedMedia:
+    case QMediaPlayer::EndOfMedia:
+    case QMediaPlayer::InvalidMedia:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+QtMediaPlayer::QtMediaPlayer() = default;
+
+QtMediaPlayer::~QtMediaPlayer() { Discard(); }
+
+void QtMediaPlayer::SetFileName(const std::string& path) {
+  Discard();
+  fileName_ = path;
+}
+
+bool QtMediaPlayer::Open() {
+  Discard();
+  // A fresh player for every file: after an error the GStreamer backend still reads
+  // "playing" and takes a second to stop, while destroying it is immediate.
+  player_ = std::make_unique<QMediaPlayer>();
+  QMediaPlayer* player = player_.get();
+  player->setAudioOutput(new QAudioOutput(player));
+  QObject::connect(player, &QMediaPlayer::errorOccurred, player, [this] { failed_ = true; });
+
+  QEventLoop loop;
+  QObject::connect(player, &QMediaPlayer::mediaStatusChanged, &loop, [&loop, player] {
+    if (Settled(*player)) loop.quit();
+  });
+  QObject::connect(player, &QMediaPlayer::errorOccurred, &loop, &QEventLoop::quit);
+  QTimer::singleShot(kLoadWaitMilliseconds, &loop, &QEventLoop::quit);
+  player->setSource(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(fileName_))));
+  if (!failed_ && !Settled(*player)) loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+  if (failed_ || player->mediaStatus() == QMediaPlayer::InvalidMedia) {
+    Discard();
+    return false;
+  }
+  return true;
+}
+
+bool QtMediaPlayer::Play() {
+  if (!player_ && !Open()) return false;
+  player_->play();
+  if (failed_) {
+    Discard();
+    return false;
+  }
+  return true;
+}
+
+void QtMediaPlayer::Stop() { Discard(); }
+
+void QtMediaPlayer::Rewind() {
+  if (player_) player_->setPosition(0);
+}
+
+bool QtMediaPlayer::IsPlaying() const {
+  return player_ && !failed_ && player_->playbackState() == QMediaPlayer::PlayingState &&
+         player_->mediaStatus() != QMediaPlayer::EndOfMedia;
+}
+
+void QtMediaPlayer::Discard() {
+  // Destroying the player stops it and closes the file.
+  player_.reset();
+  failed_ = false;
+}
+
+}  // namespace tunewick

@@ -1,0 +1,45 @@
+#include "songtools/song_actions.h"
+
+#include "app/main_window.h"
+#include "platform/busy_cursor.h"
+#include "platform/dialogs.h"
+#include "songtools/correction_dialog.h"
+#include "songtools/preview_window.h"
+#include "songtools/song_deletion.h"
+#include "songtools/tag_rename.h"
+
+namespace tunewick {
+
+void FixSelectedSong(AppContext& context) { context.windows.correctionDialog->Open(); }
+
+void DeleteSelectedSong(AppContext& context) {
+  MainWindow* main = context.windows.mainWindow;
+  if (!context.dialogs.AskWarningYesCancel(
+          main, QStringLiteral("Warning"),
+          QStringLiteral("Are you sure you want to delete this file?  Clicking \"Yes\" will "
+                         "delete the file with no warning.")))
+    return;
+  if (DeleteSong(context.fileSystem, context.state.SelectedSong, 2)) {
+    context.dialogs.ShowMessage(main, QStringLiteral("File deleted successfully"));
+  } else {
+    context.dialogs.ShowMessage(
+        main,
+        QStringLiteral("The song is in use, close the application that's using it, and retry."));
+  }
+  main->renamefiles();
+}
+
+void PreviewSelectedSong(AppContext& context) {
+  context.windows.previewWindow->RequestPreview(PreviewAsker::kMainWindow);
+}
+
+void FixSongsFromTags(AppContext& context) {
+  MainWindow* main = context.windows.mainWindow;
+  BusyCursor hourglass(context.state.SavedCursor);
+  RenameFromTags(context.state, context.fileSystem, [main] {
+    main->rescan();
+    main->ClassifySongs();
+  });
+}
+
+}  // namespace tunewick

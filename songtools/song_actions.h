@@ -1,0 +1,21 @@
+#pragma once
+
+// What the song-list screen offers for its songs: the right-click menu's three entries,
+// which act on SelectedSong, and the rename of every listed song from its tags.
+
+#include "app/app_context.h"
+
+namespace tunewick {
+
+// "Fix this name": the correction dialog in place of the main window.
+void FixSelectedSong(AppContext& context);
+// "Delete this song": deletes SelectedSong after a warning, says how it went and empties
+// the song lists.
+void DeleteSelectedSong(AppContext& context);
+// "Preview this song": plays SelectedSong in the preview window.
+void PreviewSelectedSong(AppContext& context);
+// "Fix songs using ID3 tags": renames every incorrectly named song from its tag, under the
+// hourglass, and lists what is still named incorrectly.
+void FixSongsFromTags(AppContext& context);
+
+}  // namespace tunewick

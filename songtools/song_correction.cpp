@@ -1,0 +1,58 @@
+#include "songtools/song_correction.h"
+
+#include "catalogue/song_path.h"
+
+namespace tunewick {
+
+bool HoldsForbiddenCharacter(std::string_view text) {
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+    if (kForbiddenNameCharacters.find(c) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
+std::string_view ExtensionOf(std::string_view path) {
+  const std::string_view name = FileNameOf(path);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+SongPath CorrectedPath(std::string_view song, std::string_view artist, std::string_view title) {
+  SongPath path;
+  path.reserve(song.size() + artist.size() + title.size() + 3);
+  path += FolderOf(song);
+  path += artist;
+  path += " - ";
+  path += title;
+  path += ExtensionOf(song);
+  return path;
+}
+
+CorrectionResult CorrectSongName(FileSystem& fileSystem, const SongPath& song,
+                                 std::string_view artist, std::string_view title,
+                                 const std::function<void()>& beforeRename) {
+  CorrectionResult result;
+  if (artist.empty() || title.empty()) {
+    result.outcome = CorrectionOutcome::kBoxEmpty;
+    return result;
+  }
+  // A "/" would move the song into another folder; other forbidden characters give names
+  // that other desktops and players cannot handle.
+  if (HoldsForbiddenCharacter(artist) || HoldsForbiddenCharacter(title)) {
+    result.outcome = CorrectionOutcome::kForbiddenCharacter;
+    return result;
+  }
+  result.newPath = CorrectedPath(song, artist, title);
+  if (fileSystem.Exists(result.newPath)) {
+    result.outcome = CorrectionOutcome::kNameTaken;
+    return result;
+  }
+  if (beforeRename) beforeRename();
+  result.error = fileSystem.Rename(song, result.newPath);
+  result.outcome = result.error ? CorrectionOutcome::kRefused : CorrectionOutcome::kRenamed;
+  return result;
+}
+
+}  // namespace tunewick

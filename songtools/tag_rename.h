@@ -1,0 +1,21 @@
+#pragma once
+
+// Renaming every incorrectly named song from its ID3v1 tag in one pass.
+
+#include <functional>
+
+#include "app/shared_state.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+// Runs `refresh` (a scan and a name check that rebuild IncorrectSongs), then renames each
+// listed song that has a tag title and artist to "artist - title" with its own extension
+// in its own folder, replacing its entry by the new path; then runs `refresh` again.
+// Songs without a usable title or artist (empty, or holding a character file names may
+// not hold) are skipped, and a rename the file system refuses leaves the song as it was;
+// neither is reported, the final refresh lists those songs again.
+void RenameFromTags(SharedState& state, FileSystem& fileSystem,
+                    const std::function<void()>& refresh);
+
+}  // namespace tunewick

@@ -1,0 +1,120 @@
+// The desktop's player on real files. No sound card is needed: without one, GStreamer
+// still plays in real time, so the clips are kept short.
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <cmath>
+#include <cstdint>
+
+#include "platform/media_player.h"
+#include "support/temp_folder.h"
+
+namespace tunewick {
+namespace {
+
+using testing::TempFolder;
+
+void Append(std::string& bytes, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A mono 16-bit 8 kHz WAV file of a quiet tone.
+std::string Wav(int milliseconds) {
+  constexpr std::uint32_t kRate = 8000;
+  const std::uint32_t samples = kRate * static_cast<std::uint32_t>(milliseconds) / 1000;
+  std::string sound;
+  for (std::uint32_t i = 0; i < samples; ++i)
+    Append(sound,
+           static_cast<std::uint16_t>(
+               static_cast<std::int16_t>(2000 * std::sin(2 * 3.14159265 * 440 * i / kRate))),
+           2);
+  std::string wav = "RIFF";
+  Append(wav, 36 + static_cast<std::uint32_t>(sound.size()), 4);
+  wav += "WAVEfmt ";
+  Append(wav, 16, 4);
+  Append(wav, 1, 2);  // PCM
+  Append(wav, 1, 2);  // mono
+  Append(wav, kRate, 4);
+  Append(wav, kRate * 2, 4);
+  Append(wav, 2, 2);
+  Append(wav, 16, 2);
+  wav += "data";
+  Append(wav, static_cast<std::uint32_t>(sound.size()), 4);
+  return wav + sound;
+}
+
+// How many of this process's open files are `path`.
+int OpenHandlesOn(const std::string& path) {
+  int count = 0;
+  DIR* fds = ::opendir("/proc/self/fd");
+  if (!fds) return -1;
+  char target[4096];
+  while (const dirent* entry = ::readdir(fds)) {
+    const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    const ssize_t size = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (size > 0 && std::string(target, static_cast<std::size_t>(size)) == path) ++count;
+  }
+  ::closedir(fds);
+  return count;
+}
+
+TEST(QtMediaPlayerTest, PlaysASongAndLetsGoOfItWhenStopped) {
+  TempFolder folder;
+  const std::string song = folder.MakeFile("tone \xc3\xa9.wav", Wav(300));
+  QtMediaPlayer player;
+  player.SetFileName(song);
+  ASSERT_TRUE(player.Open());
+  ASSERT_TRUE(player.Play());
+  EXPECT_TRUE(player.IsPlaying());
+  EXPECT_GT(OpenHandlesOn(song), 0);
+
+  player.Stop();
+  EXPECT_FALSE(player.IsPlaying());
+  EXPECT_EQ(OpenHandlesOn(song), 0);
+
+  // Play after Stop opens the song again and plays it to its end.
+  ASSERT_TRUE(player.Play());
+  EXPECT_TRUE(player.IsPlaying());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !player.IsPlaying(); }, 3000));
+  // ...and once more from the start after it has ended.
+  player.Stop();
+  player.Rewind();
+  ASSERT_TRUE(player.Play());
+  EXPECT_TRUE(player.IsPlaying());
+  player.Stop();
+  EXPECT_EQ(OpenHandlesOn(song), 0);
+}
+
+TEST(QtMediaPlayerTest, WhatItCannotPlayIsReportedQuicklyAndLetGo) {
+  TempFolder folder;
+  QtMediaPlayer player;
+  for (const std::string& song : {folder / "missing.mp3", folder.MakeFile("empty.wav"),
+                                  folder.MakeFile("text.mp3", std::string(2000, 'x')),
+                                  folder.MakeFile("cut.wav", Wav(200).substr(0, 30))}) {
+    SCOPED_TRACE(song);
+    player.SetFileName(song);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(player.Open());
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(OpenHandlesOn(song), 0);
+    EXPECT_FALSE(player.Play());
+    player.Stop();  // after a failure too, Stop is quick and harmless
+    EXPECT_LT(timer.elapsed(), 4000);
+  }
+
+  // A new file replaces the one that failed.
+  const std::string good = folder.MakeFile("good.wav", Wav(100));
+  player.SetFileName(good);
+  EXPECT_TRUE(player.Open());
+  EXPECT_TRUE(player.Play());
+  player.Stop();
+}
+
+}  // namespace
+}  // namespace tunewick
