@@ -11,6 +11,8 @@
 #include "platform/dry_run_file_system.h"
 #include "platform/file_system.h"
 #include "reports/changed_files.h"
+#include "songtools/tag_rename.h"
+#include "tidyup/batch_rename.h"
 #include "tidyup/tidy_up.h"
 
 namespace tunewick {
@@ -136,6 +138,22 @@ int List(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
   return kExitDone;
 }
 
+int Tags(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
+  SharedState state;
+  const TagRenameResult result = RenameFromTags(state, fileSystem, [&] {
+    library.Scan(state, fileSystem);
+    ClassifySongs(state);
+  });
+  for (const auto& [from, to] : result.renamed) WriteLine(streams.out, QuotedRenameLine(from, to));
+  if (!result.refused.empty()) {
+    if (!result.renamed.empty()) streams.out << '\n';
+    WriteLine(streams.out, kFailuresHeading);
+    for (const RenameFailure& failure : result.refused) WriteLine(streams.out, FailureLine(failure));
+  }
+  streams.out.flush();
+  return result.refused.empty() ? kExitDone : kExitSomeRefused;
+}
+
 int UsageError(CliStreams& streams, std::string_view message) {
   streams.err << "tunewick-cli: " << message << " (see tunewick-cli --help)\n";
   return kExitUsage;
@@ -154,7 +172,7 @@ int RunCli(const std::vector<std::string>& arguments, FileSystem& fileSystem, Cl
     streams.out << "tunewick-cli " TUNEWICK_VERSION "\n";
     return kExitDone;
   }
-  if (command != "tidy" && command != "list") {
+  if (command != "tidy" && command != "list" && command != "tags") {
     return UsageError(streams, "unknown command \"" + command + "\"");
   }
 
@@ -187,11 +205,14 @@ int RunCli(const std::vector<std::string>& arguments, FileSystem& fileSystem, Cl
   const Library library(std::move(folders));
   try {
     if (command == "list") return List(library, fileSystem, streams);
+    auto run = [&](FileSystem& target) {
+      return command == "tags" ? Tags(library, target, streams) : Tidy(library, target, streams);
+    };
     if (dryRun) {
       DryRunFileSystem view(fileSystem);
-      return Tidy(library, view, streams);
+      return run(view);
     }
-    return Tidy(library, fileSystem, streams);
+    return run(fileSystem);
   } catch (const FileError& error) {
     streams.err << "tunewick-cli: " << error.what() << '\n';
     return kExitUsage;

@@ -44,8 +44,10 @@ std::string FieldText(std::string_view field) {
 
 }  // namespace
 
-ID3Fields ReadID3Tag(const std::string& path) {
-  const std::optional<std::string> tail = RealFileSystem().ReadLastBytes(path, kTagSize);
+ID3Fields ReadID3Tag(const std::string& path) { return ReadID3Tag(RealFileSystem(), path); }
+
+ID3Fields ReadID3Tag(const FileSystem& fileSystem, const std::string& path) {
+  const std::optional<std::string> tail = fileSystem.ReadLastBytes(path, kTagSize);
   if (!tail) return {};
   // A file shorter than a tag is read from its start; the rest counts as zero bytes.
   std::array<char, kTagSize> tag{};

@@ -21,4 +21,8 @@ struct ID3Fields {
 // texts; this never throws and never changes the file.
 ID3Fields ReadID3Tag(const std::string& path);
 
+class FileSystem;
+// The same, reading the file through `fileSystem`.
+ID3Fields ReadID3Tag(const FileSystem& fileSystem, const std::string& path);
+
 }  // namespace tunewick

@@ -3,6 +3,8 @@
 // Renaming every incorrectly named song from its ID3v1 tag in one pass.
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/shared_state.h"
 #include "platform/file_system.h"
@@ -14,8 +16,12 @@ namespace tunewick {
 // in its own folder, replacing its entry by the new path; then runs `refresh` again.
 // Songs without a usable title or artist (empty, or holding a character file names may
 // not hold) are skipped, and a rename the file system refuses leaves the song as it was;
-// neither is reported, the final refresh lists those songs again.
-void RenameFromTags(SharedState& state, FileSystem& fileSystem,
-                    const std::function<void()>& refresh);
+// the final refresh lists those songs again. The result tells what happened.
+struct TagRenameResult {
+  std::vector<std::pair<SongPath, SongPath>> renamed;  // from, to
+  std::vector<RenameFailure> refused;
+};
+TagRenameResult RenameFromTags(SharedState& state, FileSystem& fileSystem,
+                               const std::function<void()>& refresh);
 
 }  // namespace tunewick

@@ -180,6 +180,44 @@ TEST(Cli, ALongRunShowsItsProgressOnATerminal) {
   EXPECT_NE(shown.find(" Prefixes Removed"), std::string::npos);
 }
 
+// Song content ending in an ID3v1 tag with this title and artist.
+std::string Tagged(const std::string& title, const std::string& artist) {
+  std::string tag = "TAG" + title;
+  tag.resize(33, '\0');
+  tag += artist;
+  tag.resize(128, '\0');
+  return std::string(300, 'm') + tag;
+}
+
+TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
+  TempFolder folder;
+  folder.MakeFile("m/01_track.mp3", Tagged("B", "A"));
+  folder.MakeFile("m/02_track.mp3", Tagged("B", "A"));  // the same name: refused
+  folder.MakeFile("m/03_track.wav", Tagged("Song", "AC/DC"));  // no usable artist
+  folder.MakeFile("m/04_track.wma", std::string(200, 'x'));  // no tag
+  folder.MakeFile("m/Good - Name.mp3", Tagged("Other", "Tag"));  // named correctly already
+
+  const auto before = testing::SnapshotFiles(folder.path());
+  const Outcome dryRun = RunCli(folder.path(), {"tags", "--dry-run", "m"});
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  const Outcome real = RunCli(folder.path(), {"tags", "m"});
+  EXPECT_EQ(real.out,
+            "'m/01_track.mp3' was renamed to 'm/A - B.mp3'\n"
+            "\n"
+            "The following could not be renamed\n"
+            "'m/02_track.mp3' could not be renamed to 'm/A - B.mp3': File exists\n");
+  EXPECT_EQ(real.status, 1);
+  EXPECT_EQ(dryRun.out, real.out);
+  EXPECT_EQ(dryRun.status, real.status);
+  EXPECT_EQ(ReadFile(folder / "m/A - B.mp3"), Tagged("B", "A"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/02_track.mp3"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/03_track.wav"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/Good - Name.mp3"));
+
+  const Outcome nothingLeft = RunCli(folder.path(), {"tags", "m"});
+  EXPECT_EQ(nothingLeft.status, 1);  // the same song is still refused
+}
+
 TEST(Cli, AnEmptyLibraryPrintsOnlyZeroCounters) {
   TempFolder folder;
   folder.MakeFolder("empty");
