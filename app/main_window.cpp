@@ -274,9 +274,13 @@ void MainWindow::ShowMainMenu() {
 }
 
 void MainWindow::RefreshSongList() {
-  BusyCursor hourglass(context_.state.SavedCursor);
-  rescan();
-  ClassifySongs();
+  {
+    BusyCursor hourglass(context_.state.SavedCursor);
+    rescan();
+    ClassifySongs();
+  }
+  // The entries have changed: so has the width the list scrolls over.
+  songList_->UpdateHorizontalExtent();
 }
 
 void MainWindow::rescan() {
@@ -309,9 +313,11 @@ void MainWindow::renamefiles() {
     tunewick::renamefiles(context_.state, context_.fileSystem, context_.paths.libraryFile);
   } catch (...) {
     songList_->Reload();
+    songList_->UpdateHorizontalExtent();
     throw;
   }
   songList_->Reload();
+  songList_->UpdateHorizontalExtent();
 }
 
 void MainWindow::ArmRefreshTimer() { refreshTimer_.start(); }

@@ -223,6 +223,10 @@ TEST_F(MainWindowTest, RefreshFindsSongsAddedMeanwhile) {
   Activate(FindLink(main(), "Look for changes to your music folder or songs"));
   EXPECT_FALSE(main()->IsShowingCongratulations());
   EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{music + "/new song.mp3"}));
+  // The list scrolls over its new entries.
+  const QFontMetrics metrics(main()->songList()->font());
+  EXPECT_EQ(main()->songList()->HorizontalExtent(),
+            metrics.horizontalAdvance(QString::fromStdString(music + "/new song.mp3x")));
 }
 
 TEST_F(MainWindowTest, BackArrowReturnsToTheTidyupResultsWhenOpenedFromThere) {
