@@ -1,6 +1,7 @@
 #include "songtools/song_actions.h"
 
 #include "app/main_window.h"
+#include "catalogue/song_list_view.h"
 #include "platform/busy_cursor.h"
 #include "platform/dialogs.h"
 #include "songtools/correction_dialog.h"
@@ -40,6 +41,7 @@ void FixSongsFromTags(AppContext& context) {
     main->rescan();
     main->ClassifySongs();
   });
+  main->songList()->UpdateHorizontalExtent();
 }
 
 }  // namespace tunewick
