@@ -4,146 +4,95 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/id3_tag.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
 namespace {
 
+using testing::ID3Tag;
 using testing::TempFolder;
 
-// One 30-byte field: the text, then zero bytes.
-std::string Field(std::string_view text) {
-  std::string field(text.substr(0, 30));
-  field.resize(30, '\0');
-  return field;
-}
-
-// A 128-byte ID3v1 tag; album, year, comment and genre left zero.
-std::string Tag(std::string_view title, std::string_view artist, std::string_view marker = "TAG") {
-  std::string tag(marker);
-  tag += Field(title);
-  tag += Field(artist);
-  tag.resize(128, '\0');
-  return tag;
-}
-
-// Bytes standing in for the sound, with no tag-like content.
-std::string Sound(std::size_t size) {
-  std::string sound(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) sound[i] = static_cast<char>(0x40 + i % 7);
-  return sound;
-}
+constexpr std::string_view kForbidden = ":\\/*?\"<>|";
 
 class ID3TagReader : public ::testing::Test {
  protected:
-  ID3Fields Read(std::string_view content, std::string_view name = "song.mp3") {
-    return ReadID3Tag(folder.MakeFile(name, content));
-  }
-  ID3Fields ReadTag(std::string_view title, std::string_view artist) {
-    return Read(Sound(4000) + Tag(title, artist));
+  ID3Fields Read(std::string_view content) {
+    return ReadID3Tag(folder.MakeFile("song.mp3", content));
   }
 
   TempFolder folder;
 };
 
-TEST_F(ID3TagReader, ReadsTitleAndArtistFromTheLast128Bytes) {
-  ID3Fields fields = ReadTag("Song", "Artist");
-  EXPECT_EQ(fields.title, "Song");
-  EXPECT_EQ(fields.artist, "Artist");
-
-  // A file that is nothing but the tag.
-  fields = Read(Tag("Only", "Tag"));
-  EXPECT_EQ(fields.title, "Only");
-  EXPECT_EQ(fields.artist, "Tag");
-
-  // WAV and WMA files are read the same way.
-  EXPECT_EQ(Read(Sound(300) + Tag("Wave", "Form"), "song.wav").artist, "Form");
-  EXPECT_EQ(Read(Sound(300), "song.wma").title, "");
-}
-
-TEST_F(ID3TagReader, OnlyAnUpperCaseMarkerAtTheVeryStartOfTheTailCounts) {
-  for (const std::string& content : {
-           Sound(500) + Tag("Song", "Artist", "tag"),
-           Sound(500) + Tag("Song", "Artist", "TAg"),
-           Sound(500) + Tag("Song", "Artist") + "x",  // the marker one byte too early
-           Sound(500) + "TAG" + Sound(200),
-       }) {
-    const ID3Fields fields = Read(content);
-    EXPECT_EQ(fields.title, "");
-    EXPECT_EQ(fields.artist, "");
+TEST_F(ID3TagReader, OnlyAnUpperCaseMarkerAtTheStartOfTheLast128BytesCounts) {
+  const std::string tag = ID3Tag("Short Title", "An artist whose name is long");
+  const std::string sound(500, 'm');
+  const struct {
+    std::string content, title, artist;
+  } cases[] = {
+      {sound + tag, "Short Title", "An artist whose name is long"},
+      {tag, "Short Title", "An artist whose name is long"},  // exactly 128 bytes
+      // Shorter: read from its start, zeros after it.
+      {tag.substr(0, 50), "Short Title", "An artist whose n"},
+      {"TAG", "", ""},
+      {"TA", "", ""},
+      {"", "", ""},
+      {sound + ID3Tag("Song", "Artist", "tag"), "", ""},
+      {sound + ID3Tag("Song", "Artist", "TAg"), "", ""},
+      {sound + tag + "x", "", ""},  // the marker one byte too early
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.content.substr(0, 60)));
+    const ID3Fields fields = Read(c.content);
+    EXPECT_EQ(fields.title, c.title);
+    EXPECT_EQ(fields.artist, c.artist);
   }
 }
 
-TEST_F(ID3TagReader, AFieldEndsAtItsFirstZeroByteAndLosesTrailingBlanks) {
-  EXPECT_EQ(ReadTag("Song" + std::string(26, ' '), "A").title, "Song");
-  EXPECT_EQ(ReadTag("Song", "A").title, "Song");  // 26 zero bytes after it
-  EXPECT_EQ(ReadTag(std::string("Song  \0XYZ!!", 12), "A").title, "Song");
-  EXPECT_EQ(ReadTag("Song\t\r\n\x01 ", "A").title, "Song");
-  EXPECT_EQ(ReadTag(std::string(30, ' '), "A").title, "");
-  // Nothing else is trimmed or changed.
-  EXPECT_EQ(ReadTag("  two  words", "A").title, "  two  words");
-  EXPECT_EQ(ReadTag("lower case", "A").title, "lower case");
-  // All 30 bytes when the field holds no zero byte.
-  const std::string full = "abcdefghijklmnopqrstuvwxyz0123";
-  const ID3Fields fields = ReadTag(full, full);
-  EXPECT_EQ(fields.title, full);
-  EXPECT_EQ(fields.artist, full);
-}
-
-TEST_F(ID3TagReader, AFieldWithAForbiddenCharacterIsEmptyAndTheOtherStays) {
-  ID3Fields fields = ReadTag("Back in Black", "AC/DC");
-  EXPECT_EQ(fields.title, "Back in Black");
-  EXPECT_EQ(fields.artist, "");
-  for (char forbidden : std::string_view(":\\/*?\"<>|")) {
-    fields = ReadTag(std::string("Why") + forbidden, "Band");
-    EXPECT_EQ(fields.title, "") << forbidden;
-    EXPECT_EQ(fields.artist, "Band") << forbidden;
+TEST_F(ID3TagReader, EachFieldEndsAtItsFirstZeroByteLosesTrailingBlanksAndBecomesUtf8) {
+  std::string eAcutes;  // 30 times "é" in UTF-8
+  for (int i = 0; i < 30; ++i) eAcutes += "\xc3\xa9";
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"Song", "Song"},
+      {"Song" + std::string(26, ' '), "Song"},
+      {std::string("Song  \0XYZ!!", 12), "Song"},
+      {"Song\t\r\n\x01 ", "Song"},
+      {std::string(30, ' '), ""},
+      {"  two  words", "  two  words"},  // nothing else is trimmed
+      {"abcdefghijklmnopqrstuvwxyz0123", "abcdefghijklmnopqrstuvwxyz0123"},  // no zero byte
+      {"Caf\xe9", "Caf\xc3\xa9"},
+      {"\x80\xff", "\xc2\x80\xc3\xbf"},
+      {"Song\xa0", "Song\xc2\xa0"},  // a no-break space is no blank
+      {std::string(30, '\xe9'), eAcutes},
+      {"AC/DC", ""},                             // a forbidden character empties the field
+      {std::string("Song\0AC/DC", 10), "Song"},  // only what comes before the zero counts
+      {std::string("So/ng\0tail", 10), ""},
+  };
+  for (char c : kForbidden) cases.push_back({std::string("Why") + c, ""});
+  for (const auto& [field, text] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(field));
+    ID3Fields fields = Read("sound" + ID3Tag(field, "Band"));
+    EXPECT_EQ(fields.title, text);
+    EXPECT_EQ(fields.artist, "Band");
+    fields = Read("sound" + ID3Tag("Title", field));
+    EXPECT_EQ(fields.title, "Title");
+    EXPECT_EQ(fields.artist, text);
   }
-  // Only the bytes before the first zero byte are looked at.
-  EXPECT_EQ(ReadTag(std::string("Song\0AC/DC", 10), "A").title, "Song");
-  EXPECT_EQ(ReadTag(std::string("So/ng\0tail", 10), "A").title, "");
-}
-
-TEST_F(ID3TagReader, TagTextIsLatin1AndComesBackAsUtf8) {
-  EXPECT_EQ(ReadTag("Caf\xe9", "Bj\xf6rk").title, "Caf\xc3\xa9");
-  EXPECT_EQ(ReadTag("Caf\xe9", "Bj\xf6rk").artist, "Bj\xc3\xb6rk");
-  EXPECT_EQ(ReadTag("\x80\xff", "A").title, "\xc2\x80\xc3\xbf");
-  // A no-break space (0xA0) is not a trailing blank.
-  EXPECT_EQ(ReadTag("Song\xa0", "A").title, "Song\xc2\xa0");
-  // 30 bytes from 0x80 up become 60 bytes of UTF-8.
-  EXPECT_EQ(ReadTag(std::string(30, '\xe9'), "A").title.size(), 60u);
-}
-
-TEST_F(ID3TagReader, AShortFileIsReadFromItsStartWithZerosAfterIt) {
-  // 50 bytes: marker, the title, and the first 17 bytes of the artist.
-  const std::string tag = Tag("Short Title", "An artist whose name is long");
-  ID3Fields fields = Read(tag.substr(0, 50));
-  EXPECT_EQ(fields.title, "Short Title");
-  EXPECT_EQ(fields.artist, "An artist whose n");
-  fields = Read("TAG");
-  EXPECT_EQ(fields.title, "");
-  EXPECT_EQ(fields.artist, "");
-  EXPECT_EQ(Read("").title, "");
-  EXPECT_EQ(Read("TA").title, "");
 }
 
 TEST_F(ID3TagReader, WhatCannotBeReadGivesTwoEmptyTexts) {
-  const std::string tag = Tag("Song", "Artist");
-  for (const std::string& path :
-       {folder / "missing.mp3", folder.MakeFolder("folder.mp3"), std::string()}) {
+  const std::string pipe = folder / "pipe.mp3";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);  // not waited on
+  std::vector<std::string> paths = {folder / "missing.mp3", folder.MakeFolder("folder.mp3"), "",
+                                    pipe};
+  if (::geteuid() != 0) {  // root reads whatever the permissions say
+    paths.push_back(folder.MakeFile("locked.mp3", ID3Tag("Song", "Artist")));
+    ASSERT_EQ(::chmod(paths.back().c_str(), 0), 0);
+  }
+  for (const std::string& path : paths) {
     const ID3Fields fields = ReadID3Tag(path);
     EXPECT_EQ(fields.title, "") << path;
     EXPECT_EQ(fields.artist, "") << path;
-  }
-  // A named pipe is not waited on.
-  const std::string pipe = folder / "pipe.mp3";
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
-  EXPECT_EQ(ReadID3Tag(pipe).title, "");
-
-  if (::geteuid() != 0) {  // root reads whatever the permissions say
-    const std::string locked = folder.MakeFile("locked.mp3", tag);
-    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
-    EXPECT_EQ(ReadID3Tag(locked).title, "");
   }
 }
 
