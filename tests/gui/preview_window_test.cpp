@@ -1,79 +1,72 @@
-#include <QAbstractButton>
 #include <QLabel>
 
 #include "gui/song_tools_fixture.h"
-#include "platform/file_system.h"
 
 namespace tunewick {
 namespace {
 
-using testing::FindButton;
-using testing::OffCentre;
+using Calls = std::vector<std::string>;
 
 class PreviewWindowTest : public testing::SongToolsFixture {
  protected:
   // The preview asked for by the correction dialog for this song.
   void PreviewFromDialog(const std::string& song) {
     UseMenu(song, "Fix this name");
-    FindButton(dialog(), "Preview")->click();
+    Click(dialog(), "Preview");
   }
-  using Calls = std::vector<std::string>;
+  // The window is 100 wider than the path; the path and the buttons are centred in it.
+  bool FitsAroundThePath() {
+    const QWidget* path = preview()->pathLabel();
+    const QWidget* panel = preview()->buttonPanel();
+    const int width = preview()->width();
+    return width == path->width() + 100 && path->x() == width / 2 - path->width() / 2 &&
+           panel->x() == width / 2 - panel->width() / 2;
+  }
 };
 
-TEST_F(PreviewWindowTest, TheMenuPlaysTheSongAndTheWindowFitsAroundItsPath) {
-  StartWithSongs({{"song.mp3", "x"}});
+TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBackIsClicked) {
+  const std::string longName = std::string(60, 'l') + ".wav";
+  StartWithSongs({{"song.mp3", "x"}, {longName, "y"}});
   UseMenu(Song("song.mp3"), "Preview this song");
   EXPECT_TRUE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());  // the window that asked stays behind
-  EXPECT_EQ(preview()->windowTitle(), "Preview song");
   EXPECT_EQ(player.calls(), (Calls{"file " + Song("song.mp3"), "open", "play"}));
-  EXPECT_TRUE(player.playing());
-  EXPECT_EQ(preview()->PreviewOpener(), PreviewAsker::kMainWindow);
-  EXPECT_TRUE(desktopOpener.opened().empty());
-
   QLabel* path = preview()->pathLabel();
   EXPECT_EQ(path->text().toStdString(), Song("song.mp3"));
   EXPECT_EQ(preview()->width(), path->width() + 100);
-  EXPECT_EQ(path->x(), preview()->width() / 2 - path->width() / 2);
-  QWidget* panel = preview()->buttonPanel();
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return panel->x() == preview()->width() / 2 - panel->width() / 2; }, 1500));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 1500));
   ASSERT_TRUE(QTest::qWaitForWindowActive(preview()));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return OffCentre(preview()).manhattanLength() <= 4; }, 500));
-}
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return testing::OffCentre(preview()).manhattanLength() <= 4; }, 500));
 
-TEST_F(PreviewWindowTest, ALongerPathWidensTheWindowOfARunningPreview) {
-  const std::string longName = std::string(60, 'l') + ".wav";
-  StartWithSongs({{"a.mp3", "x"}, {longName, "y"}});
-  UseMenu(Song("a.mp3"), "Preview this song");
+  // A longer path widens the window of a running preview.
   const int narrow = preview()->width();
   player.ClearCalls();
   UseMenu(Song(longName), "Preview this song");
   EXPECT_EQ(player.calls(), (Calls{"file " + Song(longName), "open", "play"}));
-  EXPECT_EQ(player.fileName(), Song(longName));
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return preview()->width() == preview()->pathLabel()->width() + 100; }, 1500));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 1500));
   EXPECT_GT(preview()->width(), narrow);
+
+  // Play starts the song again from its start; back stops it.
+  player.ClearCalls();
+  Click(preview(), "Play this song");
+  EXPECT_EQ(player.calls(), (Calls{"stop", "rewind", "play"}));
+  EXPECT_TRUE(preview()->isVisible());
+  player.ClearCalls();
+  Click(preview(), "Go back to the song list");
+  EXPECT_EQ(player.calls(), (Calls{"stop"}));
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_TRUE(main()->isVisible());
 }
 
-TEST_F(PreviewWindowTest, OnlyKnownLowerCaseEndingsArePlayed) {
+TEST_F(PreviewWindowTest, AnUnknownEndingIsNotPlayedAndOnlyTheDialogShowsIt) {
   StartWithSongs({{"LOUD.MP3", "x"}});
   UseMenu(Song("LOUD.MP3"), "Preview this song");
-  EXPECT_FALSE(preview()->isVisible());
-  EXPECT_TRUE(player.calls().empty());
   EXPECT_TRUE(dialogs.shown().empty());
-
-  // From the correction dialog the ending is shown.
   PreviewFromDialog(Song("LOUD.MP3"));
   EXPECT_EQ(dialogs.Messages(), (std::vector<QString>{"MP3"}));
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(player.calls().empty());
-
-  // "mid" is known although the scan never lists such songs.
-  app->state().SelectedSong = music + "/tune.mid";
-  preview()->RequestPreview(PreviewAsker::kMainWindow);
-  EXPECT_TRUE(preview()->isVisible());
-  EXPECT_EQ(player.fileName(), music + "/tune.mid");
 }
 
 TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
@@ -83,7 +76,6 @@ TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
   EXPECT_EQ(desktopOpener.opened(), (std::vector<std::string>{Song("song.wma")}));
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());
-  EXPECT_TRUE(dialogs.shown().empty());
 
   // Playback that cannot start goes the same way, and the dialog that asked comes back.
   player.FailOpen(false);
@@ -92,54 +84,25 @@ TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
   EXPECT_EQ(desktopOpener.opened().size(), 2u);
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(dialog()->isVisible());
-  EXPECT_EQ(preview()->PreviewOpener(), PreviewAsker::kCorrectionDialog);
-}
 
-TEST_F(PreviewWindowTest, TheBackButtonStopsTheOtherPlaysAgainFromTheStart) {
-  StartWithSongs({{"song.wav", "x"}});
-  UseMenu(Song("song.wav"), "Preview this song");
-  QAbstractButton* back = ButtonWithHint(preview(), "Go back to the song list");
-  QAbstractButton* play = ButtonWithHint(preview(), "Play this song");
-  ASSERT_NE(back, nullptr);
-  ASSERT_NE(play, nullptr);
-  EXPECT_EQ(back->x(), 0);  // side by side, back first
-  EXPECT_GT(play->x(), back->x() + back->width() - 1);
-
-  player.ClearCalls();
-  play->click();
-  EXPECT_EQ(player.calls(), (Calls{"stop", "rewind", "play"}));
-  EXPECT_TRUE(player.playing());
-  EXPECT_TRUE(preview()->isVisible());
-
-  player.ClearCalls();
-  back->click();
-  EXPECT_EQ(player.calls(), (Calls{"stop"}));
-  EXPECT_FALSE(player.playing());
-  EXPECT_FALSE(preview()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
-
-  // Playing again can fail too: then the desktop takes over.
-  UseMenu(Song("song.wav"), "Preview this song");
+  // Playing again from the start can fail too.
+  player.FailPlay(false);
+  Click(dialog(), "Preview");
+  ASSERT_TRUE(preview()->isVisible());
   player.FailOpen(true);
-  play->click();
-  EXPECT_EQ(desktopOpener.opened(), (std::vector<std::string>{Song("song.wav")}));
+  Click(preview(), "Play this song");
+  EXPECT_EQ(desktopOpener.opened().size(), 3u);
   EXPECT_FALSE(preview()->isVisible());
 }
 
-TEST_F(PreviewWindowTest, TheCloseBoxEndsTheProgramOrReturnsToTheWindowThatAsked) {
+TEST_F(PreviewWindowTest, OnceTheEndWasAskedForTheCloseBoxStopsTheSongAndShowsTheAsker) {
   StartWithSongs({{"song.mp3", "x"}});
   PreviewFromDialog(Song("song.mp3"));
-  ASSERT_TRUE(preview()->isVisible());
-  preview()->close();
-  EXPECT_EQ(terminationRequests, 1);
-  EXPECT_TRUE(app->state().TerminationRequested);
-
-  // Once the end has been asked for, the close box stops the song and shows the asker.
-  preview()->RequestPreview(PreviewAsker::kCorrectionDialog);
+  app->state().TerminationRequested = true;
   dialog()->hide();
   player.ClearCalls();
   preview()->close();
-  EXPECT_EQ(terminationRequests, 1);
+  EXPECT_EQ(terminationRequests, 0);
   EXPECT_EQ(player.calls(), (Calls{"stop"}));
   EXPECT_TRUE(dialog()->isVisible());
 }

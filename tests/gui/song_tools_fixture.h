@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "songtools/correction_dialog.h"
 #include "songtools/preview_window.h"
 #include "support/app_fixture.h"
+#include "support/id3_tag.h"
 
 namespace tunewick::testing {
 
@@ -54,29 +54,18 @@ class SongToolsFixture : public AppFixture {
     FAIL() << "no menu entry " << entry.toStdString();
   }
 
-  // Replaces a box's text as typing (or pasting) it would.
-  static void Type(QLineEdit* box, const QString& text) {
-    box->selectAll();
-    box->insert(text);
-  }
-
-  // The picture button below `root` with this hint.
-  static QAbstractButton* ButtonWithHint(const QWidget* root, const QString& hint) {
+  // The button below `root` with this text or hint, and a click on it.
+  static QAbstractButton* Button(const QWidget* root, const QString& textOrHint) {
     for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
-      if (button->toolTip() == hint) return button;
+      if (button->text() == textOrHint || button->toolTip() == textOrHint) return button;
+    ADD_FAILURE() << "no button " << textOrHint.toStdString();
     return nullptr;
+  }
+  static void Click(const QWidget* root, const QString& textOrHint) {
+    if (QAbstractButton* button = Button(root, textOrHint)) button->click();
   }
 
   std::string music;
 };
-
-// A 128-byte ID3v1 tag with this title and artist (ISO-8859-1 bytes).
-inline std::string Tag(std::string_view title, std::string_view artist) {
-  std::string tag = "TAG";
-  tag += std::string(title).append(30 - title.size(), '\0');
-  tag += std::string(artist).append(30 - artist.size(), '\0');
-  tag.resize(128, '\0');
-  return tag;
-}
 
 }  // namespace tunewick::testing
