@@ -18,11 +18,6 @@ TEST(LibraryFile, LoadKeepsEveryLineExactlyIncludingEmptyOnes) {
   std::vector<std::string> folders{"kept"};
   ASSERT_TRUE(LoadLibraryFile(RealFileSystem(), file, LibraryRead::kMainWindow, folders));
   EXPECT_EQ(folders, (std::vector<std::string>{"kept", "/music", "", " /spaced ", "/last"}));
-
-  folders.clear();
-  folder.MakeFile("searchfolders", "/a\n/b\n");
-  ASSERT_TRUE(LoadLibraryFile(RealFileSystem(), file, LibraryRead::kEditor, folders));
-  EXPECT_EQ(folders, (std::vector<std::string>{"/a", "/b"}));
 }
 
 TEST(LibraryFile, MissingFileIsAbsenceForTestingReadersAndAnErrorForReload) {

