@@ -1,15 +1,25 @@
+// The disk as the program sees it, and the dry run's view of it.
+
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
+
+#include "catalogue/library_scan.h"
+#include "platform/dry_run_file_system.h"
+#include "reports/changed_files.h"
 #include "support/temp_folder.h"
+#include "tidyup/tidy_up.h"
 
 namespace tunewick {
 namespace {
 
 using testing::ReadFile;
+using testing::SnapshotFiles;
 using testing::TempFolder;
 
 FileSystem& fs() { return RealFileSystem(); }
@@ -92,6 +102,67 @@ TEST(FileSystem, ExistenceTests) {
   EXPECT_FALSE(fs().FileExists(folder.path()));
   EXPECT_FALSE(fs().Exists(""));
   EXPECT_FALSE(fs().Exists(folder / "nothing"));
+}
+
+// The changed-files list and the songs left after a whole tidy-up through `fileSystem`.
+std::pair<TextList, std::vector<SongPath>> Tidy(FileSystem& fileSystem,
+                                                const std::string& libraryFile) {
+  SharedState state;
+  struct Host : TidyupHost {
+    std::function<void()> walk;
+    void Rescan() override { walk(); }
+  } host;
+  host.walk = [&] { rescan(state, fileSystem, libraryFile); };
+  RunTidyup(state, fileSystem, host);
+  rescan(state, fileSystem, libraryFile);
+  return {BuildChangedFilesList(state), state.AllSongs};
+}
+
+TEST(DryRun, ForeseesTheRealRunExactlyAndTouchesNothing) {
+  TempFolder folder;
+  testing::MakeMessyLibrary(folder, "music", 400, 20261206);
+  // Songs in a folder that an ordinary user may not change.
+  folder.MakeFile("music/locked/01_locked song.mp3");
+  ::chmod((folder / "music/locked").c_str(), 0555);
+  folder.MakeFile("searchfolders", folder / "music\r\n" + folder / "music/a\r\n");
+
+  const auto before = SnapshotFiles(folder.path());
+  DryRunFileSystem dryRun(fs());
+  const auto foreseen = Tidy(dryRun, folder / "searchfolders");
+  EXPECT_EQ(SnapshotFiles(folder.path()), before);
+  const auto real = Tidy(fs(), folder / "searchfolders");
+  EXPECT_EQ(foreseen, real);
+  const TextList& changed = real.first;
+  EXPECT_GT(changed.size(), 100u);
+  EXPECT_NE(std::find(changed.begin(), changed.end(), std::string(kFailuresHeading)), changed.end())
+      << "the library should hold collisions";
+}
+
+TEST(DryRun, RenamedFilesMoveInListingsAndKeepTheirContent) {
+  TempFolder folder;
+  const std::string a = folder.MakeFile("a.mp3", "first");
+  folder.MakeFile("b.mp3", "second");
+  const auto before = SnapshotFiles(folder.path());
+  DryRunFileSystem dryRun(fs());
+  EXPECT_FALSE(dryRun.Rename(a, folder / "c.mp3"));
+  EXPECT_FALSE(dryRun.Exists(a));
+  EXPECT_TRUE(dryRun.FileExists(folder / "c.mp3"));
+  EXPECT_EQ(dryRun.ReadLastBytes(folder / "c.mp3", 128), "first");
+  EXPECT_EQ(dryRun.Rename(folder / "c.mp3", folder / "b.mp3"), std::errc::file_exists);
+  EXPECT_EQ(dryRun.Rename(a, folder / "d.mp3"), std::errc::no_such_file_or_directory);
+  // The old name is free again: another song may take it.
+  EXPECT_FALSE(dryRun.Rename(folder / "b.mp3", a));
+  EXPECT_EQ(dryRun.ReadLastBytes(a, 128), "second");
+
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : dryRun.ListFolder(folder.path()).entries)
+    names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  EXPECT_EQ(dryRun.Rename(a, folder / std::string(256, 'n')), std::errc::filename_too_long);
+  EXPECT_EQ(dryRun.DeleteFile(a), std::errc::operation_not_permitted);
+  EXPECT_THROW(dryRun.WriteLines(folder / "log.txt", {"x"}), FileError);
+
+  EXPECT_EQ(SnapshotFiles(folder.path()), before);  // the disk itself never changed
 }
 
 }  // namespace
