@@ -162,11 +162,18 @@ TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
   EXPECT_EQ(Boxes(), "||");
 }
 
-TEST_F(CorrectionDialogTest, EnterRenamesAsTypedInTheSameFolderAndTheListIsRefreshed) {
+TEST_F(CorrectionDialogTest, EnterRenamesAsTypedOnceThePreviewLetGoAndTheListIsRefreshed) {
   OpenForOldSong();
+  Click(dialog(), "Preview");
+  ASSERT_TRUE(player.playing());
+  std::vector<bool> songThereAtStop;
+  player.onStop = [&] { songThereAtStop.push_back(fs().Exists(Song("old.mp3"))); };
   Fill(QString::fromUtf8("Beyonc\xc3\xa9"), "Halo ");
   QTest::keyClick(dialog()->songNameBox(), Qt::Key_Return);
   EXPECT_EQ(ReadFile(Song("Beyonc\xc3\xa9 - Halo .mp3")), kOldSong);
+  ASSERT_FALSE(songThereAtStop.empty());
+  EXPECT_TRUE(songThereAtStop[0]);  // stopped before the rename
+  EXPECT_FALSE(preview()->isVisible());
   EXPECT_EQ(dialogs.Messages(), Messages{"Renaming Successful"});
   ExpectDialogUp(false);
   EXPECT_EQ(Boxes(), "||");
@@ -202,21 +209,6 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
     EXPECT_EQ(dialog()->focusWidget() == dialog()->songNameBox(), c.artist == "Taken");
   }
   EXPECT_EQ(ReadFile(taken), "taken");
-}
-
-TEST_F(CorrectionDialogTest, TheRenameStopsARunningPreviewFirstAndHidesIt) {
-  OpenForOldSong();
-  Click(dialog(), "Preview");
-  ASSERT_TRUE(preview()->isVisible());
-  ASSERT_TRUE(player.playing());
-  std::vector<bool> songThereAtStop;
-  player.onStop = [&] { songThereAtStop.push_back(fs().Exists(Song("old.mp3"))); };
-  Fill("A", "B");
-  Click(dialog(), "Rename song");
-  ASSERT_FALSE(songThereAtStop.empty());
-  EXPECT_TRUE(songThereAtStop[0]);  // stopped before the rename
-  EXPECT_FALSE(player.playing());
-  EXPECT_FALSE(preview()->isVisible());
 }
 
 TEST_F(CorrectionDialogTest, TheHelpUnfoldsTheExplanationForGood) {
