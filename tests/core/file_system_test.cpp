@@ -1,54 +1,47 @@
+// The disk as the program sees it, and the dry run's view of it.
+
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
+
+#include "catalogue/library_scan.h"
+#include "platform/dry_run_file_system.h"
+#include "reports/changed_files.h"
 #include "support/temp_folder.h"
+#include "tidyup/tidy_up.h"
 
 namespace tunewick {
 namespace {
 
 using testing::ReadFile;
+using testing::SnapshotFiles;
 using testing::TempFolder;
 
 FileSystem& fs() { return RealFileSystem(); }
 
-TEST(FileSystem, RenameNeverReplacesAnExistingFile) {
+TEST(FileSystem, RenameNeverReplacesAnythingAndKeepsNamesByteForByte) {
   TempFolder folder;
   const std::string a = folder.MakeFile("a.mp3", "first");
   const std::string b = folder.MakeFile("b.mp3", "second");
-  std::error_code error = fs().Rename(a, b);
-  EXPECT_EQ(error, std::errc::file_exists);
+  EXPECT_EQ(fs().Rename(a, b), std::errc::file_exists);
   EXPECT_EQ(ReadFile(a), "first");
   EXPECT_EQ(ReadFile(b), "second");
-
-  EXPECT_FALSE(fs().Rename(a, folder / "c.mp3"));
-  EXPECT_FALSE(fs().Exists(a));
-  EXPECT_EQ(ReadFile(folder / "c.mp3"), "first");
-}
-
-TEST(FileSystem, RenameOfAMissingFileIsRefused) {
-  TempFolder folder;
   EXPECT_EQ(fs().Rename(folder / "gone.mp3", folder / "new.mp3"),
             std::errc::no_such_file_or_directory);
   EXPECT_FALSE(fs().Exists(folder / "new.mp3"));
-}
 
-TEST(FileSystem, RenameThatChangesOnlyTheCaseGoesThrough) {
-  TempFolder folder;
-  const std::string song = folder.MakeFile("artist - song.mp3", "x");
-  EXPECT_FALSE(fs().Rename(song, folder / "Artist - Song.mp3"));
-  EXPECT_EQ(ReadFile(folder / "Artist - Song.mp3"), "x");
-  EXPECT_FALSE(fs().Exists(song));
-}
-
-TEST(FileSystem, RenameKeepsNamesThatAreNotUtf8) {
-  TempFolder folder;
-  const std::string odd = folder.MakeFile("caf\xe9 \"quoted\"\nline.mp3", "x");
-  const std::string target = folder / "Caf\xe9 - \xff.mp3";
-  EXPECT_FALSE(fs().Rename(odd, target));
-  EXPECT_EQ(ReadFile(target), "x");
+  // A change of case only goes through; names that are not UTF-8 stay as they are.
+  const std::string odd = folder / "Caf\xe9 \"quoted\"\nline \xff.mp3";
+  EXPECT_FALSE(fs().Rename(a, folder / "A.mp3"));
+  EXPECT_FALSE(fs().Rename(folder / "A.mp3", odd));
+  EXPECT_EQ(ReadFile(odd), "first");
+  EXPECT_FALSE(fs().Exists(a));
+  EXPECT_FALSE(fs().Exists(folder / "A.mp3"));
 }
 
 TEST(FileSystem, ListFolderGivesByteOrderAndTellsFilesFromFolders) {
@@ -77,7 +70,7 @@ TEST(FileSystem, ListFolderGivesByteOrderAndTellsFilesFromFolders) {
   EXPECT_FALSE(fs().ListFolder(folder / "a.mp3").opened);
 }
 
-TEST(FileSystem, ReadLinesTakesLfAndCrLf) {
+TEST(FileSystem, ReadLinesTakesLfAndCrLfAndRefusesWhatIsNotAFileWithoutHanging) {
   TempFolder folder;
   std::vector<std::string> lines;
   fs().ReadLines(folder.MakeFile("t", "one\r\ntwo\n\nthree\r\n"), lines);
@@ -85,11 +78,7 @@ TEST(FileSystem, ReadLinesTakesLfAndCrLf) {
   lines.clear();
   fs().ReadLines(folder.MakeFile("u", ""), lines);
   EXPECT_TRUE(lines.empty());
-}
 
-TEST(FileSystem, ReadLinesRefusesWhatIsNotAFileWithoutHanging) {
-  TempFolder folder;
-  std::vector<std::string> lines;
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
   EXPECT_THROW(fs().ReadLines(folder / "pipe", lines), FileError);
   try {
@@ -100,18 +89,6 @@ TEST(FileSystem, ReadLinesRefusesWhatIsNotAFileWithoutHanging) {
                  ("Cannot open file \"" + (folder / "dir") + "\". Is a directory").c_str());
   }
   EXPECT_TRUE(lines.empty());
-}
-
-TEST(FileSystem, ReadLastBytesOfShortLongAndSpecialFiles) {
-  TempFolder folder;
-  std::string big(300, 'a');
-  big.replace(300 - 128, 3, "TAG");
-  EXPECT_EQ(fs().ReadLastBytes(folder.MakeFile("big.mp3", big), 128), big.substr(172));
-  EXPECT_EQ(fs().ReadLastBytes(folder.MakeFile("short.mp3", "TAGxy"), 128), "TAGxy");
-  EXPECT_EQ(fs().ReadLastBytes(folder / "missing.mp3", 128), std::nullopt);
-  EXPECT_EQ(fs().ReadLastBytes(folder.MakeFolder("dir.mp3"), 128), std::nullopt);
-  ASSERT_EQ(::mkfifo((folder / "pipe.mp3").c_str(), 0644), 0);
-  EXPECT_EQ(fs().ReadLastBytes(folder / "pipe.mp3", 128), std::nullopt);  // and does not hang
 }
 
 TEST(FileSystem, ExistenceTests) {
@@ -125,6 +102,67 @@ TEST(FileSystem, ExistenceTests) {
   EXPECT_FALSE(fs().FileExists(folder.path()));
   EXPECT_FALSE(fs().Exists(""));
   EXPECT_FALSE(fs().Exists(folder / "nothing"));
+}
+
+// The changed-files list and the songs left after a whole tidy-up through `fileSystem`.
+std::pair<TextList, std::vector<SongPath>> Tidy(FileSystem& fileSystem,
+                                                const std::string& libraryFile) {
+  SharedState state;
+  struct Host : TidyupHost {
+    std::function<void()> walk;
+    void Rescan() override { walk(); }
+  } host;
+  host.walk = [&] { rescan(state, fileSystem, libraryFile); };
+  RunTidyup(state, fileSystem, host);
+  rescan(state, fileSystem, libraryFile);
+  return {BuildChangedFilesList(state), state.AllSongs};
+}
+
+TEST(DryRun, ForeseesTheRealRunExactlyAndTouchesNothing) {
+  TempFolder folder;
+  testing::MakeMessyLibrary(folder, "music", 400, 20261206);
+  // Songs in a folder that an ordinary user may not change.
+  folder.MakeFile("music/locked/01_locked song.mp3");
+  ::chmod((folder / "music/locked").c_str(), 0555);
+  folder.MakeFile("searchfolders", folder / "music\r\n" + folder / "music/a\r\n");
+
+  const auto before = SnapshotFiles(folder.path());
+  DryRunFileSystem dryRun(fs());
+  const auto foreseen = Tidy(dryRun, folder / "searchfolders");
+  EXPECT_EQ(SnapshotFiles(folder.path()), before);
+  const auto real = Tidy(fs(), folder / "searchfolders");
+  EXPECT_EQ(foreseen, real);
+  const TextList& changed = real.first;
+  EXPECT_GT(changed.size(), 100u);
+  EXPECT_NE(std::find(changed.begin(), changed.end(), std::string(kFailuresHeading)), changed.end())
+      << "the library should hold collisions";
+}
+
+TEST(DryRun, RenamedFilesMoveInListingsAndKeepTheirContent) {
+  TempFolder folder;
+  const std::string a = folder.MakeFile("a.mp3", "first");
+  folder.MakeFile("b.mp3", "second");
+  const auto before = SnapshotFiles(folder.path());
+  DryRunFileSystem dryRun(fs());
+  EXPECT_FALSE(dryRun.Rename(a, folder / "c.mp3"));
+  EXPECT_FALSE(dryRun.Exists(a));
+  EXPECT_TRUE(dryRun.FileExists(folder / "c.mp3"));
+  EXPECT_EQ(dryRun.ReadLastBytes(folder / "c.mp3", 128), "first");
+  EXPECT_EQ(dryRun.Rename(folder / "c.mp3", folder / "b.mp3"), std::errc::file_exists);
+  EXPECT_EQ(dryRun.Rename(a, folder / "d.mp3"), std::errc::no_such_file_or_directory);
+  // The old name is free again: another song may take it.
+  EXPECT_FALSE(dryRun.Rename(folder / "b.mp3", a));
+  EXPECT_EQ(dryRun.ReadLastBytes(a, 128), "second");
+
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : dryRun.ListFolder(folder.path()).entries)
+    names.push_back(entry.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  EXPECT_EQ(dryRun.Rename(a, folder / std::string(256, 'n')), std::errc::filename_too_long);
+  EXPECT_EQ(dryRun.DeleteFile(a), std::errc::operation_not_permitted);
+  EXPECT_THROW(dryRun.WriteLines(folder / "log.txt", {"x"}), FileError);
+
+  EXPECT_EQ(SnapshotFiles(folder.path()), before);  // the disk itself never changed
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
 // The desktop's player on real files. No sound card is needed: without one, GStreamer
 // still plays in real time, so the clips are kept short.
 
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <QElapsedTimer>
 #include <QTest>
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 
 #include "platform/media_player.h"
 #include "support/temp_folder.h"
@@ -23,25 +22,21 @@ void Append(std::string& bytes, std::uint32_t value, int size) {
 }
 
 // A mono 16-bit 8 kHz WAV file of a quiet tone.
-std::string Wav(int milliseconds) {
+std::string Wav(std::uint32_t milliseconds) {
   constexpr std::uint32_t kRate = 8000;
-  const std::uint32_t samples = kRate * static_cast<std::uint32_t>(milliseconds) / 1000;
   std::string sound;
-  for (std::uint32_t i = 0; i < samples; ++i)
-    Append(sound,
-           static_cast<std::uint16_t>(
-               static_cast<std::int16_t>(2000 * std::sin(2 * 3.14159265 * 440 * i / kRate))),
-           2);
+  for (std::uint32_t i = 0; i < kRate * milliseconds / 1000; ++i)
+    Append(
+        sound,
+        static_cast<std::uint32_t>(std::lround(2000 * std::sin(2 * 3.14159265 * 440 * i / kRate))),
+        2);
   std::string wav = "RIFF";
   Append(wav, 36 + static_cast<std::uint32_t>(sound.size()), 4);
   wav += "WAVEfmt ";
-  Append(wav, 16, 4);
-  Append(wav, 1, 2);  // PCM
-  Append(wav, 1, 2);  // mono
-  Append(wav, kRate, 4);
-  Append(wav, kRate * 2, 4);
-  Append(wav, 2, 2);
-  Append(wav, 16, 2);
+  // Header size, PCM, mono, samples and bytes a second, bytes a sample, bits a sample.
+  for (auto [value, size] :
+       {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {kRate, 4}, {2 * kRate, 4}, {2u, 2}, {16u, 2}})
+    Append(wav, value, size);
   wav += "data";
   Append(wav, static_cast<std::uint32_t>(sound.size()), 4);
   return wav + sound;
@@ -50,15 +45,9 @@ std::string Wav(int milliseconds) {
 // How many of this process's open files are `path`.
 int OpenHandlesOn(const std::string& path) {
   int count = 0;
-  DIR* fds = ::opendir("/proc/self/fd");
-  if (!fds) return -1;
-  char target[4096];
-  while (const dirent* entry = ::readdir(fds)) {
-    const std::string link = std::string("/proc/self/fd/") + entry->d_name;
-    const ssize_t size = ::readlink(link.c_str(), target, sizeof target - 1);
-    if (size > 0 && std::string(target, static_cast<std::size_t>(size)) == path) ++count;
-  }
-  ::closedir(fds);
+  std::error_code ignored;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ignored))
+    count += std::filesystem::read_symlink(fd.path(), ignored) == path;
   return count;
 }
 

@@ -4,7 +4,6 @@ namespace tunewick::testing {
 
 void ScriptedMediaPlayer::SetFileName(const std::string& path) {
   calls_.push_back("file " + path);
-  fileName_ = path;
   opened_ = playing_ = false;
 }
 

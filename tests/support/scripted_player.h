@@ -17,7 +17,6 @@ class ScriptedMediaPlayer final : public MediaPlayer {
   const std::vector<std::string>& calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
 
-  const std::string& fileName() const { return fileName_; }
   bool playing() const { return playing_; }
 
   // From now on, Open (or Play) reports failure.
@@ -34,7 +33,6 @@ class ScriptedMediaPlayer final : public MediaPlayer {
 
  private:
   std::vector<std::string> calls_;
-  std::string fileName_;
   bool opened_ = false;
   bool playing_ = false;
   bool failOpen_ = false;

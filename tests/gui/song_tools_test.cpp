@@ -1,0 +1,417 @@
+// The tools for the song right-clicked in the song list: the correction dialog, the preview
+// window and the list's own delete and rename-from-tags.
+
+#include <unistd.h>
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "app/main_window.h"
+#include "catalogue/song_list_view.h"
+#include "platform/file_system.h"
+#include "platform/link_label.h"
+#include "songtools/correction_dialog.h"
+#include "songtools/preview_window.h"
+#include "support/app_fixture.h"
+#include "support/id3_tag.h"
+#include "support/pinned_file.h"
+
+namespace tunewick {
+namespace {
+
+using testing::ID3Tag;
+using testing::ReadFile;
+using Calls = std::vector<std::string>;
+using Messages = std::vector<QString>;
+
+FileSystem& fs() { return RealFileSystem(); }
+
+const std::string kOldSong = "sound" + ID3Tag("Caf\xe9", "Artist");
+
+// A running Tunewick whose library is one folder of songs.
+class SongTools : public testing::AppFixture {
+ protected:
+  MainWindow* main() { return app->windows().mainWindow; }
+  CorrectionDialog* dialog() { return app->windows().correctionDialog; }
+  PreviewWindow* preview() { return app->windows().previewWindow; }
+
+  // Starts with these songs (name, content) in the library folder, on the song list.
+  void StartWithSongs(const std::vector<std::pair<std::string, std::string>>& songs) {
+    music = folder.MakeFolder("music");
+    for (const auto& [name, content] : songs) folder.MakeFile("music/" + name, content);
+    WriteLibrary({music});
+    StartApp();
+    main()->OpenSongList();
+  }
+  std::string Song(const std::string& name) const { return music + "/" + name; }
+
+  // Picks an entry of the song list's menu for this song (the main window's tests right-click).
+  void UseMenu(const std::string& song, const QString& entry) {
+    app->state().SelectedSong = song;
+    for (QAction* action : main()->songMenu()->actions()) {
+      if (action->text() == entry) {
+        action->trigger();
+        return;
+      }
+    }
+    FAIL() << "no menu entry " << entry.toStdString();
+  }
+
+  // The button below `root` with this text or hint, and a click on it.
+  static QAbstractButton* Button(const QWidget* root, const QString& textOrHint) {
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
+      if (button->text() == textOrHint || button->toolTip() == textOrHint) return button;
+    ADD_FAILURE() << "no button " << textOrHint.toStdString();
+    return nullptr;
+  }
+  static void Click(const QWidget* root, const QString& textOrHint) {
+    if (QAbstractButton* button = Button(root, textOrHint)) button->click();
+  }
+
+  // Opens the dialog for old.mp3 (tagged "Café" by "Artist"), beside two other songs.
+  void OpenForOldSong() {
+    StartWithSongs(
+        {{"old.mp3", kOldSong}, {"other.wav", "other sound"}, {"Taken - Name.mp3", "taken"}});
+    UseMenu(Song("old.mp3"), "Fix this name");
+  }
+  // Types over the artist and song name boxes, as typing or pasting would.
+  void Fill(const QString& artist, const QString& title) {
+    for (auto [box, text] :
+         {std::pair{dialog()->artistBox(), artist}, {dialog()->songNameBox(), title}}) {
+      box->selectAll();
+      box->insert(text);
+    }
+  }
+  // The file name, song name and artist boxes' texts.
+  std::string Boxes() {
+    return (dialog()->fileNameBox()->text() + "|" + dialog()->songNameBox()->text() + "|" +
+            dialog()->artistBox()->text())
+        .toStdString();
+  }
+  // Whether the dialog is up, in place of the main window.
+  void ExpectDialogUp(bool up) {
+    EXPECT_EQ(dialog()->isVisible(), up);
+    EXPECT_EQ(main()->isVisible(), !up);
+  }
+  // The preview asked for by the correction dialog for this song.
+  void PreviewFromDialog(const std::string& song) {
+    UseMenu(song, "Fix this name");
+    Click(dialog(), "Preview");
+  }
+  // The window is 100 wider than the path; the path and the buttons are centred in it.
+  bool FitsAroundThePath() {
+    const QWidget* path = preview()->pathLabel();
+    const QWidget* panel = preview()->buttonPanel();
+    const int width = preview()->width();
+    return width == path->width() + 100 && path->x() == width / 2 - path->width() / 2 &&
+           panel->x() == width / 2 - panel->width() / 2;
+  }
+
+  std::string music;
+};
+using CorrectionDialogTest = SongTools;
+using PreviewWindowTest = SongTools;
+using SongListTools = SongTools;
+
+TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCancelled) {
+  OpenForOldSong();
+  ExpectDialogUp(true);
+  EXPECT_LE(testing::OffCentre(dialog()).manhattanLength(), 4);
+  EXPECT_EQ(Boxes(), "old.mp3|Caf\xc3\xa9|Artist");
+  EXPECT_EQ(dialog()->focusWidget(), dialog()->songNameBox());
+  // Going back keeps the boxes; the next song's tag replaces them, empty texts included.
+  Click(dialog(), "Go Back");
+  ExpectDialogUp(false);
+  EXPECT_EQ(Boxes(), "old.mp3|Caf\xc3\xa9|Artist");
+  UseMenu(Song("other.wav"), "Fix this name");
+  EXPECT_EQ(Boxes(), "other.wav||");
+  // Cancel and Escape empty them.
+  Click(dialog(), "&Cancel");
+  ExpectDialogUp(false);
+  EXPECT_EQ(Boxes(), "||");
+  UseMenu(Song("old.mp3"), "Fix this name");
+  QTest::keyClick(dialog(), Qt::Key_Escape);
+  ExpectDialogUp(false);
+  EXPECT_EQ(Boxes(), "||");
+}
+
+TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
+  StartWithSongs({{"gone.wav", "x"}});
+  ::unlink(Song("gone.wav").c_str());
+  app->state().SelectedSong = Song("gone.wav");
+  dialog()->songNameBox()->setText("left over");
+  dialog()->Open();
+  EXPECT_EQ(dialogs.Messages(),
+            Messages{QString::fromStdString("MP3 file " + Song("gone.wav") + " does not exist!")});
+  ExpectDialogUp(false);
+  EXPECT_EQ(Boxes(), "||");
+}
+
+TEST_F(CorrectionDialogTest, EnterRenamesAsTypedOnceThePreviewLetGoAndTheListIsRefreshed) {
+  OpenForOldSong();
+  Click(dialog(), "Preview");
+  ASSERT_TRUE(player.playing());
+  std::vector<bool> songThereAtStop;
+  player.onStop = [&] { songThereAtStop.push_back(fs().Exists(Song("old.mp3"))); };
+  Fill(QString::fromUtf8("Beyonc\xc3\xa9"), "Halo ");
+  QTest::keyClick(dialog()->songNameBox(), Qt::Key_Return);
+  EXPECT_EQ(ReadFile(Song("Beyonc\xc3\xa9 - Halo .mp3")), kOldSong);
+  ASSERT_FALSE(songThereAtStop.empty());
+  EXPECT_TRUE(songThereAtStop[0]);  // stopped before the rename
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_EQ(dialogs.Messages(), Messages{"Renaming Successful"});
+  ExpectDialogUp(false);
+  EXPECT_EQ(Boxes(), "||");
+  EXPECT_TRUE(main()->IsShowingSongList());
+  ProcessEvents();  // the refresh timer runs once the dialog is gone
+  EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{Song("other.wav")}));
+}
+
+TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
+  OpenForOldSong();
+  const std::string taken = Song("Taken - Name.mp3");
+  const struct {
+    QString artist, title, message;
+  } cases[] = {
+      {"A", "", "You must enter both the Artist and song name to rename the file."},
+      {"Taken", "Name",
+       QString::fromStdString("There's already a file with the name and author you entered ('" +
+                              taken + "')")},
+      {"../..", "B",
+       "Artist and song names cannot contain any of these characters: \\ / : * ? \" < > |"},
+      {"A", QString(300, 'b'), "The song could not be renamed: File name too long"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message.toStdString());
+    dialogs.Clear();
+    Fill(c.artist, c.title);
+    dialog()->artistBox()->setFocus();
+    Click(dialog(), "Rename song");
+    EXPECT_EQ(dialogs.Messages(), Messages{c.message});
+    ExpectDialogUp(true);
+    EXPECT_EQ(Boxes(), "old.mp3|" + (c.title + "|" + c.artist).toStdString());
+    // Only a taken name sends the user back to the song name.
+    EXPECT_EQ(dialog()->focusWidget() == dialog()->songNameBox(), c.artist == "Taken");
+  }
+  EXPECT_EQ(ReadFile(taken), "taken");
+}
+
+TEST_F(CorrectionDialogTest, TheHelpUnfoldsTheExplanationForGood) {
+  OpenForOldSong();
+  QPlainTextEdit* explanation = nullptr;
+  for (auto* text : dialog()->findChildren<QPlainTextEdit*>())
+    if (text->accessibleName() == "What's wrong with the filename") explanation = text;
+  ASSERT_NE(explanation, nullptr);
+  EXPECT_FALSE(explanation->isVisible());
+  LinkLabel* help = testing::FindLink(dialog(), "What's wrong?");
+  help->setFocus();
+  QTest::keyClick(help, Qt::Key_Return);
+  EXPECT_EQ(dialog()->size(), QSize(582, 331));
+  EXPECT_EQ(dialog()->focusWidget(), dialog()->songNameBox());
+  EXPECT_FALSE(help->isVisible());
+  QAbstractButton* icon = Button(dialog(), "What's wrong?");
+  ASSERT_NE(icon, nullptr);
+  EXPECT_FALSE(icon->isVisible());
+  EXPECT_TRUE(explanation->isVisible());
+
+  Click(dialog(), "&Cancel");
+  UseMenu(Song("other.wav"), "Fix this name");
+  EXPECT_EQ(dialog()->height(), 331);
+  EXPECT_TRUE(explanation->isVisible());
+}
+
+TEST_F(CorrectionDialogTest, TheCloseBoxEndsTheProgramOnceAndAlwaysShowsTheMainWindow) {
+  OpenForOldSong();
+  for (int round = 0; round < 2; ++round) {
+    if (round > 0) UseMenu(Song("old.mp3"), "Fix this name");
+    dialog()->close();
+    EXPECT_EQ(terminationRequests, 1);
+    EXPECT_EQ(Boxes(), "||");
+    EXPECT_TRUE(main()->isVisible());
+  }
+}
+
+TEST_F(CorrectionDialogTest, TheFileNameBoxShowsTheSongAgainWheneverTheDialogIsActivated) {
+  OpenForOldSong();
+  dialog()->fileNameBox()->setText("typed over");
+  main()->show();
+  main()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main()));
+  dialog()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog()));
+  EXPECT_EQ(dialog()->fileNameBox()->text(), "old.mp3");
+}
+
+TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
+  OpenForOldSong();
+  Click(dialog(), "Delete this song");  // answered with Cancel (or Escape)
+  ASSERT_EQ(dialogs.shown().size(), 1u);
+  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kConfirmOkCancel);
+  EXPECT_EQ(dialogs.shown()[0].title, "Confirm");
+  EXPECT_EQ(dialogs.shown()[0].text,
+            QString::fromStdString("Are you sure you want to delete " + Song("old.mp3") + "?"));
+  EXPECT_TRUE(fs().Exists(Song("old.mp3")));
+  ExpectDialogUp(true);
+
+  Click(dialog(), "Preview");
+  ASSERT_TRUE(player.playing());
+  dialogs.Clear();
+  dialogs.QueueAnswer(true);
+  Click(dialog(), "Delete this song");
+  EXPECT_FALSE(fs().Exists(Song("old.mp3")));
+  EXPECT_EQ(dialogs.Messages(), Messages{"Your song was deleted successfully"});
+  ExpectDialogUp(false);
+  EXPECT_FALSE(player.playing());  // a hidden preview does not play on
+  EXPECT_EQ(Boxes(), "||");
+  EXPECT_TRUE(main()->IsShowingSongList());
+  EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{Song("other.wav")}));
+}
+
+TEST_F(CorrectionDialogTest, ADeletionThatFailsIsReportedAndTheDialogStays) {
+  OpenForOldSong();
+  testing::PinnedFile pin(Song("old.mp3"));
+  if (!pin.pinned()) GTEST_SKIP() << "cannot protect a file from deletion here";
+  dialogs.QueueAnswer(true);
+  Click(dialog(), "Delete this song");
+  EXPECT_TRUE(fs().Exists(Song("old.mp3")));
+  EXPECT_EQ(dialogs.Messages(),
+            Messages{"The song is in use, close the application that's using it, and retry."});
+  ExpectDialogUp(true);
+  EXPECT_EQ(Boxes(), "old.mp3|Caf\xc3\xa9|Artist");
+}
+
+TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBackIsClicked) {
+  const std::string longName = std::string(60, 'l') + ".wav";
+  StartWithSongs({{"song.mp3", "x"}, {longName, "y"}});
+  UseMenu(Song("song.mp3"), "Preview this song");
+  EXPECT_TRUE(preview()->isVisible());
+  EXPECT_TRUE(main()->isVisible());  // the window that asked stays behind
+  EXPECT_EQ(player.calls(), (Calls{"file " + Song("song.mp3"), "open", "play"}));
+  QLabel* path = preview()->pathLabel();
+  EXPECT_EQ(path->text().toStdString(), Song("song.mp3"));
+  EXPECT_EQ(preview()->width(), path->width() + 100);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 1500));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(preview()));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return testing::OffCentre(preview()).manhattanLength() <= 4; }, 500));
+
+  // A longer path widens the window of a running preview.
+  const int narrow = preview()->width();
+  player.ClearCalls();
+  UseMenu(Song(longName), "Preview this song");
+  EXPECT_EQ(player.calls(), (Calls{"file " + Song(longName), "open", "play"}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 1500));
+  EXPECT_GT(preview()->width(), narrow);
+
+  // Play starts the song again from its start; back stops it.
+  player.ClearCalls();
+  Click(preview(), "Play this song");
+  EXPECT_EQ(player.calls(), (Calls{"stop", "rewind", "play"}));
+  EXPECT_TRUE(preview()->isVisible());
+  player.ClearCalls();
+  Click(preview(), "Go back to the song list");
+  EXPECT_EQ(player.calls(), (Calls{"stop"}));
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_TRUE(main()->isVisible());
+}
+
+TEST_F(PreviewWindowTest, AnUnknownEndingIsNotPlayedAndOnlyTheDialogShowsIt) {
+  StartWithSongs({{"LOUD.MP3", "x"}});
+  UseMenu(Song("LOUD.MP3"), "Preview this song");
+  EXPECT_TRUE(dialogs.shown().empty());
+  PreviewFromDialog(Song("LOUD.MP3"));
+  EXPECT_EQ(dialogs.Messages(), (std::vector<QString>{"MP3"}));
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_TRUE(player.calls().empty());
+}
+
+TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
+  StartWithSongs({{"song.wma", "x"}});
+  player.FailOpen(true);
+  UseMenu(Song("song.wma"), "Preview this song");
+  EXPECT_EQ(desktopOpener.opened(), (std::vector<std::string>{Song("song.wma")}));
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_TRUE(main()->isVisible());
+
+  // Playback that cannot start goes the same way, and the dialog that asked comes back.
+  player.FailOpen(false);
+  player.FailPlay(true);
+  PreviewFromDialog(Song("song.wma"));
+  EXPECT_EQ(desktopOpener.opened().size(), 2u);
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_TRUE(dialog()->isVisible());
+
+  // Playing again from the start can fail too.
+  player.FailPlay(false);
+  Click(dialog(), "Preview");
+  ASSERT_TRUE(preview()->isVisible());
+  player.FailOpen(true);
+  Click(preview(), "Play this song");
+  EXPECT_EQ(desktopOpener.opened().size(), 3u);
+  EXPECT_FALSE(preview()->isVisible());
+}
+
+TEST_F(PreviewWindowTest, OnceTheEndWasAskedForTheCloseBoxStopsTheSongAndShowsTheAsker) {
+  StartWithSongs({{"song.mp3", "x"}});
+  PreviewFromDialog(Song("song.mp3"));
+  app->state().TerminationRequested = true;
+  dialog()->hide();
+  player.ClearCalls();
+  preview()->close();
+  EXPECT_EQ(terminationRequests, 0);
+  EXPECT_EQ(player.calls(), (Calls{"stop"}));
+  EXPECT_TRUE(dialog()->isVisible());
+}
+
+TEST_F(SongListTools, DeleteAsksFirstAndDeletesOnlyOnYes) {
+  StartWithSongs({{"one.mp3", "x"}, {"two.mp3", "y"}});
+  UseMenu(Song("one.mp3"), "Delete this song");  // no answer queued: Cancel, as Escape gives
+  ASSERT_EQ(dialogs.shown().size(), 1u);
+  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
+  EXPECT_EQ(dialogs.shown()[0].title, "Warning");
+  EXPECT_EQ(dialogs.shown()[0].text,
+            "Are you sure you want to delete this file?  Clicking \"Yes\" will delete the file "
+            "with no warning.");
+  EXPECT_TRUE(fs().Exists(Song("one.mp3")));
+
+  dialogs.Clear();
+  dialogs.QueueAnswer(true);
+  UseMenu(Song("one.mp3"), "Delete this song");
+  EXPECT_FALSE(fs().Exists(Song("one.mp3")));
+  EXPECT_TRUE(fs().Exists(Song("two.mp3")));
+  EXPECT_EQ(dialogs.Messages(), (std::vector<QString>{"File deleted successfully"}));
+  EXPECT_EQ(main()->songList()->model()->rowCount(), 0);  // the lists are emptied
+}
+
+TEST_F(SongListTools, ASongThatCannotBeDeletedIsReported) {
+  StartWithSongs({{"kept.mp3", "x"}});
+  testing::PinnedFile pin(Song("kept.mp3"));
+  if (!pin.pinned()) GTEST_SKIP() << "cannot protect a file from deletion here";
+  dialogs.QueueAnswer(true);
+  UseMenu(Song("kept.mp3"), "Delete this song");
+  EXPECT_TRUE(fs().Exists(Song("kept.mp3")));
+  EXPECT_EQ(dialogs.Messages(),
+            (std::vector<QString>{
+                "The song is in use, close the application that's using it, and retry."}));
+  EXPECT_EQ(main()->songList()->model()->rowCount(), 0);  // the lists are emptied all the same
+}
+
+TEST_F(SongListTools, FixSongsUsingTagsRenamesAndListsWhatIsLeft) {
+  StartWithSongs({{"01_track.mp3", "sound" + ID3Tag("B", "A")}, {"untagged.wav", "sound"}});
+  LinkLabel* link = testing::FindLink(main(), "Fix songs using ID3 tags");
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->toolTip(), "If songs have tags (ID3 tags) in them use these to rename the files");
+  QTest::mouseClick(link, Qt::LeftButton);
+  EXPECT_TRUE(fs().Exists(Song("A - B.mp3")));
+  EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{Song("untagged.wav")}));
+  EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace tunewick
