@@ -17,19 +17,6 @@ struct Rename {
   std::string_view after;
 };
 
-TEST(PrefixRule, ExactlyFifteenCharactersArePrefixCharacters) {
-  const std::string_view expected = "0123456789.() -";
-  for (int byte = 0; byte < 256; ++byte) {
-    const char c = static_cast<char>(byte);
-    const std::string name = std::string(1, c) + "Song.mp3";
-    SCOPED_TRACE(byte);
-    const bool member = expected.find(c) != std::string_view::npos;
-    EXPECT_EQ(StartsWithPrefix(name), member);
-    EXPECT_EQ(StripPrefix(name), member ? "Song.mp3" : name);
-  }
-  EXPECT_FALSE(StartsWithPrefix(""));
-}
-
 TEST(PrefixRule, StripsTheWholeLeadingRunButNeverTheExtensionsDot) {
   const Rename cases[] = {
       {"01 Artist - Song.mp3", "Artist - Song.mp3"},
