@@ -115,7 +115,10 @@ TEST(WidestText, MixedListsGiveWhatMeasuringEveryTextGives) {
   }
 }
 
-TEST(WidestText, KerningDecidesWhichTextIsWidest) {
+// Thirty times a tight piece, against the shortest row of "H" that is wider in fact: added
+// up letter by letter, the pieces come out wider whenever the font kerns them or joins them
+// into one glyph.
+TEST(WidestText, KerningAndLigaturesDecideWhichTextIsWidest) {
   for (const auto& [font, estimable] : Fonts()) {
     SCOPED_TRACE(font.toString().toStdString());
     const QFontMetricsF metrics(font);
@@ -130,18 +133,19 @@ TEST(WidestText, KerningDecidesWhichTextIsWidest) {
         if (kerning < tightest) tightest = kerning, pair = candidate;
       }
     }
-    // Thirty such pairs, against the shortest row of H that is wider in fact. Added up
-    // letter by letter the pairs come out wider whenever the font kerns.
-    const std::string pairs = pair.repeated(30).toStdString();
-    const QFontMetrics exact(font);
-    const int pairsWidth = exact.horizontalAdvance(QString::fromStdString(pairs) + u'x');
-    std::string row;
-    while (exact.horizontalAdvance(QString::fromStdString(row) + u'x') <= pairsWidth) row += 'H';
-    std::vector<std::string> texts(300, "short");
-    texts.insert(texts.begin() + 100, pairs);
-    texts.insert(texts.begin() + 200, row);
-    EXPECT_EQ(WidestTextWidth(font, texts, QLatin1Char('x')),
-              exact.horizontalAdvance(QString::fromStdString(row) + u'x'));
+    for (const QString& piece : {pair, QStringLiteral("ffi")}) {
+      const std::string pieces = piece.repeated(30).toStdString();
+      const QFontMetrics exact(font);
+      const int piecesWidth = exact.horizontalAdvance(QString::fromStdString(pieces) + u'x');
+      std::string row;
+      while (exact.horizontalAdvance(QString::fromStdString(row) + u'x') <= piecesWidth) row += 'H';
+      std::vector<std::string> texts(300, "short");
+      texts.insert(texts.begin() + 100, pieces);
+      texts.insert(texts.begin() + 200, row);
+      EXPECT_EQ(WidestTextWidth(font, texts, QLatin1Char('x')),
+                exact.horizontalAdvance(QString::fromStdString(row) + u'x'))
+          << piece.toStdString();
+    }
   }
 }
 
