@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, RightClickIgnoresModifiersOtherButtonsAndEmptySpace) {
   EXPECT_FALSE(main()->songMenu()->isVisible());
 }
 
-TEST_F(MainWindowTest, RightClickOnASongThatVanishedEmptiesTheList) {
+TEST_F(MainWindowTest, RightClickOnASongThatVanishedEmptiesTheListOrReportsAMissingLibrary) {
   const std::string music = StartWithSongs({"one.mp3", "two.mp3"});
   main()->OpenSongList();
   ::unlink((music + "/one.mp3").c_str());
@@ -267,33 +267,31 @@ TEST_F(MainWindowTest, RightClickOnASongThatVanishedEmptiesTheList) {
   EXPECT_EQ(main()->songList()->model()->rowCount(), 0);
   EXPECT_TRUE(Shows("Correct your song filenames"));  // until the next name check
   EXPECT_TRUE(dialogs.shown().empty());
-}
 
-TEST_F(MainWindowTest, AMissingLibraryFileOpensTheEditorOrIsReported) {
-  folder.MakeFolder("searchfolders");  // a folder in the library file's place is no library file
-  StartApp();
-  EXPECT_TRUE(app->windows().libraryEditor->isVisible());
-
-  app.reset();
-  dialogs.Clear();
-  ::rmdir(LibraryFile().c_str());
-  const std::string music = StartWithSongs({"one.mp3"});
-  ::unlink(LibraryFile().c_str());
-  main()->OpenSongList();
-  // The scan opens the library editor when the library file has gone, main window stays.
-  EXPECT_TRUE(app->windows().libraryEditor->isVisible());
-  EXPECT_TRUE(main()->isVisible());
-
-  // Resetting the lists needs the file: its absence is reported in a message box.
-  WriteLibrary({music});
+  // Emptying the lists reloads the library file: its absence is reported.
   main()->OpenSongList();
   ::unlink(LibraryFile().c_str());
-  ::unlink((music + "/one.mp3").c_str());
+  ::unlink((music + "/two.mp3").c_str());
   RightClick(0);
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_TRUE(dialogs.Messages()[0].contains("searchfolders"));
   EXPECT_TRUE(dialogs.Messages()[0].contains("No such file or directory"));
   EXPECT_TRUE(app->state().IncorrectSongs.empty());
+}
+
+TEST_F(MainWindowTest, AMissingLibraryFileOpensTheEditor) {
+  folder.MakeFolder("searchfolders");  // a folder in the library file's place is no library file
+  StartApp();
+  EXPECT_TRUE(app->windows().libraryEditor->isVisible());
+
+  app.reset();
+  ::rmdir(LibraryFile().c_str());
+  StartWithSongs({"one.mp3"});
+  ::unlink(LibraryFile().c_str());
+  main()->OpenSongList();
+  // The scan opens the library editor when the library file has gone, main window stays.
+  EXPECT_TRUE(app->windows().libraryEditor->isVisible());
+  EXPECT_TRUE(main()->isVisible());
 }
 
 TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedAndTheHourglassGoes) {
@@ -330,8 +328,7 @@ TEST_F(MainWindowTest, CloseEndsTheProgramAndTheMainWindowsCloseBoxDeletesTheLib
 TEST_F(MainWindowTest, ClosingASecondaryWindowEndsTheProgram) {
   StartWithSongs({});
   const WindowRegistry& windows = app->windows();
-  for (QWidget* window : {static_cast<QWidget*>(windows.libraryEditor),
-                          static_cast<QWidget*>(windows.correctionDialog),
+  for (QWidget* window : {static_cast<QWidget*>(windows.correctionDialog),
                           static_cast<QWidget*>(windows.previewWindow)}) {
     app->state().TerminationRequested = false;
     terminationRequests = 0;
