@@ -109,18 +109,29 @@ TEST_F(LibraryEditorModelTest, OnlyTheExactTextCountsAsAlreadyListed) {
   EXPECT_EQ(model.Folders(), (Folders{folder / "first", music, folder / "MUSIC", music}));
 }
 
-TEST_F(LibraryEditorModelTest, AClosingSlashIsDroppedWithoutLookingForTheFolder) {
+// A closing "/" is dropped without looking for the folder; a missing folder is not added.
+// Either way the link leaves the text in the box for mending and Enter empties it.
+TEST_F(LibraryEditorModelTest, ClosingSlashesMissingFoldersAndWhatTheBoxKeeps) {
   const std::string music = folder.MakeFolder("music");
+  const std::string missing = folder / "missing";
+  EXPECT_EQ(Type("", AddTrigger::kEnterKey).message, "");  // an empty box does nothing
 
   AddOutcome outcome = Type(music + "/", AddTrigger::kAddLink);
   EXPECT_EQ(outcome.message, "");
   EXPECT_TRUE(outcome.focusTextBox);
-  EXPECT_EQ(model.Text(), music + "/");  // the link leaves the text in the box
+  EXPECT_EQ(model.Text(), music + "/");
+  EXPECT_EQ(Type(folder / "nowhere/", AddTrigger::kEnterKey).message, "");
+  EXPECT_EQ(model.Text(), "");
 
-  outcome = Type(folder / "nowhere/", AddTrigger::kEnterKey);
-  EXPECT_EQ(outcome.message, "");
-  EXPECT_EQ(model.Text(), "");  // Enter empties it
-  EXPECT_EQ(model.Folders(), (Folders{music, folder / "nowhere"}));
+  outcome = Type(missing, AddTrigger::kAddLink);
+  EXPECT_EQ(outcome.message,
+            "That folder doesn't exist, try clicking \"Browse for folder\" instead of typing it.");
+  EXPECT_FALSE(outcome.added);
+  EXPECT_TRUE(outcome.focusTextBox);
+  EXPECT_EQ(model.Text(), missing);
+  EXPECT_EQ(Type(missing, AddTrigger::kEnterKey).message,
+            "That folder doesn't exist, try entering it in again.");
+  EXPECT_EQ(model.Text(), "");
 
   // Only one "/" goes, and "/" alone is a folder like any other.
   Type(folder / "twice//", AddTrigger::kEnterKey);
@@ -134,6 +145,8 @@ TEST_F(LibraryEditorModelTest, EditAndRemoveActOnTheSelectedFolderOnly) {
   const std::string c = folder.MakeFolder("c");
   Load({a, b, c});
   model.SetText("kept");
+  EXPECT_EQ(model.SelectionLinkLook(true), LinkLook::kGrey);
+  EXPECT_EQ(model.AddLinkLook(true), LinkLook::kHover);
   EXPECT_FALSE(model.EditSelected());
   EXPECT_FALSE(model.RemoveSelected());
   model.Select(3);  // past the end: nothing
@@ -142,6 +155,8 @@ TEST_F(LibraryEditorModelTest, EditAndRemoveActOnTheSelectedFolderOnly) {
   EXPECT_EQ(model.Text(), "kept");
 
   model.Select(1);
+  EXPECT_EQ(model.SelectionLinkLook(false), LinkLook::kNormal);
+  EXPECT_EQ(model.SelectionLinkLook(true), LinkLook::kHover);
   EXPECT_TRUE(model.EditSelected());
   EXPECT_EQ(model.Text(), b);
   EXPECT_EQ(model.Folders(), (Folders{a, c}));
@@ -151,23 +166,24 @@ TEST_F(LibraryEditorModelTest, EditAndRemoveActOnTheSelectedFolderOnly) {
   EXPECT_TRUE(model.RemoveSelected());
   EXPECT_EQ(model.Folders(), (Folders{c}));
   EXPECT_EQ(model.Selected(), std::nullopt);
+  EXPECT_EQ(model.SelectionLinkLook(true), LinkLook::kGrey);
 
   // The edited folder goes back in once added again.
   EXPECT_EQ(model.Add(AddTrigger::kEnterKey).added, 0u);
   EXPECT_EQ(model.Folders(), (Folders{b, c}));
+  EXPECT_EQ(model.AddLinkLook(true), LinkLook::kGrey);
 }
 
-TEST_F(LibraryEditorModelTest, FailedSaveKeepsTheOldFileAndGivesTheSystemsReason) {
+TEST_F(LibraryEditorModelTest, AnEmptyListIsNotSavedAndAFailedSaveKeepsTheOldFile) {
+  EXPECT_EQ(model.Save(LibraryFile()),
+            "Add folders to your library, then click this button again to continue.");
+  EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
+
   // A name so long that the new file beside it cannot be made, even by root.
   const std::string file = folder.MakeFile(std::string(250, 'l'), "/old\r\n");
   Type(folder.MakeFolder("music"), AddTrigger::kEnterKey);
   EXPECT_EQ(model.Save(file), "Your music library could not be saved: File name too long");
   EXPECT_EQ(ReadFile(file), "/old\r\n");
-
-  // A folder in the library file's place cannot be replaced either.
-  folder.MakeFolder("searchfolders");
-  EXPECT_EQ(model.Save(LibraryFile()), "Your music library could not be saved: Is a directory");
-  EXPECT_TRUE(RealFileSystem().FolderExists(LibraryFile()));
   EXPECT_EQ(model.Folders().size(), 1u);  // nothing is lost: the user can try again
 }
 

@@ -16,6 +16,7 @@ namespace {
 
 using testing::ReadFile;
 using testing::TempFolder;
+using Names = std::vector<std::string>;
 
 class RecordingHost : public TidyupHost {
  public:
@@ -43,14 +44,23 @@ class Tidyup : public ::testing::Test {
     folder.MakeFile("searchfolders", music + "\r\n");
   }
 
-  std::string Song(const std::string& name, const std::string& content = "") {
-    return folder.MakeFile("music/" + name, content.empty() ? name : content);
+  // A song in the library holding its own name, or `content`.
+  void Song(const std::string& name, const std::string& content = "") {
+    folder.MakeFile("music/" + name, content.empty() ? name : content);
   }
   void Run() { RunTidyup(state, RealFileSystem(), host); }
 
+  // The log lines of a rename inside the library folder.
+  std::string Quoted(const std::string& from, const std::string& to) const {
+    return "'" + music + "/" + from + "' was renamed to '" + music + "/" + to + "'";
+  }
+  std::string Unquoted(const std::string& from, const std::string& to) const {
+    return music + "/" + from + " was renamed to " + music + "/" + to;
+  }
+
   // The file names in a folder of the library, sorted.
-  std::vector<std::string> Names(const std::string& sub = "") {
-    std::vector<std::string> names;
+  Names FilesIn(const std::string& sub = "") const {
+    Names names;
     for (const auto& entry : std::filesystem::directory_iterator(music + sub))
       if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -66,40 +76,35 @@ class Tidyup : public ::testing::Test {
 TEST_F(Tidyup, OneMessySongGoesThroughAllFiveSteps) {
   Song("01_artist-song (1).mp3", "the music");
   Run();
-  const std::string m = music + "/";
-  EXPECT_EQ(state.DashLog, (TextList{"'" + m + "01_artist-song (1).mp3' was renamed to '" + m +
-                                     "01_artist - song (1).mp3'"}));
-  EXPECT_EQ(state.UnderscoreLog, (TextList{"'" + m + "01_artist - song (1).mp3' was renamed to '" +
-                                           m + "01 artist - song (1).mp3'"}));
-  EXPECT_EQ(state.CapitalLog, (TextList{m + "01 artist - song (1).mp3 was renamed to " + m +
-                                        "01 Artist - Song (1).mp3"}));
-  EXPECT_EQ(state.BracketLog, (TextList{"'" + m + "01 Artist - Song (1).mp3' was renamed to '" + m +
-                                        "01 Artist - Song .mp3'"}));
-  EXPECT_EQ(state.PrefixLog, (TextList{"'" + m + "01 Artist - Song .mp3' was renamed to '" + m +
-                                       "Artist - Song .mp3'"}));
+  EXPECT_EQ(state.DashLog, TextList{Quoted("01_artist-song (1).mp3", "01_artist - song (1).mp3")});
+  EXPECT_EQ(state.UnderscoreLog,
+            TextList{Quoted("01_artist - song (1).mp3", "01 artist - song (1).mp3")});
+  EXPECT_EQ(state.CapitalLog,
+            TextList{Unquoted("01 artist - song (1).mp3", "01 Artist - Song (1).mp3")});
+  EXPECT_EQ(state.BracketLog,
+            TextList{Quoted("01 Artist - Song (1).mp3", "01 Artist - Song .mp3")});
+  EXPECT_EQ(state.PrefixLog, TextList{Quoted("01 Artist - Song .mp3", "Artist - Song .mp3")});
   EXPECT_TRUE(state.RenameFailures.empty());
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Artist - Song .mp3"}));
-  EXPECT_EQ(ReadFile(m + "Artist - Song .mp3"), "the music");
+  EXPECT_EQ(FilesIn(), Names{"Artist - Song .mp3"});
+  EXPECT_EQ(ReadFile(music + "/Artist - Song .mp3"), "the music");
+  // Each step works on a fresh scan, within the host's begin and end.
   EXPECT_EQ(host.rescans, 6);
   EXPECT_EQ(host.stepsEnded, 5);
   EXPECT_EQ(host.depth, 0);
   EXPECT_EQ(host.mainMenuShown, 2);
 }
 
-TEST_F(Tidyup, CapitalisationRaisesOnlyLettersAfterSpacesAndNeverLowers) {
+TEST_F(Tidyup, TheWordPassSeesWhatTheFirstLetterPassRenamed) {
   Song("artist - song.mp3");
   Song("ARTIST - song (live).mp3");
   Song("sub/\xc3\xa9t\xc3\xa9 - \xc3\xa0\xc3\xa9.wav");
-  folder.MakeFile("searchfolders", music + "\r\n");
   Run();
-  const std::string m = music + "/";
-  EXPECT_EQ(
-      state.CapitalLog,
-      (TextList{m + "artist - song.mp3 was renamed to " + m + "Artist - song.mp3",
-                m + "ARTIST - song (live).mp3 was renamed to " + m + "ARTIST - Song (live).mp3",
-                m + "Artist - song.mp3 was renamed to " + m + "Artist - Song.mp3"}));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"ARTIST - Song (live).mp3", "Artist - Song.mp3"}));
-  EXPECT_EQ(Names("/sub"), (std::vector<std::string>{"\xc3\xa9t\xc3\xa9 - \xc3\xa0\xc3\xa9.wav"}));
+  EXPECT_EQ(state.CapitalLog,
+            (TextList{Unquoted("artist - song.mp3", "Artist - song.mp3"),
+                      Unquoted("ARTIST - song (live).mp3", "ARTIST - Song (live).mp3"),
+                      Unquoted("Artist - song.mp3", "Artist - Song.mp3")}));
+  EXPECT_EQ(FilesIn(), (Names{"ARTIST - Song (live).mp3", "Artist - Song.mp3"}));
+  EXPECT_EQ(FilesIn("/sub"), Names{"\xc3\xa9t\xc3\xa9 - \xc3\xa0\xc3\xa9.wav"});
 }
 
 TEST_F(Tidyup, DashStepSpacesDashesOnlyWhereNoSpacedDashExists) {
@@ -108,53 +113,47 @@ TEST_F(Tidyup, DashStepSpacesDashesOnlyWhereNoSpacedDashExists) {
   Song("Artist Song.mp3");
   Song("Artist -Song- Live.mp3");
   Run();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"AC - DC - Song.mp3", "Artist - Song- Live.mp3",
-                                               "Artist - Song-Remix.mp3", "Artist Song.mp3"}));
+  EXPECT_EQ(FilesIn(), (Names{"AC - DC - Song.mp3", "Artist - Song- Live.mp3",
+                              "Artist - Song-Remix.mp3", "Artist Song.mp3"}));
   // The second pass finds "Artist -Song- Live.mp3" already renamed and leaves it be.
   EXPECT_EQ(state.DashLog.size(), 2u);
   EXPECT_TRUE(state.RenameFailures.empty());
 }
 
-TEST_F(Tidyup, BracketStepRemovesEveryDigitAndLogsOnceASong) {
-  Song("Song (1)(2).mp3");
+TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
   Song("Other (0).mp3");
+  Song("a/b/c/d/Song (1)(2).mp3");
   Run();
-  const std::string m = music + "/";
-  EXPECT_EQ(state.BracketLog,
-            (TextList{"'" + m + "Other (0).mp3' was renamed to '" + m + "Other .mp3'",
-                      "'" + m + "Song (1)(2).mp3' was renamed to '" + m + "Song .mp3'"}));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Other .mp3", "Song .mp3"}));
+  EXPECT_EQ(state.BracketLog, (TextList{Quoted("Other (0).mp3", "Other .mp3"),
+                                        Quoted("a/b/c/d/Song (1)(2).mp3", "a/b/c/d/Song .mp3")}));
+  EXPECT_EQ(FilesIn(), Names{"Other .mp3"});
+  EXPECT_EQ(FilesIn("/a/b/c/d"), Names{"Song .mp3"});
 }
 
-TEST_F(Tidyup, TwoSongsMappedToOneNameLeaveTheSecondUntouchedAndListed) {
-  Song("01 Intro.mp3", "first");
-  Song("02 Intro.mp3", "second");
-  Run();
-  const std::string m = music + "/";
-  EXPECT_EQ(state.PrefixLog,
-            (TextList{"'" + m + "01 Intro.mp3' was renamed to '" + m + "Intro.mp3'"}));
-  ASSERT_EQ(state.RenameFailures.size(), 1u);
-  EXPECT_EQ(FailureLine(state.RenameFailures[0]),
-            "'" + m + "02 Intro.mp3' could not be renamed to '" + m + "Intro.mp3': File exists");
-  EXPECT_EQ(ReadFile(m + "Intro.mp3"), "first");
-  EXPECT_EQ(ReadFile(m + "02 Intro.mp3"), "second");
-}
-
-TEST_F(Tidyup, RefusedRenamesInTheListedStepsKeepTheirOldPaths) {
+// The file system refuses to overwrite: the song keeps its name, its content and, in the
+// steps that follow AllSongs, its old path; the refusal is listed, not logged.
+TEST_F(Tidyup, ARefusedRenameLeavesTheSongAsItWasAndIsListed) {
   Song("A_B.mp3", "underscored");
   Song("A B.mp3", "taken");
   Song("X (1).mp3", "bracketed");
   Song("X .mp3", "taken too");
+  Song("01 Intro.mp3", "first");
+  Song("02 Intro.mp3", "second");
   Run();
-  const std::string m = music + "/";
   EXPECT_TRUE(state.UnderscoreLog.empty());
-  EXPECT_TRUE(state.BracketLog.empty());  // nothing changed for the refused song
-  ASSERT_EQ(state.RenameFailures.size(), 2u);
-  EXPECT_EQ(state.RenameFailures[0].from, m + "A_B.mp3");
-  EXPECT_EQ(state.RenameFailures[1].from, m + "X (1).mp3");
-  EXPECT_EQ(ReadFile(m + "A_B.mp3"), "underscored");
-  EXPECT_EQ(ReadFile(m + "X (1).mp3"), "bracketed");
-  EXPECT_EQ(ReadFile(m + "A B.mp3"), "taken");
+  EXPECT_TRUE(state.BracketLog.empty());
+  EXPECT_EQ(state.PrefixLog, TextList{Quoted("01 Intro.mp3", "Intro.mp3")});
+  ASSERT_EQ(state.RenameFailures.size(), 3u);
+  EXPECT_EQ(state.RenameFailures[0].from, music + "/A_B.mp3");
+  EXPECT_EQ(state.RenameFailures[1].from, music + "/X (1).mp3");
+  EXPECT_EQ(FailureLine(state.RenameFailures[2]), "'" + music + "/02 Intro.mp3' could not be " +
+                                                      "renamed to '" + music +
+                                                      "/Intro.mp3': File exists");
+  EXPECT_EQ(ReadFile(music + "/A_B.mp3"), "underscored");
+  EXPECT_EQ(ReadFile(music + "/A B.mp3"), "taken");
+  EXPECT_EQ(ReadFile(music + "/X (1).mp3"), "bracketed");
+  EXPECT_EQ(ReadFile(music + "/Intro.mp3"), "first");
+  EXPECT_EQ(ReadFile(music + "/02 Intro.mp3"), "second");
 }
 
 TEST_F(Tidyup, ReadOnlyFolderIsReportedNotLogged) {
@@ -167,44 +166,34 @@ TEST_F(Tidyup, ReadOnlyFolderIsReportedNotLogged) {
   EXPECT_EQ(state.RenameFailures[0].reason, "Permission denied");
 }
 
-TEST_F(Tidyup, SongsAtTheTopAndDeepBelowStayInTheirFolders) {
-  Song("01 top.mp3");
-  Song("a/b/c/d/02 deep.wma");
-  Run();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Top.mp3"}));
-  EXPECT_EQ(Names("/a/b/c/d"), (std::vector<std::string>{"Deep.wma"}));
-}
-
-TEST_F(Tidyup, AnEmptyLibrarySaysSoOnceAndRenamesNothing) {
-  Run();
-  EXPECT_EQ(host.noSongsMessages, 1);
-  EXPECT_FALSE(AnySongRenamed(state));
-  EXPECT_TRUE(BuildChangedFilesList(state).empty());
-}
-
-TEST_F(Tidyup, ASecondRunLogsOnlyWhatItRenamed) {
-  Song("01 one.mp3");
-  Run();
-  EXPECT_FALSE(state.PrefixLog.empty());
-  Song("02_two.mp3");
-  Run();
-  EXPECT_TRUE(state.PrefixLog.size() == 1 &&
-              state.PrefixLog[0].find("02 Two") != std::string::npos);
-  EXPECT_EQ(state.UnderscoreLog.size(), 1u);
-  EXPECT_EQ(state.CapitalLog.size(), 1u);
-  EXPECT_TRUE(state.DashLog.empty());
-}
-
-TEST_F(Tidyup, NamesWithoutAnExtensionLeftAfterThePrefixAreKept) {
+TEST_F(Tidyup, ANameThePrefixStepWouldNotChangeIsNeitherRenamedNorListed) {
   Song("01.mp3");
   Song("...And Justice.mp3");
   Run();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"01.mp3", "And Justice.mp3"}));
+  EXPECT_EQ(FilesIn(), (Names{"01.mp3", "And Justice.mp3"}));
+  EXPECT_EQ(state.PrefixLog, TextList{Quoted("...And Justice.mp3", "And Justice.mp3")});
   EXPECT_TRUE(state.RenameFailures.empty());
+}
+
+TEST_F(Tidyup, EachRunLogsOnlyWhatItRenamedAndAnEmptyLibrarySaysSoOnce) {
+  Run();
+  EXPECT_EQ(host.noSongsMessages, 1);
+  EXPECT_FALSE(AnySongRenamed(state));
+
+  Song("01 one.mp3");
+  Run();
+  Song("02_two.mp3");
+  Run();
+  EXPECT_EQ(state.PrefixLog, TextList{Quoted("02 Two.mp3", "Two.mp3")});
+  EXPECT_EQ(state.UnderscoreLog.size(), 1u);
+  EXPECT_EQ(state.CapitalLog.size(), 1u);
+  EXPECT_TRUE(state.DashLog.empty());
+  EXPECT_EQ(host.noSongsMessages, 1);
 }
 
 TEST(ChangedFilesList, StepsInListOrderWithEmptyLinesBetweenAndFailuresLast) {
   SharedState state;
+  EXPECT_TRUE(BuildChangedFilesList(state).empty());
   state.PrefixLog = {"p1", "p2"};
   EXPECT_EQ(BuildChangedFilesList(state),
             (TextList{"The following had prefixes removed", "p1", "p2"}));
@@ -226,7 +215,6 @@ TEST(ChangedFilesList, SavedWithCrLfAndOneTxtExtension) {
             folder / "Tunewick Log.txt");
   EXPECT_EQ(ReadFile(folder / "Tunewick Log.txt"),
             "heading\r\n'a' was renamed to 'b'\r\n\r\nother\r\n");
-  EXPECT_EQ(LogFileName("log.txt"), "log.txt");
   EXPECT_EQ(LogFileName("log.TXT"), "log.TXT");
   EXPECT_EQ(LogFileName("log.txt.bak"), "log.txt.bak.txt");
   EXPECT_EQ(LogFileName("txt"), "txt.txt");

@@ -1,3 +1,8 @@
+// What only the library editor's window does: its texts, the looks of its links under the
+// pointer, the keyboard, when it starts over from the library file, and where Continue,
+// the back arrow and the close box lead. The add, edit, remove and save rules themselves
+// are tested on LibraryEditorModel.
+
 #include "library/library_editor.h"
 
 #include <sys/stat.h>
@@ -8,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 
 #include "app/main_window.h"
@@ -23,25 +27,21 @@ namespace {
 using testing::ReadFile;
 using Folders = std::vector<std::string>;
 using Messages = std::vector<QString>;
-
-const QString kNothingAddedYet =
-    QStringLiteral("Add folders to your library, then click this button again to continue.");
+using Look = LinkLabel::Look;
 
 class LibraryEditorTest : public testing::AppFixture {
  protected:
   LibraryEditor* editor() const { return app->windows().libraryEditor; }
   MainWindow* mainWindow() const { return app->windows().mainWindow; }
 
-  static LinkLabel* FindLink(QWidget* window, const QString& text) {
-    for (LinkLabel* link : window->findChildren<LinkLabel*>())
-      if (link->text() == text) return link;
-    ADD_FAILURE() << "no link " << text.toStdString();
-    return nullptr;
+  void OpenWithLibrary(const Folders& folders) {
+    WriteLibrary(folders);
+    StartApp();
+    OpenFromMainMenu();
+    ASSERT_TRUE(editor()->isVisible());
   }
-
   void OpenFromMainMenu() {
-    QTest::mouseClick(FindLink(mainWindow(), QStringLiteral("View folders in your Music Library")),
-                      Qt::LeftButton);
+    Click(testing::FindLink(mainWindow(), QStringLiteral("View folders in your Music Library")));
     ProcessEvents();
   }
 
@@ -53,7 +53,10 @@ class LibraryEditorTest : public testing::AppFixture {
     Type(text);
     QTest::keyClick(editor()->textBox(), Qt::Key_Return);
   }
-  void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+  static void Click(QWidget* widget) {
+    ASSERT_NE(widget, nullptr);
+    QTest::mouseClick(widget, Qt::LeftButton);
+  }
   void ClickFolder(int row) {
     QListWidget* list = editor()->folderList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -71,110 +74,95 @@ class LibraryEditorTest : public testing::AppFixture {
 };
 
 // The look of a link: its state, and the colour and underline that the user sees.
-void ExpectLook(const LinkLabel* link, LinkLabel::Look look, const char* where) {
+void ExpectLook(const LinkLabel* link, Look look, const char* where) {
   SCOPED_TRACE(where);
+  const QColor colours[] = {QColor(0x151C55), QColor(0x074AE5), QColor(0x7E859C)};
   EXPECT_EQ(link->look(), look);
-  switch (look) {
-    case LinkLabel::Look::kNormal:
-      EXPECT_EQ(look::TextColor(link), QColor(0x151C55));
-      break;
-    case LinkLabel::Look::kHover:
-      EXPECT_EQ(look::TextColor(link), QColor(0x074AE5));
-      break;
-    case LinkLabel::Look::kGrey:
-      EXPECT_EQ(look::TextColor(link), QColor(0x7E859C));
-      break;
-  }
-  EXPECT_EQ(link->font().underline(), look == LinkLabel::Look::kHover);
+  EXPECT_EQ(look::TextColor(link), colours[static_cast<int>(look)]);
+  EXPECT_EQ(link->font().underline(), look == Look::kHover);
 }
 
-TEST_F(LibraryEditorTest, FirstStartAddsAFolderAndContinuesToTheMainMenu) {
-  const std::string music = folder.MakeFolder("music");
-  StartApp();
-  ASSERT_TRUE(editor()->isVisible());
-
-  Click(editor()->continueButton());
-  EXPECT_EQ(dialogs.Messages(), Messages{kNothingAddedYet});
-  EXPECT_TRUE(editor()->isVisible());
-  EXPECT_FALSE(mainWindow()->isVisible());
-  EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
-
-  TypeAndEnter(music);
-  EXPECT_EQ(editor()->Folders(), Folders{music});
-  EXPECT_EQ(editor()->folderList()->item(0)->text(), QString::fromStdString(music));
-  EXPECT_EQ(editor()->textBox()->text(), "");
-
-  Click(editor()->continueButton());
-  EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
-  EXPECT_TRUE(mainWindow()->isVisible());
-  EXPECT_FALSE(mainWindow()->IsShowingSongList());
-  EXPECT_FALSE(editor()->isVisible());
-  EXPECT_EQ(app->state().ReturnTarget, "mainmenu");
-  EXPECT_EQ(dialogs.Messages().size(), 1u);
-}
-
-TEST_F(LibraryEditorTest, WindowShowsItsTextsHintsAndLooks) {
-  WriteLibrary({folder.path()});
-  StartApp();
-  OpenFromMainMenu();
+TEST_F(LibraryEditorTest, ShowsItsTextsAndHintsCentredInAFixedWindow) {
+  OpenWithLibrary({folder.path()});
   LibraryEditor* window = editor();
-  ASSERT_TRUE(window->isVisible());
-
   EXPECT_EQ(window->windowTitle(), "Your Music Library");
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
-  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_EQ(window->font().pixelSize(), 12);
-  const QPoint screenCentre = window->screen()->availableGeometry().center();
-  EXPECT_LE((window->frameGeometry().center() - screenCentre).manhattanLength(), 2);
+  EXPECT_LE(testing::OffCentre(window).manhattanLength(), 2);
   EXPECT_EQ(window->Heading(), "Welcome to your music library ");
-
   EXPECT_EQ(window->browseLink()->text(), "Browse for folder");
-  EXPECT_EQ(window->browseLink()->toolTip(),
-            "Browse for a folder, and once found enter its path into the box above");
   EXPECT_EQ(window->addLink()->text(), "Add this folder to your library");
-  EXPECT_EQ(window->addLink()->toolTip(),
-            "Add the folder path in the box above into your music library");
   EXPECT_EQ(window->editLink()->text(), "Edit the path to this folder");
-  EXPECT_EQ(window->editLink()->toolTip(),
-            "Put the selected folder back into the editing box to change it.");
   EXPECT_EQ(window->removeLink()->text(), "Remove this folder from your library");
-  EXPECT_EQ(window->removeLink()->toolTip(), "Remove the selected folder from your music library");
-  EXPECT_EQ(window->folderList()->toolTip(), "These are the folders in your music library.");
   EXPECT_EQ(window->keepLibraryBox()->text(),
             "Keep my music library (I plan to run this tool again)");
-  EXPECT_EQ(window->keepLibraryBox()->toolTip(),
-            "Tick this box if you don't want to remove the file containing your music library "
-            "when this application closes.");
-  EXPECT_TRUE(window->KeepLibrary());
   EXPECT_EQ(window->continueButton()->text(), "Continue");
-  EXPECT_EQ(window->continueButton()->toolTip(),
-            "Save changes made and go back to where you were last.");
-
-  ExpectLook(window->browseLink(), LinkLabel::Look::kNormal, "browse");
-  ExpectLook(window->addLink(), LinkLabel::Look::kGrey, "add");
-  ExpectLook(window->editLink(), LinkLabel::Look::kGrey, "edit");
-  ExpectLook(window->removeLink(), LinkLabel::Look::kGrey, "remove");
-
-  // Every control is named for assistive tools as it reads on screen.
-  for (QWidget* control :
-       {static_cast<QWidget*>(window->browseLink()), static_cast<QWidget*>(window->addLink()),
-        static_cast<QWidget*>(window->editLink()), static_cast<QWidget*>(window->removeLink())})
-    EXPECT_EQ(control->accessibleName(), static_cast<LinkLabel*>(control)->text());
-  EXPECT_EQ(window->keepLibraryBox()->accessibleName(), window->keepLibraryBox()->text());
-  EXPECT_EQ(window->continueButton()->accessibleName(), "Continue");
+  const std::pair<QWidget*, const char*> hints[] = {
+      {window->browseLink(),
+       "Browse for a folder, and once found enter its path into the box above"},
+      {window->addLink(), "Add the folder path in the box above into your music library"},
+      {window->editLink(), "Put the selected folder back into the editing box to change it."},
+      {window->removeLink(), "Remove the selected folder from your music library"},
+      {window->folderList(), "These are the folders in your music library."},
+      {window->keepLibraryBox(),
+       "Tick this box if you don't want to remove the file containing your music library when "
+       "this application closes."},
+      {window->continueButton(), "Save changes made and go back to where you were last."},
+  };
+  for (const auto& [widget, hint] : hints) EXPECT_EQ(widget->toolTip(), hint);
+  // The box and the list have no text of their own: they are named after their labels.
   EXPECT_EQ(window->textBox()->accessibleName(),
             "Enter the location of a folder to add it to your music library:");
   EXPECT_EQ(window->folderList()->accessibleName(), "Folders already in your music library");
-  EXPECT_EQ(window->backArrow()->accessibleName(), "Go Back");
-
-  // The box around the editing part is framed in the heading colour.
-  const QImage picture = window->grab().toImage();
-  const QPoint boxLeftEdge =
-      window->textBox()->parentWidget()->geometry().topLeft() + QPoint(0, 20);
-  EXPECT_EQ(QColor(picture.pixel(boxLeftEdge * picture.devicePixelRatio())), QColor(0x3933AA));
 }
 
-TEST_F(LibraryEditorTest, EveryControlIsReachedWithTabAndLinksWorkFromTheKeyboard) {
+TEST_F(LibraryEditorTest, LinksLightUpUnderThePointerOnlyWhileTheyHaveATarget) {
+  const std::string a = folder.MakeFolder("a");
+  const std::string odd = folder.MakeFolder("caf\xe9 \xff");  // not UTF-8
+  OpenWithLibrary({odd, a});
+  LibraryEditor* window = editor();
+  ExpectLook(window->browseLink(), Look::kNormal, "browse");
+  ExpectLook(window->addLink(), Look::kGrey, "add, empty box");
+  ExpectLook(window->editLink(), Look::kGrey, "edit, none selected");
+
+  // "Add this folder to your library" follows the box, the pointer staying over it.
+  PointAt(window->addLink());
+  ExpectLook(window->addLink(), Look::kGrey, "over add, empty box");
+  Type("/x");
+  ExpectLook(window->addLink(), Look::kHover, "over add with text");
+  PointAway();
+  ExpectLook(window->addLink(), Look::kNormal, "off add with text");
+  QTest::keyClick(window->textBox(), Qt::Key_Backspace);
+  QTest::keyClick(window->textBox(), Qt::Key_Backspace);
+  ExpectLook(window->addLink(), Look::kGrey, "add after emptying the box");
+
+  // Edit and remove follow the selection.
+  PointAt(window->removeLink());
+  ExpectLook(window->removeLink(), Look::kGrey, "over remove, none selected");
+  PointAway();
+  ClickFolder(1);
+  ExpectLook(window->removeLink(), Look::kNormal, "remove after a click");
+  PointAt(window->removeLink());
+  ExpectLook(window->removeLink(), Look::kHover, "over remove");
+  PointAt(window->editLink());
+  ExpectLook(window->removeLink(), Look::kNormal, "off remove");
+  ExpectLook(window->editLink(), Look::kHover, "over edit");
+
+  // Edit puts the folder back into the box, byte for byte, and leaves nothing selected.
+  Click(window->editLink());
+  EXPECT_EQ(window->folderList()->count(), 1);
+  EXPECT_EQ(window->TypedFolder(), odd);
+  EXPECT_EQ(window->focusWidget(), window->textBox());
+  ExpectLook(window->editLink(), Look::kGrey, "over edit after editing");
+  ExpectLook(window->removeLink(), Look::kGrey, "remove after editing");
+  PointAway();
+  ExpectLook(window->editLink(), Look::kGrey, "off edit after editing");
+  QTest::keyClick(window->textBox(), Qt::Key_Return);
+  Click(window->continueButton());
+  EXPECT_EQ(ReadFile(LibraryFile()), a + "\r\n" + odd + "\r\n");
+  EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndContinuesToTheMainMenu) {
   const std::string music = folder.MakeFolder("music");
   StartApp();
   LibraryEditor* window = editor();
@@ -198,83 +186,70 @@ TEST_F(LibraryEditorTest, EveryControlIsReachedWithTabAndLinksWorkFromTheKeyboar
   window->browseLink()->setFocus();
   QTest::keyClick(window->browseLink(), Qt::Key_Space);
   ASSERT_EQ(dialogs.shown().size(), 1u);
-  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kPickFolder);
   EXPECT_EQ(dialogs.shown()[0].title, "Please select the folder holding your music");
   EXPECT_EQ(dialogs.shown()[0].folder, "/");
   EXPECT_EQ(window->textBox()->text(), QString::fromStdString(music));
   window->addLink()->setFocus();
   QTest::keyClick(window->addLink(), Qt::Key_Return);
-  EXPECT_EQ(window->Folders(), Folders{music});
+  EXPECT_EQ(window->folderList()->item(0)->text(), QString::fromStdString(music));
 
-  // Space selects the folder under the focus, and the selection links then have a target.
+  // Space selects the folder under the focus, and Space on the remove link removes it.
   window->folderList()->setFocus();
   QTest::keyClick(window->folderList(), Qt::Key_Space);
-  ExpectLook(window->removeLink(), LinkLabel::Look::kNormal, "remove with a selection");
   window->removeLink()->setFocus();
   QTest::keyClick(window->removeLink(), Qt::Key_Space);
-  EXPECT_TRUE(window->Folders().empty());
+  EXPECT_EQ(window->folderList()->count(), 0);
+  ExpectLook(window->removeLink(), Look::kGrey, "remove after removing");
 
-  // Enter on "Continue" presses it.
+  // Enter on "Continue" presses it; with nothing to save the editor stays up.
   window->continueButton()->setFocus();
   QTest::keyClick(window->continueButton(), Qt::Key_Return);
-  EXPECT_EQ(dialogs.Messages(), Messages{kNothingAddedYet});
+  EXPECT_EQ(dialogs.Messages(),
+            Messages{"Add folders to your library, then click this button again to continue."});
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(mainWindow()->isVisible());
+  EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
+
+  TypeAndEnter(music);
+  Click(window->continueButton());
+  EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
+  EXPECT_TRUE(mainWindow()->isVisible());
+  EXPECT_FALSE(mainWindow()->IsShowingSongList());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(dialogs.Messages().size(), 1u);
 }
 
-TEST_F(LibraryEditorTest, TypedFoldersFollowTheAddRules) {
-  const std::string music = folder.MakeFolder("music");
+TEST_F(LibraryEditorTest, AddingShowsItsOutcomeAndUnsavedFoldersLastUntilTheEditorIsLeft) {
+  const std::string a = folder.MakeFolder("a");
+  const std::string b = folder.MakeFolder("b");
+  const std::string c = folder.MakeFolder("c");
   const std::string missing = folder / "missing";
-  WriteLibrary({music});
-  StartApp();
-  OpenFromMainMenu();
+  OpenWithLibrary({c});
   LibraryEditor* window = editor();
-  ASSERT_EQ(window->Folders(), Folders{music});
+  QListWidget* list = window->folderList();
 
-  // Enter in an empty box does nothing at all.
-  QTest::keyClick(window->textBox(), Qt::Key_Return);
-  EXPECT_TRUE(dialogs.shown().empty());
-
-  // A missing folder: Enter empties the box, the link keeps the text for mending.
-  TypeAndEnter(missing);
+  TypeAndEnter(c);  // listed already: selected to show where
+  EXPECT_TRUE(list->item(0)->isSelected());
+  ExpectLook(window->editLink(), Look::kNormal, "edit after the duplicate");
+  TypeAndEnter(a);  // takes its sorted place; the selection stays on its folder
+  EXPECT_EQ(list->item(0)->text(), QString::fromStdString(a));
+  EXPECT_TRUE(list->item(1)->isSelected());
   EXPECT_EQ(window->textBox()->text(), "");
   Type(missing);
   Click(window->addLink());
   EXPECT_EQ(window->textBox()->text(), QString::fromStdString(missing));
   EXPECT_EQ(window->focusWidget(), window->textBox());
   EXPECT_EQ(dialogs.Messages(),
-            (Messages{"That folder doesn't exist, try entering it in again.",
+            (Messages{"This folder is already in your music library, It's been selected to show "
+                      "you where.",
                       "That folder doesn't exist, try clicking \"Browse for folder\" instead of "
                       "typing it."}));
-  EXPECT_EQ(window->Folders(), Folders{music});
-  dialogs.Clear();
 
-  // The exact text of a listed folder selects it instead.
-  TypeAndEnter(music);
-  EXPECT_EQ(dialogs.Messages(),
-            Messages{"This folder is already in your music library, It's been selected to show "
-                     "you where."});
-  EXPECT_EQ(window->folderList()->currentRow(), 0);
-  EXPECT_TRUE(window->folderList()->item(0)->isSelected());
-  ExpectLook(window->editLink(), LinkLabel::Look::kNormal, "edit after the duplicate");
-  EXPECT_EQ(window->Folders(), Folders{music});
-}
-
-TEST_F(LibraryEditorTest, MessagesAndThePickerNeverDropUnsavedFolders) {
-  const std::string a = folder.MakeFolder("a");
-  const std::string b = folder.MakeFolder("b");
-  const std::string c = folder.MakeFolder("c");
-  WriteLibrary({c});
-  StartApp();
-  OpenFromMainMenu();
-  LibraryEditor* window = editor();
-
-  TypeAndEnter(a);
-  TypeAndEnter(folder / "missing");  // a message box comes and goes
-  Click(window->browseLink());       // the picker is cancelled
+  // Message boxes, the picker and the window coming back never start the list over.
+  Click(window->browseLink());  // the picker is cancelled
   dialogs.QueuePick(b);
   Click(window->browseLink());
   Click(window->addLink());
-  EXPECT_EQ(window->Folders(), (Folders{a, b, c}));
-
   QEvent activation(QEvent::WindowActivate);
   QApplication::sendEvent(window, &activation);
   window->showMinimized();
@@ -283,51 +258,16 @@ TEST_F(LibraryEditorTest, MessagesAndThePickerNeverDropUnsavedFolders) {
   window->activateWindow();
   ProcessEvents();
   EXPECT_EQ(window->Folders(), (Folders{a, b, c}));
-  EXPECT_EQ(window->folderList()->count(), 3);
-}
+  EXPECT_EQ(list->count(), 3);
 
-TEST_F(LibraryEditorTest, EachOpeningStartsOverFromTheLibraryFile) {
-  const std::string a = folder.MakeFolder("a");
-  const std::string b = folder.MakeFolder("b");
-  WriteLibrary({folder / "vanished", a});
-  ::chmod(LibraryFile().c_str(), 0444);  // made read-only from outside
-  StartApp();
-  OpenFromMainMenu();
-  EXPECT_EQ(editor()->Folders(), Folders{a});
-  EXPECT_EQ(ReadFile(LibraryFile()), folder / "vanished" + "\r\n" + a + "\r\n");
-
-  // The back arrow leaves without saving; the next opening forgets the unsaved folder.
-  TypeAndEnter(b);
-  Click(editor()->backArrow());
+  // The back arrow leaves without saving; the next opening starts over from the file.
+  Click(window->backArrow());
   EXPECT_TRUE(mainWindow()->isVisible());
-  EXPECT_FALSE(editor()->isVisible());
-  EXPECT_EQ(ReadFile(LibraryFile()), folder / "vanished" + "\r\n" + a + "\r\n");
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadFile(LibraryFile()), c + "\r\n");
   OpenFromMainMenu();
-  EXPECT_EQ(editor()->Folders(), Folders{a});
-
-  // Continue replaces the read-only file, without the vanished folder.
-  Click(editor()->continueButton());
-  EXPECT_EQ(ReadFile(LibraryFile()), a + "\r\n");
-  EXPECT_TRUE(dialogs.shown().empty());
-}
-
-TEST_F(LibraryEditorTest, FailedSaveKeepsTheOldFileAndTheEditorOpen) {
-  // A library file name so long that no new file can be made beside it, even by root.
-  libraryFileName = std::string(250, 'l');
-  const std::string a = folder.MakeFolder("a");
-  const std::string b = folder.MakeFolder("b");
-  WriteLibrary({a});
-  StartApp();
-  OpenFromMainMenu();
-  TypeAndEnter(b);
-
-  Click(editor()->continueButton());
-  EXPECT_EQ(dialogs.Messages(),
-            Messages{"Your music library could not be saved: File name too long"});
-  EXPECT_EQ(ReadFile(LibraryFile()), a + "\r\n");
-  EXPECT_TRUE(editor()->isVisible());
-  EXPECT_FALSE(mainWindow()->isVisible());
-  EXPECT_EQ(editor()->Folders(), (Folders{a, b}));
+  EXPECT_EQ(window->Folders(), Folders{c});
+  EXPECT_EQ(list->count(), 1);
 }
 
 TEST_F(LibraryEditorTest, UnreadableLibraryFileIsReportedAndTheEditorStillOpens) {
@@ -351,7 +291,7 @@ TEST_F(LibraryEditorTest, ContinueFromTheSongListReturnsToAFreshSongList) {
   StartApp();
   mainWindow()->OpenSongList();
   ASSERT_EQ(app->state().IncorrectSongs, std::vector<SongPath>{first});
-  Click(FindLink(mainWindow(), QStringLiteral("View folders in your Music library")));
+  Click(testing::FindLink(mainWindow(), QStringLiteral("View folders in your Music library")));
   ProcessEvents();
   ASSERT_TRUE(editor()->isVisible());
   EXPECT_EQ(app->state().ReturnTarget, "renamefiles");
@@ -361,85 +301,6 @@ TEST_F(LibraryEditorTest, ContinueFromTheSongListReturnsToAFreshSongList) {
   EXPECT_TRUE(mainWindow()->isVisible());
   EXPECT_TRUE(mainWindow()->IsShowingSongList());
   EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{first, second}));
-  EXPECT_EQ(app->state().ReturnTarget, "renamefiles");
-}
-
-TEST_F(LibraryEditorTest, LinksChangeTheirLookAsTheEventsSay) {
-  const std::string a = folder.MakeFolder("a");
-  const std::string b = folder.MakeFolder("b");
-  WriteLibrary({a, b});
-  StartApp();
-  OpenFromMainMenu();
-  LibraryEditor* window = editor();
-
-  PointAt(window->browseLink());
-  ExpectLook(window->browseLink(), LinkLabel::Look::kHover, "over browse");
-  PointAway();
-  ExpectLook(window->browseLink(), LinkLabel::Look::kNormal, "off browse");
-
-  // "Add this folder to your library" follows the box.
-  PointAt(window->addLink());
-  ExpectLook(window->addLink(), LinkLabel::Look::kGrey, "over add, empty box");
-  PointAway();
-  Type("/x");
-  ExpectLook(window->addLink(), LinkLabel::Look::kNormal, "add with text");
-  PointAt(window->addLink());
-  ExpectLook(window->addLink(), LinkLabel::Look::kHover, "over add with text");
-  PointAway();
-  ExpectLook(window->addLink(), LinkLabel::Look::kNormal, "off add with text");
-  QTest::keyClick(window->textBox(), Qt::Key_Backspace);
-  QTest::keyClick(window->textBox(), Qt::Key_Backspace);
-  ExpectLook(window->addLink(), LinkLabel::Look::kGrey, "add after emptying the box");
-
-  // Edit and remove follow the selection.
-  PointAt(window->editLink());
-  ExpectLook(window->editLink(), LinkLabel::Look::kGrey, "over edit, none selected");
-  PointAt(window->removeLink());
-  ExpectLook(window->removeLink(), LinkLabel::Look::kGrey, "over remove, none selected");
-  PointAway();
-  ClickFolder(1);
-  ExpectLook(window->editLink(), LinkLabel::Look::kNormal, "edit after a click");
-  ExpectLook(window->removeLink(), LinkLabel::Look::kNormal, "remove after a click");
-  PointAt(window->editLink());
-  ExpectLook(window->editLink(), LinkLabel::Look::kHover, "over edit");
-  PointAway();
-  ExpectLook(window->editLink(), LinkLabel::Look::kNormal, "off edit");
-  PointAt(window->removeLink());
-  ExpectLook(window->removeLink(), LinkLabel::Look::kHover, "over remove");
-  Click(window->removeLink());
-  EXPECT_EQ(window->Folders(), Folders{a});
-  ExpectLook(window->removeLink(), LinkLabel::Look::kGrey, "over remove after removing");
-  ExpectLook(window->editLink(), LinkLabel::Look::kGrey, "edit after removing");
-  PointAway();
-  ExpectLook(window->removeLink(), LinkLabel::Look::kGrey, "off remove after removing");
-}
-
-TEST_F(LibraryEditorTest, EditMovesTheSelectedFolderBackIntoTheBoxByteForByte) {
-  const std::string a = folder.MakeFolder("a");
-  const std::string odd = folder.MakeFolder("caf\xe9 \xff");  // not UTF-8
-  WriteLibrary({odd, a});
-  StartApp();
-  OpenFromMainMenu();
-  LibraryEditor* window = editor();
-  ASSERT_EQ(window->Folders(), (Folders{a, odd}));
-
-  Click(window->editLink());  // nothing selected: nothing happens
-  EXPECT_EQ(window->Folders(), (Folders{a, odd}));
-  EXPECT_EQ(window->textBox()->text(), "");
-
-  ClickFolder(1);
-  Click(window->editLink());
-  EXPECT_EQ(window->Folders(), Folders{a});
-  EXPECT_EQ(window->TypedFolder(), odd);
-  EXPECT_FALSE(window->textBox()->text().isEmpty());
-  EXPECT_EQ(window->focusWidget(), window->textBox());
-  ExpectLook(window->editLink(), LinkLabel::Look::kGrey, "edit after editing");
-
-  QTest::keyClick(window->textBox(), Qt::Key_Return);
-  EXPECT_EQ(window->Folders(), (Folders{a, odd}));
-  EXPECT_TRUE(dialogs.shown().empty());
-  Click(window->continueButton());
-  EXPECT_EQ(ReadFile(LibraryFile()), a + "\r\n" + odd + "\r\n");
 }
 
 TEST_F(LibraryEditorTest, TitleBarCloseEndsTheApplicationOrGoesBackWhenAlreadyEnding) {
@@ -450,7 +311,6 @@ TEST_F(LibraryEditorTest, TitleBarCloseEndsTheApplicationOrGoesBackWhenAlreadyEn
 
   window->close();
   EXPECT_EQ(terminationRequests, 1);
-  EXPECT_TRUE(app->state().TerminationRequested);
   EXPECT_TRUE(dialogs.shown().empty());
 
   // Asked again while the application is ending: with no folders it cannot go on...
