@@ -20,10 +20,10 @@
 #include "platform/picture_button.h"
 #include "platform/pictures.h"
 #include "platform/window_behaviour.h"
+#include "reports/tidyup_results_window.h"
 #include "songtools/correction_dialog.h"
 #include "songtools/song_actions.h"
 #include "tidyup/tidyup_confirm_window.h"
-#include "reports/tidyup_results_window.h"
 
 namespace tunewick {
 namespace {
@@ -64,8 +64,10 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
   refreshTimer_.setInterval(1);
   welcomeTimer_.stop();
   refreshTimer_.stop();
-  connect(&welcomeTimer_, &QTimer::timeout, this, [this] { RunGuarded([this] { OnWelcomeTimer(); }); });
-  connect(&refreshTimer_, &QTimer::timeout, this, [this] { RunGuarded([this] { OnRefreshTimer(); }); });
+  connect(&welcomeTimer_, &QTimer::timeout, this,
+          [this] { RunGuarded([this] { OnWelcomeTimer(); }); });
+  connect(&refreshTimer_, &QTimer::timeout, this,
+          [this] { RunGuarded([this] { OnRefreshTimer(); }); });
 
   look::MakeWhite(this);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -111,7 +113,8 @@ void MainWindow::BuildMainMenu() {
                      QStringLiteral("Get information about the creator of Orvelle"), mainMenu_);
   PlaceRightAligned(about, kMainMenuSize.width() - 14, 16);
 
-  auto* library = Link(QStringLiteral("View folders in your Music Library"), kLibraryHint, mainMenu_);
+  auto* library =
+      Link(QStringLiteral("View folders in your Music Library"), kLibraryHint, mainMenu_);
   library->move(32, 52);
   auto* tidyup = Link(QStringLiteral("Fix song names that include basic information"),
                       QStringLiteral("This looks for songs in the directories in your Music "
@@ -141,7 +144,8 @@ void MainWindow::BuildMainMenu() {
     context_.windows.tidyupConfirmWindow->show();
     hide();
   });
-  connect(songList, &LinkLabel::activated, this, [this] { RunGuarded([this] { OpenSongList(); }); });
+  connect(songList, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { OpenSongList(); }); });
   connect(about, &LinkLabel::activated, this, [this] { context_.windows.aboutWindow->show(); });
   connect(close, &QPushButton::clicked, this, [this] {
     context_.state.TerminationRequested = true;
@@ -163,15 +167,15 @@ void MainWindow::BuildSongListScreen() {
   songListHeading_->adjustSize();
   songListHeading_->move(42, 8);
 
-  songListHint_ = TextLabel(
-      QStringLiteral("Right-click on a filename to edit, preview or delete the song"),
-      songListScreen_, 12, look::kLink);
+  songListHint_ =
+      TextLabel(QStringLiteral("Right-click on a filename to edit, preview or delete the song"),
+                songListScreen_, 12, look::kLink);
   songListHint_->move(42, 32);
 
-  fixFromTags_ = Link(
-      QStringLiteral("Fix songs using ID3 tags"),
-      QStringLiteral("If songs have tags (ID3 tags) in them use these to rename the files"),
-      songListScreen_);
+  fixFromTags_ =
+      Link(QStringLiteral("Fix songs using ID3 tags"),
+           QStringLiteral("If songs have tags (ID3 tags) in them use these to rename the files"),
+           songListScreen_);
   PlaceRightAligned(fixFromTags_, kSongListSize.width() - 10, 12);
 
   const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
@@ -184,8 +188,7 @@ void MainWindow::BuildSongListScreen() {
   // Seen in the list's place when no song is named incorrectly.
   congratulations_ = new QWidget(songListScreen_);
   congratulations_->setGeometry(listArea);
-  auto* picture =
-      new PictureButton(pictures::Congratulations(), QString(), congratulations_);
+  auto* picture = new PictureButton(pictures::Congratulations(), QString(), congratulations_);
   picture->setAccessibleName(QStringLiteral("Back to the menu"));
   picture->setGeometry(40, 40, 56, 56);
   auto* title = TextLabel(QStringLiteral("Congratulations"), congratulations_, 16, look::kLink);
@@ -193,14 +196,14 @@ void MainWindow::BuildSongListScreen() {
   auto* allGood = TextLabel(QStringLiteral("All of your filenames make sense!"), congratulations_,
                             12, look::kLink);
   allGood->move(110, 68);
-  auto* backToMenu = Link(QStringLiteral("Click here to go back to the menu"), QString(),
-                          congratulations_);
+  auto* backToMenu =
+      Link(QStringLiteral("Click here to go back to the menu"), QString(), congratulations_);
   backToMenu->move(110, 92);
   connect(picture, &PictureButton::clicked, this, [this] { ShowMainMenu(); });
   connect(backToMenu, &LinkLabel::activated, this, [this] { ShowMainMenu(); });
 
-  auto* library = Link(QStringLiteral("View folders in your Music library"), kLibraryHint,
-                       songListScreen_);
+  auto* library =
+      Link(QStringLiteral("View folders in your Music library"), kLibraryHint, songListScreen_);
   library->move(8, kSongListSize.height() - 26);
   auto* refresh = Link(QStringLiteral("Look for changes to your music folder or songs"), QString(),
                        songListScreen_);
@@ -226,8 +229,9 @@ void MainWindow::BuildSongListScreen() {
           [this] { RunGuarded([this] { FixSongsFromTags(context_); }); });
 
   // Start in the congratulations state; ClassifySongs switches to the list.
-  for (QWidget* part : {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
-                        static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
+  for (QWidget* part :
+       {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
+        static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
     part->hide();
 }
 
@@ -300,9 +304,9 @@ void MainWindow::ClassifySongs() {
   songList_->Reload();
   const bool haveSongs = !context_.state.IncorrectSongs.empty();
   if (haveSongs == songList_->isHidden()) {
-    for (QWidget* part : {static_cast<QWidget*>(songListHint_),
-                          static_cast<QWidget*>(songListHeading_), static_cast<QWidget*>(songList_),
-                          static_cast<QWidget*>(fixFromTags_)})
+    for (QWidget* part :
+         {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
+          static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
       part->setVisible(haveSongs);
   }
   congratulations_->setVisible(songList_->isHidden());

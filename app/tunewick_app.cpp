@@ -32,9 +32,8 @@ TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& 
                          std::function<void()> requestTermination)
     : context_{state_,      windows_,      fileSystem,       dialogs,
                mediaPlayer, desktopOpener, std::move(paths), std::move(requestTermination)} {
-  Application::SetErrorReporter([&dialogs](const QString& text) {
-    dialogs.ShowMessage(QApplication::activeWindow(), text);
-  });
+  Application::SetErrorReporter(
+      [&dialogs](const QString& text) { dialogs.ShowMessage(QApplication::activeWindow(), text); });
   windows_.mainWindow = Create<MainWindow>(ownedWindows_, context_);
   windows_.correctionDialog = Create<CorrectionDialog>(ownedWindows_, context_);
   windows_.previewWindow = Create<PreviewWindow>(ownedWindows_, context_);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <functional>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 

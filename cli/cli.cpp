@@ -148,7 +148,8 @@ int Tags(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
   if (!result.refused.empty()) {
     if (!result.renamed.empty()) streams.out << '\n';
     WriteLine(streams.out, kFailuresHeading);
-    for (const RenameFailure& failure : result.refused) WriteLine(streams.out, FailureLine(failure));
+    for (const RenameFailure& failure : result.refused)
+      WriteLine(streams.out, FailureLine(failure));
   }
   streams.out.flush();
   return result.refused.empty() ? kExitDone : kExitSomeRefused;
