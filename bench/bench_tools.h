@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -40,6 +41,48 @@ inline std::optional<double> ParseShare(const std::string& text) {
   double value = std::strtod(text.c_str(), &end);
   if (*end != '\0' || !(value >= 0.0 && value <= 1.0)) return {};
   return value;
+}
+
+// The command-line options the benchmarks share. Each benchmark says which it takes.
+struct BenchOptions {
+  std::string root;             // --root DIR
+  std::size_t songs = 100000;   // --songs N
+  std::size_t folders = 5000;   // --folders N
+  double incorrectShare = 0.5;  // --incorrect SHARE
+  std::uint64_t seed = 1;       // --seed N
+  int repeat = 5;               // --repeat N (1 to 999)
+  std::size_t lines = 100000;   // --lines N
+};
+
+// Reads "--name value" pairs into `options`; false for a name not in `allowed`, a bad
+// value or a name without a value.
+inline bool ParseBenchOptions(int argc, char** argv, std::initializer_list<std::string> allowed,
+                              BenchOptions& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string name = argv[i], value = argv[i + 1];
+    if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) return false;
+    if (name == "--root") {
+      options.root = value;
+      continue;
+    }
+    if (name == "--incorrect") {
+      const auto share = ParseShare(value);
+      if (!share) return false;
+      options.incorrectShare = *share;
+      continue;
+    }
+    const auto number = ParseCount(value);
+    if (!number) return false;
+    if (name == "--songs") options.songs = *number;
+    if (name == "--folders") options.folders = *number;
+    if (name == "--seed") options.seed = *number;
+    if (name == "--lines") options.lines = *number;
+    if (name == "--repeat") {
+      if (*number < 1 || *number > 999) return false;
+      options.repeat = static_cast<int>(*number);
+    }
+  }
+  return argc % 2 == 1;
 }
 
 class Stopwatch {

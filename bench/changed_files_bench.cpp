@@ -84,19 +84,10 @@ int Run(std::size_t lines, int repeat) {
 }  // namespace tunewick::bench
 
 int main(int argc, char** argv) {
-  std::size_t lines = 100000;
-  std::size_t repeat = 5;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i];
-    const auto value = tunewick::bench::ParseCount(argv[i + 1]);
-    if (value && name == "--lines") {
-      lines = *value;
-    } else if (value && name == "--repeat" && *value > 0 && *value < 1000) {
-      repeat = *value;
-    } else {
-      std::fprintf(stderr, "usage: changed_files_bench [--lines N] [--repeat N]\n");
-      return 2;
-    }
+  tunewick::bench::BenchOptions options;
+  if (!tunewick::bench::ParseBenchOptions(argc, argv, {"--lines", "--repeat"}, options)) {
+    std::fprintf(stderr, "usage: changed_files_bench [--lines N] [--repeat N]\n");
+    return 2;
   }
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   int qtArgc = 1;
@@ -104,7 +95,7 @@ int main(int argc, char** argv) {
   tunewick::Application::setQuitOnLastWindowClosed(false);
   tunewick::look::RegisterFonts();
   try {
-    return tunewick::bench::Run(lines, static_cast<int>(repeat));
+    return tunewick::bench::Run(options.lines, options.repeat);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "changed_files_bench: %s\n", error.what());
     return 1;

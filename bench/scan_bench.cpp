@@ -35,38 +35,6 @@ namespace {
 
 constexpr double kTargetRatio = 0.8;
 
-struct Options {
-  std::string root;
-  std::size_t songs = 100000;
-  std::size_t folders = 5000;
-  std::uint64_t seed = 1;
-  int repeat = 7;
-};
-
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i];
-    const std::string value = argv[i + 1];
-    if (name == "--root") {
-      options.root = value;
-      continue;
-    }
-    auto number = ParseCount(value);
-    if (!number) return false;
-    if (name == "--songs")
-      options.songs = *number;
-    else if (name == "--folders")
-      options.folders = *number;
-    else if (name == "--seed")
-      options.seed = *number;
-    else if (name == "--repeat" && *number > 0 && *number < 1000)
-      options.repeat = static_cast<int>(*number);
-    else
-      return false;
-  }
-  return argc % 2 == 1;
-}
-
 // The scan written as plainly as possible, on std::filesystem rather than Tunewick's
 // own folder listing: for each song type one walk of the whole tree, and in each folder
 // one listing for the matching files and one for the subfolders. Each real folder is
@@ -120,7 +88,7 @@ std::size_t CountLines(const std::string& path) {
   return lines;
 }
 
-int Run(const Options& options) {
+int Run(const BenchOptions& options) {
   char workPattern[] = "/tmp/tunewick-scan-bench-XXXXXX";
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
@@ -202,8 +170,10 @@ int Run(const Options& options) {
 }  // namespace tunewick::bench
 
 int main(int argc, char** argv) {
-  tunewick::bench::Options options;
-  if (!tunewick::bench::ParseOptions(argc, argv, options)) {
+  tunewick::bench::BenchOptions options;
+  options.repeat = 7;
+  if (!tunewick::bench::ParseBenchOptions(
+          argc, argv, {"--root", "--songs", "--folders", "--seed", "--repeat"}, options)) {
     std::fprintf(stderr,
                  "usage: scan_bench [--root DIR] [--songs N] [--folders N] [--seed N] "
                  "[--repeat N]\n");

@@ -38,43 +38,6 @@ namespace {
 
 constexpr double kGoalMilliseconds = 1000;
 
-struct Options {
-  std::string root;
-  std::size_t songs = 100000;
-  std::size_t folders = 5000;
-  double incorrectShare = 0.5;
-  std::uint64_t seed = 1;
-  int repeat = 5;
-};
-
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i];
-    const std::string value = argv[i + 1];
-    if (name == "--root") {
-      options.root = value;
-    } else if (name == "--incorrect") {
-      auto share = ParseShare(value);
-      if (!share) return false;
-      options.incorrectShare = *share;
-    } else {
-      auto number = ParseCount(value);
-      if (!number) return false;
-      if (name == "--songs")
-        options.songs = *number;
-      else if (name == "--folders")
-        options.folders = *number;
-      else if (name == "--seed")
-        options.seed = *number;
-      else if (name == "--repeat" && *number > 0 && *number < 1000)
-        options.repeat = static_cast<int>(*number);
-      else
-        return false;
-    }
-  }
-  return argc % 2 == 1;
-}
-
 template <typename Work>
 double MedianTime(int repeat, Work work) {
   std::vector<double> times;
@@ -97,7 +60,7 @@ int WidestEntry(const std::vector<SongPath>& songs, const QFont& font) {
   return widest;
 }
 
-int Run(const Options& options) {
+int Run(const BenchOptions& options) {
   char workPattern[] = "/tmp/tunewick-song-list-bench-XXXXXX";
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
@@ -196,8 +159,10 @@ int Run(const Options& options) {
 }  // namespace tunewick::bench
 
 int main(int argc, char** argv) {
-  tunewick::bench::Options options;
-  if (!tunewick::bench::ParseOptions(argc, argv, options)) {
+  tunewick::bench::BenchOptions options;
+  if (!tunewick::bench::ParseBenchOptions(
+          argc, argv, {"--root", "--songs", "--folders", "--incorrect", "--seed", "--repeat"},
+          options)) {
     std::fprintf(stderr,
                  "usage: song_list_bench [--root DIR] [--songs N] [--folders N] "
                  "[--incorrect SHARE] [--seed N] [--repeat N]\n");

@@ -33,36 +33,6 @@ namespace {
 constexpr double kTargetRatio = 1.5;
 constexpr double kTargetMemoryMiB = 200;
 
-struct Options {
-  std::size_t songs = 100000;
-  std::size_t folders = 5000;
-  std::uint64_t seed = 1;
-  double incorrect = 0.5;
-};
-
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string name = argv[i], value = argv[i + 1];
-    if (name == "--incorrect") {
-      auto share = ParseShare(value);
-      if (!share) return false;
-      options.incorrect = *share;
-      continue;
-    }
-    auto number = ParseCount(value);
-    if (!number) return false;
-    if (name == "--songs")
-      options.songs = *number;
-    else if (name == "--folders")
-      options.folders = *number;
-    else if (name == "--seed")
-      options.seed = *number;
-    else
-      return false;
-  }
-  return argc % 2 == 1;
-}
-
 // The machine's file system, counting the renames that happened.
 class CountingFileSystem final : public FileSystem {
  public:
@@ -151,7 +121,7 @@ double MeasureFloor(const std::string& root, const std::string& work, std::size_
   return walks + loop;
 }
 
-int Run(const char* self, const Options& options) {
+int Run(const char* self, const BenchOptions& options) {
   char workPattern[] = "/tmp/tunewick-tidyup-bench-XXXXXX";
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
@@ -160,7 +130,7 @@ int Run(const char* self, const Options& options) {
   Stopwatch making;
   TimeProgram({ProgramBeside(self, "tunewick-genlib"), library, std::to_string(options.songs),
                std::to_string(options.folders), "--seed", std::to_string(options.seed),
-               "--incorrect", std::to_string(options.incorrect)});
+               "--incorrect", std::to_string(options.incorrectShare)});
   TimeProgram({"cp", "-a", library, floor});
   TimeProgram({"cp", "-a", library, cli});
   std::printf("library: %zu songs in %zu folders, generated and copied twice in %.1f s\n",
@@ -230,8 +200,9 @@ int Run(const char* self, const Options& options) {
 }  // namespace tunewick::bench
 
 int main(int argc, char** argv) {
-  tunewick::bench::Options options;
-  if (!tunewick::bench::ParseOptions(argc, argv, options)) {
+  tunewick::bench::BenchOptions options;
+  if (!tunewick::bench::ParseBenchOptions(
+          argc, argv, {"--songs", "--folders", "--seed", "--incorrect"}, options)) {
     std::fprintf(stderr,
                  "usage: tidyup_bench [--songs N] [--folders N] [--seed N] [--incorrect SHARE]\n");
     return 2;
