@@ -37,21 +37,6 @@ const QString kLibraryHint = QStringLiteral(
     "Open your music library to add, modify or remove the folders that Orvelle searches for "
     "your Music.");
 
-QLabel* TextLabel(const QString& text, QWidget* parent, int pixelSize, const QColor& color) {
-  auto* label = new QLabel(text, parent);
-  label->setFont(look::Font(pixelSize));
-  look::SetTextColor(label, color);
-  label->adjustSize();
-  return label;
-}
-
-LinkLabel* Link(const QString& text, const QString& hint, QWidget* parent) {
-  auto* link = new LinkLabel(text, parent);
-  if (!hint.isEmpty()) link->setToolTip(hint);
-  link->adjustSize();
-  return link;
-}
-
 void PlaceRightAligned(QWidget* widget, int right, int top) {
   widget->move(right - widget->width(), top);
 }
@@ -109,22 +94,25 @@ void MainWindow::BuildMainMenu() {
   heading->adjustSize();
   heading->move(16, 12);
 
-  auto* about = Link(QStringLiteral("About"),
-                     QStringLiteral("Get information about the creator of Orvelle"), mainMenu_);
+  auto* about =
+      new LinkLabel(QStringLiteral("About"),
+                    QStringLiteral("Get information about the creator of Orvelle"), mainMenu_);
   PlaceRightAligned(about, kMainMenuSize.width() - 14, 16);
 
   auto* library =
-      Link(QStringLiteral("View folders in your Music Library"), kLibraryHint, mainMenu_);
+      new LinkLabel(QStringLiteral("View folders in your Music Library"), kLibraryHint, mainMenu_);
   library->move(32, 52);
-  auto* tidyup = Link(QStringLiteral("Fix song names that include basic information"),
-                      QStringLiteral("This looks for songs in the directories in your Music "
-                                     "Library, and fixes thier filenames."),
-                      mainMenu_);
+  auto* tidyup =
+      new LinkLabel(QStringLiteral("Fix song names that include basic information"),
+                    QStringLiteral("This looks for songs in the directories in your Music "
+                                   "Library, and fixes thier filenames."),
+                    mainMenu_);
   tidyup->move(32, 80);
-  auto* songList = Link(QStringLiteral("Help name the rest of your songs"),
-                        QStringLiteral("Get help editing music filenames that don't conform to the "
-                                       "\"Artist Name - Song name.ext\" filename standard."),
-                        mainMenu_);
+  auto* songList =
+      new LinkLabel(QStringLiteral("Help name the rest of your songs"),
+                    QStringLiteral("Get help editing music filenames that don't conform to the "
+                                   "\"Artist Name - Song name.ext\" filename standard."),
+                    mainMenu_);
   songList->move(32, 108);
 
   auto* close = new QPushButton(QStringLiteral("Cl&ose"), mainMenu_);
@@ -168,14 +156,15 @@ void MainWindow::BuildSongListScreen() {
   songListHeading_->move(42, 8);
 
   songListHint_ =
-      TextLabel(QStringLiteral("Right-click on a filename to edit, preview or delete the song"),
-                songListScreen_, 12, look::kLink);
+      look::AddText(songListScreen_,
+                    QStringLiteral("Right-click on a filename to edit, preview or delete the song"),
+                    12, look::kLink);
   songListHint_->move(42, 32);
 
-  fixFromTags_ =
-      Link(QStringLiteral("Fix songs using ID3 tags"),
-           QStringLiteral("If songs have tags (ID3 tags) in them use these to rename the files"),
-           songListScreen_);
+  fixFromTags_ = new LinkLabel(
+      QStringLiteral("Fix songs using ID3 tags"),
+      QStringLiteral("If songs have tags (ID3 tags) in them use these to rename the files"),
+      songListScreen_);
   PlaceRightAligned(fixFromTags_, kSongListSize.width() - 10, 12);
 
   const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
@@ -191,22 +180,22 @@ void MainWindow::BuildSongListScreen() {
   auto* picture = new PictureButton(pictures::Congratulations(), QString(), congratulations_);
   picture->setAccessibleName(QStringLiteral("Back to the menu"));
   picture->setGeometry(40, 40, 56, 56);
-  auto* title = TextLabel(QStringLiteral("Congratulations"), congratulations_, 16, look::kLink);
+  auto* title = look::AddText(congratulations_, QStringLiteral("Congratulations"), 16, look::kLink);
   title->move(110, 42);
-  auto* allGood = TextLabel(QStringLiteral("All of your filenames make sense!"), congratulations_,
-                            12, look::kLink);
+  auto* allGood = look::AddText(
+      congratulations_, QStringLiteral("All of your filenames make sense!"), 12, look::kLink);
   allGood->move(110, 68);
-  auto* backToMenu =
-      Link(QStringLiteral("Click here to go back to the menu"), QString(), congratulations_);
+  auto* backToMenu = new LinkLabel(QStringLiteral("Click here to go back to the menu"), QString(),
+                                   congratulations_);
   backToMenu->move(110, 92);
   connect(picture, &PictureButton::clicked, this, [this] { ShowMainMenu(); });
   connect(backToMenu, &LinkLabel::activated, this, [this] { ShowMainMenu(); });
 
-  auto* library =
-      Link(QStringLiteral("View folders in your Music library"), kLibraryHint, songListScreen_);
+  auto* library = new LinkLabel(QStringLiteral("View folders in your Music library"), kLibraryHint,
+                                songListScreen_);
   library->move(8, kSongListSize.height() - 26);
-  auto* refresh = Link(QStringLiteral("Look for changes to your music folder or songs"), QString(),
-                       songListScreen_);
+  auto* refresh = new LinkLabel(QStringLiteral("Look for changes to your music folder or songs"),
+                                QString(), songListScreen_);
   PlaceRightAligned(refresh, kSongListSize.width() - 10, kSongListSize.height() - 26);
   connect(library, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { OpenLibraryEditor(kReturnToSongList); }); });

@@ -63,13 +63,6 @@ LinkLabel::Look ToLook(LinkLook look) {
   return LinkLabel::Look::kNormal;
 }
 
-LinkLabel* Link(const QString& text, const QString& hint, QWidget* parent) {
-  auto* link = new LinkLabel(text, parent);
-  link->setToolTip(hint);
-  link->adjustSize();
-  return link;
-}
-
 QLabel* Label(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setAccessibleName(text);
@@ -110,13 +103,13 @@ void LibraryEditor::BuildWindow() {
   textBox_->setAccessibleName(kPrompt);
   textBox_->setGeometry(12, 32, kInnerWidth - 24, 24);
   prompt->setBuddy(textBox_);
-  browseLink_ = Link(
+  browseLink_ = new LinkLabel(
       QStringLiteral("Browse for folder"),
       QStringLiteral("Browse for a folder, and once found enter its path into the box above"), box);
   browseLink_->move(12, 68);
-  addLink_ =
-      Link(QStringLiteral("Add this folder to your library"),
-           QStringLiteral("Add the folder path in the box above into your music library"), box);
+  addLink_ = new LinkLabel(
+      QStringLiteral("Add this folder to your library"),
+      QStringLiteral("Add the folder path in the box above into your music library"), box);
   addLink_->move(kInnerWidth - 12 - addLink_->width(), 68);
   addLink_->setAutomaticHover(false);
 
@@ -129,13 +122,14 @@ void LibraryEditor::BuildWindow() {
   folderList_->setAccessibleName(kListLabel);
   listLabel->setBuddy(folderList_);
 
-  editLink_ =
-      Link(QStringLiteral("Edit the path to this folder"),
-           QStringLiteral("Put the selected folder back into the editing box to change it."), this);
+  editLink_ = new LinkLabel(
+      QStringLiteral("Edit the path to this folder"),
+      QStringLiteral("Put the selected folder back into the editing box to change it."), this);
   editLink_->move(kMargin, 326);
   editLink_->setAutomaticHover(false);
-  removeLink_ = Link(QStringLiteral("Remove this folder from your library"),
-                     QStringLiteral("Remove the selected folder from your music library"), this);
+  removeLink_ =
+      new LinkLabel(QStringLiteral("Remove this folder from your library"),
+                    QStringLiteral("Remove the selected folder from your music library"), this);
   removeLink_->move(kWidth - kMargin - removeLink_->width(), 326);
   removeLink_->setAutomaticHover(false);
 

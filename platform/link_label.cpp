@@ -18,6 +18,12 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent) {
   setLook(Look::kNormal);
 }
 
+LinkLabel::LinkLabel(const QString& text, const QString& hint, QWidget* parent)
+    : LinkLabel(text, parent) {
+  if (!hint.isEmpty()) setToolTip(hint);
+  adjustSize();
+}
+
 void LinkLabel::setText(const QString& text) {
   QLabel::setText(text);
   setAccessibleName(text);

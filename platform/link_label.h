@@ -14,6 +14,8 @@ class LinkLabel : public QLabel {
   enum class Look { kNormal, kHover, kGrey };
 
   explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
+  // A link with `hint` as its tooltip (none when empty), sized to its text.
+  LinkLabel(const QString& text, const QString& hint, QWidget* parent);
 
   void setText(const QString& text);  // also the accessible name
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -48,6 +49,16 @@ QColor TextColor(const QWidget* widget) { return widget->palette().color(QPalett
 void MakeHeading(QWidget* widget) {
   widget->setFont(HeadingFont());
   SetTextColor(widget, kHeading);
+}
+
+QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColor& color,
+                QPoint at) {
+  auto* label = new QLabel(text, parent);
+  label->setFont(Font(pixelSize));
+  SetTextColor(label, color);
+  label->adjustSize();
+  label->move(at);
+  return label;
 }
 
 void MakeWhite(QWidget* window) {

@@ -4,7 +4,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPoint>
 
+class QLabel;
 class QWidget;
 
 namespace tunewick::look {
@@ -30,6 +32,11 @@ QColor TextColor(const QWidget* widget);
 
 // A heading label's look: 16 px, #3933AA.
 void MakeHeading(QWidget* widget);
+
+// A label of `text` at `at` on `parent` in Tahoma of `pixelSize` and `color`, sized to
+// its text.
+QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColor& color,
+                QPoint at = QPoint());
 
 // The white background of every Tunewick window.
 void MakeWhite(QWidget* window);

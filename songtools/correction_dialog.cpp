@@ -35,15 +35,6 @@ QString Display(std::string_view text) {
 
 std::string Bytes(const QString& typed) { return typed.toUtf8().toStdString(); }
 
-QLabel* Text(const QString& text, QWidget* parent, int x, int y) {
-  auto* label = new QLabel(text, parent);
-  label->setFont(look::Font(12));
-  look::SetTextColor(label, look::kLink);
-  label->adjustSize();
-  label->move(x, y);
-  return label;
-}
-
 // A read-only text of fixed lines, on the window's white.
 QPlainTextEdit* FixedText(const QString& text, const QString& name, QWidget* parent,
                           const QRect& where) {
@@ -99,7 +90,8 @@ CorrectionDialog::CorrectionDialog(AppContext& context, QWidget* parent)
   heading->adjustSize();
   heading->move(42, 10);
 
-  QLabel* caption = Text(QStringLiteral("The song's filename is:"), this, 42, 44);
+  QLabel* caption =
+      look::AddText(this, QStringLiteral("The song's filename is:"), 12, look::kLink, {42, 44});
   const int boxLeft = caption->x() + caption->width() + 8;
   fileName_ = Box(QStringLiteral("The song's filename"), this,
                   QRect(boxLeft, 40, kWidth - 16 - boxLeft, 22), false);
@@ -108,9 +100,9 @@ CorrectionDialog::CorrectionDialog(AppContext& context, QWidget* parent)
                            "file\", otherwise correct this \ninformation before continuing."),
             QStringLiteral("How to rename the song"), this, QRect(42, 72, kWidth - 58, 32));
 
-  Text(QStringLiteral("Song Name"), this, 42, 116);
+  look::AddText(this, QStringLiteral("Song Name"), 12, look::kLink, {42, 116});
   songName_ = Box(QStringLiteral("Song Name"), this, QRect(170, 112, kWidth - 186, 24), true);
-  Text(QStringLiteral("Song Artist / Band"), this, 42, 148);
+  look::AddText(this, QStringLiteral("Song Artist / Band"), 12, look::kLink, {42, 148});
   artist_ =
       Box(QStringLiteral("Song Artist / Band"), this, QRect(170, 144, kWidth - 186, 24), true);
 

@@ -27,16 +27,6 @@ constexpr int kInformationHeight = 62;
 const QColor kHeadingBlue{57, 51, 170};
 const QColor kNavy{21, 28, 85};
 
-QLabel* Text(const QString& text, QWidget* parent, int pixelSize, const QColor& color, int x,
-             int y) {
-  auto* label = new QLabel(text, parent);
-  label->setFont(look::Font(pixelSize));
-  look::SetTextColor(label, color);
-  label->adjustSize();
-  label->move(x, y);
-  return label;
-}
-
 // The tidy-up as the desktop program runs it: the hourglass during each step, the
 // main window's scan, and the message for an empty library.
 class WindowTidyupHost : public TidyupHost {
@@ -67,13 +57,19 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   CentreWhenFirstShown(this);
   collapsedHeight_ = height();
 
-  Text(QStringLiteral("Are you sure you want to continue"), this, 15, kHeadingBlue, 16, 16);
-  Text(QStringLiteral("This could take a few minutes, depending on the amount of files or if"),
-       this, 12, kNavy, 16, 48);
-  Text(QStringLiteral("the songs are on another computer on your network."), this, 12, kNavy, 16,
-       64);
-  Text(QStringLiteral("Clicking \"Continue\" will automatically tidy your music library."), this,
-       12, kNavy, 16, 88);
+  look::AddText(this, QStringLiteral("Are you sure you want to continue"), 15, kHeadingBlue,
+                {16, 16});
+  look::AddText(
+      this, QStringLiteral("This could take a few minutes, depending on the amount of files or if"),
+      12, kNavy)
+      ->move(16, 48);
+  look::AddText(this, QStringLiteral("the songs are on another computer on your network."), 12,
+                kNavy)
+      ->move(16, 64);
+  look::AddText(this,
+                QStringLiteral("Clicking \"Continue\" will automatically tidy your music library."),
+                12, kNavy)
+      ->move(16, 88);
 
   expandIcon_ = new PictureButton(pictures::Expand(), QStringLiteral("More information"), this);
   expandIcon_->setGeometry(18, 115, 22, 23);
