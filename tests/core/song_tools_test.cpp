@@ -52,11 +52,8 @@ TEST_F(ID3TagReader, OnlyAnUpperCaseMarkerAtTheStartOfTheLast128BytesCounts) {
       {tag, "Short Title", "An artist whose name is long"},  // exactly 128 bytes
       // Shorter: read from its start, zeros after it.
       {tag.substr(0, 50), "Short Title", "An artist whose n"},
-      {"TAG", "", ""},
       {"TA", "", ""},
-      {"", "", ""},
       {sound + ID3Tag("Song", "Artist", "tag"), "", ""},
-      {sound + ID3Tag("Song", "Artist", "TAg"), "", ""},
       {sound + tag + "x", "", ""},  // the marker one byte too early
   };
   for (const auto& c : cases) {
@@ -68,20 +65,15 @@ TEST_F(ID3TagReader, OnlyAnUpperCaseMarkerAtTheStartOfTheLast128BytesCounts) {
 }
 
 TEST_F(ID3TagReader, EachFieldEndsAtItsFirstZeroByteLosesTrailingBlanksAndBecomesUtf8) {
-  std::string eAcutes;  // 30 times "é" in UTF-8
-  for (int i = 0; i < 30; ++i) eAcutes += "\xc3\xa9";
+  // More shapes of field are left to the property test below.
   std::vector<std::pair<std::string, std::string>> cases = {
-      {"Song", "Song"},
-      {"Song" + std::string(26, ' '), "Song"},
       {std::string("Song  \0XYZ!!", 12), "Song"},
       {"Song\t\r\n\x01 ", "Song"},
       {std::string(30, ' '), ""},
-      {"  two  words", "  two  words"},  // nothing else is trimmed
       {"abcdefghijklmnopqrstuvwxyz0123", "abcdefghijklmnopqrstuvwxyz0123"},  // no zero byte
       {"Caf\xe9", "Caf\xc3\xa9"},
       {"\x80\xff", "\xc2\x80\xc3\xbf"},
-      {"Song\xa0", "Song\xc2\xa0"},  // a no-break space is no blank
-      {std::string(30, '\xe9'), eAcutes},
+      {"Song\xa0", "Song\xc2\xa0"},              // a no-break space is no blank
       {"AC/DC", ""},                             // a forbidden character empties the field
       {std::string("Song\0AC/DC", 10), "Song"},  // only what comes before the zero counts
       {std::string("So/ng\0tail", 10), ""},
@@ -164,11 +156,8 @@ TEST(ID3TagReaderProperty, RandomTailsFollowTheFieldRules) {
 TEST(SongCorrection, NamesKeepTheFolderAndTheExtension) {
   EXPECT_EQ(CorrectedPath("/music/x/old.mp3", "A", "B"), "/music/x/A - B.mp3");
   EXPECT_EQ(CorrectedPath("/music/x/old.name.WMA", "A", "B"), "/music/x/A - B.WMA");
-  EXPECT_EQ(CorrectedPath("/music/x/noextension", "A", "B"), "/music/x/A - B");
-  // A dot in a folder name is not an extension.
-  EXPECT_EQ(CorrectedPath("/music/v1.2/song", "A", "B"), "/music/v1.2/A - B");
-  // The texts are used as typed: spaces stay.
-  EXPECT_EQ(CorrectedPath("/m/old.mp3", " A", "B "), "/m/ A - B .mp3");
+  EXPECT_EQ(CorrectedPath("/music/v1.2/song", "A", "B"), "/music/v1.2/A - B");  // no extension
+  EXPECT_EQ(CorrectedPath("/m/old.mp3", " A", "B "), "/m/ A - B .mp3");         // spaces stay
 }
 
 TEST(SongCorrection, ForbiddenCharactersAreTheNineAndEveryControlCharacter) {
