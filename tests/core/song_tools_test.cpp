@@ -1,5 +1,5 @@
-// The single-song tools' core: the tag reader, renaming by artist and title, deletion, the
-// preview's type test and the rename of every listed song from its tag.
+// The single-song tools' core: the tag reader, renaming by artist and title, the preview's
+// type test and the rename of every listed song from its tag.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -15,17 +15,14 @@
 #include "songtools/id3_tag_reader.h"
 #include "songtools/preview_type.h"
 #include "songtools/song_correction.h"
-#include "songtools/song_deletion.h"
 #include "songtools/tag_rename.h"
 #include "support/id3_tag.h"
-#include "support/pinned_file.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
 namespace {
 
 using testing::ID3Tag;
-using testing::PinnedFile;
 using testing::ReadFile;
 using testing::TempFolder;
 
@@ -95,10 +92,6 @@ TEST_F(ID3TagReader, WhatCannotBeReadGivesTwoEmptyTexts) {
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);  // not waited on
   std::vector<std::string> paths = {folder / "missing.mp3", folder.MakeFolder("folder.mp3"), "",
                                     pipe};
-  if (::geteuid() != 0) {  // root reads whatever the permissions say
-    paths.push_back(folder.MakeFile("locked.mp3", ID3Tag("Song", "Artist")));
-    ASSERT_EQ(::chmod(paths.back().c_str(), 0), 0);
-  }
   for (const std::string& path : paths) {
     const ID3Fields fields = ReadID3Tag(path);
     EXPECT_EQ(fields.title, "") << path;
@@ -214,20 +207,6 @@ TEST_F(CorrectSongNameTest, ATakenNameIsNeverOverwrittenAndARefusalSaysWhy) {
   EXPECT_EQ(Correct("X", "Y").error, std::errc::no_such_file_or_directory);
 }
 
-TEST(SongDeletion, DeletesAndSaysWhetherTheSongIsGone) {
-  TempFolder folder;
-  const std::string song = folder.MakeFile("song.mp3", "x");
-  EXPECT_TRUE(DeleteSong(fs(), song, 2));
-  EXPECT_FALSE(fs().Exists(song));
-  EXPECT_TRUE(DeleteSong(fs(), song, 1));  // nothing there to begin with
-
-  const std::string kept = folder.MakeFile("kept.mp3", "x");
-  PinnedFile pin(kept);
-  if (!pin.pinned()) GTEST_SKIP() << "cannot protect a file from deletion here";
-  EXPECT_FALSE(DeleteSong(fs(), kept, 2));
-  EXPECT_EQ(ReadFile(kept), "x");
-}
-
 TEST(PreviewType, TheLastThreeCharactersCountCaseIncluded) {
   EXPECT_EQ(PreviewEnding("/m/song.mp3"), "mp3");
   EXPECT_EQ(PreviewEnding("/m/SONG.MP3"), "MP3");
@@ -293,17 +272,6 @@ TEST_F(TagRename, RenamesSongsWithAUsableTagInTheirFoldersAndListsWhatIsLeft) {
   EXPECT_EQ(state.IncorrectSongs,
             (std::vector<SongPath>{music + "/control.mp3", music + "/no artist.mp3",
                                    music + "/no title.mp3", music + "/untagged.wma"}));
-}
-
-TEST_F(TagRename, ASongTheFileSystemKeepsStaysListed) {
-  // In a folder of its own: without root rights the whole folder is made read-only.
-  const std::string kept = Song("locked/kept.mp3", "Kept", "Artist");
-  Song("z.mp3", "Z", "Artist");
-  PinnedFile pin(kept);
-  if (!pin.pinned()) GTEST_SKIP() << "cannot protect a file from renaming here";
-  Run();
-  EXPECT_EQ(state.IncorrectSongs, (std::vector<SongPath>{kept}));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Artist - Z.mp3"}));
 }
 
 }  // namespace
