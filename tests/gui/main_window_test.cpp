@@ -140,28 +140,6 @@ TEST_F(MainWindowTest, CongratulationsLeadBackToTheMenuAndRefreshFindsNewSongs) 
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
 }
 
-TEST_F(MainWindowTest, BackArrowReturnsToTheTidyupResultsWhenOpenedFromThere) {
-  StartWithSongs({"song.mp3"});
-  main()->OpenSongList();
-  app->state().SongListOrigin = "tidyup";
-  QAbstractButton* back = nullptr;
-  for (QAbstractButton* button : main()->findChildren<QAbstractButton*>())
-    if (button->toolTip() == "Go Back") back = button;
-  ASSERT_NE(back, nullptr);
-  back->click();
-  EXPECT_FALSE(main()->isVisible());
-  EXPECT_TRUE(app->windows().tidyupResultsWindow->isVisible());
-  EXPECT_TRUE(app->state().SongListOrigin.empty());
-  main()->show();
-  ExpectMainMenu();
-
-  // Without that origin the arrow simply goes back to the menu.
-  main()->OpenSongList();
-  back->click();
-  EXPECT_TRUE(main()->isVisible());
-  EXPECT_FALSE(main()->IsShowingSongList());
-}
-
 TEST_F(MainWindowTest, RightClickRemembersTheSongByteForByteAndOpensTheSongMenu) {
   const std::string odd = "caf\xe9 \"live\"\nversion.mp3";  // not UTF-8, first in byte order
   const std::string music = StartWithSongs({"one.mp3", odd});
@@ -285,14 +263,6 @@ TEST_F(MainWindowTest, ClosingASecondaryWindowEndsTheProgram) {
   windows.tidyupConfirmWindow->close();
   EXPECT_EQ(terminationRequests, 1);
   EXPECT_TRUE(RealFileSystem().FileExists(LibraryFile()));
-}
-
-TEST_F(MainWindowTest, MinimisingTheAboutWindowMinimisesTheApplication) {
-  StartWithSongs({});
-  app->windows().aboutWindow->show();
-  app->windows().aboutWindow->showMinimized();
-  ProcessEvents();
-  EXPECT_TRUE(main()->isMinimized());
 }
 
 TEST_F(MainWindowTest, RefreshTimerWaitsForTheCorrectionDialogToGo) {

@@ -208,17 +208,6 @@ TEST_F(CorrectionDialogTest, TheHelpUnfoldsTheExplanationForGood) {
   EXPECT_TRUE(explanation->isVisible());
 }
 
-TEST_F(CorrectionDialogTest, TheCloseBoxEndsTheProgramOnceAndAlwaysShowsTheMainWindow) {
-  OpenForOldSong();
-  for (int round = 0; round < 2; ++round) {
-    if (round > 0) UseMenu(Song("old.mp3"), "Fix this name");
-    dialog()->close();
-    EXPECT_EQ(terminationRequests, 1);
-    EXPECT_EQ(Boxes(), "||");
-    EXPECT_TRUE(main()->isVisible());
-  }
-}
-
 TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   OpenForOldSong();
   Click(dialog(), "Delete this song");  // answered with Cancel (or Escape)
@@ -306,14 +295,6 @@ TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
   EXPECT_EQ(desktopOpener.opened(), (std::vector<std::string>{Song("song.wma")}));
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());
-
-  // Playback that cannot start goes the same way, and the dialog that asked comes back.
-  player.FailOpen(false);
-  player.FailPlay(true);
-  PreviewFromDialog(Song("song.wma"));
-  EXPECT_EQ(desktopOpener.opened().size(), 2u);
-  EXPECT_FALSE(preview()->isVisible());
-  EXPECT_TRUE(dialog()->isVisible());
 }
 
 TEST_F(PreviewWindowTest, OnceTheEndWasAskedForTheCloseBoxStopsTheSongAndShowsTheAsker) {
@@ -346,17 +327,6 @@ TEST_F(SongListTools, DeleteAsksFirstAndDeletesOnlyOnYes) {
   EXPECT_TRUE(fs().Exists(Song("two.mp3")));
   EXPECT_EQ(dialogs.Messages(), Messages{"File deleted successfully"});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 0);  // the lists are emptied
-}
-
-TEST_F(SongListTools, FixSongsUsingTagsRenamesAndListsWhatIsLeft) {
-  StartWithSongs({{"01_track.mp3", "sound" + ID3Tag("B", "A")}, {"untagged.wav", "sound"}});
-  LinkLabel* link = testing::FindLink(main(), "Fix songs using ID3 tags");
-  ASSERT_NE(link, nullptr);
-  QTest::mouseClick(link, Qt::LeftButton);
-  EXPECT_TRUE(fs().Exists(Song("A - B.mp3")));
-  EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{Song("untagged.wav")}));
-  EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
