@@ -158,12 +158,7 @@ TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
   }
-  const Outcome help = RunCli(folder.path(), {"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: tunewick-cli"), std::string::npos);
-  const Outcome version = RunCli(folder.path(), {"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.rfind("tunewick-cli ", 0), 0u);
+  EXPECT_EQ(RunCli(folder.path(), {"--help"}).status, 0);
 }
 
 }  // namespace

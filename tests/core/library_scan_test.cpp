@@ -70,26 +70,6 @@ TEST_F(LibraryScan, MissingOrUnreadableFoldersFindNothing) {
   EXPECT_EQ(Scan(), expected);
 }
 
-TEST_F(LibraryScan, WithoutALibraryFileNothingIsFoundAndTheCallerIsTold) {
-  state.AllSongs = {"stale"};
-  state.IncorrectSongs = {"stale"};
-  EXPECT_TRUE(rescan(state, RealFileSystem(), folder / "searchfolders").libraryFileMissing);
-  EXPECT_TRUE(state.AllSongs.empty());
-  EXPECT_TRUE(state.IncorrectSongs.empty());
-}
-
-TEST_F(LibraryScan, RenamefilesEmptiesTheListsAndReloadsTheLibrary) {
-  WriteLibrary({"/a", "/b"});
-  state.AllSongs = {"x"};
-  state.IncorrectSongs = {"x"};
-  renamefiles(state, RealFileSystem(), folder / "searchfolders");
-  EXPECT_TRUE(state.AllSongs.empty());
-  EXPECT_TRUE(state.IncorrectSongs.empty());
-  EXPECT_EQ(state.LibraryFolders, (TextList{"/a", "/b"}));
-  ::unlink((folder / "searchfolders").c_str());
-  EXPECT_THROW(renamefiles(state, RealFileSystem(), folder / "searchfolders"), FileError);
-}
-
 // The scan in its plainest form: one walk per song type; in each folder one listing for the
 // matching files, one for the subfolders (links followed, names beginning with "." left
 // out), each in byte order. A real folder is entered only the first time the walk meets it.

@@ -94,19 +94,6 @@ TEST_F(Tidyup, OneMessySongGoesThroughAllFiveSteps) {
   EXPECT_EQ(host.mainMenuShown, 2);
 }
 
-TEST_F(Tidyup, DashStepSpacesDashesOnlyWhereNoSpacedDashExists) {
-  Song("AC-DC-Song.mp3");
-  Song("Artist - Song-Remix.mp3");
-  Song("Artist Song.mp3");
-  Song("Artist -Song- Live.mp3");
-  Run();
-  EXPECT_EQ(FilesIn(), (Names{"AC - DC - Song.mp3", "Artist - Song- Live.mp3",
-                              "Artist - Song-Remix.mp3", "Artist Song.mp3"}));
-  // The second pass finds "Artist -Song- Live.mp3" already renamed and leaves it be.
-  EXPECT_EQ(state.DashLog.size(), 2u);
-  EXPECT_TRUE(state.RenameFailures.empty());
-}
-
 TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
   Song("Other (0).mp3");
   Song("a/b/c/d/Song (1)(2).mp3");
