@@ -173,20 +173,5 @@ TEST_F(TidyupWindows, NothingRenamedButSongsLeftOffersToFixThem) {
   EXPECT_FALSE(main()->isVisible());
 }
 
-TEST_F(TidyupWindows, AnErrorEndsTheRunAndLeavesTheConfirmationUp) {
-  StartWithSongs({"01 one.mp3"});
-  OpenConfirmation();
-  // The library file turns into something that cannot be read: the first scan fails.
-  ::unlink(LibraryFile().c_str());
-  ASSERT_EQ(::mkfifo(LibraryFile().c_str(), 0644), 0);
-  FindButton(confirm(), "Continue")->click();
-  ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_TRUE(dialogs.Messages()[0].startsWith("Cannot open file"));
-  EXPECT_TRUE(confirm()->isVisible());
-  EXPECT_FALSE(results()->isVisible());
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(RealFileSystem().FileExists(music + "/01 one.mp3"));
-}
-
 }  // namespace
 }  // namespace tunewick
