@@ -36,28 +36,15 @@ class NameGenerator {
 
   void AppendPiece(std::string& name) {
     static constexpr std::string_view kPieces[] = {
-        "-",    " ",    " ",   "_",   "(",   ")",    ".",        " - ",
-        "- ",   " -",   "(1)", "(0)", "(9)", "((",   "))",       ".mp3",
-        ".wma", ".wav", "[",   "]",   "'",   "`",    "{",        "@",
-        "\t",   "a",    "z",   "A",   "Z",   "Song", "\xC3\xA9", "\xE2\x80\x93",
-        "__",   "--",   "  ",
-    };
-    switch (Below(11)) {
-      case 0:
-        return name.push_back(static_cast<char>('0' + Below(10)));
-      case 1:
-        return name.push_back(static_cast<char>(0x80 + Below(0x80)));
-      case 2:
-        return name.push_back(static_cast<char>(Below(256)));
-      case 3:
-        return name.push_back(static_cast<char>('a' + Below(26)));
-      case 4:
-        // Brackets and a few digits, thick enough to form marks that a deletion joins.
-        for (unsigned n = 1 + Below(6); n > 0; --n) name.push_back("()(019)"[Below(7)]);
-        return;
-      default:
-        name.append(kPieces[Below(std::size(kPieces))]);
-    }
+        "-",  " ",  " ",    "_",    "(", ")",  ".",    " - ",      "- ",           " -",
+        "((", "))", ".mp3", ".wav", "'", "\t", "Song", "\xC3\xA9", "\xE2\x80\x93", "__"};
+    const unsigned kind = Below(10);
+    if (kind == 0) name.push_back(static_cast<char>('0' + Below(10)));
+    if (kind == 1) name.push_back(static_cast<char>(Below(256)));  // NUL and 0x80 up too
+    if (kind == 2) name.push_back(static_cast<char>('a' + Below(26)));
+    // Brackets and a few digits, thick enough to form marks that a deletion joins.
+    for (unsigned n = kind == 3 ? 1 + Below(6) : 0; n > 0; --n) name.push_back("()(019)"[Below(7)]);
+    if (kind > 3) name.append(kPieces[Below(std::size(kPieces))]);
   }
 
   std::mt19937 engine_;
