@@ -93,12 +93,9 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesee
   std::filesystem::remove(folder / "m/03 Intro.mp3");
   folder.MakeFile("searchfolders", folder / "m" + "\r\n");
   const Outcome again = RunCli(folder.path(), {"tidy"});
-  EXPECT_EQ(again.out,
-            "0 Prefixes Removed\n"
-            "0 Underscores Replaced with spaces\n"
-            "0 Bracketted Numbers removed\n"
-            "0 Songs had words capitalized in them\n"
-            "0 Songs had spaces before and after the dash fixed\n");
+  std::string zeros = outcome.out.substr(outcome.out.rfind("\n\n") + 2);  // the counters
+  for (std::size_t at = 0; at < zeros.size(); at = zeros.find('\n', at) + 1) zeros[at] = '0';
+  EXPECT_EQ(again.out, zeros);
   EXPECT_EQ(again.status, 0);
 }
 
@@ -121,10 +118,13 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFile) {
 TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   TempFolder folder;
   folder.MakeFile("m/01_track.mp3", ID3Tag("B", "A"));
-  folder.MakeFile("m/02_track.mp3", "2" + ID3Tag("B", "A"));     // the same name: refused
-  folder.MakeFile("m/03_track.wav", ID3Tag("Song", "AC/DC"));    // no usable artist
-  folder.MakeFile("m/04_track.wma", std::string(200, 'x'));      // no tag
-  folder.MakeFile("m/Good - Name.mp3", ID3Tag("Other", "Tag"));  // named correctly already
+  folder.MakeFile("m/02_track.mp3", "2" + ID3Tag("B", "A"));      // the same name: refused
+  folder.MakeFile("m/03_track.wav", ID3Tag("Song", "AC/DC"));     // no usable artist
+  folder.MakeFile("m/04_track.wma", std::string(200, 'x'));       // no tag
+  folder.MakeFile("m/Good - Name.mp3", ID3Tag("Other", "Tag"));   // named correctly already
+  folder.MakeFile("m/sub/deep.mp3", ID3Tag("Deep", "Bj\xf6rk"));  // renamed where it is
+  folder.MakeFile("m/no title.mp3", ID3Tag("", "Artist"));
+  folder.MakeFile("m/control.mp3", ID3Tag("Line\nBreak", "Artist"));
 
   const auto before = testing::SnapshotFiles(folder.path());
   const Outcome dryRun = RunCli(folder.path(), {"tags", "--dry-run", "m"});
@@ -132,6 +132,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   const Outcome real = RunCli(folder.path(), {"tags", "m"});
   EXPECT_EQ(real.out,
             "'m/01_track.mp3' was renamed to 'm/A - B.mp3'\n"
+            "'m/sub/deep.mp3' was renamed to 'm/sub/Bj\xc3\xb6rk - Deep.mp3'\n"
             "\n"
             "The following could not be renamed\n"
             "'m/02_track.mp3' could not be renamed to 'm/A - B.mp3': File exists\n");
@@ -139,7 +140,8 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_EQ(ReadFile(folder / "m/A - B.mp3"), ID3Tag("B", "A"));
-  for (const char* kept : {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3"})
+  for (const char* kept :
+       {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3", "m/no title.mp3", "m/control.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder / kept)) << kept;
 }
 
