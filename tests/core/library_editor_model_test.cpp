@@ -58,11 +58,6 @@ TEST_F(LibraryEditorModelTest, ReloadListsTheExistingFoldersSortedAndDropsTheRes
   EXPECT_EQ(model.Folders(), (Folders{upperA, c, c + "/"}));
   EXPECT_EQ(model.Selected(), std::nullopt);
   EXPECT_EQ(model.Text(), "typed");
-
-  // Without a library file the list stays empty.
-  ::unlink(LibraryFile().c_str());
-  model.Reload(LibraryFile());
-  EXPECT_TRUE(model.Folders().empty());
 }
 
 TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceAndTheSelectionStaysOnItsFolder) {

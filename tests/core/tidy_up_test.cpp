@@ -120,14 +120,13 @@ TEST_F(Tidyup, ARefusedRenameLeavesTheSongAsItWasAndIsListed) {
   ASSERT_EQ(state.RenameFailures.size(), 3u);
   EXPECT_EQ(state.RenameFailures[0].from, music + "/A_B.mp3");
   EXPECT_EQ(state.RenameFailures[1].from, music + "/X (1).mp3");
-  EXPECT_EQ(FailureLine(state.RenameFailures[2]), "'" + music + "/02 Intro.mp3' could not be " +
-                                                      "renamed to '" + music +
-                                                      "/Intro.mp3': File exists");
-  EXPECT_EQ(ReadFile(music + "/A_B.mp3"), "underscored");
-  EXPECT_EQ(ReadFile(music + "/A B.mp3"), "taken");
-  EXPECT_EQ(ReadFile(music + "/X (1).mp3"), "bracketed");
-  EXPECT_EQ(ReadFile(music + "/Intro.mp3"), "first");
-  EXPECT_EQ(ReadFile(music + "/02 Intro.mp3"), "second");
+  EXPECT_EQ(state.RenameFailures[2].from, music + "/02 Intro.mp3");  // its line: see the CLI
+  for (const auto& [name, content] : {std::pair{"A_B.mp3", "underscored"},
+                                      {"A B.mp3", "taken"},
+                                      {"X (1).mp3", "bracketed"},
+                                      {"Intro.mp3", "first"},
+                                      {"02 Intro.mp3", "second"}})
+    EXPECT_EQ(ReadFile(music + "/" + name), content);
 }
 
 TEST_F(Tidyup, ReadOnlyFolderIsReportedNotLogged) {
