@@ -25,23 +25,17 @@ int MeasureEvery(const QFont& font, const std::vector<std::string>& texts) {
 }
 
 // Song paths of Latin with kerning pairs, other scripts, and pieces shaped as a whole
-// (Arabic, combining marks, a tab, a joiner, emoji, a ligature, bytes that are not UTF-8).
+// (Arabic, a combining mark, a tab, emoji, a ligature, bytes that are not UTF-8).
 std::vector<std::string> MixedTexts(std::uint64_t state, std::size_t count) {
-  static const std::vector<std::string> pieces = {"/music/",   "Björk",
-                                                  "AVATAR",    "office",
-                                                  "Yo",        " - ",
-                                                  "(1)",       "Смутное",
-                                                  "Ωμέγα",     "坂本",
-                                                  "…",         "ffi",
-                                                  ".MP3",      "مرحبا بالعالم",
-                                                  "e\xcc\x81", "\t",
-                                                  "a\u200db",  "\xf0\x9f\x91\x8d",
-                                                  "\xff\xfe",  "ﬃ"};
+  static const char* const pieces[] = {
+      "Björk", "AVATAR",        "Yo",        " - ", "Смутное",          "坂本",
+      "ffi",   "مرحبا بالعالم", "e\xcc\x81", "\t",  "\xf0\x9f\x91\x8d", "\xff\xfe",
+      "ﬃ"};
   std::vector<std::string> texts(count);
   for (std::string& text : texts) {
     for (int piece = 0; piece < 8; ++piece) {
       state = state * 6364136223846793005u + 1442695040888963407u;
-      text += pieces[(state >> 33) % pieces.size()];
+      text += pieces[(state >> 33) % std::size(pieces)];
     }
   }
   return texts;
