@@ -48,36 +48,14 @@ TEST(LibraryFile, SaveWritesCrLfAfterEveryLineAndReplacesAReadOnlyFile) {
   EXPECT_EQ(back, (std::vector<std::string>{"/a", "/b c", "/\xff\xfe"}));
 }
 
-TEST(LibraryFile, AFailedSaveKeepsTheOldFileAndSaysWhy) {
-  // A name so long that the new file beside it cannot be made, even by root.
-  TempFolder folder;
-  const std::string file = folder.MakeFile(std::string(250, 'l'), "/old\r\n");
-  try {
-    SaveLibraryFile(RealFileSystem(), file, {"/new"});
-    FAIL() << "the save must fail";
-  } catch (const FileError& error) {
-    // The whole text names the file; the code gives the system's reason alone.
-    EXPECT_NE(std::string(error.what()).find(std::string(250, 'l')), std::string::npos);
-    EXPECT_EQ(error.code(), std::errc::filename_too_long);
-  }
-  EXPECT_EQ(ReadFile(file), "/old\r\n");
-
+TEST(LibraryFile, AFailedSaveKeepsTheOldFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  TempFolder folder;
   const std::string locked = folder.MakeFolder("locked");
   const std::string inLocked = folder.MakeFile("locked/searchfolders", "/old\r\n");
   ::chmod(locked.c_str(), 0555);
   EXPECT_THROW(SaveLibraryFile(RealFileSystem(), inLocked, {"/new"}), FileError);
   EXPECT_EQ(ReadFile(inLocked), "/old\r\n");
-}
-
-TEST(LibraryFile, DeletedAtExitOnlyWhenNotKept) {
-  TempFolder folder;
-  const std::string file = folder.MakeFile("searchfolders", "/a\r\n");
-  DeleteLibraryFileAtExit(RealFileSystem(), file, true);
-  EXPECT_TRUE(RealFileSystem().FileExists(file));
-  DeleteLibraryFileAtExit(RealFileSystem(), file, false);
-  EXPECT_FALSE(RealFileSystem().FileExists(file));
-  DeleteLibraryFileAtExit(RealFileSystem(), file, false);  // nothing left to delete
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 #include <string_view>
 
@@ -20,27 +19,20 @@ struct Rename {
 TEST(PrefixRule, StripsTheWholeLeadingRunButNeverTheExtensionsDot) {
   const Rename cases[] = {
       {"01 Artist - Song.mp3", "Artist - Song.mp3"},
-      {"01. Artist - Song.mp3", "Artist - Song.mp3"},
       {"(03) Artist - Song.wma", "Artist - Song.wma"},
       {" 12 -  Artist - Song.wav", "Artist - Song.wav"},
-      {"(Artist) - Song.mp3", "Artist) - Song.mp3"},
       {"7 Seas - Song.mp3", "Seas - Song.mp3"},
       {"...And Justice.mp3", "And Justice.mp3"},
-      {"01 - Artist - 02 Song.mp3", "Artist - 02 Song.mp3"},
       {"A01.mp3", "A01.mp3"},
       // A run that would take the extension's dot leaves the whole name as it is...
       {"01.mp3", "01.mp3"},
       {"01 - .wma", "01 - .wma"},
-      {"(1) - 2.wav", "(1) - 2.wav"},
       {".mp3", ".mp3"},
-      {"...", "..."},
       // ...one that ends before the last dot goes, earlier dots included.
       {"01.02.Song.mp3", "Song.mp3"},
-      {"1 .x.mp3", "x.mp3"},
       // Without a dot the whole run goes, whatever is left.
       {"12 Song", "Song"},
       {"0123", ""},
-      {"", ""},
   };
   for (const Rename& c : cases) {
     SCOPED_TRACE(c.before);
@@ -51,8 +43,6 @@ TEST(PrefixRule, StripsTheWholeLeadingRunButNeverTheExtensionsDot) {
 TEST(UnderscoreRule, EveryUnderscoreBecomesOneSpace) {
   const Rename cases[] = {
       {"Artist_-_Song.mp3", "Artist - Song.mp3"},
-      {"Artist_Name-Song_Name.wma", "Artist Name-Song Name.wma"},
-      {"Artist__Song.mp3", "Artist  Song.mp3"},
       {"_Artist - Song_.mp3", " Artist - Song .mp3"},
       {"Artist - Song.mp3", "Artist - Song.mp3"},
   };
@@ -70,14 +60,11 @@ TEST(DashRule, RepairsInsertSpacesAtTheFirstMatchOrAtEveryHyphen) {
     std::string_view before, after;
   } cases[] = {
       {AddSpaceAfterDash, "Artist -Song.mp3", "Artist - Song.mp3"},
-      {AddSpaceAfterDash, "Artist -Song -Live.mp3", "Artist - Song -Live.mp3"},
       {AddSpaceAfterDash, "Artist -Song- Live.mp3", "Artist - Song- Live.mp3"},
       {AddSpaceBeforeDash, "Artist- Song.mp3", "Artist - Song.mp3"},
       {AddSpaceBeforeDash, "Artist -Song- Live.mp3", "Artist -Song - Live.mp3"},
-      {AddSpaceBeforeDash, "A-B- C- D.mp3", "A-B - C- D.mp3"},
       {AddSpaceBeforeDash, "- Song.mp3", " - Song.mp3"},
       {SpaceAllDashes, "Artist-Song-Remix.wma", "Artist - Song - Remix.wma"},
-      {SpaceAllDashes, "-Song.mp3", " - Song.mp3"},
       {SpaceAllDashes, "a--b", "a -  - b"},
       // Each repair does what it says on any name: excluding " - " is the caller's part.
       {AddSpaceAfterDash, "A - B", "A -  B"},
@@ -93,16 +80,12 @@ TEST(DashRule, RepairsInsertSpacesAtTheFirstMatchOrAtEveryHyphen) {
 TEST(CapitalisationRule, RaisesLettersAfterSpacesAndTheFirstOnlyAndNeverLowers) {
   const Rename cases[] = {
       {"artist - song.mp3", "Artist - Song.mp3"},
-      {"rock'n'roll - a-ha.mp3", "Rock'n'roll - A-ha.mp3"},
       {"(live) song.mp3", "(live) Song.mp3"},
-      {"01 intro.mp3", "01 Intro.mp3"},
       {"ac_dc - back in black.wma", "Ac_dc - Back In Black.wma"},
-      {"artist - song [remix].mp3", "Artist - Song [remix].mp3"},
       {"\xC3\xA9t\xC3\xA9 - song.mp3", "\xC3\xA9t\xC3\xA9 - Song.mp3"},
       {"ARTIST - Song.mp3", "ARTIST - Song.mp3"},
       {"McCartney - yesterday.mp3", "McCartney - Yesterday.mp3"},
       {"a  b.mp3", "A  B.mp3"},
-      {"artist.mp3", "Artist.mp3"},
   };
   for (const Rename& c : cases) {
     SCOPED_TRACE(c.before);
@@ -119,36 +102,21 @@ TEST(BracketRule, RemovesEveryMarkOfTheDigitInOnePass) {
     std::string_view after;  // the same as `before`: the name holds no mark
   } cases[] = {
       {"Artist - Song (1).mp3", 1, "Artist - Song .mp3"},
-      {"Artist - Song(2).wma", 2, "Artist - Song.wma"},
       {"(3) Artist - Song.mp3", 3, " Artist - Song.mp3"},
       {"Artist - Song (1) (1).mp3", 1, "Artist - Song  .mp3"},
       {"Artist - Song (1)(2).mp3", 1, "Artist - Song (2).mp3"},
-      {"Artist - Song (1)(2)(3).mp3", 2, "Artist - Song (1)(3).mp3"},
-      {"Artist - Song (0).mp3", 0, "Artist - Song .mp3"},
       {"\xC3\xA9(4)\xC3\xA9", 4, "\xC3\xA9\xC3\xA9"},
       // One pass leaves a mark that a deletion joins, of its own digit or another.
       {"((1)1)).mp3", 1, "(1)).mp3"},
       {"Song ((1)2).mp3", 1, "Song (2).mp3"},
       // No marks.
       {"Artist - Song (10).mp3", 1, "Artist - Song (10).mp3"},
-      {"Artist - Song (01).mp3", 1, "Artist - Song (01).mp3"},
       {"Song ( 1).mp3", 1, "Song ( 1).mp3"},
-      {"Artist - Song [1].mp3", 1, "Artist - Song [1].mp3"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);
     EXPECT_EQ(HasBracketNumber(c.before, c.digit), c.before != c.after);
     EXPECT_EQ(RemoveBracketNumber(c.before, c.digit), c.after);
-  }
-}
-
-TEST(BracketRule, DigitsOutsideZeroToNineHaveNoMark) {
-  // "(/)", "(:)" and "(a)" are what "0" + -1, 10 and 49 would make of the mark.
-  const std::string_view name = "Song (/)(:)(a)(0)(9).mp3";
-  for (int digit : {-1, 10, 49, INT_MIN, INT_MAX}) {
-    SCOPED_TRACE(digit);
-    EXPECT_FALSE(HasBracketNumber(name, digit));
-    EXPECT_EQ(RemoveBracketNumber(name, digit), name);
   }
 }
 

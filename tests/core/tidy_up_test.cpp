@@ -94,32 +94,6 @@ TEST_F(Tidyup, OneMessySongGoesThroughAllFiveSteps) {
   EXPECT_EQ(host.mainMenuShown, 2);
 }
 
-TEST_F(Tidyup, TheWordPassSeesWhatTheFirstLetterPassRenamed) {
-  Song("artist - song.mp3");
-  Song("ARTIST - song (live).mp3");
-  Song("sub/\xc3\xa9t\xc3\xa9 - \xc3\xa0\xc3\xa9.wav");
-  Run();
-  EXPECT_EQ(state.CapitalLog,
-            (TextList{Unquoted("artist - song.mp3", "Artist - song.mp3"),
-                      Unquoted("ARTIST - song (live).mp3", "ARTIST - Song (live).mp3"),
-                      Unquoted("Artist - song.mp3", "Artist - Song.mp3")}));
-  EXPECT_EQ(FilesIn(), (Names{"ARTIST - Song (live).mp3", "Artist - Song.mp3"}));
-  EXPECT_EQ(FilesIn("/sub"), Names{"\xc3\xa9t\xc3\xa9 - \xc3\xa0\xc3\xa9.wav"});
-}
-
-TEST_F(Tidyup, DashStepSpacesDashesOnlyWhereNoSpacedDashExists) {
-  Song("AC-DC-Song.mp3");
-  Song("Artist - Song-Remix.mp3");
-  Song("Artist Song.mp3");
-  Song("Artist -Song- Live.mp3");
-  Run();
-  EXPECT_EQ(FilesIn(), (Names{"AC - DC - Song.mp3", "Artist - Song- Live.mp3",
-                              "Artist - Song-Remix.mp3", "Artist Song.mp3"}));
-  // The second pass finds "Artist -Song- Live.mp3" already renamed and leaves it be.
-  EXPECT_EQ(state.DashLog.size(), 2u);
-  EXPECT_TRUE(state.RenameFailures.empty());
-}
-
 TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
   Song("Other (0).mp3");
   Song("a/b/c/d/Song (1)(2).mp3");
@@ -146,14 +120,13 @@ TEST_F(Tidyup, ARefusedRenameLeavesTheSongAsItWasAndIsListed) {
   ASSERT_EQ(state.RenameFailures.size(), 3u);
   EXPECT_EQ(state.RenameFailures[0].from, music + "/A_B.mp3");
   EXPECT_EQ(state.RenameFailures[1].from, music + "/X (1).mp3");
-  EXPECT_EQ(FailureLine(state.RenameFailures[2]), "'" + music + "/02 Intro.mp3' could not be " +
-                                                      "renamed to '" + music +
-                                                      "/Intro.mp3': File exists");
-  EXPECT_EQ(ReadFile(music + "/A_B.mp3"), "underscored");
-  EXPECT_EQ(ReadFile(music + "/A B.mp3"), "taken");
-  EXPECT_EQ(ReadFile(music + "/X (1).mp3"), "bracketed");
-  EXPECT_EQ(ReadFile(music + "/Intro.mp3"), "first");
-  EXPECT_EQ(ReadFile(music + "/02 Intro.mp3"), "second");
+  EXPECT_EQ(state.RenameFailures[2].from, music + "/02 Intro.mp3");  // its line: see the CLI
+  for (const auto& [name, content] : {std::pair{"A_B.mp3", "underscored"},
+                                      {"A B.mp3", "taken"},
+                                      {"X (1).mp3", "bracketed"},
+                                      {"Intro.mp3", "first"},
+                                      {"02 Intro.mp3", "second"}})
+    EXPECT_EQ(ReadFile(music + "/" + name), content);
 }
 
 TEST_F(Tidyup, ReadOnlyFolderIsReportedNotLogged) {
@@ -164,15 +137,6 @@ TEST_F(Tidyup, ReadOnlyFolderIsReportedNotLogged) {
   EXPECT_TRUE(state.PrefixLog.empty());
   ASSERT_FALSE(state.RenameFailures.empty());
   EXPECT_EQ(state.RenameFailures[0].reason, "Permission denied");
-}
-
-TEST_F(Tidyup, ANameThePrefixStepWouldNotChangeIsNeitherRenamedNorListed) {
-  Song("01.mp3");
-  Song("...And Justice.mp3");
-  Run();
-  EXPECT_EQ(FilesIn(), (Names{"01.mp3", "And Justice.mp3"}));
-  EXPECT_EQ(state.PrefixLog, TextList{Quoted("...And Justice.mp3", "And Justice.mp3")});
-  EXPECT_TRUE(state.RenameFailures.empty());
 }
 
 TEST_F(Tidyup, EachRunLogsOnlyWhatItRenamedAndAnEmptyLibrarySaysSoOnce) {

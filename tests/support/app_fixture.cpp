@@ -17,7 +17,7 @@ AppFixture::~AppFixture() {
 void AppFixture::WriteLibrary(const std::vector<std::string>& folders) {
   std::string content;
   for (const std::string& line : folders) content += line + "\r\n";
-  folder.MakeFile(libraryFileName, content);
+  folder.MakeFile("searchfolders", content);
 }
 
 void AppFixture::StartApp() {
@@ -37,7 +37,6 @@ void AppFixture::ProcessEvents(int milliseconds) { QTest::qWait(milliseconds); }
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QScreen>
 
 #include "platform/link_label.h"
 
@@ -59,12 +58,6 @@ QAbstractButton* FindButton(const QWidget* root, const QString& text) {
   for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
     if (button->text() == text) return button;
   return nullptr;
-}
-
-QPoint OffCentre(const QWidget* window) {
-  const QRect area = window->screen()->availableGeometry();
-  const QRect frame = window->frameGeometry();
-  return frame.center() - area.center();
 }
 
 }  // namespace tunewick::testing

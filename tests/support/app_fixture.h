@@ -12,8 +12,7 @@
 namespace tunewick::testing {
 
 // A whole Tunewick on the offscreen platform, working in a temporary folder: the library
-// file is `folder/searchfolders` (unless a test names it otherwise), the change watch root
-// `folder/rfMyComputer`.
+// file is `folder/searchfolders`, the change watch root `folder/rfMyComputer`.
 class AppFixture : public ::testing::Test {
  protected:
   ~AppFixture() override;
@@ -25,11 +24,9 @@ class AppFixture : public ::testing::Test {
   // Lets queued events and timers run for a moment.
   static void ProcessEvents(int milliseconds = 20);
 
-  std::string LibraryFile() const { return folder / libraryFileName; }
+  std::string LibraryFile() const { return folder / "searchfolders"; }
 
   TempFolder folder;
-  // The library file's name inside `folder`; change it before StartApp.
-  std::string libraryFileName = "searchfolders";
   ScriptedDialogs dialogs;
   ScriptedMediaPlayer player;
   ScriptedDesktopOpener desktopOpener;
@@ -53,8 +50,5 @@ namespace tunewick::testing {
 QLabel* FindLabel(const QWidget* root, const QString& text);
 LinkLabel* FindLink(const QWidget* root, const QString& text);
 QAbstractButton* FindButton(const QWidget* root, const QString& text);
-
-// Where a window's frame sits, relative to where it would sit centred on the screen.
-QPoint OffCentre(const QWidget* window);
 
 }  // namespace tunewick::testing

@@ -24,7 +24,6 @@ bool ScriptedMediaPlayer::Play() {
 void ScriptedMediaPlayer::Stop() {
   calls_.push_back("stop");
   opened_ = playing_ = false;
-  if (onStop) onStop();
 }
 
 void ScriptedMediaPlayer::Rewind() { calls_.push_back("rewind"); }

@@ -23,7 +23,6 @@ class ScriptedMediaPlayer final : public MediaPlayer {
   void FailOpen(bool fail) { failOpen_ = fail; }
   void FailPlay(bool fail) { failPlay_ = fail; }
   // Runs on every Stop, e.g. to look at the song's file at that moment.
-  std::function<void()> onStop;
 
   void SetFileName(const std::string& path) override;
   bool Open() override;
