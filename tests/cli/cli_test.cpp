@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -143,6 +144,27 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   for (const char* kept :
        {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3", "m/no title.mp3", "m/control.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder / kept)) << kept;
+}
+
+TEST(Cli, ALongRunShowsItsProgressOnATerminalOnly) {
+  TempFolder folder;
+  testing::MakeMessyLibrary(folder, "lib", 50, 7);
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    const char* argv[] = {TUNEWICK_CLI, "tidy", "--dry-run", "lib", nullptr};
+    if (::chdir(folder.path().c_str()) == 0) ::execv(TUNEWICK_CLI, const_cast<char**>(argv));
+    ::_exit(127);
+  }
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+  ::close(terminal);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_NE(shown.find("Spacing dashes: "), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Removing prefixes: "), std::string::npos) << shown;
+  // Not on a terminal: nothing but the output.
+  EXPECT_EQ(RunCli(folder.path(), {"tidy", "--dry-run", "lib"}).err, "");
 }
 
 TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {

@@ -44,6 +44,17 @@ TEST(FileSystem, RenameNeverReplacesAnythingAndKeepsNamesByteForByte) {
   EXPECT_FALSE(fs().Exists(folder / "A.mp3"));
 }
 
+TEST(FileSystem, ReadsLinesEndingInLfOrCrLfAndRefusesWhatIsNotAFileWithoutHanging) {
+  TempFolder folder;
+  std::vector<std::string> lines;
+  fs().ReadLines(folder.MakeFile("t", "one\r\ntwo\n\nthree"), lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "three"}));
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0644), 0);
+  EXPECT_THROW(fs().ReadLines(folder / "pipe", lines), FileError);
+  EXPECT_THROW(fs().ReadLines(folder.MakeFolder("dir"), lines), FileError);
+  EXPECT_EQ(fs().ReadLastBytes(folder / "pipe", 128), std::nullopt);
+}
+
 TEST(FileSystem, ExistenceTests) {
   TempFolder folder;
   const std::string file = folder.MakeFile("f.mp3");

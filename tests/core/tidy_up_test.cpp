@@ -94,6 +94,21 @@ TEST_F(Tidyup, OneMessySongGoesThroughAllFiveSteps) {
   EXPECT_EQ(host.mainMenuShown, 2);
 }
 
+TEST_F(Tidyup, DashesAreSpacedOnlyInNamesWithoutASpacedDashAndKeptNamesAreNotRenamed) {
+  Song("AC-DC-Song.mp3");
+  Song("Artist - Song-Remix.mp3");
+  Song("Artist -Song- Live.mp3");  // the second pass finds it renamed already
+  Song("01.mp3");                  // a prefix that would take the extension stays
+  Run();
+  EXPECT_EQ(FilesIn(), (Names{"01.mp3", "AC - DC - Song.mp3", "Artist - Song- Live.mp3",
+                              "Artist - Song-Remix.mp3"}));
+  // Pass by pass: the space after the dash first, spacing every dash last.
+  EXPECT_EQ(state.DashLog, (TextList{Quoted("Artist -Song- Live.mp3", "Artist - Song- Live.mp3"),
+                                     Quoted("AC-DC-Song.mp3", "AC - DC - Song.mp3")}));
+  EXPECT_TRUE(state.PrefixLog.empty());
+  EXPECT_TRUE(state.RenameFailures.empty());
+}
+
 TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
   Song("Other (0).mp3");
   Song("a/b/c/d/Song (1)(2).mp3");

@@ -117,6 +117,9 @@ TEST_F(MainWindowTest, SongListWithIncorrectSongsShowsTheList) {
   EXPECT_TRUE(Shows("Correct your song filenames"));
   EXPECT_FALSE(Shows("Congratulations"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the hourglass is gone again
+  const QFontMetrics metrics(list->font());
+  EXPECT_EQ(list->HorizontalExtent(),
+            metrics.horizontalAdvance(QString::fromStdString(incorrect[0] + "x")));
 }
 
 TEST_F(MainWindowTest, CongratulationsLeadBackToTheMenuAndRefreshFindsNewSongs) {
@@ -136,6 +139,10 @@ TEST_F(MainWindowTest, CongratulationsLeadBackToTheMenuAndRefreshFindsNewSongs) 
   EXPECT_FALSE(main()->IsShowingCongratulations());
   EXPECT_EQ(app->state().IncorrectSongs, Songs{music + "/new song.mp3"});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
+  // The list scrolls over its new entries, not over the old ones.
+  const QFontMetrics metrics(main()->songList()->font());
+  EXPECT_EQ(main()->songList()->HorizontalExtent(),
+            metrics.horizontalAdvance(QString::fromStdString(music + "/new song.mp3x")));
 }
 
 TEST_F(MainWindowTest, RightClickRemembersTheSongByteForByteAndOpensTheSongMenu) {
