@@ -124,26 +124,6 @@ inline double PeakMemoryMiB() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// Runs find with its output thrown away; returns the wall time in milliseconds.
-inline double TimeFind(const std::string& root, const char* output = "/dev/null") {
-  const char* args[] = {"find",   root.c_str(), "-type", "f",      "(",     "-iname", "*.mp3", "-o",
-                        "-iname", "*.wav",      "-o",    "-iname", "*.wma", ")",      nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output, O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  Stopwatch clock;
-  pid_t child;
-  if (posix_spawnp(&child, "find", &actions, nullptr, const_cast<char**>(args), environ) != 0)
-    throw std::runtime_error("cannot start find");
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  const double elapsed = clock.Milliseconds();
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("find failed");
-  return elapsed;
-}
-
 // Runs a program to its end with its output sent to `output`; returns the wall time in
 // milliseconds and throws when it cannot start or fails (exit codes in `allowed` pass).
 inline double TimeProgram(const std::vector<std::string>& command, const char* output = "/dev/null",
@@ -167,6 +147,14 @@ inline double TimeProgram(const std::vector<std::string>& command, const char* o
       std::find(allowed.begin(), allowed.end(), WEXITSTATUS(status)) == allowed.end())
     throw std::runtime_error(command[0] + " failed");
   return elapsed;
+}
+
+// Runs find over `root` as the scan's yardstick, its output sent to `output`; returns the
+// wall time in milliseconds.
+inline double TimeFind(const std::string& root, const char* output = "/dev/null") {
+  return TimeProgram({"find", root, "-type", "f", "(", "-iname", "*.mp3", "-o", "-iname", "*.wav",
+                      "-o", "-iname", "*.wma", ")"},
+                     output);
 }
 
 }  // namespace tunewick::bench

@@ -48,27 +48,14 @@ DryRunFileSystem::State DryRunFileSystem::Lookup(const std::string& path,
 }
 
 bool DryRunFileSystem::Exists(const std::string& path) const {
-  switch (Lookup(path)) {
-    case State::kGone:
-      return false;
-    case State::kAdded:
-      return true;
-    case State::kUnchanged:
-      break;
-  }
-  return disk_.Exists(path);
+  const State state = Lookup(path);
+  return state == State::kAdded || (state == State::kUnchanged && disk_.Exists(path));
 }
 
 bool DryRunFileSystem::FileExists(const std::string& path) const {
-  switch (Lookup(path)) {
-    case State::kGone:
-      return false;
-    case State::kAdded:
-      return true;
-    case State::kUnchanged:
-      break;
-  }
-  return disk_.FileExists(path);
+  // Only files are ever renamed, so whatever was renamed here is a file.
+  const State state = Lookup(path);
+  return state == State::kAdded || (state == State::kUnchanged && disk_.FileExists(path));
 }
 
 bool DryRunFileSystem::FolderExists(const std::string& path) const {
