@@ -315,5 +315,15 @@ TEST_F(SongListTools, DeleteAsksFirstAndDeletesOnlyOnYes) {
   EXPECT_EQ(main()->songList()->model()->rowCount(), 0);  // the lists are emptied
 }
 
+TEST_F(SongListTools, FixSongsUsingID3TagsRenamesTheTaggedAndListsTheRest) {
+  StartWithSongs({{"01_track.mp3", "x" + ID3Tag("Song", "Band")}, {"untagged.wav", "y"}});
+  QTest::mouseClick(testing::FindLink(main(), "Fix songs using ID3 tags"), Qt::LeftButton);
+  EXPECT_EQ(ReadFile(Song("Band - Song.mp3")), "x" + ID3Tag("Song", "Band"));
+  EXPECT_EQ(app->state().IncorrectSongs, std::vector<SongPath>{Song("untagged.wav")});
+  EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
+  EXPECT_TRUE(dialogs.shown().empty());  // no question before, no message after
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 }  // namespace
 }  // namespace tunewick
