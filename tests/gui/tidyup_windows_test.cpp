@@ -126,6 +126,20 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndTheListOfRenamesToSave) {
   EXPECT_TRUE(results()->isVisible());
 }
 
+TEST_F(TidyupWindows, AnErrorEndsTheRunWithTheConfirmationStillUp) {
+  StartWithSongs({"01 one.mp3"});
+  OpenConfirmation();
+  // The library file turns into something that cannot be read: the first scan fails.
+  ::unlink(LibraryFile().c_str());
+  ASSERT_EQ(::mkfifo(LibraryFile().c_str(), 0644), 0);
+  FindButton(confirm(), "Continue")->click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_TRUE(dialogs.Messages()[0].startsWith("Cannot open file"));
+  EXPECT_TRUE(confirm()->isVisible());
+  EXPECT_FALSE(results()->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(TidyupWindows, AnEmptyLibrarySaysSoAndEndsClean) {
   StartWithSongs({});
   RunTidyup();
