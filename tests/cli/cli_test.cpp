@@ -100,6 +100,19 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesee
   EXPECT_EQ(again.status, 0);
 }
 
+TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
+  TempFolder folder;
+  testing::MakeMessyLibrary(folder, "lib", 300, 6122026);
+  folder.MakeFile("searchfolders", folder / "lib" + "\r\n\r\n" + folder / "lib/a" + "\r\n");
+  const auto before = testing::SnapshotFiles(folder.path());
+  const Outcome dryRun = RunCli(folder.path(), {"tidy", "--dry-run"});
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  const Outcome real = RunCli(folder.path(), {"tidy"});
+  EXPECT_EQ(dryRun.out, real.out);
+  EXPECT_EQ(dryRun.status, real.status);
+  EXPECT_GT(std::count(real.out.begin(), real.out.end(), '\n'), 100);
+}
+
 TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFile) {
   TempFolder folder;
   folder.MakeFile("one/Artist - Song.mp3");
