@@ -89,15 +89,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: changed_files_bench [--lines N] [--repeat N]\n");
     return 2;
   }
-  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int qtArgc = 1;
-  tunewick::Application application(qtArgc, argv);
-  tunewick::Application::setQuitOnLastWindowClosed(false);
-  tunewick::look::RegisterFonts();
-  try {
+  return tunewick::bench::RunOffscreen(argv, "changed_files_bench", [&] {
     return tunewick::bench::Run(options.lines, options.repeat);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "changed_files_bench: %s\n", error.what());
-    return 1;
-  }
+  });
 }

@@ -1,4 +1,6 @@
 #include "bench/library_generator.h"
+#include <chrono>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -343,6 +345,22 @@ LibrarySummary GenerateLibrary(const LibraryPlan& plan) {
     ++summary.links;
   }
   return summary;
+}
+
+void PrepareLibrary(const std::string& root, LibraryPlan plan) {
+  const FolderListing existing = RealFileSystem().ListFolder(root);
+  if (existing.opened && !existing.entries.empty()) {
+    std::printf("library: %s (as it stands)\n", root.c_str());
+    return;
+  }
+  plan.root = root;
+  const auto start = std::chrono::steady_clock::now();
+  const LibrarySummary made = GenerateLibrary(plan);
+  std::printf(
+      "library: %s generated in %.1f s: %zu songs (%zu named incorrectly) in %zu folders, %zu "
+      "other files, %zu dot-folders\n",
+      root.c_str(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+      made.songs, made.incorrectSongs, made.folders, made.otherFiles, made.dotFolders);
 }
 
 }  // namespace tunewick::bench

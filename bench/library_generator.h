@@ -42,4 +42,9 @@ struct LibrarySummary {
 // created or the root is not an empty folder.
 LibrarySummary GenerateLibrary(const LibraryPlan& plan);
 
+// A library to measure at `root`: a folder that already holds files is taken as it
+// stands, an empty or missing one is filled from `plan` (its root set to `root`). Says
+// on standard output which of the two happened.
+void PrepareLibrary(const std::string& root, LibraryPlan plan);
+
 }  // namespace tunewick::bench

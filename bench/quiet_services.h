@@ -5,11 +5,15 @@
 
 #include <QString>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <optional>
 #include <string>
 
+#include "platform/application.h"
 #include "platform/desktop_opener.h"
 #include "platform/dialogs.h"
+#include "platform/look.h"
 #include "platform/media_player.h"
 
 namespace tunewick::bench {
@@ -67,5 +71,22 @@ struct QuietServices {
   QuietDesktop desktop;
   int Used() const { return dialogs.shown + player.used + desktop.used; }
 };
+
+// Runs `run` inside an application on Qt's offscreen platform, as the window benchmarks
+// need; an exception ends the benchmark with its text and exit code 1.
+template <typename Run>
+int RunOffscreen(char** argv, const char* name, Run run) {
+  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int qtArgc = 1;
+  Application application(qtArgc, argv);
+  Application::setQuitOnLastWindowClosed(false);
+  look::RegisterFonts();
+  try {
+    return run();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: %s\n", name, error.what());
+    return 1;
+  }
+}
 
 }  // namespace tunewick::bench

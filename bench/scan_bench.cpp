@@ -96,23 +96,11 @@ int Run(const BenchOptions& options) {
   const std::string root = ownRoot ? work + "/library" : options.root;
 
   FileSystem& fileSystem = RealFileSystem();
-  const FolderListing existing = fileSystem.ListFolder(root);
-  if (existing.opened && !existing.entries.empty()) {
-    std::printf("library: %s (as it stands)\n", root.c_str());
-  } else {
-    LibraryPlan plan;
-    plan.root = root;
-    plan.songs = options.songs;
-    plan.folders = options.folders;
-    plan.seed = options.seed;
-    Stopwatch clock;
-    const LibrarySummary made = GenerateLibrary(plan);
-    std::printf(
-        "library: %s generated in %.1f s: %zu songs in %zu folders, %zu other files, "
-        "%zu dot-folders\n",
-        root.c_str(), clock.Milliseconds() / 1000, made.songs, made.folders, made.otherFiles,
-        made.dotFolders);
-  }
+  LibraryPlan plan;
+  plan.songs = options.songs;
+  plan.folders = options.folders;
+  plan.seed = options.seed;
+  PrepareLibrary(root, plan);
 
   const std::string libraryFile = work + "/searchfolders";
   std::ofstream(libraryFile, std::ios::binary) << root << "\r\n";

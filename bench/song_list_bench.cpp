@@ -66,21 +66,12 @@ int Run(const BenchOptions& options) {
   const std::string work = workPattern;
   const std::string root = options.root.empty() ? work + "/library" : options.root;
 
-  const FolderListing existing = RealFileSystem().ListFolder(root);
-  if (existing.opened && !existing.entries.empty()) {
-    std::printf("library: %s (as it stands)\n", root.c_str());
-  } else {
-    LibraryPlan plan;
-    plan.root = root;
-    plan.songs = options.songs;
-    plan.folders = options.folders;
-    plan.incorrectShare = options.incorrectShare;
-    plan.seed = options.seed;
-    Stopwatch clock;
-    const LibrarySummary made = GenerateLibrary(plan);
-    std::printf("library: %s generated in %.1f s: %zu songs, %zu named incorrectly\n", root.c_str(),
-                clock.Milliseconds() / 1000, made.songs, made.incorrectSongs);
-  }
+  LibraryPlan plan;
+  plan.songs = options.songs;
+  plan.folders = options.folders;
+  plan.incorrectShare = options.incorrectShare;
+  plan.seed = options.seed;
+  PrepareLibrary(root, plan);
 
   AppPaths paths;
   paths.libraryFile = work + "/searchfolders";
@@ -168,15 +159,6 @@ int main(int argc, char** argv) {
                  "[--incorrect SHARE] [--seed N] [--repeat N]\n");
     return 2;
   }
-  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int qtArgc = 1;
-  tunewick::Application application(qtArgc, argv);
-  tunewick::Application::setQuitOnLastWindowClosed(false);
-  tunewick::look::RegisterFonts();
-  try {
-    return tunewick::bench::Run(options);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "song_list_bench: %s\n", error.what());
-    return 1;
-  }
+  return tunewick::bench::RunOffscreen(argv, "song_list_bench",
+                                       [&] { return tunewick::bench::Run(options); });
 }
