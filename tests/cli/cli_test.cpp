@@ -46,16 +46,25 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   return outcome;
 }
 
+// Runs the command with --dry-run, checks that nothing on disk changed, then runs it for
+// real: the two outcomes, dry run first.
+std::pair<Outcome, Outcome> DryRunThenReal(const TempFolder& folder,
+                                           std::vector<std::string> arguments) {
+  const auto before = testing::SnapshotFiles(folder.path());
+  std::vector<std::string> dry = arguments;
+  dry.insert(dry.begin() + 1, "--dry-run");
+  Outcome dryRun = RunCli(folder.path(), dry);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before) << "the dry run changed the disk";
+  return {std::move(dryRun), RunCli(folder.path(), arguments)};
+}
+
 TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesees) {
   TempFolder folder;
   folder.MakeFile("m/01_artist-song (1).mp3");
   folder.MakeFile("m/02 Intro.mp3");
   folder.MakeFile("m/03 Intro.mp3");
   folder.MakeFile("m/sub/caf\xe9 - ok.wav");
-  const auto before = testing::SnapshotFiles(folder.path());
-  const Outcome dryRun = RunCli(folder.path(), {"tidy", "--dry-run", "m"});
-  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
-  const Outcome outcome = RunCli(folder.path(), {"tidy", "m"});
+  const auto [dryRun, outcome] = DryRunThenReal(folder, {"tidy", "m"});
   EXPECT_EQ(outcome.out,
             "The following had spaces around the middle dash fixed\n"
             "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
@@ -104,10 +113,7 @@ TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
   TempFolder folder;
   testing::MakeMessyLibrary(folder, "lib", 300, 6122026);
   folder.MakeFile("searchfolders", folder / "lib" + "\r\n\r\n" + folder / "lib/a" + "\r\n");
-  const auto before = testing::SnapshotFiles(folder.path());
-  const Outcome dryRun = RunCli(folder.path(), {"tidy", "--dry-run"});
-  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
-  const Outcome real = RunCli(folder.path(), {"tidy"});
+  const auto [dryRun, real] = DryRunThenReal(folder, {"tidy"});
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_GT(std::count(real.out.begin(), real.out.end(), '\n'), 100);
@@ -140,10 +146,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   folder.MakeFile("m/no title.mp3", ID3Tag("", "Artist"));
   folder.MakeFile("m/control.mp3", ID3Tag("Line\nBreak", "Artist"));
 
-  const auto before = testing::SnapshotFiles(folder.path());
-  const Outcome dryRun = RunCli(folder.path(), {"tags", "--dry-run", "m"});
-  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
-  const Outcome real = RunCli(folder.path(), {"tags", "m"});
+  const auto [dryRun, real] = DryRunThenReal(folder, {"tags", "m"});
   EXPECT_EQ(real.out,
             "'m/01_track.mp3' was renamed to 'm/A - B.mp3'\n"
             "'m/sub/deep.mp3' was renamed to 'm/sub/Bj\xc3\xb6rk - Deep.mp3'\n"
