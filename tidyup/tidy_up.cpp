@@ -61,6 +61,18 @@ void RenameListedSong(SharedState& state, FileSystem& fileSystem, std::size_t i,
     state.AllSongs[i] = std::move(*renamed);
 }
 
+// One pass over AllSongs: each song whose file name `needs` the repair is renamed to
+// `repair` of it, AllSongs following the renames that happened.
+template <typename Test, typename Repair>
+void RepairListedSongs(SharedState& state, FileSystem& fileSystem, TidyupHost& host,
+                       TidyupStep step, Test needs, Repair repair, TextList& log, LogForm form) {
+  for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
+    ReportProgress(host, step, i, state.AllSongs.size());
+    const std::string_view name = FileNameOf(state.AllSongs[i]);
+    if (needs(name)) RenameListedSong(state, fileSystem, i, repair(name), &log, form);
+  }
+}
+
 }  // namespace
 
 void ResetBetweenSteps(SharedState& state) {
@@ -90,34 +102,20 @@ void DashStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
 void UnderscoreStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   ClearWorkLists(state);
   host.Rescan();
-  for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
-    ReportProgress(host, TidyupStep::kUnderscore, i, state.AllSongs.size());
-    const std::string_view name = FileNameOf(state.AllSongs[i]);
-    if (!HasUnderscore(name)) continue;
-    RenameListedSong(state, fileSystem, i, ReplaceUnderscores(name), &state.UnderscoreLog,
-                     LogForm::kQuoted);
-  }
+  RepairListedSongs(state, fileSystem, host, TidyupStep::kUnderscore, HasUnderscore,
+                    ReplaceUnderscores, state.UnderscoreLog, LogForm::kQuoted);
   host.ShowMainMenu();
 }
 
 void CapitalisationStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   ClearWorkLists(state);
   host.Rescan();
-  for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
-    ReportProgress(host, TidyupStep::kCapitalisation, i, state.AllSongs.size());
-    const std::string_view name = FileNameOf(state.AllSongs[i]);
-    if (name.empty() || !IsLowerAscii(name.front())) continue;
-    RenameListedSong(state, fileSystem, i, CapitaliseFirstLetter(name), &state.CapitalLog,
-                     LogForm::kUnquoted);
-  }
+  auto startsLower = [](std::string_view name) { return !name.empty() && IsLowerAscii(name[0]); };
+  RepairListedSongs(state, fileSystem, host, TidyupStep::kCapitalisation, startsLower,
+                    CapitaliseFirstLetter, state.CapitalLog, LogForm::kUnquoted);
   // The word pass sees the names as the first-letter pass left them.
-  for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
-    ReportProgress(host, TidyupStep::kCapitalisation, i, state.AllSongs.size());
-    const std::string_view name = FileNameOf(state.AllSongs[i]);
-    if (!HasLowerAfterSpace(name)) continue;
-    RenameListedSong(state, fileSystem, i, CapitaliseAfterSpaces(name), &state.CapitalLog,
-                     LogForm::kUnquoted);
-  }
+  RepairListedSongs(state, fileSystem, host, TidyupStep::kCapitalisation, HasLowerAfterSpace,
+                    CapitaliseAfterSpaces, state.CapitalLog, LogForm::kUnquoted);
 }
 
 void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
