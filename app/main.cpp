@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   tunewick::AppPaths paths;
   paths.programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
   tunewick::TunewickApp tunewick(tunewick::RealFileSystem(), dialogs, player, opener, paths,
-                                 [] { QCoreApplication::quit(); });
+                                 [] { tunewick::Application::EndEventLoop(); });
   tunewick.Start();
   return application.exec();
 }

@@ -25,6 +25,11 @@ void Application::ReportError(const QString& text) {
   }
 }
 
+void Application::EndEventLoop() {
+  // Not quit(): in Qt 6 that first sends every visible window a close event.
+  QCoreApplication::exit(0);
+}
+
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);

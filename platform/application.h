@@ -17,6 +17,11 @@ class Application : public QApplication {
   static void SetErrorReporter(ErrorReporter reporter);
   static void ReportError(const QString& text);
 
+  // Ends the program: the event loop (and any loop nested in it) returns at once. No
+  // window is asked to close, so no close handler runs and no message shows on the way
+  // out; the windows are destroyed as they are.
+  static void EndEventLoop();
+
   bool notify(QObject* receiver, QEvent* event) override;
 };
 

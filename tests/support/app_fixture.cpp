@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include "app/main_window.h"
+#include "platform/application.h"
 #include "platform/file_system.h"
 
 namespace tunewick::testing {
@@ -26,12 +29,32 @@ void AppFixture::StartApp() {
   paths.watchRoot = folder / "rfMyComputer";
   paths.programFolder = folder.path();
   app = std::make_unique<TunewickApp>(RealFileSystem(), dialogs, player, desktopOpener, paths,
-                                      [this] { ++terminationRequests; });
+                                      [this] {
+                                        ++terminationRequests;
+                                        // Outside an event loop, exit() would end the next one.
+                                        if (QThread::currentThread()->loopLevel() > 0)
+                                          Application::EndEventLoop();
+                                      });
   app->Start();
   ProcessEvents();
 }
 
 void AppFixture::ProcessEvents(int milliseconds) { QTest::qWait(milliseconds); }
+
+bool AppFixture::EndsTheProgram(const std::function<void()>& action) {
+  bool ended = true;
+  QTimer start, timeout;  // both go with this call
+  for (QTimer* timer : {&start, &timeout}) timer->setSingleShot(true);
+  QObject::connect(&start, &QTimer::timeout, action);
+  QObject::connect(&timeout, &QTimer::timeout, [&ended] {
+    ended = false;
+    QCoreApplication::exit(1);
+  });
+  start.start(0);
+  timeout.start(3000);
+  QCoreApplication::exec();
+  return ended;
+}
 
 }  // namespace tunewick::testing
 

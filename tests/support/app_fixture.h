@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/tunewick_app.h"
@@ -23,6 +24,9 @@ class AppFixture : public ::testing::Test {
   void StartApp();
   // Lets queued events and timers run for a moment.
   static void ProcessEvents(int milliseconds = 20);
+  // Runs `action` in the program's event loop; true when the program ended through it
+  // (within a few seconds).
+  static bool EndsTheProgram(const std::function<void()>& action);
 
   std::string LibraryFile() const { return folder / "searchfolders"; }
 
@@ -30,6 +34,7 @@ class AppFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
   ScriptedMediaPlayer player;
   ScriptedDesktopOpener desktopOpener;
+  // Every request to end the program; one made in an event loop ends that loop for real.
   int terminationRequests = 0;
   std::unique_ptr<TunewickApp> app;
 };
