@@ -22,6 +22,13 @@ int SongMaskIndex(std::string_view fileName) {
   return -1;
 }
 
+// Missing folders and paths that are no folder are skipped without a word; anything else
+// that keeps a folder shut is worth telling.
+bool IsUnreadable(std::error_code error) {
+  return error && error != std::errc::no_such_file_or_directory &&
+         error != std::errc::not_a_directory;
+}
+
 }  // namespace
 
 bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
@@ -46,7 +53,15 @@ LibraryTree::LibraryTree(const FileSystem& fileSystem, const std::string& folder
     std::size_t index = pending.back();
     pending.pop_back();
     FolderListing listing = fileSystem.ListFolder(folders_[index].path);
-    if (!listing.opened || !entered.insert(listing.id).second) continue;
+    if (!listing.opened) {
+      if (IsUnreadable(listing.error)) {
+        const std::string& path = folders_[index].path;
+        unreadable_.push_back(
+            {path.size() > 1 ? path.substr(0, path.size() - 1) : path, listing.error});
+      }
+      continue;
+    }
+    if (!entered.insert(listing.id).second) continue;
 
     const std::size_t firstChild = folders_.size();
     for (FolderEntry& entry : listing.entries) {
@@ -90,8 +105,9 @@ void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::
   }
 }
 
-void ScanFolders(SharedState& state, const FileSystem& fileSystem,
-                 const std::vector<std::string>& folders, FolderEntries entries) {
+std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
+                                          const std::vector<std::string>& folders,
+                                          FolderEntries entries) {
   state.AllSongs.clear();
   state.SearchBatch.clear();
   // Each search's songs go straight onto the end of AllSongs; SearchBatch ends up holding
@@ -99,9 +115,13 @@ void ScanFolders(SharedState& state, const FileSystem& fileSystem,
   std::vector<SongPath>& songs = state.AllSongs;
   std::size_t lastBatch = 0;
   bool searched = false;
+  std::vector<UnreadableFolder> unreadable;
   for (const std::string& folder : folders) {
     if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
+    // The system would take such a path to end at the NUL: some other folder.
+    if (folder.find('\0') != std::string::npos) continue;
     const LibraryTree tree(fileSystem, folder);
+    unreadable.insert(unreadable.end(), tree.Unreadable().begin(), tree.Unreadable().end());
     const std::size_t needed = songs.size() + tree.SongCount();
     if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
     for (std::string_view mask : kSongMasks) {
@@ -111,6 +131,7 @@ void ScanFolders(SharedState& state, const FileSystem& fileSystem,
     }
   }
   if (searched) state.SearchBatch.assign(songs.begin() + lastBatch, songs.end());
+  return unreadable;
 }
 
 RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile) {
@@ -122,7 +143,8 @@ RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::strin
   RescanResult result;
   result.libraryFileMissing =
       !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, state.LibraryFolders);
-  ScanFolders(state, fileSystem, state.LibraryFolders, FolderEntries::kFromLibraryFile);
+  result.unreadableFolders =
+      ScanFolders(state, fileSystem, state.LibraryFolders, FolderEntries::kFromLibraryFile);
   return result;
 }
 

@@ -7,10 +7,12 @@
 // a folder's own songs (in byte order of their names) before those of its subfolders,
 // each subfolder's whole tree before the next one. Folders whose names begin with "."
 // are left out. Each folder is read from the disk once per scan and its three song
-// lists are then taken from memory.
+// lists are then taken from memory. Folders that exist but cannot be read are skipped,
+// and the scan says which they were.
 
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/shared_state.h"
@@ -24,17 +26,25 @@ inline constexpr std::string_view kSongMasks[] = {"*.mp3", "*.wav", "*.wma"};
 // True when `fileName` ends with the extension of `mask` ("*.mp3"), ignoring case.
 bool MatchesSongMask(std::string_view fileName, std::string_view mask);
 
+// A folder the scan met but could not read: nothing under it was found.
+struct UnreadableFolder {
+  std::string path;  // as the walk reached it, without a trailing "/"
+  std::error_code error;
+};
+
 // The folders and song files under one library folder, read from the disk once.
 class LibraryTree {
  public:
   // Walks `folder` and all its subfolders. Links to folders are followed, but each real
   // folder is entered at most once, so links that lead back into the tree end the walk.
-  // Missing or unreadable folders contribute nothing.
+  // Missing or unreadable folders contribute nothing; the unreadable ones are kept in
+  // Unreadable(), in the order the walk met them.
   LibraryTree(const FileSystem& fileSystem, const std::string& folder);
 
   std::size_t FolderCount() const { return folders_.size(); }
   // Song files of all three types.
   std::size_t SongCount() const { return songCount_; }
+  const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
 
  private:
   friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
@@ -46,6 +56,7 @@ class LibraryTree {
   };
   std::vector<Folder> folders_;  // folders_[0] is the library folder itself
   std::size_t songCount_ = 0;
+  std::vector<UnreadableFolder> unreadable_;
 };
 
 // Appends the full path of every file of `tree` that matches `mask`, depth-first.
@@ -56,12 +67,16 @@ enum class FolderEntries {
   kAsGiven,          // every folder is searched
 };
 
-// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order.
-void ScanFolders(SharedState& state, const FileSystem& fileSystem,
-                 const std::vector<std::string>& folders, FolderEntries entries);
+// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order. An entry
+// holding a NUL byte names no folder and is skipped like a missing one. Returns the
+// folders that could not be read, in the order met.
+std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
+                                          const std::vector<std::string>& folders,
+                                          FolderEntries entries);
 
 struct RescanResult {
   bool libraryFileMissing = false;
+  std::vector<UnreadableFolder> unreadableFolders;
 };
 
 // Empties AllSongs, SearchBatch, IncorrectSongs and LibraryFolders, reloads the library

@@ -42,7 +42,8 @@ struct FolderId {
 };
 
 struct FolderListing {
-  bool opened = false;  // false: missing, not a folder, or unreadable
+  bool opened = false;    // false: missing, not a folder, or unreadable
+  std::error_code error;  // why it was not opened
   FolderId id;
   std::vector<FolderEntry> entries;  // byte order of their names, "." and ".." left out
 };

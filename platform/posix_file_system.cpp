@@ -93,14 +93,21 @@ class PosixFileSystem final : public FileSystem {
   FolderListing ListFolder(const std::string& folder) const override {
     FolderListing listing;
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return listing;
+    if (fd < 0) {
+      listing.error = LastError();
+      return listing;
+    }
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
     if (!dir) {
+      listing.error = LastError();
       ::close(fd);
       return listing;
     }
     struct stat self;
-    if (::fstat(fd, &self) != 0) return listing;
+    if (::fstat(fd, &self) != 0) {
+      listing.error = LastError();
+      return listing;
+    }
     listing.opened = true;
     listing.id = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
 

@@ -59,15 +59,30 @@ TEST_F(LibraryScan, LinksAreFollowedButALoopEnds) {
   EXPECT_EQ(Scan(), (std::vector<SongPath>{music + "/a/song.mp3"}));
 }
 
-TEST_F(LibraryScan, MissingOrUnreadableFoldersFindNothing) {
+// What cannot be read is skipped and named; what is missing, no folder, or a line holding a
+// NUL byte (which names no folder: the system would stop at the NUL) is skipped silently.
+TEST_F(LibraryScan, MissingOrUnreadableFoldersFindNothingAndTheUnreadableAreNamed) {
   const std::string music = folder.MakeFolder("music");
   folder.MakeFile("music/ok.mp3");
   folder.MakeFile("music/locked/in.mp3");
   ::chmod((music + "/locked").c_str(), 0);
-  WriteLibrary({folder / "missing", folder / "searchfolders", music});
+  const std::string tooLong = folder / std::string(300, 'x');
+  WriteLibrary({folder / "missing", folder / "searchfolders", music + std::string("\0/x", 3),
+                tooLong, music});
+  const RescanResult result = rescan(state, RealFileSystem(), folder / "searchfolders");
   std::vector<SongPath> expected{music + "/ok.mp3"};
-  if (::geteuid() == 0) expected.push_back(music + "/locked/in.mp3");  // root reads it all
-  EXPECT_EQ(Scan(), expected);
+  std::vector<std::pair<std::string, std::errc>> unreadable{
+      {tooLong, std::errc::filename_too_long}};
+  if (::geteuid() == 0)  // root reads it all
+    expected.push_back(music + "/locked/in.mp3");
+  else
+    unreadable.emplace_back(music + "/locked", std::errc::permission_denied);
+  EXPECT_EQ(state.AllSongs, expected);
+  ASSERT_EQ(result.unreadableFolders.size(), unreadable.size());
+  for (std::size_t i = 0; i < unreadable.size(); ++i) {
+    EXPECT_EQ(result.unreadableFolders[i].path, unreadable[i].first);
+    EXPECT_EQ(result.unreadableFolders[i].error, unreadable[i].second);
+  }
 }
 
 // The scan in its plainest form: one walk per song type; in each folder one listing for the
