@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ostream>
+#include <set>
 #include <string_view>
 
 #include "app/shared_state.h"
@@ -36,8 +37,11 @@ constexpr std::string_view kUsage =
     "  --help             show this help\n"
     "  --version          show the version\n"
     "\n"
+    "Folders that cannot be read are skipped, each with a warning on standard error.\n"
+    "\n"
     "Exit status: 0 when everything was done, 1 when some renames were refused,\n"
-    "2 for a usage error or a missing library.\n";
+    "2 for a usage error or a missing or unreadable library file, 3 when the output\n"
+    "could not be written (the renames were done all the same).\n";
 
 std::string_view StepName(TidyupStep step) {
   switch (step) {
@@ -68,24 +72,33 @@ class Library {
   bool FromFile() const { return folders_.empty(); }
 
   // Fills AllSongs (and LibraryFolders) from the disk as `fileSystem` shows it.
-  void Scan(SharedState& state, FileSystem& fileSystem) const {
+  void Scan(SharedState& state, FileSystem& fileSystem) {
     if (FromFile()) {
-      rescan(state, fileSystem, kLibraryFileName);
+      Remember(rescan(state, fileSystem, kLibraryFileName).unreadableFolders);
       return;
     }
     state.IncorrectSongs.clear();
     state.LibraryFolders = folders_;
-    ScanFolders(state, fileSystem, folders_, FolderEntries::kAsGiven);
+    Remember(ScanFolders(state, fileSystem, folders_, FolderEntries::kAsGiven));
   }
 
+  // Every folder that some scan could not read, once, in the order first met.
+  const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
+
  private:
+  void Remember(const std::vector<UnreadableFolder>& unreadable) {
+    for (const UnreadableFolder& folder : unreadable)
+      if (reported_.insert(folder.path).second) unreadable_.push_back(folder);
+  }
+
   std::vector<std::string> folders_;
+  std::vector<UnreadableFolder> unreadable_;
+  std::set<std::string> reported_;
 };
 
 class CliTidyupHost : public TidyupHost {
  public:
-  CliTidyupHost(SharedState& state, FileSystem& fileSystem, const Library& library,
-                CliStreams& streams)
+  CliTidyupHost(SharedState& state, FileSystem& fileSystem, Library& library, CliStreams& streams)
       : state_(state), fileSystem_(fileSystem), library_(library), streams_(streams) {}
   ~CliTidyupHost() override {
     if (shown_) streams_.err << "\r\033[K" << std::flush;
@@ -106,13 +119,13 @@ class CliTidyupHost : public TidyupHost {
  private:
   SharedState& state_;
   FileSystem& fileSystem_;
-  const Library& library_;
+  Library& library_;
   CliStreams& streams_;
   std::chrono::steady_clock::time_point lastShown_{};
   bool shown_ = false;
 };
 
-int Tidy(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
+int Tidy(Library& library, FileSystem& fileSystem, CliStreams& streams) {
   SharedState state;
   {
     CliTidyupHost host(state, fileSystem, library, streams);
@@ -129,7 +142,7 @@ int Tidy(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
   return state.RenameFailures.empty() ? kExitDone : kExitSomeRefused;
 }
 
-int List(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
+int List(Library& library, FileSystem& fileSystem, CliStreams& streams) {
   SharedState state;
   library.Scan(state, fileSystem);
   ClassifySongs(state);
@@ -138,7 +151,7 @@ int List(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
   return kExitDone;
 }
 
-int Tags(const Library& library, FileSystem& fileSystem, CliStreams& streams) {
+int Tags(Library& library, FileSystem& fileSystem, CliStreams& streams) {
   SharedState state;
   const TagRenameResult result = RenameFromTags(state, fileSystem, [&] {
     library.Scan(state, fileSystem);
@@ -160,9 +173,16 @@ int UsageError(CliStreams& streams, std::string_view message) {
   return kExitUsage;
 }
 
-}  // namespace
+void WarnUnreadable(CliStreams& streams, const Library& library) {
+  for (const UnreadableFolder& folder : library.Unreadable()) {
+    streams.err << "tunewick-cli: skipped folder ";
+    streams.err.write(folder.path.data(), static_cast<std::streamsize>(folder.path.size()));
+    streams.err << ": " << ErrorText(folder.error) << '\n';
+  }
+}
 
-int RunCli(const std::vector<std::string>& arguments, FileSystem& fileSystem, CliStreams streams) {
+int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
+               CliStreams& streams) {
   if (arguments.empty()) return UsageError(streams, "no command given");
   const std::string& command = arguments.front();
   if (command == "--help" || command == "-h") {
@@ -203,21 +223,39 @@ int RunCli(const std::vector<std::string>& arguments, FileSystem& fileSystem, Cl
     return kExitUsage;
   }
 
-  const Library library(std::move(folders));
+  Library library(std::move(folders));
+  int status = kExitDone;
   try {
-    if (command == "list") return List(library, fileSystem, streams);
     auto run = [&](FileSystem& target) {
+      if (command == "list") return List(library, target, streams);
       return command == "tags" ? Tags(library, target, streams) : Tidy(library, target, streams);
     };
     if (dryRun) {
       DryRunFileSystem view(fileSystem);
-      return run(view);
+      status = run(view);
+    } else {
+      status = run(fileSystem);
     }
-    return run(fileSystem);
   } catch (const FileError& error) {
     streams.err << "tunewick-cli: " << error.what() << '\n';
-    return kExitUsage;
+    status = kExitUsage;
   }
+  WarnUnreadable(streams, library);
+  return status;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& arguments, FileSystem& fileSystem, CliStreams streams) {
+  const int status = RunCommand(arguments, fileSystem, streams);
+  // A failed write leaves the stream failed for good, so one look at the end, after the
+  // final flush, catches every lost line.
+  if (streams.out.flush()) return status;
+  streams.err << "tunewick-cli: the output could not be written";
+  if (const std::error_code error = streams.outError ? streams.outError() : std::error_code())
+    streams.err << ": " << ErrorText(error);
+  streams.err << '\n';
+  return kExitOutputLost;
 }
 
 }  // namespace tunewick

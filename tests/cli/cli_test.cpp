@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,8 +24,10 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs tunewick-cli with `arguments` in `folder`, its outputs going to files.
-Outcome RunCli(const std::string& folder, const std::vector<std::string>& arguments) {
+// Runs tunewick-cli with `arguments` in `folder`, its outputs going to files, or its standard
+// output to `outPath` when given.
+Outcome RunCli(const std::string& folder, const std::vector<std::string>& arguments,
+               const char* outPath = nullptr) {
   std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
@@ -32,7 +35,7 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   const std::string out = outputs / "out", err = outputs / "err";
   const pid_t child = ::fork();
   if (child == 0) {
-    ::dup2(::creat(out.c_str(), 0600), STDOUT_FILENO);
+    ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
     ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
     if (::chdir(folder.c_str()) == 0) ::execv(TUNEWICK_CLI, argv.data());
     ::_exit(127);
@@ -145,6 +148,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   folder.MakeFile("m/sub/deep.mp3", ID3Tag("Deep", "Bj\xf6rk"));  // renamed where it is
   folder.MakeFile("m/no title.mp3", ID3Tag("", "Artist"));
   folder.MakeFile("m/control.mp3", ID3Tag("Line\nBreak", "Artist"));
+  folder.MakeFile("m/control too.mp3", ID3Tag("Title", "Tab\tArtist"));
 
   const auto [dryRun, real] = DryRunThenReal(folder, {"tags", "m"});
   EXPECT_EQ(real.out,
@@ -157,8 +161,8 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_EQ(ReadFile(folder / "m/A - B.mp3"), ID3Tag("B", "A"));
-  for (const char* kept :
-       {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3", "m/no title.mp3", "m/control.mp3"})
+  for (const char* kept : {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3",
+                           "m/no title.mp3", "m/control.mp3", "m/control too.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder / kept)) << kept;
 }
 
@@ -183,6 +187,42 @@ TEST(Cli, ALongRunShowsItsProgressOnATerminalOnly) {
   EXPECT_EQ(RunCli(folder.path(), {"tidy", "--dry-run", "lib"}).err, "");
 }
 
+TEST(Cli, OutputThatCannotBeWrittenIsReportedWithItsOwnStatusAfterTheWorkIsDone) {
+  TempFolder folder;
+  folder.MakeFile("m/a_b - c.mp3");
+  folder.MakeFile("m/odd.mp3");  // for the list
+  const std::string lost =
+      "tunewick-cli: the output could not be written: No space left on device\n";
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"tidy", "m"}, {"list", "m"}, {"--help"}}) {
+    const Outcome outcome = RunCli(folder.path(), arguments, "/dev/full");
+    EXPECT_EQ(outcome.status, 3) << arguments[0];
+    EXPECT_EQ(outcome.err, lost) << arguments[0];
+  }
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/A B - C.mp3"));
+}
+
+// A folder that cannot be read is skipped as ever, but said so once, with the system's reason,
+// however often the tidy-up scans. A library line holding a NUL byte names no folder at all.
+TEST(Cli, FoldersThatCannotBeReadAreNamedOnceAndANulLineNamesNoFolder) {
+  TempFolder folder;
+  folder.MakeFile("m/a_b - c.mp3");
+  folder.MakeFile("m/locked/x - y.mp3");
+  ::chmod((folder / "m/locked").c_str(), 0);
+  const std::string tooLong = folder / std::string(300, 'x');
+  folder.MakeFile("searchfolders", folder / "m" + std::string("\0/other\r\n", 9) + folder / "m" +
+                                       "\r\n" + tooLong + "\r\n");
+  const Outcome outcome = RunCli(folder.path(), {"tidy"});
+  std::string warnings;
+  if (::geteuid() != 0)  // root reads every folder
+    warnings = "tunewick-cli: skipped folder " + folder / "m/locked" + ": Permission denied\n";
+  EXPECT_EQ(outcome.err,
+            warnings + "tunewick-cli: skipped folder " + tooLong + ": File name too long\n");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out.find("could not be renamed"), std::string::npos) << outcome.out;
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/A B - C.mp3"));
+}
+
 TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {
   TempFolder folder;
   for (const std::vector<std::string>& arguments :
@@ -199,6 +239,13 @@ TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
   }
   EXPECT_EQ(RunCli(folder.path(), {"--help"}).status, 0);
+
+  // A library file that cannot be read, even by root.
+  ASSERT_EQ(::mkfifo((folder / "searchfolders").c_str(), 0600), 0);
+  const Outcome unreadable = RunCli(folder.path(), {"list"});
+  EXPECT_EQ(unreadable.status, 2);
+  EXPECT_EQ(unreadable.err,
+            "tunewick-cli: Cannot open file \"searchfolders\". It is not a regular file\n");
 }
 
 }  // namespace
