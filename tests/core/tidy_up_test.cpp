@@ -98,25 +98,37 @@ TEST_F(Tidyup, DashesAreSpacedOnlyInNamesWithoutASpacedDashAndKeptNamesAreNotRen
   Song("AC-DC-Song.mp3");
   Song("Artist - Song-Remix.mp3");
   Song("Artist -Song- Live.mp3");  // the second pass finds it renamed already
-  Song("01.mp3");                  // a prefix that would take the extension stays
+  Song("Band- Tune.mp3");
+  Song("01.mp3");  // a prefix that would take the extension stays
   Run();
   EXPECT_EQ(FilesIn(), (Names{"01.mp3", "AC - DC - Song.mp3", "Artist - Song- Live.mp3",
-                              "Artist - Song-Remix.mp3"}));
-  // Pass by pass: the space after the dash first, spacing every dash last.
+                              "Artist - Song-Remix.mp3", "Band - Tune.mp3"}));
+  // Pass by pass: the space after the dash, the space before it, then every dash spaced.
   EXPECT_EQ(state.DashLog, (TextList{Quoted("Artist -Song- Live.mp3", "Artist - Song- Live.mp3"),
+                                     Quoted("Band- Tune.mp3", "Band - Tune.mp3"),
                                      Quoted("AC-DC-Song.mp3", "AC - DC - Song.mp3")}));
   EXPECT_TRUE(state.PrefixLog.empty());
   EXPECT_TRUE(state.RenameFailures.empty());
 }
 
+// Every digit, a mark that removing another one makes, and several digits in one name.
 TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
-  Song("Other (0).mp3");
-  Song("a/b/c/d/Song (1)(2).mp3");
+  TextList expected;
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    const std::string mark = std::string("(") + digit + ")";
+    const std::string folder = std::string("d") + digit + "/";
+    Song(folder + "A - Nest (" + mark + digit + ")).mp3");
+    Song(folder + "A - Song " + mark + ".mp3");
+    expected.push_back(
+        Quoted(folder + "A - Nest (" + mark + digit + ")).mp3", folder + "A - Nest ).mp3"));
+    expected.push_back(Quoted(folder + "A - Song " + mark + ".mp3", folder + "A - Song .mp3"));
+  }
+  Song("e/f/g/Song (1)(2).mp3");
+  expected.push_back(Quoted("e/f/g/Song (1)(2).mp3", "e/f/g/Song .mp3"));
   Run();
-  EXPECT_EQ(state.BracketLog, (TextList{Quoted("Other (0).mp3", "Other .mp3"),
-                                        Quoted("a/b/c/d/Song (1)(2).mp3", "a/b/c/d/Song .mp3")}));
-  EXPECT_EQ(FilesIn(), Names{"Other .mp3"});
-  EXPECT_EQ(FilesIn("/a/b/c/d"), Names{"Song .mp3"});
+  EXPECT_EQ(state.BracketLog, expected);
+  EXPECT_EQ(FilesIn("/d9"), (Names{"A - Nest ).mp3", "A - Song .mp3"}));
+  EXPECT_EQ(FilesIn("/e/f/g"), Names{"Song .mp3"});
 }
 
 // The file system refuses to overwrite: the song keeps its name, its content and, in the
@@ -159,14 +171,24 @@ TEST_F(Tidyup, EachRunLogsOnlyWhatItRenamedAndAnEmptyLibrarySaysSoOnce) {
   EXPECT_EQ(host.noSongsMessages, 1);
   EXPECT_FALSE(AnySongRenamed(state));
 
-  Song("01 one.mp3");
+  // A first run that fills every log and has a rename refused...
+  Song("01_artist-song (1).mp3");
+  Song("01 Intro.mp3");
+  Song("02 Intro.mp3");
   Run();
-  Song("02_two.mp3");
+  ASSERT_EQ(state.RenameFailures.size(), 1u);
+  std::filesystem::remove(music + "/02 Intro.mp3");
+  // ...and a second that renames one song in every step: each list holds only its own.
+  Song("02_band-tune (2).mp3");
   Run();
-  EXPECT_EQ(state.PrefixLog, TextList{Quoted("02 Two.mp3", "Two.mp3")});
-  EXPECT_EQ(state.UnderscoreLog.size(), 1u);
-  EXPECT_EQ(state.CapitalLog.size(), 1u);
-  EXPECT_TRUE(state.DashLog.empty());
+  EXPECT_EQ(state.DashLog, TextList{Quoted("02_band-tune (2).mp3", "02_band - tune (2).mp3")});
+  EXPECT_EQ(state.UnderscoreLog,
+            TextList{Quoted("02_band - tune (2).mp3", "02 band - tune (2).mp3")});
+  EXPECT_EQ(state.CapitalLog,
+            TextList{Unquoted("02 band - tune (2).mp3", "02 Band - Tune (2).mp3")});
+  EXPECT_EQ(state.BracketLog, TextList{Quoted("02 Band - Tune (2).mp3", "02 Band - Tune .mp3")});
+  EXPECT_EQ(state.PrefixLog, TextList{Quoted("02 Band - Tune .mp3", "Band - Tune .mp3")});
+  EXPECT_TRUE(state.RenameFailures.empty());
   EXPECT_EQ(host.noSongsMessages, 1);
 }
 
@@ -197,6 +219,7 @@ TEST(ChangedFilesList, SavedWithCrLfAndOneTxtExtension) {
   EXPECT_EQ(LogFileName("log.TXT"), "log.TXT");
   EXPECT_EQ(LogFileName("log.txt.bak"), "log.txt.bak.txt");
   EXPECT_EQ(LogFileName("txt"), "txt.txt");
+  EXPECT_EQ(LogFileName(".txt"), ".txt");
   try {
     SaveChangedFilesList(RealFileSystem(), folder / "missing/log", lines);
     FAIL() << "a log in a missing folder cannot be saved";
