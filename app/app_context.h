@@ -38,9 +38,10 @@ struct WindowRegistry {
 };
 
 struct AppPaths {
-  std::string libraryFile = "searchfolders";  // in the working directory
+  std::string libraryFile = "searchfolders";  // in the working directory, or a full path
   std::string watchRoot = "rfMyComputer";     // the tree the change watch follows
   std::string programFolder;                  // where the program file lies
+  std::string documentsFolder;                // where a log goes when not beside the program
 };
 
 struct AppContext {

@@ -9,8 +9,10 @@
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
 #include "library/library_file.h"
+#include "library/library_location.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/file_system.h"
+#include "platform/user_folders.h"
 #include "reports/changed_files.h"
 #include "songtools/tag_rename.h"
 #include "tidyup/batch_rename.h"
@@ -19,12 +21,15 @@
 namespace tunewick {
 namespace {
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kUsageIntro =
     "Usage: tunewick-cli COMMAND [OPTIONS] [FOLDER...]\n"
     "\n"
     "Tidies the file names of the songs (.mp3, .wav, .wma) in the FOLDERs and all their\n"
     "subfolders into \"Artist Name - Song Name.ext\". Without FOLDERs, the folders listed in\n"
-    "the file \"searchfolders\" in the current folder are used.\n"
+    "the library file are used: \"searchfolders\" in the current folder when there is one,\n"
+    "else the one in the configuration folder. Here and now that is:\n";
+
+constexpr std::string_view kUsage =
     "\n"
     "Commands:\n"
     "  tidy [--dry-run]   the automatic tidy-up: spaces around the dash, underscores to\n"
@@ -67,14 +72,15 @@ void WriteLine(std::ostream& out, std::string_view line) {
 // Where the songs come from: the folders named on the command line, or the library file.
 class Library {
  public:
-  Library(std::vector<std::string> folders) : folders_(std::move(folders)) {}
+  Library(std::vector<std::string> folders, std::string libraryFile)
+      : folders_(std::move(folders)), libraryFile_(std::move(libraryFile)) {}
 
   bool FromFile() const { return folders_.empty(); }
 
   // Fills AllSongs (and LibraryFolders) from the disk as `fileSystem` shows it.
   void Scan(SharedState& state, FileSystem& fileSystem) {
     if (FromFile()) {
-      Remember(rescan(state, fileSystem, kLibraryFileName).unreadableFolders);
+      Remember(rescan(state, fileSystem, libraryFile_).unreadableFolders);
       return;
     }
     state.IncorrectSongs.clear();
@@ -92,6 +98,7 @@ class Library {
   }
 
   std::vector<std::string> folders_;
+  std::string libraryFile_;
   std::vector<UnreadableFolder> unreadable_;
   std::set<std::string> reported_;
 };
@@ -185,8 +192,11 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
                CliStreams& streams) {
   if (arguments.empty()) return UsageError(streams, "no command given");
   const std::string& command = arguments.front();
+  const std::string libraryFile = CliLibraryFile(fileSystem, UserConfigFolder());
   if (command == "--help" || command == "-h") {
-    streams.out << kUsage;
+    streams.out << kUsageIntro << "  " << (libraryFile == kLibraryFileName ? "./" : "")
+                << libraryFile << '\n'
+                << kUsage;
     return kExitDone;
   }
   if (command == "--version") {
@@ -217,13 +227,13 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
       streams.err << "tunewick-cli: no such folder: " << folder << '\n';
       return kExitUsage;
     }
-  if (folders.empty() && !fileSystem.FileExists(kLibraryFileName)) {
-    streams.err << "tunewick-cli: no library: name its FOLDERs, or run me in the folder that "
-                   "holds the \"searchfolders\" file\n";
+  if (folders.empty() && !fileSystem.FileExists(libraryFile)) {
+    streams.err << "tunewick-cli: no library: name its FOLDERs, or list them in ./searchfolders or "
+                << libraryFile << '\n';
     return kExitUsage;
   }
 
-  Library library(std::move(folders));
+  Library library(std::move(folders), libraryFile);
   int status = kExitDone;
   try {
     auto run = [&](FileSystem& target) {

@@ -46,6 +46,11 @@ TextList BuildChangedFilesList(const SharedState& state) {
   return list;
 }
 
+std::string ProposedLogFolder(const FileSystem& fileSystem, const std::string& programFolder,
+                              const std::string& documentsFolder) {
+  return fileSystem.CanChangeFolder(programFolder) ? programFolder : documentsFolder;
+}
+
 std::string LogFileName(const std::string& chosen) {
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   const std::string_view extension = ".txt";

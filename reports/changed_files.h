@@ -35,6 +35,11 @@ bool AnySongRenamed(const SharedState& state);
 // empty line between steps; then the renames that were refused, under their heading.
 TextList BuildChangedFilesList(const SharedState& state);
 
+// The folder the save dialog proposes: the program's folder when this user may write there
+// (a build folder), else the documents folder (an installed program's folder is /usr/bin).
+std::string ProposedLogFolder(const FileSystem& fileSystem, const std::string& programFolder,
+                              const std::string& documentsFolder);
+
 // Where a saved list goes: the chosen name with ".txt" appended unless it already ends
 // in ".txt" (in any letter case).
 std::string LogFileName(const std::string& chosen);

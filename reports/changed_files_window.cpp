@@ -71,9 +71,10 @@ void ChangedFilesWindow::UpdateExtent() {
 }
 
 void ChangedFilesWindow::SaveLog() {
+  const std::string folder = ProposedLogFolder(context_.fileSystem, context_.paths.programFolder,
+                                               context_.paths.documentsFolder);
   const std::optional<std::string> chosen = context_.dialogs.PickSaveFile(
-      this, context_.paths.programFolder, QStringLiteral("Tunewick Log"),
-      QStringLiteral("Text file (txt)"));
+      this, folder, QStringLiteral("Tunewick Log"), QStringLiteral("Text file (txt)"));
   if (!chosen) return;
   try {
     SaveChangedFilesList(context_.fileSystem, *chosen, context_.state.ChangedFilesList);

@@ -25,7 +25,7 @@ struct Outcome {
 };
 
 // Runs tunewick-cli with `arguments` in `folder`, its outputs going to files, or its standard
-// output to `outPath` when given.
+// output to `outPath` when given, and `folder`/config as its configuration home.
 Outcome RunCli(const std::string& folder, const std::vector<std::string>& arguments,
                const char* outPath = nullptr) {
   std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
@@ -37,6 +37,7 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   if (child == 0) {
     ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
     ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
+    ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     if (::chdir(folder.c_str()) == 0) ::execv(TUNEWICK_CLI, argv.data());
     ::_exit(127);
   }
@@ -122,7 +123,7 @@ TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
   EXPECT_GT(std::count(real.out.begin(), real.out.end(), '\n'), 100);
 }
 
-TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFile) {
+TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigFolder) {
   TempFolder folder;
   folder.MakeFile("one/Artist - Song.mp3");
   folder.MakeFile("one/Artist_Song.mp3");
@@ -136,6 +137,17 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFile) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(ReadFile(folder / "searchfolders"),
             folder / "one" + "\r\n\r\n" + folder / "two" + "\r\n");  // never rewritten
+
+  // The current folder's library file comes first; without one, the configuration
+  // folder's is read. The help names the one it reads.
+  folder.MakeFile("config/tunewick/searchfolders", folder / "two" + "\r\n");
+  EXPECT_NE(RunCli(folder.path(), {"--help"}).out.find("\n  ./searchfolders\n"), std::string::npos);
+  EXPECT_EQ(RunCli(folder.path(), {"list"}).out, outcome.out);
+  std::filesystem::remove(folder / "searchfolders");
+  const std::string config = folder / "config/tunewick/searchfolders";
+  EXPECT_NE(RunCli(folder.path(), {"--help"}).out.find("\n  " + config + "\n"), std::string::npos);
+  EXPECT_EQ(RunCli(folder.path(), {"list"}).out,
+            folder / "two/A - B - C.WAV" + "\n" + folder / "two/odd\nname.wma" + "\n");
 }
 
 TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {

@@ -113,6 +113,7 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndTheListOfRenamesToSave) {
   dialogs.QueuePick(folder / "saved log");
   Click(save);
   EXPECT_EQ(dialogs.shown().back().text, "Tunewick Log");
+  EXPECT_EQ(dialogs.shown().back().folder, folder.path());  // the program's, as it is writable
   EXPECT_TRUE(RealFileSystem().FileExists(folder / "saved log.txt"));
   dialogs.QueuePick(folder / "no such folder/log");
   Click(save);

@@ -1,0 +1,109 @@
+// Where the library file and a saved log go, and the user's folders they come from.
+
+#include "platform/user_folders.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "library/library_location.h"
+#include "reports/changed_files.h"
+#include "support/temp_folder.h"
+
+namespace tunewick {
+namespace {
+
+using testing::TempFolder;
+
+// Sets an environment variable for the rest of the scope.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(UserFolders, TheConfigFolderFollowsXdgConfigHomeWhenAbsoluteElseTheHomeFolder) {
+  EXPECT_EQ(ConfigFolderFor("/etc/xdg/ann", "/home/ann"), "/etc/xdg/ann/tunewick");
+  EXPECT_EQ(ConfigFolderFor("/cfg/", "/home/ann"), "/cfg/tunewick");
+  EXPECT_EQ(ConfigFolderFor("", "/home/ann/"), "/home/ann/.config/tunewick");
+  EXPECT_EQ(ConfigFolderFor("relative/cfg", "/home/ann"), "/home/ann/.config/tunewick");
+  EXPECT_EQ(ConfigFolderFor("", "/"), "/.config/tunewick");
+  EXPECT_EQ(ConfigLibraryFile("/cfg/tunewick"), "/cfg/tunewick/searchfolders");
+
+  // What the programs read from the environment.
+  const TempFolder folder;
+  const ScopedVariable home("HOME", folder.path());
+  {
+    const ScopedVariable config("XDG_CONFIG_HOME", folder / "new/cfg");
+    EXPECT_EQ(UserConfigFolder(), folder / "new/cfg/tunewick");
+  }
+  const ScopedVariable config("XDG_CONFIG_HOME", "");
+  EXPECT_EQ(UserConfigFolder(), folder / ".config/tunewick");
+}
+
+TEST(UserFolders, MakeFoldersCreatesMissingParentsForTheUserOnlyAndTellsWhatFailed) {
+  const TempFolder folder;
+  const std::string config = folder / "a/b/tunewick";
+  MakeFolders(config);
+  MakeFolders(config + "/");  // already there
+  struct stat info {};
+  ASSERT_EQ(::stat(config.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+  folder.MakeFile("file");
+  try {
+    MakeFolders(folder / "file/tunewick");
+    ADD_FAILURE() << "a folder below a file";
+  } catch (const FileError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot create folder \"" + folder / "file/tunewick" + "\". Not a directory");
+  }
+}
+
+TEST(UserFolders, TheDocumentsFolderIsTheDesktopsWhenItExistsElseHome) {
+  const TempFolder folder;
+  const ScopedVariable home("HOME", folder / "home");
+  const ScopedVariable config("XDG_CONFIG_HOME", folder / "home/.config");
+  folder.MakeFile("home/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+  folder.MakeFolder("home/Papers");
+  EXPECT_EQ(DocumentsFolder(), folder / "home/Papers");
+  {
+    // Without xdg-user-dir.
+    const ScopedVariable path("PATH", folder / "no programs");
+    EXPECT_EQ(DocumentsFolder(), folder / "home");
+  }
+  ::rmdir((folder / "home/Papers").c_str());
+  EXPECT_EQ(DocumentsFolder(), folder / "home");
+}
+
+TEST(UserFolders, TheLogIsProposedBesideTheProgramOnlyWhereTheUserMayWrite) {
+  const TempFolder folder;
+  const std::string program = folder.MakeFolder("bin"), documents = folder.MakeFolder("Documents");
+  FileSystem& fileSystem = RealFileSystem();
+  EXPECT_EQ(ProposedLogFolder(fileSystem, program, documents), program);
+  EXPECT_EQ(ProposedLogFolder(fileSystem, folder / "gone", documents), documents);
+  ::chmod(program.c_str(), 0555);
+  if (::geteuid() != 0) {
+    EXPECT_EQ(ProposedLogFolder(fileSystem, program, documents), documents);
+  }
+}
+
+}  // namespace
+}  // namespace tunewick
