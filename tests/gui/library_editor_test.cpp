@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "platform/link_label.h"
 #include "platform/look.h"
+#include "platform/path_on_disk.h"
 #include "platform/picture_button.h"
 #include "support/app_fixture.h"
 
@@ -255,6 +256,22 @@ TEST_F(LibraryEditorTest, TitleBarCloseEndsTheApplicationOrGoesBackWhenAlreadyEn
   EXPECT_TRUE(mainWindow()->isVisible());
   EXPECT_FALSE(window->isVisible());
   EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
+}
+
+// The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in
+// it, and is mapped back to its bytes, or refused when two names read the same.
+TEST(PathOnDiskTest, FindsTheBytesBehindTheTextOrNothing) {
+  testing::TempFolder folder;
+  const std::string latin1 = folder.MakeFolder("caf\xe9/sub \xc3\xa9");
+  const QString root = QString::fromStdString(folder.path());
+  const QString shown = root + QString::fromUtf16(u"/caf\uFFFD/sub \u00E9");
+  const FileSystem& fs = RealFileSystem();
+  EXPECT_EQ(PathOnDisk(fs, shown), latin1);
+  EXPECT_EQ(PathOnDisk(fs, root + "/"), folder.path());
+  EXPECT_EQ(PathOnDisk(fs, "/"), "/");
+  EXPECT_EQ(PathOnDisk(fs, root + QString::fromUtf16(u"/caf\uFFFD/gone")), std::nullopt);
+  folder.MakeFolder("caf\xe8");  // reads the same as caf\xe9
+  EXPECT_EQ(PathOnDisk(fs, shown), std::nullopt);
 }
 
 }  // namespace
