@@ -148,13 +148,4 @@ RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::strin
   return result;
 }
 
-void renamefiles(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile) {
-  state.AllSongs.clear();
-  state.IncorrectSongs.clear();
-  state.SearchBatch.clear();
-  state.LibraryFolders.clear();
-  LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kReload, state.LibraryFolders);
-  state.IncorrectSongs.clear();
-}
-
 }  // namespace tunewick

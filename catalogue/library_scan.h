@@ -85,8 +85,4 @@ struct RescanResult {
 // library file exists but cannot be read.
 RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
 
-// Empties the song lists and reloads LibraryFolders from the library file without
-// testing for it; throws FileError when it cannot be read.
-void renamefiles(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
-
 }  // namespace tunewick
