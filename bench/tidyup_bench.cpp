@@ -43,6 +43,9 @@ class CountingFileSystem final : public FileSystem {
   bool FileExists(const std::string& p) const override { return disk_.FileExists(p); }
   bool FolderExists(const std::string& p) const override { return disk_.FolderExists(p); }
   FolderListing ListFolder(const std::string& f) const override { return disk_.ListFolder(f); }
+  std::size_t FolderReadsAtOnce(const std::string& f) const override {
+    return disk_.FolderReadsAtOnce(f);
+  }
   std::optional<FolderId> IdentifyFolder(const std::string& f) const override {
     return disk_.IdentifyFolder(f);
   }

@@ -37,10 +37,13 @@ class LibraryTree {
  public:
   // Walks `folder` and all its subfolders. Links to folders are followed, but each real
   // folder is entered at most once, so links that lead back into the tree end the walk.
-  // Missing or unreadable folders contribute nothing; the unreadable ones are kept in
-  // Unreadable(), in the order the walk met them.
+  // Missing or unreadable folders, and folders that vanish during the walk, contribute
+  // nothing; the unreadable ones are kept in Unreadable(), in the order the walk met
+  // them. Several folders are read at once (as many as the file system advises), yet
+  // the result is exactly that of reading one folder at a time in walking order.
   LibraryTree(const FileSystem& fileSystem, const std::string& folder);
 
+  // The folders entered.
   std::size_t FolderCount() const { return folders_.size(); }
   // Song files of all three types.
   std::size_t SongCount() const { return songCount_; }
@@ -50,11 +53,10 @@ class LibraryTree {
   friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
                             std::string_view mask);
   struct Folder {
-    std::string path;                     // ends with "/"
-    std::vector<std::string> songs[3];    // file names, one list per song mask
-    std::vector<std::size_t> subfolders;  // indexes into folders_, in name order
+    std::string path;                   // ends with "/"
+    std::vector<std::string> songs[3];  // file names, one list per song mask
   };
-  std::vector<Folder> folders_;  // folders_[0] is the library folder itself
+  std::vector<Folder> folders_;  // depth-first, the library folder itself first
   std::size_t songCount_ = 0;
   std::vector<UnreadableFolder> unreadable_;
 };
