@@ -24,6 +24,7 @@
 #include "bench/bench_tools.h"
 #include "catalogue/library_scan.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "reports/changed_files.h"
 #include "tidyup/tidy_up.h"
 
@@ -34,41 +35,16 @@ constexpr double kTargetRatio = 1.5;
 constexpr double kTargetMemoryMiB = 200;
 
 // The machine's file system, counting the renames that happened.
-class CountingFileSystem final : public FileSystem {
+class CountingFileSystem final : public ForwardingFileSystem {
  public:
-  explicit CountingFileSystem(FileSystem& disk) : disk_(disk) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
   std::size_t renames = 0;
 
-  bool Exists(const std::string& p) const override { return disk_.Exists(p); }
-  bool FileExists(const std::string& p) const override { return disk_.FileExists(p); }
-  bool FolderExists(const std::string& p) const override { return disk_.FolderExists(p); }
-  FolderListing ListFolder(const std::string& f) const override { return disk_.ListFolder(f); }
-  std::size_t FolderReadsAtOnce(const std::string& f) const override {
-    return disk_.FolderReadsAtOnce(f);
-  }
-  std::optional<FolderId> IdentifyFolder(const std::string& f) const override {
-    return disk_.IdentifyFolder(f);
-  }
-  bool CanChangeFolder(const std::string& f) const override { return disk_.CanChangeFolder(f); }
   std::error_code Rename(const std::string& from, const std::string& to) override {
     std::error_code error = disk_.Rename(from, to);
     if (!error) ++renames;
     return error;
   }
-  std::error_code DeleteFile(const std::string& p) override { return disk_.DeleteFile(p); }
-  void SetHidden(const std::string& p, bool h) override { disk_.SetHidden(p, h); }
-  void ReadLines(const std::string& p, std::vector<std::string>& l) const override {
-    disk_.ReadLines(p, l);
-  }
-  void WriteLines(const std::string& p, const std::vector<std::string>& l) override {
-    disk_.WriteLines(p, l);
-  }
-  std::optional<std::string> ReadLastBytes(const std::string& p, std::size_t n) const override {
-    return disk_.ReadLastBytes(p, n);
-  }
-
- private:
-  FileSystem& disk_;
 };
 
 class ScanningHost : public TidyupHost {
