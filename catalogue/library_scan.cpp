@@ -54,7 +54,7 @@ class TreeReader {
     bool opened = false;
     std::error_code error;  // why it was not opened
     FolderId id;
-    std::vector<std::string> songs[std::size(kSongMasks)];
+    std::vector<SongPath> songs[std::size(kSongMasks)];  // full paths
 
    private:
     friend class TreeReader;
@@ -133,7 +133,10 @@ class TreeReader {
       for (FolderEntry& entry : listing.entries) {
         if (entry.isFile) {
           const int mask = SongMaskIndex(entry.name);
-          if (mask >= 0) folder.songs[mask].push_back(std::move(entry.name));
+          if (mask < 0) continue;
+          std::string& path = folder.songs[mask].emplace_back();
+          path.reserve(folder.path.size() + entry.name.size());
+          path.append(folder.path).append(entry.name);
         } else if (entry.isFolder && entry.name[0] != '.') {
           folder.subfolderNames.push_back(std::move(entry.name));
         }
@@ -211,26 +214,22 @@ LibraryTree::LibraryTree(const FileSystem& fileSystem, const std::string& folder
     const std::vector<TreeReader::Folder*>& subfolders = reader.Enter(next);
     for (auto child = subfolders.rbegin(); child != subfolders.rend(); ++child)
       pending.push_back(*child);
-    Folder& kept = folders_.emplace_back();
-    kept.path = std::move(next.path);
+    ++folderCount_;
     for (std::size_t mask = 0; mask < std::size(kSongMasks); ++mask) {
       songCount_ += next.songs[mask].size();
-      kept.songs[mask] = std::move(next.songs[mask]);
+      songs_[mask].insert(songs_[mask].end(), std::make_move_iterator(next.songs[mask].begin()),
+                          std::make_move_iterator(next.songs[mask].end()));
+      next.songs[mask] = {};
     }
   }
 }
 
-void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::string_view mask) {
-  int maskIndex = -1;
-  for (std::size_t i = 0; i < std::size(kSongMasks); ++i)
-    if (kSongMasks[i] == mask) maskIndex = static_cast<int>(i);
-  if (maskIndex < 0) return;
-  for (const LibraryTree::Folder& folder : tree.folders_) {
-    for (const std::string& name : folder.songs[maskIndex]) {
-      std::string& path = target.emplace_back();
-      path.reserve(folder.path.size() + name.size());
-      path.append(folder.path).append(name);
-    }
+void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string_view mask) {
+  for (std::size_t i = 0; i < std::size(kSongMasks); ++i) {
+    if (kSongMasks[i] != mask) continue;
+    target.insert(target.end(), std::make_move_iterator(tree.songs_[i].begin()),
+                  std::make_move_iterator(tree.songs_[i].end()));
+    tree.songs_[i] = {};
   }
 }
 
@@ -249,7 +248,7 @@ std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& 
     if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
     // The system would take such a path to end at the NUL: some other folder.
     if (folder.find('\0') != std::string::npos) continue;
-    const LibraryTree tree(fileSystem, folder);
+    LibraryTree tree(fileSystem, folder);
     unreadable.insert(unreadable.end(), tree.Unreadable().begin(), tree.Unreadable().end());
     const std::size_t needed = songs.size() + tree.SongCount();
     if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));

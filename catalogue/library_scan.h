@@ -44,25 +44,23 @@ class LibraryTree {
   LibraryTree(const FileSystem& fileSystem, const std::string& folder);
 
   // The folders entered.
-  std::size_t FolderCount() const { return folders_.size(); }
+  std::size_t FolderCount() const { return folderCount_; }
   // Song files of all three types.
   std::size_t SongCount() const { return songCount_; }
   const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
 
  private:
-  friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
+  friend void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree,
                             std::string_view mask);
-  struct Folder {
-    std::string path;                   // ends with "/"
-    std::vector<std::string> songs[3];  // file names, one list per song mask
-  };
-  std::vector<Folder> folders_;  // depth-first, the library folder itself first
+  std::vector<SongPath> songs_[std::size(kSongMasks)];  // full paths, one list per song mask
+  std::size_t folderCount_ = 0;
   std::size_t songCount_ = 0;
   std::vector<UnreadableFolder> unreadable_;
 };
 
-// Appends the full path of every file of `tree` that matches `mask`, depth-first.
-void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::string_view mask);
+// Moves the full path of every file of `tree` that matches `mask` onto the end of
+// `target`, depth-first. Each mask's songs can be taken once.
+void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string_view mask);
 
 enum class FolderEntries {
   kFromLibraryFile,  // entries that are empty or one character long are skipped
