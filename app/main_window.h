@@ -42,6 +42,9 @@ class MainWindow : public QWidget {
   // Lists the songs of AllSongs that are named incorrectly and shows the list, or the
   // congratulations when there are none.
   void ClassifySongs();
+  // Empties the song lists and reloads LibraryFolders; throws FileError when the
+  // library file cannot be read.
+  void renamefiles();
 
   // Switches the song-list screen in without scanning (used after a single-song rename).
   void ShowSongListScreen();
@@ -62,8 +65,7 @@ class MainWindow : public QWidget {
   void BuildMainMenu();
   void BuildSongListScreen();
   void OpenLibraryEditor(const char* returnTarget);
-  // SelectedSong becomes the entry; its menu opens at `where` while its file is there.
-  void OnSongMenuRequested(int row, QPoint where);
+  void OnSongRightClicked(int row);
   void OnWelcomeTimer();
   void OnRefreshTimer();
   void SetWindowSize(int width, int height);

@@ -9,8 +9,6 @@
 #include <limits>
 #include <string_view>
 
-#include "platform/shown_text.h"
-
 namespace tunewick {
 namespace {
 
@@ -150,7 +148,8 @@ int WidestTextWidth(const QFont& font, const std::vector<std::string>& texts, QC
   *measuredInFull = 0;
   auto measure = [&](const std::string& text) {
     ++*measuredInFull;
-    return metrics.horizontalAdvance(ShownText(text) + appended);
+    return metrics.horizontalAdvance(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())) + appended);
   };
   int widest = 0;
   auto measureAll = [&](auto&& wanted) {

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/rename_names.h"
+
 namespace tunewick {
 namespace {
 
-// Longest file name the common Linux file systems take, in bytes.
-constexpr std::size_t kLongestName = 255;
+std::error_code Refused(std::errc reason) { return std::make_error_code(reason); }
 
 std::string FolderPartOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
@@ -19,6 +20,10 @@ std::string NamePartOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::string DryRunFileSystem::Changes::KeyOf(const std::string& name) const {
+  return ignoresCase ? FoldCase(name) : name;
+}
 
 std::optional<FolderId> DryRunFileSystem::FolderIdOf(const std::string& folder) const {
   auto known = folderIds_.find(folder);
@@ -39,12 +44,12 @@ DryRunFileSystem::State DryRunFileSystem::Lookup(const std::string& path,
                                                  std::string* diskPath) const {
   const Changes* changes = ChangesIn(FolderPartOf(path));
   if (!changes) return State::kUnchanged;
-  const std::string name = NamePartOf(path);
-  if (auto added = changes->added.find(name); added != changes->added.end()) {
-    if (diskPath) *diskPath = added->second;
+  const std::string key = changes->KeyOf(NamePartOf(path));
+  if (auto added = changes->added.find(key); added != changes->added.end()) {
+    if (diskPath) *diskPath = added->second.diskPath;
     return State::kAdded;
   }
-  return changes->gone.count(name) ? State::kGone : State::kUnchanged;
+  return changes->gone.count(key) ? State::kGone : State::kUnchanged;
 }
 
 bool DryRunFileSystem::Exists(const std::string& path) const {
@@ -69,16 +74,14 @@ FolderListing DryRunFileSystem::ListFolder(const std::string& folder) const {
   if (found == changes_.end()) return listing;
   const Changes& changes = found->second;
   std::erase_if(listing.entries, [&](const FolderEntry& entry) {
-    return changes.gone.count(entry.name) || changes.added.count(entry.name);
+    const std::string key = changes.KeyOf(entry.name);
+    return changes.gone.count(key) || changes.added.count(key);
   });
-  for (const auto& [name, diskPath] : changes.added) listing.entries.push_back({name, false, true});
+  for (const auto& [key, added] : changes.added)
+    listing.entries.push_back({added.name, false, true});
   std::sort(listing.entries.begin(), listing.entries.end(),
             [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
   return listing;
-}
-
-std::size_t DryRunFileSystem::FolderReadsAtOnce(const std::string& folder) const {
-  return disk_.FolderReadsAtOnce(folder);
 }
 
 std::optional<FolderId> DryRunFileSystem::IdentifyFolder(const std::string& folder) const {
@@ -89,32 +92,50 @@ bool DryRunFileSystem::CanChangeFolder(const std::string& folder) const {
   return disk_.CanChangeFolder(folder);
 }
 
+bool DryRunFileSystem::IgnoresCase(const std::string& path) const {
+  std::string diskPath = path;
+  return Lookup(path, &diskPath) != State::kGone && disk_.IgnoresCase(diskPath);
+}
+
+std::error_code DryRunFileSystem::ForeseenRenameRefusal(const std::string& path) const {
+  std::string diskPath = path;
+  if (Lookup(path, &diskPath) == State::kGone) return Refused(std::errc::no_such_file_or_directory);
+  return disk_.ForeseenRenameRefusal(diskPath);
+}
+
+// The checks come in the order the system makes them, so that a rename refused for
+// several reasons gives the real run's.
 std::error_code DryRunFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (to.size() > kLongestPath) return Refused(std::errc::filename_too_long);
   std::string diskPath = from;
   const State source = Lookup(from, &diskPath);
   if (source == State::kGone || (source == State::kUnchanged && !disk_.Exists(from)))
-    return std::make_error_code(std::errc::no_such_file_or_directory);
+    return Refused(std::errc::no_such_file_or_directory);
   if (from == to) return {};
   const std::string folder = FolderPartOf(from);
-  if (FolderPartOf(to) != folder) return std::make_error_code(std::errc::invalid_argument);
-  if (NamePartOf(to).size() > kLongestName)
-    return std::make_error_code(std::errc::filename_too_long);
-  if (Exists(to)) return std::make_error_code(std::errc::file_exists);
+  if (FolderPartOf(to) != folder) return Refused(std::errc::invalid_argument);
+  const std::string oldName = NamePartOf(from), newName = NamePartOf(to);
+  if (newName.size() > kLongestName) return Refused(std::errc::filename_too_long);
   std::optional<FolderId> id = FolderIdOf(folder);
-  if (!id) return std::make_error_code(std::errc::no_such_file_or_directory);
-  auto changeable = changeable_.find(*id);
-  if (changeable == changeable_.end())
-    changeable = changeable_.emplace(*id, disk_.CanChangeFolder(folder)).first;
-  if (!changeable->second) return std::make_error_code(std::errc::permission_denied);
+  if (!id) return Refused(std::errc::no_such_file_or_directory);
+  const auto [found, fresh] = changes_.try_emplace(*id);
+  Changes& changes = found->second;
+  if (fresh) changes.ignoresCase = disk_.IgnoresCase(diskPath);
 
-  Changes& changes = changes_[*id];
-  const std::string oldName = NamePartOf(from);
+  // Where case is ignored, the name in the way of a change of case is the song itself;
+  // the real rename passes through a temporary name then.
+  const bool caseOnly = changes.ignoresCase && DiffersOnlyInCase(oldName, newName);
+  if (!caseOnly && Exists(to)) return Refused(std::errc::file_exists);
+  if (caseOnly && folder.size() + kTemporaryNameLength > kLongestPath)
+    return Refused(std::errc::filename_too_long);
+  if (const std::error_code refusal = disk_.ForeseenRenameRefusal(diskPath)) return refusal;
+
   if (source == State::kAdded) {
-    changes.added.erase(oldName);
+    changes.added.erase(changes.KeyOf(oldName));
   } else {
-    changes.gone.insert(oldName);
+    changes.gone.insert(changes.KeyOf(oldName));
   }
-  changes.added[NamePartOf(to)] = diskPath;
+  changes.added[changes.KeyOf(newName)] = {newName, diskPath};
   return {};
 }
 

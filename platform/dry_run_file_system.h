@@ -11,9 +11,10 @@ namespace tunewick {
 
 // A view of another file system in which renames are only written down: listings and
 // existence tests answer from the disk as the renames would have left it, and a
-// rename is refused exactly where the real one would foreseeably be (a missing song,
-// a name that is taken or too long, a folder that cannot be written). Nothing on the
-// disk changes: deleting and writing files is refused.
+// rename is refused exactly where the real one would foreseeably be (a missing song, a
+// name that is taken, also in another letter case where the file system ignores case, a
+// name or path too long, a folder or song that may not be changed). Nothing on the disk
+// changes: deleting and writing files is refused.
 class DryRunFileSystem final : public FileSystem {
  public:
   explicit DryRunFileSystem(FileSystem& disk) : disk_(disk) {}
@@ -22,9 +23,10 @@ class DryRunFileSystem final : public FileSystem {
   bool FileExists(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;
   FolderListing ListFolder(const std::string& folder) const override;
-  std::size_t FolderReadsAtOnce(const std::string& folder) const override;
   std::optional<FolderId> IdentifyFolder(const std::string& folder) const override;
   bool CanChangeFolder(const std::string& folder) const override;
+  bool IgnoresCase(const std::string& path) const override;
+  std::error_code ForeseenRenameRefusal(const std::string& path) const override;
   std::error_code Rename(const std::string& from, const std::string& to) override;
   std::error_code DeleteFile(const std::string& path) override;
   void SetHidden(const std::string& path, bool hidden) override;
@@ -34,10 +36,17 @@ class DryRunFileSystem final : public FileSystem {
                                            std::size_t count) const override;
 
  private:
-  // What the renames changed in one real folder.
+  struct Added {
+    std::string name;
+    std::string diskPath;  // where the file is on the disk
+  };
+  // What the renames changed in one real folder. Names are looked up by their key: the
+  // name folded to one letter case where the file system ignores case, else the name.
   struct Changes {
-    std::set<std::string> gone;                // names on the disk that were renamed away
-    std::map<std::string, std::string> added;  // new names -> the disk path of their file
+    bool ignoresCase = false;
+    std::set<std::string> gone;          // keys of names on the disk that were renamed away
+    std::map<std::string, Added> added;  // keys of new names
+    std::string KeyOf(const std::string& name) const;
   };
   enum class State { kUnchanged, kGone, kAdded };
   State Lookup(const std::string& path, std::string* diskPath = nullptr) const;
@@ -48,7 +57,6 @@ class DryRunFileSystem final : public FileSystem {
   FileSystem& disk_;
   std::map<FolderId, Changes> changes_;
   mutable std::unordered_map<std::string, std::optional<FolderId>> folderIds_;
-  mutable std::map<FolderId, bool> changeable_;
 };
 
 }  // namespace tunewick

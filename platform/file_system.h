@@ -57,13 +57,7 @@ class FileSystem {
   virtual bool FileExists(const std::string& path) const = 0;
   virtual bool FolderExists(const std::string& path) const = 0;
 
-  // Safe to call from several threads at once.
   virtual FolderListing ListFolder(const std::string& folder) const = 0;
-
-  // How many folders below `folder` are best read at the same time: the number of
-  // processor cores on a fast local disk, more where each read waits on a slow device
-  // (a network share, a USB or spinning disk), so that the waits overlap.
-  virtual std::size_t FolderReadsAtOnce(const std::string& folder) const = 0;
 
   // The real folder a path leads to; nothing when it is not a folder.
   virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) const = 0;
@@ -71,9 +65,19 @@ class FileSystem {
   // True when entries of the folder may be renamed by this process.
   virtual bool CanChangeFolder(const std::string& folder) const = 0;
 
-  // Moves a file without ever replacing an existing one. A change of letter case
-  // alone goes through, also on a file system that ignores case. Returns the
-  // system's error when refused; nothing changes then.
+  // True when the file system finds the existing file `path` under another letter case
+  // of its name as well (FAT, exFAT).
+  virtual bool IgnoresCase(const std::string& path) const = 0;
+
+  // The refusal that renaming the existing file `path` within its folder would meet for
+  // what its folder and the file itself show (a folder this process may not change, a
+  // read-only medium, an immutable or append-only file, another user's file in a sticky
+  // folder); empty when none is foreseen. Changes nothing.
+  virtual std::error_code ForeseenRenameRefusal(const std::string& path) const = 0;
+
+  // Moves a file without ever replacing an existing one, on every file system. A change
+  // of letter case alone goes through, also on a file system that ignores case. Returns
+  // the system's error when refused; nothing changes then.
   virtual std::error_code Rename(const std::string& from, const std::string& to) = 0;
 
   virtual std::error_code DeleteFile(const std::string& path) = 0;

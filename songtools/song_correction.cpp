@@ -1,6 +1,7 @@
 #include "songtools/song_correction.h"
 
 #include "catalogue/song_path.h"
+#include "platform/rename_names.h"
 
 namespace tunewick {
 
@@ -45,7 +46,10 @@ CorrectionResult CorrectSongName(FileSystem& fileSystem, const SongPath& song,
     return result;
   }
   result.newPath = CorrectedPath(song, artist, title);
-  if (fileSystem.Exists(result.newPath)) {
+  // Where the file system ignores case, a new name that differs only in case finds the
+  // song itself in its place; the rename lets such a change through.
+  const bool caseOnly = DiffersOnlyInCase(song, result.newPath) && fileSystem.IgnoresCase(song);
+  if (!caseOnly && fileSystem.Exists(result.newPath)) {
     result.outcome = CorrectionOutcome::kNameTaken;
     return result;
   }

@@ -1,8 +1,11 @@
 // tunewick-cli, run as its own process on real temporary libraries.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <pwd.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,12 +13,15 @@
 #include <filesystem>
 
 #include "support/id3_tag.h"
+#include "support/mounted_image.h"
+#include "support/pinned_file.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
 namespace {
 
 using testing::ID3Tag;
+using testing::MountedImage;
 using testing::ReadFile;
 using testing::TempFolder;
 
@@ -25,9 +31,11 @@ struct Outcome {
 };
 
 // Runs tunewick-cli with `arguments` in `folder`, its outputs going to files, or its standard
-// output to `outPath` when given, and `folder`/config as its configuration home.
+// output to `outPath` when given, and `folder`/config as its configuration home; as user
+// "nobody" when `asNobody` (the test runs as root then).
 Outcome RunCli(const std::string& folder, const std::vector<std::string>& arguments,
-               const char* outPath = nullptr) {
+               const char* outPath = nullptr, bool asNobody = false) {
+  const passwd* nobody = asNobody ? ::getpwnam("nobody") : nullptr;
   std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
@@ -38,6 +46,9 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
     ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
     ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
     ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    if (asNobody && (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                     ::setuid(nobody->pw_uid) != 0))
+      ::_exit(126);
     if (::chdir(folder.c_str()) == 0) ::execv(TUNEWICK_CLI, argv.data());
     ::_exit(127);
   }
@@ -52,14 +63,15 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
 
 // Runs the command with --dry-run, checks that nothing on disk changed, then runs it for
 // real: the two outcomes, dry run first.
-std::pair<Outcome, Outcome> DryRunThenReal(const TempFolder& folder,
-                                           std::vector<std::string> arguments) {
-  const auto before = testing::SnapshotFiles(folder.path());
+std::pair<Outcome, Outcome> DryRunThenReal(const std::string& folder,
+                                           std::vector<std::string> arguments,
+                                           bool asNobody = false) {
+  const auto before = testing::SnapshotFiles(folder);
   std::vector<std::string> dry = arguments;
   dry.insert(dry.begin() + 1, "--dry-run");
-  Outcome dryRun = RunCli(folder.path(), dry);
-  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before) << "the dry run changed the disk";
-  return {std::move(dryRun), RunCli(folder.path(), arguments)};
+  Outcome dryRun = RunCli(folder, dry, nullptr, asNobody);
+  EXPECT_EQ(testing::SnapshotFiles(folder), before) << "the dry run changed the disk";
+  return {std::move(dryRun), RunCli(folder, arguments, nullptr, asNobody)};
 }
 
 TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesees) {
@@ -68,7 +80,7 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesee
   folder.MakeFile("m/02 Intro.mp3");
   folder.MakeFile("m/03 Intro.mp3");
   folder.MakeFile("m/sub/caf\xe9 - ok.wav");
-  const auto [dryRun, outcome] = DryRunThenReal(folder, {"tidy", "m"});
+  const auto [dryRun, outcome] = DryRunThenReal(folder.path(), {"tidy", "m"});
   EXPECT_EQ(outcome.out,
             "The following had spaces around the middle dash fixed\n"
             "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
@@ -113,14 +125,149 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesee
   EXPECT_EQ(again.status, 0);
 }
 
+// On an ordinary file system renameat2 does every rename: no file is ever created, not
+// even for a moment, as a reservation of a new name would be.
 TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
   TempFolder folder;
   testing::MakeMessyLibrary(folder, "lib", 300, 6122026);
   folder.MakeFile("searchfolders", folder / "lib" + "\r\n\r\n" + folder / "lib/a" + "\r\n");
-  const auto [dryRun, real] = DryRunThenReal(folder, {"tidy"});
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  for (const char* watched : {"lib", "lib/a", "lib/a/b"})
+    ASSERT_GE(::inotify_add_watch(watch, (folder / watched).c_str(), IN_CREATE), 0);
+  const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tidy"});
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_GT(std::count(real.out.begin(), real.out.end(), '\n'), 100);
+  alignas(inotify_event) char events[4096];
+  EXPECT_EQ(::read(watch, events, sizeof events), -1) << "a file was created while tidying";
+  ::close(watch);
+}
+
+// FAT and exFAT, as on USB sticks and SD cards: neither offers renameat2's no-replace flag
+// nor hard links, and both ignore letter case ("03 Abba.mp3" cannot become "Abba.mp3"
+// beside "ABBA.mp3", but "cafe" can become "Cafe").
+TEST(Cli, TidiesALibraryOnFatAndExfatAsOnAnyDisk) {
+  for (MountedImage::Kind kind : {MountedImage::Kind::kFat, MountedImage::Kind::kExfat}) {
+    SCOPED_TRACE(MountedImage::Name(kind));
+    const MountedImage image(kind);
+    if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
+    std::filesystem::create_directories(image / "m/sub");
+    for (const char* name : {"01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
+                             "05 Intro.mp3", "Artist -Song- Live.mp3", "sub/cafe - ok.wav"})
+      testing::WriteFile(image / "m/" + name, name);
+    const auto [dryRun, real] = DryRunThenReal(image.path(), {"tidy", "m"});
+    EXPECT_EQ(real.out,
+              "The following had spaces around the middle dash fixed\n"
+              "'m/Artist -Song- Live.mp3' was renamed to 'm/Artist - Song- Live.mp3'\n"
+              "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
+              "\n"
+              "The following had underscores replaced with spaces\n"
+              "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
+              "\n"
+              "The following had words capitalized\n"
+              "m/sub/cafe - ok.wav was renamed to m/sub/Cafe - ok.wav\n"
+              "m/01 artist - song (1).mp3 was renamed to m/01 Artist - Song (1).mp3\n"
+              "m/sub/Cafe - ok.wav was renamed to m/sub/Cafe - Ok.wav\n"
+              "\n"
+              "The following had bracketted numbers removed\n"
+              "'m/01 Artist - Song (1).mp3' was renamed to 'm/01 Artist - Song .mp3'\n"
+              "\n"
+              "The following had prefixes removed\n"
+              "'m/01 Artist - Song .mp3' was renamed to 'm/Artist - Song .mp3'\n"
+              "'m/02 ABBA.mp3' was renamed to 'm/ABBA.mp3'\n"
+              "'m/04 Intro.mp3' was renamed to 'm/Intro.mp3'\n"
+              "\n"
+              "The following could not be renamed\n"
+              "'m/03 Abba.mp3' could not be renamed to 'm/Abba.mp3': File exists\n"
+              "'m/05 Intro.mp3' could not be renamed to 'm/Intro.mp3': File exists\n"
+              "\n"
+              "3 Prefixes Removed\n"
+              "1 Underscores Replaced with spaces\n"
+              "1 Bracketted Numbers removed\n"
+              "3 Songs had words capitalized in them\n"
+              "2 Songs had spaces before and after the dash fixed\n");
+    EXPECT_EQ(real.status, 1);
+    EXPECT_EQ(dryRun.out, real.out);
+    EXPECT_EQ(dryRun.status, real.status);
+    // Every song under its new name with its own content; no reservation or temporary
+    // file left beside them.
+    EXPECT_EQ(testing::SnapshotFiles(image / "m"),
+              (std::map<std::string, std::string>{
+                  {image / "m/03 Abba.mp3", "03 Abba.mp3"},
+                  {image / "m/05 Intro.mp3", "05 Intro.mp3"},
+                  {image / "m/ABBA.mp3", "02 ABBA.mp3"},
+                  {image / "m/Artist - Song .mp3", "01_artist-song (1).mp3"},
+                  {image / "m/Artist - Song- Live.mp3", "Artist -Song- Live.mp3"},
+                  {image / "m/Intro.mp3", "04 Intro.mp3"},
+                  {image / "m/sub/Cafe - Ok.wav", "sub/cafe - ok.wav"}}));
+  }
+}
+
+// Makes `name` with `content` in the folders `folders` below `base`, one folder at a time:
+// a path longer than the system takes cannot be made at once.
+void MakeDeepFile(const std::string& base, const std::vector<std::string>& folders,
+                  const std::string& name, const std::string& content) {
+  int at = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (const std::string& folder : folders) {
+    ::mkdirat(at, folder.c_str(), 0755);
+    const int next = ::openat(at, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(at);
+    at = next;
+  }
+  const int file = ::openat(at, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(::write(file, content.data(), content.size()), ssize_t(content.size()));
+  ::close(file);
+  ::close(at);
+}
+
+// Refusals that only the real run used to meet: songs pinned by their attributes (which
+// hold even for root), another user's song in a sticky folder, and a new path longer than
+// the system takes while the new name itself is short.
+TEST(Cli, ADryRunForeseesPinnedSongsStickyFoldersAndOverlongPaths) {
+  if (::geteuid() != 0) GTEST_SKIP() << "pinning songs and running as another user need root";
+  TempFolder folder;
+  ::chmod(folder.path().c_str(), 0755);
+  folder.MakeFile("m/open/A-B.mp3", "a");
+  folder.MakeFile("m/open/C-D.mp3", "c");
+  folder.MakeFile("m/sticky/E-F.mp3", "e");
+  ::chmod((folder / "m/open").c_str(), 0777);
+  ::chmod((folder / "m/sticky").c_str(), 01777);
+  // "m/" + 4085 bytes of folders + "G-H.mp3": 4094 bytes, two short of "G - H.mp3".
+  std::vector<std::string> deep(16, std::string(250, 'd'));
+  deep.push_back(std::string(68, 'e'));
+  MakeDeepFile(folder / "m", deep, "G-H.mp3", "g");
+  std::string deepPath = "m/";
+  for (const std::string& part : deep) deepPath += part + "/";
+  const struct Remover {  // rm takes deep trees apart a folder at a time
+    std::string path;
+    ~Remover() { testing::RunProgram({"rm", "-rf", path}); }
+  } remover{folder / "m/" + deep.front()};
+  const testing::PinnedFile immutable(folder / "m/open/A-B.mp3");
+  const testing::PinnedFile appendOnly(folder / "m/open/C-D.mp3",
+                                       testing::PinnedFile::Attribute::kAppendOnly);
+  if (!immutable.pinned() || !appendOnly.pinned()) GTEST_SKIP() << "no file attributes here";
+
+  const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tidy", "m"}, /*asNobody=*/true);
+  EXPECT_EQ(real.out,
+            "The following could not be renamed\n'" + deepPath +
+                "G-H.mp3' could not be renamed to '" + deepPath +
+                "G - H.mp3': File name too long\n"
+                "'m/open/A-B.mp3' could not be renamed to 'm/open/A - B.mp3': Operation not "
+                "permitted\n"
+                "'m/open/C-D.mp3' could not be renamed to 'm/open/C - D.mp3': Operation not "
+                "permitted\n"
+                "'m/sticky/E-F.mp3' could not be renamed to 'm/sticky/E - F.mp3': Operation not "
+                "permitted\n"
+                "\n"
+                "0 Prefixes Removed\n"
+                "0 Underscores Replaced with spaces\n"
+                "0 Bracketted Numbers removed\n"
+                "0 Songs had words capitalized in them\n"
+                "0 Songs had spaces before and after the dash fixed\n");
+  EXPECT_EQ(real.status, 1);
+  EXPECT_EQ(dryRun.out, real.out);
+  EXPECT_EQ(dryRun.status, real.status);
 }
 
 TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigFolder) {
@@ -162,7 +309,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   folder.MakeFile("m/control.mp3", ID3Tag("Line\nBreak", "Artist"));
   folder.MakeFile("m/control too.mp3", ID3Tag("Title", "Tab\tArtist"));
 
-  const auto [dryRun, real] = DryRunThenReal(folder, {"tags", "m"});
+  const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tags", "m"});
   EXPECT_EQ(real.out,
             "'m/01_track.mp3' was renamed to 'm/A - B.mp3'\n"
             "'m/sub/deep.mp3' was renamed to 'm/sub/Bj\xc3\xb6rk - Deep.mp3'\n"

@@ -11,18 +11,30 @@
 
 #include "catalogue/library_scan.h"
 #include "platform/dry_run_file_system.h"
+#include "platform/posix_rename.h"
 #include "reports/changed_files.h"
+#include "songtools/song_correction.h"
+#include "support/mounted_image.h"
+#include "support/pinned_file.h"
 #include "support/temp_folder.h"
 #include "tidyup/tidy_up.h"
 
 namespace tunewick {
 namespace {
 
+using testing::MountedImage;
 using testing::ReadFile;
 using testing::SnapshotFiles;
 using testing::TempFolder;
 
 FileSystem& fs() { return RealFileSystem(); }
+
+std::vector<std::string> Names(FileSystem& fileSystem, const std::string& folder) {
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : fileSystem.ListFolder(folder).entries)
+    names.push_back(entry.name);
+  return names;
+}
 
 TEST(FileSystem, RenameNeverReplacesAnythingAndKeepsNamesByteForByte) {
   TempFolder folder;
@@ -42,6 +54,75 @@ TEST(FileSystem, RenameNeverReplacesAnythingAndKeepsNamesByteForByte) {
   EXPECT_EQ(ReadFile(odd), "first");
   EXPECT_FALSE(fs().Exists(a));
   EXPECT_FALSE(fs().Exists(folder / "A.mp3"));
+  EXPECT_FALSE(fs().IgnoresCase(b));
+}
+
+// Each way a file system may be left with keeps the promise by itself: a taken name is
+// refused, a refused move changes nothing, and no reservation is ever left behind.
+TEST(FileSystem, EveryWayOfRenamingRefusesATakenNameAndLeavesNothingBehind) {
+  using posix::RenameWay;
+  for (RenameWay way :
+       {RenameWay::kNoReplaceFlag, RenameWay::kLinkThenUnlink, RenameWay::kReservation}) {
+    SCOPED_TRACE(static_cast<int>(way));
+    TempFolder folder;
+    const std::string a = folder.MakeFile("a.mp3", "first");
+    const std::string b = folder.MakeFile("b.mp3", "second");
+    EXPECT_EQ(posix::MoveBy(way, a, b), std::errc::file_exists);
+    EXPECT_EQ(posix::MoveBy(way, folder / "gone.mp3", folder / "new.mp3"),
+              std::errc::no_such_file_or_directory);
+    {
+      const testing::PinnedFile pinned(a);
+      if (pinned.pinned()) {
+        EXPECT_TRUE(posix::MoveBy(way, a, folder / "c.mp3"));
+      }
+    }
+    EXPECT_FALSE(posix::MoveBy(way, a, folder / "c.mp3"));
+    EXPECT_EQ(SnapshotFiles(folder.path()),
+              (std::map<std::string, std::string>{{folder / "b.mp3", "second"},
+                                                  {folder / "c.mp3", "first"}}));
+  }
+}
+
+// FAT and exFAT offer neither renameat2's no-replace flag nor hard links, ignore letter
+// case, and may number one file differently under two spellings.
+TEST(FileSystem, OnFatAndExfatRenamesAsAnywhereElse) {
+  for (MountedImage::Kind kind : {MountedImage::Kind::kFat, MountedImage::Kind::kExfat}) {
+    SCOPED_TRACE(MountedImage::Name(kind));
+    const MountedImage image(kind);
+    if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
+    const std::string a = image / "a.mp3", b = image / "b.mp3";
+    testing::WriteFile(a, "first");
+    testing::WriteFile(b, "second");
+    EXPECT_TRUE(fs().IgnoresCase(a));
+    EXPECT_EQ(fs().Rename(a, b), std::errc::file_exists);
+    EXPECT_EQ(fs().Rename(a, image / "B.mp3"), std::errc::file_exists);
+    EXPECT_EQ(fs().Rename(image / "gone.mp3", image / "new.mp3"),
+              std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(fs().Rename(a, image / "A.mp3"));
+    EXPECT_FALSE(fs().Rename(image / "A.mp3", image / "c.mp3"));
+    EXPECT_FALSE(fs().Rename(image / "c.mp3", image / "C.mp3"));
+    EXPECT_EQ(Names(fs(), image.path()), (std::vector<std::string>{"C.mp3", "b.mp3"}));
+    EXPECT_EQ(ReadFile(image / "C.mp3"), "first");
+    EXPECT_EQ(ReadFile(b), "second");
+
+    // The dry run sees the names as the file system compares them.
+    DryRunFileSystem dryRun(fs());
+    EXPECT_FALSE(dryRun.Rename(b, image / "B.mp3"));
+    EXPECT_EQ(dryRun.Rename(image / "C.mp3", image / "b.mp3"), std::errc::file_exists);
+    EXPECT_FALSE(dryRun.Rename(image / "c.mp3", image / "d.mp3"));
+    EXPECT_TRUE(dryRun.Exists(image / "D.MP3") && !dryRun.Exists(image / "c.mp3"));
+    EXPECT_EQ(Names(dryRun, image.path()), (std::vector<std::string>{"B.mp3", "d.mp3"}));
+    EXPECT_EQ(Names(fs(), image.path()), (std::vector<std::string>{"C.mp3", "b.mp3"}));
+
+    // The correction dialog's rename takes the same way, a change of case included.
+    testing::WriteFile(image / "a - b - c.mp3", "third");
+    EXPECT_EQ(CorrectSongName(fs(), image / "a - b - c.mp3", "A - B", "C").outcome,
+              CorrectionOutcome::kRenamed);
+    EXPECT_EQ(CorrectSongName(fs(), image / "C.mp3", "a - b", "c").outcome,
+              CorrectionOutcome::kNameTaken);
+    EXPECT_EQ(Names(fs(), image.path()),
+              (std::vector<std::string>{"A - B - C.mp3", "C.mp3", "b.mp3"}));
+  }
 }
 
 TEST(FileSystem, ReadsLinesEndingInLfOrCrLfAndRefusesWhatIsNotAFileWithoutHanging) {
@@ -113,10 +194,7 @@ TEST(DryRun, RenamedFilesMoveInListingsAndKeepTheirContent) {
   EXPECT_FALSE(dryRun.Rename(folder / "b.mp3", a));
   EXPECT_EQ(dryRun.ReadLastBytes(a, 128), "second");
 
-  std::vector<std::string> names;
-  for (const FolderEntry& entry : dryRun.ListFolder(folder.path()).entries)
-    names.push_back(entry.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  EXPECT_EQ(Names(dryRun, folder.path()), (std::vector<std::string>{"a.mp3", "c.mp3"}));
   EXPECT_EQ(dryRun.Rename(a, folder / std::string(256, 'n')), std::errc::filename_too_long);
   EXPECT_EQ(dryRun.DeleteFile(a), std::errc::operation_not_permitted);
   EXPECT_THROW(dryRun.WriteLines(folder / "log.txt", {"x"}), FileError);

@@ -44,10 +44,15 @@ std::string TempFolder::MakeFile(std::string_view relative, std::string_view con
   std::string full = *this / relative;
   std::filesystem::path parent = std::filesystem::path(full).parent_path();
   std::filesystem::create_directories(parent);
-  std::ofstream out(full, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  if (!out) throw std::runtime_error("cannot write " + full);
+  WriteFile(full, content);
   return full;
+}
+
+void WriteFile(const std::string& path, std::string_view content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFile(const std::string& path) {

@@ -29,6 +29,8 @@ class TempFolder {
 
 // The whole content of a file, or nothing when it cannot be read.
 std::string ReadFile(const std::string& path);
+// Makes the file at `path` hold `content` (its folder must exist). Throws on failure.
+void WriteFile(const std::string& path, std::string_view content);
 
 }  // namespace tunewick::testing
 

@@ -1,0 +1,88 @@
+#include "platform/rename_names.h"
+
+#include <unistd.h>
+#include <wctype.h>
+
+#include <cstdio>
+
+namespace tunewick {
+namespace {
+
+// The locale whose letter cases fold UTF-8 names; null where the system has none, and
+// then only ASCII letters fold.
+locale_t Utf8Letters() {
+  static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  return locale;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xc0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3f));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xe0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+    out += static_cast<char>(0x80 | (c & 0x3f));
+  } else {
+    out += static_cast<char>(0xf0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3f));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+    out += static_cast<char>(0x80 | (c & 0x3f));
+  }
+}
+
+// The character of the well-formed UTF-8 sequence at `at`, advancing `at`; nothing (and
+// `at` unchanged) when the bytes there are not one.
+bool DecodeUtf8(std::string_view text, std::size_t& at, char32_t& c) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  std::size_t length = lead >= 0xf0 && lead <= 0xf4 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+  if (length == 0 || at + length > text.size()) return false;
+  char32_t value = lead & (0x7f >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xc0) != 0x80) return false;
+    value = (value << 6) | (byte(at + i) & 0x3f);
+  }
+  const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+  if (value < least || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff)) return false;
+  at += length;
+  c = value;
+  return true;
+}
+
+}  // namespace
+
+std::string FoldCase(std::string_view name) {
+  std::string folded;
+  folded.reserve(name.size());
+  const locale_t letters = Utf8Letters();
+  for (std::size_t at = 0; at < name.size();) {
+    const unsigned char byte = static_cast<unsigned char>(name[at]);
+    char32_t c = 0;
+    if (byte < 0x80) {
+      folded += static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte);
+      ++at;
+    } else if (letters && DecodeUtf8(name, at, c)) {
+      AppendUtf8(folded, static_cast<char32_t>(::towupper_l(static_cast<wint_t>(c), letters)));
+    } else {
+      folded += static_cast<char>(byte);
+      ++at;
+    }
+  }
+  return folded;
+}
+
+bool DiffersOnlyInCase(std::string_view a, std::string_view b) {
+  return a != b && FoldCase(a) == FoldCase(b);
+}
+
+std::string CaseChangeTemporaryName(unsigned attempt) {
+  char name[kTemporaryNameLength + 1];
+  std::snprintf(name, sizeof name, ".tunewick-%08x-%02u", static_cast<unsigned>(::getpid()),
+                attempt % 100);
+  return name;
+}
+
+}  // namespace tunewick

@@ -1,0 +1,107 @@
+#include "support/mounted_image.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace tunewick::testing {
+
+int RunProgram(const std::vector<std::string>& arguments, std::string* out) {
+  int pipeEnds[2] = {-1, -1};
+  if (out && ::pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int quiet = ::open("/dev/null", O_RDWR);
+    ::dup2(out ? pipeEnds[1] : quiet, STDOUT_FILENO);
+    ::dup2(quiet, STDERR_FILENO);
+    ::dup2(quiet, STDIN_FILENO);
+    const char* path = std::getenv("PATH");
+    ::setenv("PATH", (std::string(path ? path : "/usr/bin:/bin") + ":/usr/sbin:/sbin").c_str(), 1);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+  }
+  if (out) {
+    ::close(pipeEnds[1]);
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+      out->append(buffer, static_cast<std::size_t>(got));
+    ::close(pipeEnds[0]);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+MountedImage::MountedImage(Kind kind, int megabytes) : mountPoint_(work_ / "mnt") {
+  Mount(kind, megabytes);
+}
+
+void MountedImage::Mount(Kind kind, int megabytes) {
+  const std::string name = Name(kind);
+  if (::geteuid() != 0) {
+    unavailable_ = "mounting a " + name + " image through FUSE needs root";
+    return;
+  }
+  const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+  if (fuse < 0) {
+    unavailable_ = std::string("/dev/fuse is not usable: ") + std::strerror(errno);
+    return;
+  }
+  ::close(fuse);
+  const std::string image = work_ / "image";
+  if (::truncate(work_.MakeFile("image").c_str(), off_t{megabytes} << 20) != 0 ||
+      ::mkdir(mountPoint_.c_str(), 0755) != 0) {
+    unavailable_ = "cannot prepare the image";
+    return;
+  }
+  auto fail = [&](const std::string& step, int status) {
+    unavailable_ = step + (status == 127 ? " is not installed" : " failed");
+  };
+  if (kind == Kind::kFat) {
+    if (int status = RunProgram({"mkfs.vfat", image}); status != 0)
+      return fail("mkfs.vfat", status);
+    mountAttempted_ = true;
+    if (int status = RunProgram({"fusefat", "-o", "rw+", image, mountPoint_}); status != 0)
+      return fail("fusefat", status);
+  } else {
+    if (int status = RunProgram({"mkfs.exfat", image}); status != 0)
+      return fail("mkfs.exfat", status);
+    std::string device;
+    if (int status = RunProgram({"losetup", "-f", "--show", image}, &device); status != 0)
+      return fail("losetup", status);
+    loopDevice_ = device.substr(0, device.find('\n'));
+    mountAttempted_ = true;
+    if (int status = RunProgram({"mount.exfat-fuse", loopDevice_, mountPoint_}); status != 0)
+      return fail("mount.exfat-fuse", status);
+  }
+  struct stat inside, outside;
+  mounted_ = ::stat(mountPoint_.c_str(), &inside) == 0 &&
+             ::stat(work_.path().c_str(), &outside) == 0 && inside.st_dev != outside.st_dev;
+  if (!mounted_) unavailable_ = name + " image did not appear at its mount point";
+}
+
+MountedImage::~MountedImage() {
+  if (!mountAttempted_) return;
+  // Lazily as a last resort, so that a file left open cannot keep the mount.
+  if (RunProgram({"fusermount", "-u", "-q", mountPoint_}) != 0 &&
+      RunProgram({"umount", mountPoint_}) != 0)
+    RunProgram({"umount", "-l", mountPoint_});
+  // Still in use by the exiting FUSE process, the device is detached once it lets go.
+  if (!loopDevice_.empty()) RunProgram({"losetup", "-d", loopDevice_});
+}
+
+std::string MountedImage::operator/(std::string_view relative) const {
+  return mountPoint_ + "/" + std::string(relative);
+}
+
+}  // namespace tunewick::testing

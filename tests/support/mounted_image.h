@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+namespace tunewick::testing {
+
+// A small FAT or exFAT file system, made in an image file and mounted through FUSE for as
+// long as the object lives, as a USB stick or an SD card of music is. Mounting needs root
+// and a usable /dev/fuse; where either is missing, or a tool fails, unavailable() says why
+// and nothing is mounted. Whatever happens, the destructor unmounts and lets the loop
+// device go.
+class MountedImage {
+ public:
+  enum class Kind { kFat, kExfat };
+  explicit MountedImage(Kind kind, int megabytes = 16);
+  ~MountedImage();
+  MountedImage(const MountedImage&) = delete;
+  MountedImage& operator=(const MountedImage&) = delete;
+
+  static const char* Name(Kind kind) { return kind == Kind::kFat ? "FAT" : "exFAT"; }
+
+  // Empty when mounted; otherwise why the image could not be.
+  const std::string& unavailable() const { return unavailable_; }
+  // The mount point, without a trailing "/".
+  const std::string& path() const { return mountPoint_; }
+  std::string operator/(std::string_view relative) const;
+
+ private:
+  void Mount(Kind kind, int megabytes);
+
+  TempFolder work_;  // holds the image and the mount point
+  std::string mountPoint_;
+  std::string loopDevice_;
+  bool mountAttempted_ = false;
+  bool mounted_ = false;
+  std::string unavailable_;
+};
+
+// Runs a program (found on PATH, /usr/sbin and /sbin included) with its output going to
+// `out` when given, else nowhere. Its exit status, or -1 when it did not run or end.
+int RunProgram(const std::vector<std::string>& arguments, std::string* out = nullptr);
+
+}  // namespace tunewick::testing
