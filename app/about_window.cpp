@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/main_window.h"
 #include "platform/look.h"
@@ -14,8 +15,6 @@ namespace tunewick {
 AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("About"));
   look::MakeWhite(this);
-  MakeFixedWindow(this, 340, 170);
-  CentreWhenFirstShown(this);
 
   auto* picture = new PictureButton(pictures::About(), QStringLiteral("Back to the menu"), this);
   picture->setGeometry(16, 16, 72, 72);
@@ -40,8 +39,15 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent)
 
   auto* close = new QPushButton(QStringLiteral("Close this Window"), this);
   close->setFont(look::Font(12));
-  close->setGeometry(340 - 16 - 130, 170 - 16 - 25, 130, 25);
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+  // The credits decide the size, so that no line is cut whatever the font.
+  constexpr int kMargin = 16;
+  const int width = std::max(340, credits->geometry().right() + 1 + kMargin);
+  const int height = std::max(170, credits->geometry().bottom() + 1 + 12 + 25 + kMargin);
+  MakeFixedWindow(this, width, height);
+  close->setGeometry(width - kMargin - 130, height - kMargin - 25, 130, 25);
+  CentreWhenFirstShown(this);
 
   MinimiseApplicationWith(this);
 }

@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
-#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -30,11 +29,9 @@ namespace {
 
 constexpr QSize kMainMenuSize{337, 177};
 constexpr QSize kSongListSize{617, 273};
-// The window around the song-list screen leaves room for its border and caption.
-constexpr QSize kSongListWindowSize{kSongListSize.width() + 20, kSongListSize.height() + 40};
 
 const QString kLibraryHint = QStringLiteral(
-    "Open your music library to add, modify or remove the folders that Orvelle searches for "
+    "Open your music library to add, modify or remove the folders that Tunewick searches for "
     "your Music.");
 
 void PlaceRightAligned(QWidget* widget, int right, int top) {
@@ -96,7 +93,7 @@ void MainWindow::BuildMainMenu() {
 
   auto* about =
       new LinkLabel(QStringLiteral("About"),
-                    QStringLiteral("Get information about the creator of Orvelle"), mainMenu_);
+                    QStringLiteral("Get information about the creator of Tunewick"), mainMenu_);
   PlaceRightAligned(about, kMainMenuSize.width() - 14, 16);
 
   auto* library =
@@ -171,8 +168,9 @@ void MainWindow::BuildSongListScreen() {
   songList_ = new SongListView(context_.state.IncorrectSongs, songListScreen_);
   songList_->setGeometry(listArea);
   songList_->setAccessibleName(QStringLiteral("Songs named incorrectly"));
-  connect(songList_, &SongListView::songRightClicked, this,
-          [this](int row) { RunGuarded([this, row] { OnSongRightClicked(row); }); });
+  connect(songList_, &SongListView::songMenuRequested, this, [this](int row, QPoint where) {
+    RunGuarded([this, row, where] { OnSongMenuRequested(row, where); });
+  });
 
   // Seen in the list's place when no song is named incorrectly.
   congratulations_ = new QWidget(songListScreen_);
@@ -235,7 +233,7 @@ void MainWindow::OpenLibraryEditor(const char* returnTarget) {
 void MainWindow::ShowSongListScreen() {
   mainMenu_->hide();
   songListScreen_->show();
-  SetWindowSize(kSongListWindowSize.width(), kSongListWindowSize.height());
+  SetWindowSize(kSongListSize.width(), kSongListSize.height());
   songListScreen_->move(0, 0);
   CentreOnScreen(this);
 }
@@ -301,18 +299,6 @@ void MainWindow::ClassifySongs() {
   congratulations_->setVisible(songList_->isHidden());
 }
 
-void MainWindow::renamefiles() {
-  try {
-    tunewick::renamefiles(context_.state, context_.fileSystem, context_.paths.libraryFile);
-  } catch (...) {
-    songList_->Reload();
-    songList_->UpdateHorizontalExtent();
-    throw;
-  }
-  songList_->Reload();
-  songList_->UpdateHorizontalExtent();
-}
-
 void MainWindow::ArmRefreshTimer() { refreshTimer_.start(); }
 
 bool MainWindow::IsShowingSongList() const { return !songListScreen_->isHidden(); }
@@ -321,15 +307,14 @@ bool MainWindow::IsShowingCongratulations() const {
   return IsShowingSongList() && !congratulations_->isHidden();
 }
 
-void MainWindow::OnSongRightClicked(int row) {
+void MainWindow::OnSongMenuRequested(int row, QPoint where) {
   SharedState& state = context_.state;
   if (row < 0 || row >= static_cast<int>(state.IncorrectSongs.size())) return;
   state.SelectedSong = state.IncorrectSongs[static_cast<std::size_t>(row)];
-  const QPoint where = QCursor::pos();
   if (context_.fileSystem.FileExists(state.SelectedSong)) {
     songMenu_->popup(where);
   } else {
-    renamefiles();
+    RefreshSongList();  // the song has gone: list the ones that are left
   }
 }
 

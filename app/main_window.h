@@ -42,9 +42,6 @@ class MainWindow : public QWidget {
   // Lists the songs of AllSongs that are named incorrectly and shows the list, or the
   // congratulations when there are none.
   void ClassifySongs();
-  // Empties the song lists and reloads LibraryFolders; throws FileError when the
-  // library file cannot be read.
-  void renamefiles();
 
   // Switches the song-list screen in without scanning (used after a single-song rename).
   void ShowSongListScreen();
@@ -65,7 +62,8 @@ class MainWindow : public QWidget {
   void BuildMainMenu();
   void BuildSongListScreen();
   void OpenLibraryEditor(const char* returnTarget);
-  void OnSongRightClicked(int row);
+  // SelectedSong becomes the entry; its menu opens at `where` while its file is there.
+  void OnSongMenuRequested(int row, QPoint where);
   void OnWelcomeTimer();
   void OnRefreshTimer();
   void SetWindowSize(int width, int height);

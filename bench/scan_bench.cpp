@@ -1,13 +1,19 @@
-// scan_bench: the library scan (`rescan`) against find(1) on the same warm tree.
+// scan_bench: the library scan, as `tunewick-cli list` runs it, against the fastest file
+// finders on the same tree.
 //
-//   scan_bench [--root DIR] [--songs N] [--folders N] [--seed N] [--repeat N]
+//   scan_bench [--root DIR] [--songs N] [--folders N] [--seed N] [--repeat N] [--cold 1]
 //
 // Without --root the library is generated into a temporary folder and removed at the
 // end. With --root an empty or missing DIR is filled and kept; a DIR that already
 // holds files is scanned as it stands, so one generated tree serves many runs.
 //
-// Goal: the median rescan takes at most 0.8 times the median find. The scan's result
-// is first checked against a plain walk that lists every folder twice per song type.
+// Warm (the tree in the page cache), goals: `tunewick-cli list` at most 0.8 times
+// `fdfind -u -t f -e mp3 -e wav -e wma` and at most 0.4 times
+// `find -type f ( -iname '*.mp3' -o -iname '*.wav' -o -iname '*.wma' )`.
+// Cold (--cold 1, as root: the page cache is dropped before every run), goal: at most
+// 0.9 times fdfind. The programs take turns, each run in a different order, and the
+// medians are compared. The scan's result is first checked against a plain walk that
+// lists every folder twice per song type.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -33,7 +39,7 @@
 namespace tunewick::bench {
 namespace {
 
-constexpr double kTargetRatio = 0.8;
+constexpr double kWarmFdRatio = 0.8, kWarmFindRatio = 0.4, kColdFdRatio = 0.9;
 
 // The scan written as plainly as possible, on std::filesystem rather than Tunewick's
 // own folder listing: for each song type one walk of the whole tree, and in each folder
@@ -81,14 +87,50 @@ std::vector<std::string> ReferenceScan(const std::string& libraryFolder) {
   return songs;
 }
 
-std::size_t CountLines(const std::string& path) {
-  std::ifstream in(path);
-  std::size_t lines = 0;
-  for (std::string line; std::getline(in, line);) ++lines;
-  return lines;
+// Empties the page cache, so that the next program reads the tree from the disk.
+void DropCaches() {
+  ::sync();
+  std::ofstream drop("/proc/sys/vm/drop_caches");
+  drop << "3\n";
+  drop.flush();
+  if (!drop) throw std::runtime_error("cannot drop the page cache: run as root");
 }
 
-int Run(const BenchOptions& options) {
+struct Contender {
+  const char* name;
+  std::vector<std::string> command;
+  std::vector<double> times;
+};
+
+// Runs every contender `repeat` times, taking turns and starting each round with the
+// next one, so that none always runs on the others' heels; returns nothing but fills
+// their times.
+void TakeTurns(std::vector<Contender>& contenders, int repeat, bool cold) {
+  for (int run = 0; run < repeat; ++run) {
+    for (std::size_t turn = 0; turn < contenders.size(); ++turn) {
+      Contender& next = contenders[(run + turn) % contenders.size()];
+      if (cold) DropCaches();
+      next.times.push_back(TimeProgram(next.command));
+    }
+  }
+}
+
+void Report(const std::vector<Contender>& contenders, const char* when) {
+  for (const Contender& contender : contenders)
+    std::printf("%s %-12s median %7.1f ms  (min %.1f, max %.1f, %zu runs)\n", when, contender.name,
+                Median(contender.times),
+                *std::min_element(contender.times.begin(), contender.times.end()),
+                *std::max_element(contender.times.begin(), contender.times.end()),
+                contender.times.size());
+}
+
+bool RatioMet(const char* what, double ratio, double goal) {
+  std::printf("ratio %-24s %.2f (goal at most %.2f): %s\n", what, ratio, goal,
+              ratio <= goal ? "met" : "MISSED");
+  return ratio <= goal;
+}
+
+int Run(const char* self, const BenchOptions& options, bool cold) {
   char workPattern[] = "/tmp/tunewick-scan-bench-XXXXXX";
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
@@ -105,9 +147,8 @@ int Run(const BenchOptions& options) {
   const std::string libraryFile = work + "/searchfolders";
   std::ofstream(libraryFile, std::ios::binary) << root << "\r\n";
 
-  // Warm the tree, and check both sides before timing them.
-  const std::string findOutput = work + "/find.txt";
-  TimeFind(root, findOutput.c_str());
+  // Warm the tree, and check the scan before timing anything.
+  TimeFind(root);
   SharedState state;
   rescan(state, fileSystem, libraryFile);
   if (state.AllSongs != ReferenceScan(root)) {
@@ -115,41 +156,32 @@ int Run(const BenchOptions& options) {
     std::filesystem::remove_all(work);
     return 1;
   }
-  std::printf(
-      "rescan finds %zu songs in %zu folders, as the reference scan does; find lists %zu "
-      "files (dot-folders included)\n",
-      state.AllSongs.size(), LibraryTree(fileSystem, root).FolderCount(), CountLines(findOutput));
+  std::printf("the scan finds %zu songs in %zu folders, as the reference scan does; %zu folders "
+              "read at once\n",
+              state.AllSongs.size(), LibraryTree(fileSystem, root).FolderCount(),
+              fileSystem.FolderReadsAtOnce(root));
 
-  std::vector<double> scanTimes, findTimes;
-  double scanUser = 0, scanSystem = 0;
-  for (int run = 0; run < options.repeat; ++run) {
-    auto timeScan = [&] {
-      const CpuTimes before = CpuTimesNow();
-      Stopwatch clock;
-      rescan(state, fileSystem, libraryFile);
-      scanTimes.push_back(clock.Milliseconds());
-      const CpuTimes after = CpuTimesNow();
-      scanUser += after.user - before.user;
-      scanSystem += after.system - before.system;
-    };
-    // Alternate the order so that neither side always runs on the other's warm caches.
-    if (run % 2) timeScan();
-    findTimes.push_back(TimeFind(root));
-    if (run % 2 == 0) timeScan();
+  const std::string cli = (std::filesystem::absolute(self).parent_path() / "../cli/tunewick-cli");
+  std::vector<Contender> contenders = {
+      {"tunewick-cli", {cli, "list", root}, {}},
+      {"fdfind", {"fdfind", "-u", "-t", "f", "-e", "mp3", "-e", "wav", "-e", "wma", ".", root}, {}},
+      {"find", {"find", root, "-type", "f", "(", "-iname", "*.mp3", "-o", "-iname", "*.wav", "-o",
+                "-iname", "*.wma", ")"}, {}}};
+  TakeTurns(contenders, options.repeat, false);
+  Report(contenders, "warm");
+  const double warmList = Median(contenders[0].times);
+  bool met = RatioMet("warm list / fdfind", warmList / Median(contenders[1].times), kWarmFdRatio);
+  met &= RatioMet("warm list / find", warmList / Median(contenders[2].times), kWarmFindRatio);
+
+  if (cold) {
+    contenders.pop_back();  // find reads the tree as fdfind does, only slower
+    for (Contender& contender : contenders) contender.times.clear();
+    TakeTurns(contenders, options.repeat, true);
+    Report(contenders, "cold");
+    met &= RatioMet("cold list / fdfind",
+                    Median(contenders[0].times) / Median(contenders[1].times), kColdFdRatio);
   }
-  const double scan = Median(scanTimes), find = Median(findTimes);
-  const double ratio = scan / find;
-  std::printf(
-      "rescan  median %8.1f ms  (min %.1f, %d runs; on average %.1f ms in the program, "
-      "%.1f ms in the kernel)\n",
-      scan, *std::min_element(scanTimes.begin(), scanTimes.end()), options.repeat,
-      scanUser / options.repeat, scanSystem / options.repeat);
-  std::printf("find    median %8.1f ms  (min %.1f, %d runs)\n", find,
-              *std::min_element(findTimes.begin(), findTimes.end()), options.repeat);
-  std::printf("ratio rescan/find %.2f (goal at most %.2f): %s\n", ratio, kTargetRatio,
-              ratio <= kTargetRatio ? "met" : "MISSED");
-  std::printf("peak memory of this process: %.1f MiB\n", PeakMemoryMiB());
-
+  std::printf("goals %s\n", met ? "met" : "MISSED");
   std::filesystem::remove_all(work);
   return 0;
 }
@@ -159,16 +191,27 @@ int Run(const BenchOptions& options) {
 
 int main(int argc, char** argv) {
   tunewick::bench::BenchOptions options;
-  options.repeat = 7;
+  options.repeat = 9;
+  // --cold takes a value like every other option, so that the pairs still parse.
+  bool cold = false;
+  std::vector<char*> rest;
+  for (int i = 0; i < argc; ++i) {
+    if (i + 1 < argc && std::string_view(argv[i]) == "--cold") {
+      cold = std::string_view(argv[++i]) != "0";
+      continue;
+    }
+    rest.push_back(argv[i]);
+  }
   if (!tunewick::bench::ParseBenchOptions(
-          argc, argv, {"--root", "--songs", "--folders", "--seed", "--repeat"}, options)) {
+          static_cast<int>(rest.size()), rest.data(),
+          {"--root", "--songs", "--folders", "--seed", "--repeat"}, options)) {
     std::fprintf(stderr,
                  "usage: scan_bench [--root DIR] [--songs N] [--folders N] [--seed N] "
-                 "[--repeat N]\n");
+                 "[--repeat N] [--cold 1]\n");
     return 2;
   }
   try {
-    return tunewick::bench::Run(options);
+    return tunewick::bench::Run(argv[0], options, cold);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "scan_bench: %s\n", error.what());
     return 1;

@@ -32,6 +32,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/look.h"
+#include "platform/shown_text.h"
 
 namespace tunewick::bench {
 namespace {
@@ -54,8 +55,7 @@ int WidestEntry(const std::vector<SongPath>& songs, const QFont& font) {
   const QFontMetrics metrics(font);
   int widest = 0;
   for (const SongPath& song : songs) {
-    const QString text = QString::fromUtf8(song.data(), static_cast<qsizetype>(song.size()));
-    widest = std::max(widest, metrics.horizontalAdvance(text + QLatin1Char('x')));
+    widest = std::max(widest, metrics.horizontalAdvance(ShownText(song) + QLatin1Char('x')));
   }
   return widest;
 }

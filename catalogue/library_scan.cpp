@@ -1,6 +1,11 @@
 #include "catalogue/library_scan.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <unordered_set>
 
 #include "library/library_file.h"
@@ -29,6 +34,151 @@ bool IsUnreadable(std::error_code error) {
          error != std::errc::not_a_directory;
 }
 
+// Reads the folders of one tree on a few threads, ahead of a walk that takes them one by
+// one in its own order. Each folder read is split at once into its songs and its
+// subfolders; the subfolders of the first folder read for each real folder are queued
+// for reading straight away. Any other folder's subfolders wait until the walk enters
+// it: so a link that leads back up the tree is read once and not followed, and the
+// threads never run ahead into a loop.
+class TreeReader {
+ public:
+  struct Folder {
+    explicit Folder(std::string folderPath) : path(std::move(folderPath)) {}
+    // Frees what the walk will not use.
+    void Forget() {
+      for (auto& list : songs) list = {};
+      subfolderNames = {};
+    }
+
+    std::string path;  // ends with "/"
+    bool opened = false;
+    std::error_code error;  // why it was not opened
+    FolderId id;
+    std::vector<SongPath> songs[std::size(kSongMasks)];  // full paths
+
+   private:
+    friend class TreeReader;
+    enum class State { kQueued, kReading, kRead } state = State::kQueued;
+    bool expanded = false;
+    std::vector<std::string> subfolderNames;  // until expanded
+    std::vector<Folder*> subfolders;          // once expanded
+  };
+
+  TreeReader(const FileSystem& fileSystem, std::string root) : fileSystem_(fileSystem) {
+    folders_.emplace_back(std::move(root));
+    queue_.push_back(&folders_.front());
+    const std::size_t threads = fileSystem.FolderReadsAtOnce(folders_.front().path);
+    try {
+      for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    } catch (...) {
+      // Fewer threads than wished for: AwaitRead reads whatever they have not reached.
+    }
+  }
+
+  ~TreeReader() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+      queue_.clear();
+    }
+    workToDo_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+
+  TreeReader(const TreeReader&) = delete;
+  TreeReader& operator=(const TreeReader&) = delete;
+
+  Folder& Root() { return folders_.front(); }
+
+  // Returns once `folder` has been read, reading it here when no thread has taken it
+  // yet. Passes on an exception thrown while reading any folder.
+  void AwaitRead(Folder& folder) {
+    std::unique_lock lock(mutex_);
+    if (folder.state == Folder::State::kQueued) Read(folder, lock);
+    awaited_ = &folder;
+    folderRead_.wait(lock, [&] { return folder.state == Folder::State::kRead || failure_; });
+    awaited_ = nullptr;
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+  // The subfolders of a read folder that the walk enters, in name order.
+  const std::vector<Folder*>& Enter(Folder& folder) {
+    std::lock_guard lock(mutex_);
+    if (!folder.expanded) Expand(folder);
+    return folder.subfolders;
+  }
+
+ private:
+  void Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      workToDo_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      Folder* folder = queue_.back();
+      queue_.pop_back();
+      if (folder->state == Folder::State::kQueued) Read(*folder, lock);
+    }
+  }
+
+  // Called and returns with `lock` held; lists the folder without it.
+  void Read(Folder& folder, std::unique_lock<std::mutex>& lock) {
+    folder.state = Folder::State::kReading;
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+      FolderListing listing = fileSystem_.ListFolder(folder.path);
+      folder.opened = listing.opened;
+      folder.error = listing.error;
+      folder.id = listing.id;
+      for (FolderEntry& entry : listing.entries) {
+        if (entry.isFile) {
+          const int mask = SongMaskIndex(entry.name);
+          if (mask < 0) continue;
+          std::string& path = folder.songs[mask].emplace_back();
+          path.reserve(folder.path.size() + entry.name.size());
+          path.append(folder.path).append(entry.name);
+        } else if (entry.isFolder && entry.name[0] != '.') {
+          folder.subfolderNames.push_back(std::move(entry.name));
+        }
+      }
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    lock.lock();
+    folder.state = Folder::State::kRead;
+    if (failure && !failure_) failure_ = failure;
+    if (folder.opened && !failure && claimed_.insert(folder.id).second) Expand(folder);
+    if (awaited_ == &folder || failure) folderRead_.notify_all();
+  }
+
+  // Called with the lock held.
+  void Expand(Folder& folder) {
+    folder.expanded = true;
+    folder.subfolders.reserve(folder.subfolderNames.size());
+    for (const std::string& name : folder.subfolderNames) {
+      std::string path;
+      path.reserve(folder.path.size() + name.size() + 1);
+      path.append(folder.path).append(name) += '/';
+      folder.subfolders.push_back(&folders_.emplace_back(std::move(path)));
+    }
+    folder.subfolderNames = {};
+    // The first subfolder on top: the threads read ahead roughly in walking order.
+    queue_.insert(queue_.end(), folder.subfolders.rbegin(), folder.subfolders.rend());
+    if (!folder.subfolders.empty()) workToDo_.notify_all();
+  }
+
+  const FileSystem& fileSystem_;
+  std::mutex mutex_;
+  std::condition_variable workToDo_, folderRead_;
+  std::deque<Folder> folders_;  // never moves an element
+  std::vector<Folder*> queue_;  // read from the back; may hold folders read meanwhile
+  std::unordered_set<FolderId, FolderIdHash> claimed_;  // real folders whose subfolders are queued
+  Folder* awaited_ = nullptr;
+  std::exception_ptr failure_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;  // last: they stop before the rest goes
+};
+
 }  // namespace
 
 bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
@@ -43,65 +193,43 @@ bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
 LibraryTree::LibraryTree(const FileSystem& fileSystem, const std::string& folder) {
   std::string root = folder;
   if (root.empty() || root.back() != '/') root += '/';
-  folders_.push_back({std::move(root), {}, {}});
+  TreeReader reader(fileSystem, std::move(root));
 
   // Depth-first in the order the songs are listed, so that of two routes to one real
   // folder the one met first in that order is the one that is kept.
   std::unordered_set<FolderId, FolderIdHash> entered;
-  std::vector<std::size_t> pending{0};
+  std::vector<TreeReader::Folder*> pending{&reader.Root()};
   while (!pending.empty()) {
-    std::size_t index = pending.back();
+    TreeReader::Folder& next = *pending.back();
     pending.pop_back();
-    FolderListing listing = fileSystem.ListFolder(folders_[index].path);
-    if (!listing.opened) {
-      if (IsUnreadable(listing.error)) {
-        const std::string& path = folders_[index].path;
-        unreadable_.push_back(
-            {path.size() > 1 ? path.substr(0, path.size() - 1) : path, listing.error});
-      }
+    reader.AwaitRead(next);
+    if (!next.opened && IsUnreadable(next.error)) {
+      const std::string& path = next.path;
+      unreadable_.push_back({path.size() > 1 ? path.substr(0, path.size() - 1) : path, next.error});
+    }
+    if (!next.opened || !entered.insert(next.id).second) {
+      next.Forget();
       continue;
     }
-    if (!entered.insert(listing.id).second) continue;
-
-    const std::size_t firstChild = folders_.size();
-    for (FolderEntry& entry : listing.entries) {
-      if (entry.isFile) {
-        int mask = SongMaskIndex(entry.name);
-        if (mask >= 0) {
-          folders_[index].songs[mask].push_back(std::move(entry.name));
-          ++songCount_;
-        }
-      } else if (entry.isFolder && entry.name[0] != '.') {
-        const std::string& parent = folders_[index].path;
-        std::string path;
-        path.reserve(parent.size() + entry.name.size() + 1);
-        path.append(parent).append(entry.name) += '/';
-        folders_[index].subfolders.push_back(folders_.size());
-        folders_.push_back({std::move(path), {}, {}});
-      }
+    const std::vector<TreeReader::Folder*>& subfolders = reader.Enter(next);
+    for (auto child = subfolders.rbegin(); child != subfolders.rend(); ++child)
+      pending.push_back(*child);
+    ++folderCount_;
+    for (std::size_t mask = 0; mask < std::size(kSongMasks); ++mask) {
+      songCount_ += next.songs[mask].size();
+      songs_[mask].insert(songs_[mask].end(), std::make_move_iterator(next.songs[mask].begin()),
+                          std::make_move_iterator(next.songs[mask].end()));
+      next.songs[mask] = {};
     }
-    for (std::size_t child = folders_.size(); child > firstChild; --child)
-      pending.push_back(child - 1);
   }
 }
 
-void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::string_view mask) {
-  int maskIndex = -1;
-  for (std::size_t i = 0; i < std::size(kSongMasks); ++i)
-    if (kSongMasks[i] == mask) maskIndex = static_cast<int>(i);
-  if (maskIndex < 0 || tree.folders_.empty()) return;
-
-  std::vector<std::size_t> pending{0};
-  while (!pending.empty()) {
-    const LibraryTree::Folder& folder = tree.folders_[pending.back()];
-    pending.pop_back();
-    for (const std::string& name : folder.songs[maskIndex]) {
-      std::string& path = target.emplace_back();
-      path.reserve(folder.path.size() + name.size());
-      path.append(folder.path).append(name);
-    }
-    for (auto child = folder.subfolders.rbegin(); child != folder.subfolders.rend(); ++child)
-      pending.push_back(*child);
+void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string_view mask) {
+  for (std::size_t i = 0; i < std::size(kSongMasks); ++i) {
+    if (kSongMasks[i] != mask) continue;
+    target.insert(target.end(), std::make_move_iterator(tree.songs_[i].begin()),
+                  std::make_move_iterator(tree.songs_[i].end()));
+    tree.songs_[i] = {};
   }
 }
 
@@ -120,7 +248,7 @@ std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& 
     if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
     // The system would take such a path to end at the NUL: some other folder.
     if (folder.find('\0') != std::string::npos) continue;
-    const LibraryTree tree(fileSystem, folder);
+    LibraryTree tree(fileSystem, folder);
     unreadable.insert(unreadable.end(), tree.Unreadable().begin(), tree.Unreadable().end());
     const std::size_t needed = songs.size() + tree.SongCount();
     if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
@@ -146,15 +274,6 @@ RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::strin
   result.unreadableFolders =
       ScanFolders(state, fileSystem, state.LibraryFolders, FolderEntries::kFromLibraryFile);
   return result;
-}
-
-void renamefiles(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile) {
-  state.AllSongs.clear();
-  state.IncorrectSongs.clear();
-  state.SearchBatch.clear();
-  state.LibraryFolders.clear();
-  LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kReload, state.LibraryFolders);
-  state.IncorrectSongs.clear();
 }
 
 }  // namespace tunewick

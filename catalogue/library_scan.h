@@ -37,30 +37,30 @@ class LibraryTree {
  public:
   // Walks `folder` and all its subfolders. Links to folders are followed, but each real
   // folder is entered at most once, so links that lead back into the tree end the walk.
-  // Missing or unreadable folders contribute nothing; the unreadable ones are kept in
-  // Unreadable(), in the order the walk met them.
+  // Missing or unreadable folders, and folders that vanish during the walk, contribute
+  // nothing; the unreadable ones are kept in Unreadable(), in the order the walk met
+  // them. Several folders are read at once (as many as the file system advises), yet
+  // the result is exactly that of reading one folder at a time in walking order.
   LibraryTree(const FileSystem& fileSystem, const std::string& folder);
 
-  std::size_t FolderCount() const { return folders_.size(); }
+  // The folders entered.
+  std::size_t FolderCount() const { return folderCount_; }
   // Song files of all three types.
   std::size_t SongCount() const { return songCount_; }
   const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
 
  private:
-  friend void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree,
+  friend void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree,
                             std::string_view mask);
-  struct Folder {
-    std::string path;                     // ends with "/"
-    std::vector<std::string> songs[3];    // file names, one list per song mask
-    std::vector<std::size_t> subfolders;  // indexes into folders_, in name order
-  };
-  std::vector<Folder> folders_;  // folders_[0] is the library folder itself
+  std::vector<SongPath> songs_[std::size(kSongMasks)];  // full paths, one list per song mask
+  std::size_t folderCount_ = 0;
   std::size_t songCount_ = 0;
   std::vector<UnreadableFolder> unreadable_;
 };
 
-// Appends the full path of every file of `tree` that matches `mask`, depth-first.
-void FindSongFiles(std::vector<SongPath>& target, const LibraryTree& tree, std::string_view mask);
+// Moves the full path of every file of `tree` that matches `mask` onto the end of
+// `target`, depth-first. Each mask's songs can be taken once.
+void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string_view mask);
 
 enum class FolderEntries {
   kFromLibraryFile,  // entries that are empty or one character long are skipped
@@ -84,9 +84,5 @@ struct RescanResult {
 // file that are empty or one character long are skipped. Throws FileError when the
 // library file exists but cannot be read.
 RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
-
-// Empties the song lists and reloads LibraryFolders from the library file without
-// testing for it; throws FileError when it cannot be read.
-void renamefiles(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
 
 }  // namespace tunewick

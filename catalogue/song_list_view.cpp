@@ -1,10 +1,15 @@
 #include "catalogue/song_list_view.h"
 
+#include <QCursor>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
 
 #include "catalogue/widest_text.h"
 #include "platform/look.h"
+#include "platform/shown_text.h"
 
 namespace tunewick {
 
@@ -32,7 +37,7 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return QString::fromUtf8(song.data(), static_cast<qsizetype>(song.size()));
+      return ShownText(song);
     case Qt::SizeHintRole:
       if (rowWidth_ <= 0) return {};
       return QSize(rowWidth_, rowHeight_);
@@ -50,6 +55,8 @@ SongListView::SongListView(const std::vector<SongPath>& songs, QWidget* parent)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setContextMenuPolicy(Qt::PreventContextMenu);
+  // Every entry fits its row (UpdateHorizontalExtent): nothing is ever cut to "...".
+  setTextElideMode(Qt::ElideNone);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Base, Qt::white);
   setPalette(palette);
@@ -61,7 +68,23 @@ void SongListView::Reload() { model_.Reload(); }
 void SongListView::UpdateHorizontalExtent() {
   const int widest = WidestTextWidth(font(), songs_, QLatin1Char('x'));
   horizontalExtent_ = widest;
-  model_.SetRowWidth(widest);
+  // The rows also hold the margins the style keeps on either side of an item's text.
+  const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  model_.SetRowWidth(widest > 0 ? widest + 2 * textMargin : 0);
+}
+
+void SongListView::keyPressEvent(QKeyEvent* event) {
+  const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+  const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+  if (!menuKey && !shiftF10) return QListView::keyPressEvent(event);
+  event->accept();
+  const QModelIndex entry = currentIndex();
+  if (!entry.isValid()) return;
+  scrollTo(entry);
+  // Under the entry's start, kept inside the list when it is scrolled sideways.
+  const QRect row = visualRect(entry);
+  const QPoint at(std::clamp(row.left(), 0, viewport()->width() - 1), row.bottom());
+  emit songMenuRequested(entry.row(), viewport()->mapToGlobal(at));
 }
 
 bool SongListView::eventFilter(QObject* watched, QEvent* event) {
@@ -74,7 +97,7 @@ bool SongListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress && mouse->buttons() == Qt::RightButton &&
         held == Qt::NoModifier) {
       const QModelIndex entry = indexAt(mouse->position().toPoint());
-      if (entry.isValid()) emit songRightClicked(entry.row());
+      if (entry.isValid()) emit songMenuRequested(entry.row(), QCursor::pos());
     }
     return true;  // a right press never moves the selection
   }

@@ -9,7 +9,8 @@
 namespace tunewick {
 
 // Shows a list of song paths. The model reads the list in place; call Reload() after
-// the list has changed. Paths are shown as UTF-8 text; the bytes stay in the list.
+// the list has changed. Paths are shown as ShownText gives them; the bytes stay in the
+// list.
 class SongListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -30,8 +31,10 @@ class SongListModel : public QAbstractListModel {
 };
 
 // The song list of the song-list screen. A press of the right button alone (no
-// modifier, no other button, not a double-click) over an entry reports that entry
-// and never changes the selection; the list opens no menu of its own.
+// modifier, no other button, not a double-click) over an entry asks for the song menu
+// of that entry at the mouse cursor, and never changes the selection; the Menu key and
+// Shift+F10 ask for it for the current entry, under that entry. The list opens no menu
+// of its own.
 class SongListView : public QListView {
   Q_OBJECT
 
@@ -41,15 +44,17 @@ class SongListView : public QListView {
   void Reload();
 
   // Measures every entry with one "x" appended, in the list's font, and makes the
-  // widest the list's horizontal scrolling extent (0 for an empty list).
+  // widest the list's horizontal scrolling extent (0 for an empty list). The rows are
+  // that wide plus the style's text margins, so every entry can be read to its end.
   void UpdateHorizontalExtent();
   int HorizontalExtent() const { return horizontalExtent_; }
 
  signals:
-  void songRightClicked(int row);
+  void songMenuRequested(int row, QPoint where);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   const std::vector<SongPath>& songs_;

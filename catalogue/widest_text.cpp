@@ -9,6 +9,8 @@
 #include <limits>
 #include <string_view>
 
+#include "platform/shown_text.h"
+
 namespace tunewick {
 namespace {
 
@@ -148,8 +150,7 @@ int WidestTextWidth(const QFont& font, const std::vector<std::string>& texts, QC
   *measuredInFull = 0;
   auto measure = [&](const std::string& text) {
     ++*measuredInFull;
-    return metrics.horizontalAdvance(
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())) + appended);
+    return metrics.horizontalAdvance(ShownText(text) + appended);
   };
   int widest = 0;
   auto measureAll = [&](auto&& wanted) {

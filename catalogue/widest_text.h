@@ -8,9 +8,9 @@
 
 namespace tunewick {
 
-// The width in pixels of the widest of `texts` (UTF-8 bytes) with `appended` added to
-// each one: exactly what QFontMetrics(font).horizontalAdvance gives for the widest, 0
-// when there are no texts.
+// The width in pixels of the widest of `texts` (UTF-8 bytes, as ShownText shows them)
+// with `appended` added to each one: exactly what QFontMetrics(font).horizontalAdvance
+// gives for the widest, 0 when there are no texts.
 //
 // Measuring every text that way costs some ten microseconds each, too much for tens of
 // thousands. Texts made of plain characters (no combining marks, no right-to-left

@@ -17,6 +17,7 @@
 #include "platform/look.h"
 #include "platform/picture_button.h"
 #include "platform/pictures.h"
+#include "platform/shown_text.h"
 #include "platform/window_behaviour.h"
 
 namespace tunewick {
@@ -235,7 +236,7 @@ void LibraryEditor::AddFolder(AddTrigger trigger) {
   if (outcome.added) {
     updating_ = true;
     const int row = static_cast<int>(*outcome.added);
-    folderList_->insertItem(row, Shown(model_.Folders()[*outcome.added]));
+    folderList_->insertItem(row, ShownText(model_.Folders()[*outcome.added]));
     folderList_->scrollToItem(folderList_->item(row));
     updating_ = false;
   }
@@ -317,7 +318,7 @@ void LibraryEditor::ShowText() {
 void LibraryEditor::ShowFolders() {
   updating_ = true;
   folderList_->clear();
-  for (const std::string& folder : model_.Folders()) folderList_->addItem(Shown(folder));
+  for (const std::string& folder : model_.Folders()) folderList_->addItem(ShownText(folder));
   updating_ = false;
   ShowSelection();
 }

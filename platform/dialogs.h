@@ -24,7 +24,8 @@ class Dialogs {
   // A question with "OK" (the default) and "Cancel" (also Escape). True for OK.
   virtual bool AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text) = 0;
 
-  // The folder picker, rooted at `root`. The chosen folder's path, or nothing on cancel.
+  // The folder picker, rooted at `root`. The chosen folder's exact path bytes, or nothing
+  // on cancel or when those cannot be told for sure (the user is told why).
   virtual std::optional<std::string> PickFolder(QWidget* parent, const QString& title,
                                                 const std::string& root) = 0;
 

@@ -84,6 +84,10 @@ FolderListing DryRunFileSystem::ListFolder(const std::string& folder) const {
   return listing;
 }
 
+std::size_t DryRunFileSystem::FolderReadsAtOnce(const std::string& folder) const {
+  return disk_.FolderReadsAtOnce(folder);
+}
+
 std::optional<FolderId> DryRunFileSystem::IdentifyFolder(const std::string& folder) const {
   return disk_.IdentifyFolder(folder);
 }

@@ -23,6 +23,7 @@ class DryRunFileSystem final : public FileSystem {
   bool FileExists(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;
   FolderListing ListFolder(const std::string& folder) const override;
+  std::size_t FolderReadsAtOnce(const std::string& folder) const override;
   std::optional<FolderId> IdentifyFolder(const std::string& folder) const override;
   bool CanChangeFolder(const std::string& folder) const override;
   bool IgnoresCase(const std::string& path) const override;

@@ -57,7 +57,13 @@ class FileSystem {
   virtual bool FileExists(const std::string& path) const = 0;
   virtual bool FolderExists(const std::string& path) const = 0;
 
+  // Safe to call from several threads at once.
   virtual FolderListing ListFolder(const std::string& folder) const = 0;
+
+  // How many folders below `folder` are best read at the same time: the number of
+  // processor cores on a fast local disk, more where each read waits on a slow device
+  // (a network share, a USB or spinning disk), so that the waits overlap.
+  virtual std::size_t FolderReadsAtOnce(const std::string& folder) const = 0;
 
   // The real folder a path leads to; nothing when it is not a folder.
   virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) const = 0;

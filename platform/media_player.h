@@ -31,7 +31,9 @@ class MediaPlayer {
 };
 
 // The player on the desktop, built on Qt Multimedia (QMediaPlayer with a QAudioOutput).
-// Open waits, without taking user input, until the file has loaded or failed to.
+// Open waits, without taking user input, until the file has loaded or failed to. The
+// song is opened by its path bytes and played through /proc/self/fd, so a name that is
+// not UTF-8 plays like any other.
 class QtMediaPlayer final : public MediaPlayer {
  public:
   QtMediaPlayer();
@@ -53,6 +55,7 @@ class QtMediaPlayer final : public MediaPlayer {
 
   std::string fileName_;
   std::unique_ptr<QMediaPlayer> player_;  // none until a file is opened
+  int file_ = -1;                         // the song, opened by its path bytes
   bool failed_ = false;                   // the current player reported an error
 };
 

@@ -3,7 +3,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -40,9 +44,81 @@ class UniqueFd {
   int fd_;
 };
 
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
+// Reads every entry of an open folder but "." and "..". A folder's entries are fetched
+// with as few system calls as a large buffer allows: one for most folders. An error
+// part-way (the folder removed, a failing device) ends the listing with what was read.
+void ReadEntries(int fd, std::vector<FolderEntry>& entries) {
+  constexpr std::size_t kBufferSize = 256 * 1024;
+  thread_local std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+  for (;;) {
+    const long got = ::syscall(SYS_getdents64, fd, buffer.get(), kBufferSize);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    for (long at = 0; at < got;) {
+      // struct linux_dirent64: d_ino (8 bytes), d_off (8), d_reclen (2), d_type (1), d_name.
+      const char* record = buffer.get() + at;
+      unsigned short length;
+      std::memcpy(&length, record + 16, sizeof length);
+      unsigned char type = static_cast<unsigned char>(record[18]);
+      const char* name = record + 19;
+      at += length;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      if (type == DT_LNK || type == DT_UNKNOWN) {
+        struct stat info;
+        if (::fstatat(fd, name, &info, 0) == 0) {
+          type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        } else {
+          type = DT_UNKNOWN;  // a broken link
+        }
+      }
+      entries.push_back({name, type == DT_DIR, type == DT_REG});
+    }
+  }
+}
+
+// Folder reads that wait on the device rather than on the processor overlap well beyond
+// the number of cores; on a fast local disk more threads than cores only compete, and
+// past a few the disk's own speed is the limit.
+constexpr std::size_t kSlowDeviceReads = 8;
+constexpr std::size_t kMostLocalReads = 8;
+
+// True for a network share, a FUSE mount, or a disk on USB, a memory card or spinning
+// platters: where reading a folder means waiting for the device.
+bool OnSlowDevice(const std::string& folder) {
+  struct statfs fileSystem;
+  if (::statfs(folder.c_str(), &fileSystem) != 0) return false;
+  switch (static_cast<unsigned long>(fileSystem.f_type)) {
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x65735546:  // FUSE (sshfs, exFAT, NTFS...)
+    case 0x01021997:  // 9P
+    case 0x00C36400:  // Ceph
+    case 0x5346414F:  // AFS
+    case 0x73757245:  // Coda
+      return true;
+    default:
+      break;
+  }
+  struct stat info;
+  if (::stat(folder.c_str(), &info) != 0) return false;
+  // The block device behind the folder: /sys/dev/block/MAJOR:MINOR leads to its place
+  // among the machine's devices; a partition's own queue settings are its disk's.
+  const std::string device = "/sys/dev/block/" + std::to_string(major(info.st_dev)) + ":" +
+                             std::to_string(minor(info.st_dev));
+  char place[PATH_MAX];
+  if (::realpath(device.c_str(), place) == nullptr) return false;
+  const std::string where = place;
+  if (where.find("/usb") != std::string::npos || where.find("/mmc") != std::string::npos)
+    return true;
+  for (const char* rotational : {"/queue/rotational", "/../queue/rotational"}) {
+    UniqueFd fd(::open((where + rotational).c_str(), O_RDONLY | O_CLOEXEC));
+    char flag = 0;
+    if (fd.get() >= 0 && ::read(fd.get(), &flag, 1) == 1) return flag == '1';
+  }
+  return false;
+}
 
 bool StatFollowing(const std::string& path, struct stat& info) {
   return ::stat(path.c_str(), &info) == 0;
@@ -67,46 +143,27 @@ class PosixFileSystem final : public FileSystem {
 
   FolderListing ListFolder(const std::string& folder) const override {
     FolderListing listing;
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::openat(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) {
       listing.error = LastError();
-      return listing;
-    }
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-      listing.error = LastError();
-      ::close(fd);
       return listing;
     }
     struct stat self;
-    if (::fstat(fd, &self) != 0) {
+    if (::fstat(fd.get(), &self) != 0) {
       listing.error = LastError();
       return listing;
     }
     listing.opened = true;
     listing.id = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(self.st_ino)};
-
-    while (const dirent* entry = ::readdir(dir.get())) {
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-      FolderEntry item;
-      item.name = name;
-      unsigned char type = entry->d_type;
-      if (type == DT_LNK || type == DT_UNKNOWN) {
-        struct stat info;
-        if (::fstatat(fd, name, &info, 0) == 0) {
-          type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
-        } else {
-          type = DT_UNKNOWN;  // a broken link
-        }
-      }
-      item.isFolder = type == DT_DIR;
-      item.isFile = type == DT_REG;
-      listing.entries.push_back(std::move(item));
-    }
+    ReadEntries(fd.get(), listing.entries);
     std::sort(listing.entries.begin(), listing.entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return listing;
+  }
+
+  std::size_t FolderReadsAtOnce(const std::string& folder) const override {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return OnSlowDevice(folder) ? kSlowDeviceReads : std::min(cores, kMostLocalReads);
   }
 
   std::optional<FolderId> IdentifyFolder(const std::string& folder) const override {

@@ -5,6 +5,8 @@
 #include <QPushButton>
 
 #include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/path_on_disk.h"
 
 namespace tunewick {
 namespace {
@@ -20,6 +22,7 @@ QString Caption() { return QApplication::applicationDisplayName(); }
 
 void QtDialogs::ShowMessage(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, Caption(), text, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);  // paths and names are never read as markup
   box.exec();
 }
 
@@ -36,6 +39,7 @@ bool QtDialogs::AskWarningYesCancel(QWidget* parent, const QString& title, const
 bool QtDialogs::AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
                   parent);
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
@@ -43,8 +47,15 @@ bool QtDialogs::AskConfirmOkCancel(QWidget* parent, const QString& title, const 
 
 std::optional<std::string> QtDialogs::PickFolder(QWidget* parent, const QString& title,
                                                  const std::string& root) {
-  return ToPath(QFileDialog::getExistingDirectory(parent, title, QFile::decodeName(root.c_str()),
-                                                  QFileDialog::ShowDirsOnly));
+  const QString chosen = QFileDialog::getExistingDirectory(
+      parent, title, QFile::decodeName(root.c_str()), QFileDialog::ShowDirsOnly);
+  if (chosen.isEmpty()) return std::nullopt;
+  if (std::optional<std::string> path = PathOnDisk(RealFileSystem(), chosen)) return path;
+  ShowMessage(parent, QStringLiteral("The folder \"%1\" cannot be added: its name is not plain "
+                                     "text, and Tunewick cannot tell exactly which folder it "
+                                     "is. Rename the folder, then browse for it again.")
+                          .arg(chosen));
+  return std::nullopt;
 }
 
 std::optional<std::string> QtDialogs::PickSaveFile(QWidget* parent, const std::string& folder,

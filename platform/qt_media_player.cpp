@@ -1,6 +1,8 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QAudioOutput>
 #include <QEventLoop>
-#include <QFile>
 #include <QMediaPlayer>
 #include <QTimer>
 #include <QUrl>
@@ -54,7 +56,14 @@ bool QtMediaPlayer::Open() {
   });
   QObject::connect(player, &QMediaPlayer::errorOccurred, &loop, &QEventLoop::quit);
   QTimer::singleShot(kLoadWaitMilliseconds, &loop, &QEventLoop::quit);
-  player->setSource(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(fileName_))));
+  // Qt takes a file name as text, which cannot hold every name: the player gets the
+  // song's open file instead.
+  file_ = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file_ < 0) {
+    Discard();
+    return false;
+  }
+  player->setSource(QUrl::fromLocalFile(QStringLiteral("/proc/self/fd/%1").arg(file_)));
   if (!failed_ && !Settled(*player)) loop.exec(QEventLoop::ExcludeUserInputEvents);
 
   if (failed_ || player->mediaStatus() == QMediaPlayer::InvalidMedia) {
@@ -86,8 +95,10 @@ bool QtMediaPlayer::IsPlaying() const {
 }
 
 void QtMediaPlayer::Discard() {
-  // Destroying the player stops it and closes the file.
+  // Destroying the player stops it and closes its own handle on the file.
   player_.reset();
+  if (file_ >= 0) ::close(file_);
+  file_ = -1;
   failed_ = false;
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
@@ -44,6 +45,39 @@ class CentreOnFirstShow : public QObject {
   }
 };
 
+bool HasFrame(const QWidget* window) {
+  return window->isVisible() && window->frameGeometry().size() != window->size();
+}
+
+// Until the window manager has put its frame around a new window, the frame's size is
+// not known and centring places the bare window, off centre by half the frame. This
+// looks for the frame for a moment after the window was placed, and centres the window
+// again once it has one.
+class CentreOnceFramed : public QTimer {
+ public:
+  explicit CentreOnceFramed(QWidget* window) : QTimer(window), window_(window) {
+    setInterval(10);
+    connect(this, &QTimer::timeout, this, &CentreOnceFramed::Look);
+  }
+  void Restart() {
+    looks_ = 0;
+    start();
+  }
+
+ private:
+  void Look() {
+    if (HasFrame(window_)) {
+      stop();
+      CentreOnScreen(window_);
+    } else if (++looks_ >= 100) {
+      stop();  // no window manager, or one that draws no frame
+    }
+  }
+
+  QWidget* window_;
+  int looks_ = 0;
+};
+
 }  // namespace
 
 void CentreWhenFirstShown(QWidget* window) {
@@ -57,6 +91,10 @@ void CentreOnScreen(QWidget* window) {
   // move() places the frame, so centre the frame.
   const QRect frame = window->frameGeometry();
   window->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2) + QPoint(1, 1));
+  if (HasFrame(window)) return;
+  auto* looking = window->findChild<CentreOnceFramed*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!looking) looking = new CentreOnceFramed(window);
+  looking->Restart();
 }
 
 void MakeFixedWindow(QWidget* window, int width, int height) {

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "app/main_window.h"
 #include "platform/application.h"
@@ -19,7 +20,6 @@
 namespace tunewick {
 namespace {
 
-constexpr QSize kResultsSize{340, 190};
 constexpr QSize kCleanSize{450, 130};
 constexpr QSize kAllCleanSize{290, 110};
 
@@ -39,32 +39,37 @@ TidyupResultsWindow::TidyupResultsWindow(AppContext& context, QWidget* parent)
   setFont(look::Font(12));
   BuildResultsPanel();
   BuildCleanPanel();
-  resize(kResultsSize);
+  resize(resultsSize_);
 }
 
 void TidyupResultsWindow::BuildResultsPanel() {
   resultsPanel_ = new QWidget(this);
-  resultsPanel_->setGeometry(0, 0, kResultsSize.width(), kResultsSize.height());
+  resultsPanel_->move(0, 0);
   auto* heading = new QLabel(QStringLiteral("Tidy-Up Results"), resultsPanel_);
   look::MakeHeading(heading);
   heading->adjustSize();
   heading->move(16, 10);
+  // Room for seven digits: a library of millions of songs.
+  const int counterWidth =
+      resultsPanel_->fontMetrics().horizontalAdvance(QStringLiteral("0000000"));
   for (std::size_t row = 0; row < kCounterOrder.size(); ++row) {
     const int y = 40 + 20 * static_cast<int>(row);
     counters_[row] = new QLabel(QStringLiteral("0"), resultsPanel_);
     counters_[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    counters_[row]->setGeometry(16, y, 30, 18);
+    counters_[row]->setGeometry(16, y, counterWidth, 18);
     look::SetTextColor(counters_[row], look::kHeading);
     auto* caption = new QLabel(Decode(kCounterOrder[row].counterCaption), resultsPanel_);
     look::SetTextColor(caption, look::kLink);
     caption->adjustSize();
-    caption->move(54, y + (18 - caption->height()) / 2);
+    caption->move(counters_[row]->geometry().right() + 9, y + (18 - caption->height()) / 2);
+    resultsSize_.setWidth(std::max(resultsSize_.width(), caption->geometry().right() + 1 + 8));
   }
+  resultsPanel_->resize(resultsSize_);
   auto* viewList = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
   viewList->adjustSize();
   viewList->move(16, 152 + (25 - viewList->height()) / 2);
   auto* close = new QPushButton(QStringLiteral("Close"), resultsPanel_);
-  close->setGeometry(kResultsSize.width() - 91, 152, 75, 25);
+  close->setGeometry(resultsSize_.width() - 91, 152, 75, 25);
   connect(viewList, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { ShowChangedFiles(); }); });
   connect(close, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
@@ -121,8 +126,9 @@ void TidyupResultsWindow::BuildCleanPanel() {
 
 void TidyupResultsWindow::Refresh() {
   explanation_->hide();
-  if (AnySongRenamed(context_.state)) {
-    resize(kResultsSize);
+  // Refused renames are listed with the changed files, so they lead to the results too.
+  if (AnySongRenamed(context_.state) || !context_.state.RenameFailures.empty()) {
+    resize(resultsSize_);
     for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
       counters_[row]->setText(QString::number((context_.state.*kCounterOrder[row].log).size()));
     resultsPanel_->show();

@@ -47,6 +47,7 @@ class TidyupResultsWindow : public QWidget {
   bool upToDate_ = false;  // refreshed since the window last lost the focus
   QWidget* resultsPanel_ = nullptr;
   std::array<QLabel*, 5> counters_{};
+  QSize resultsSize_{340, 190};  // wider where the captions need it
   QWidget* cleanPanel_ = nullptr;
   LinkLabel* fixRemaining_ = nullptr;
   LinkLabel* why_ = nullptr;

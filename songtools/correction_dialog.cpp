@@ -16,6 +16,7 @@
 #include "platform/look.h"
 #include "platform/picture_button.h"
 #include "platform/pictures.h"
+#include "platform/shown_text.h"
 #include "platform/window_behaviour.h"
 #include "songtools/id3_tag_reader.h"
 #include "songtools/preview_window.h"
@@ -191,7 +192,8 @@ void CorrectionDialog::RenameSong() {
       return;
     case CorrectionOutcome::kForbiddenCharacter:
       Tell(
-          QStringLiteral("Artist and song names cannot contain any of these characters: "
+          // The list on a line of its own, so that it is never broken in two.
+          QStringLiteral("Artist and song names cannot contain any of these characters:\n"
                          "\\ / : * ? \" < > |"));
       return;
     case CorrectionOutcome::kNameTaken:
@@ -222,6 +224,7 @@ void CorrectionDialog::DeleteSong() {
           this, QStringLiteral("Confirm"),
           QStringLiteral("Are you sure you want to delete ") + Display(song) + QStringLiteral("?")))
     return;
+  context_.windows.previewWindow->LetGoOf(song);
   if (!tunewick::DeleteSong(context_.fileSystem, song, 1)) {
     Tell(QStringLiteral("The song is in use, close the application that's using it, and retry."));
     return;
@@ -261,7 +264,7 @@ void CorrectionDialog::ShowHelp() {
 bool CorrectionDialog::IsHelpShown() const { return !explanation_->isHidden(); }
 
 void CorrectionDialog::ShowFileName() {
-  fileName_->setText(Display(FileNameOf(context_.state.SelectedSong)));
+  fileName_->setText(ShownText(FileNameOf(context_.state.SelectedSong)));
 }
 
 void CorrectionDialog::ClearBoxes() {

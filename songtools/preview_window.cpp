@@ -11,6 +11,7 @@
 #include "platform/media_player.h"
 #include "platform/picture_button.h"
 #include "platform/pictures.h"
+#include "platform/shown_text.h"
 #include "platform/window_behaviour.h"
 #include "songtools/correction_dialog.h"
 #include "songtools/preview_type.h"
@@ -24,10 +25,6 @@ constexpr int kLabelTop = 24;
 constexpr int kButtonsTop = 56;
 constexpr int kButtonSize = 32;
 constexpr int kButtonGap = 16;
-
-QString Display(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -83,13 +80,14 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
   const std::string_view ending = PreviewEnding(song);
   if (!IsPreviewable(ending)) {
     if (asker == PreviewAsker::kCorrectionDialog)
-      context_.dialogs.ShowMessage(AskerWindow(asker), Display(ending));
+      context_.dialogs.ShowMessage(AskerWindow(asker), ShownText(ending));
     return;
   }
   show();
   MediaPlayer& player = context_.mediaPlayer;
   player.SetFileName(song);
-  pathLabel_->setText(Display(song));
+  song_ = song;
+  pathLabel_->setText(ShownText(song));
   pathLabel_->adjustSize();
   FitWindow();
   CentreLabel();
@@ -120,6 +118,10 @@ void PreviewWindow::StopPlayer() { context_.mediaPlayer.Stop(); }
 void PreviewWindow::Dismiss() {
   StopPlayer();
   hide();
+}
+
+void PreviewWindow::LetGoOf(const SongPath& song) {
+  if (isVisible() && song == song_) Dismiss();
 }
 
 QWidget* PreviewWindow::AskerWindow(PreviewAsker asker) const {

@@ -32,6 +32,9 @@ class PreviewWindow : public QWidget {
   void StopPlayer();
   // Stops the player and hides the window.
   void Dismiss();
+  // Dismisses the window if it is showing `song`, so that nothing plays a song that is
+  // about to go.
+  void LetGoOf(const SongPath& song);
 
   // The window that asked for the last preview that reached the player.
   PreviewAsker PreviewOpener() const { return opener_; }
@@ -54,6 +57,7 @@ class PreviewWindow : public QWidget {
   QLabel* pathLabel_ = nullptr;
   QWidget* buttons_ = nullptr;
   PreviewAsker opener_ = PreviewAsker::kMainWindow;
+  SongPath song_;       // the song last handed to the player
   QTimer centreTimer_;  // 1 ms after activation: centre the window on the screen
   QTimer settleTimer_;  // 50 ms after activation: fit the window to a label set meanwhile
   QTimer layoutTimer_;  // every second, for the program's whole life

@@ -20,6 +20,7 @@ void DeleteSelectedSong(AppContext& context) {
           QStringLiteral("Are you sure you want to delete this file?  Clicking \"Yes\" will "
                          "delete the file with no warning.")))
     return;
+  context.windows.previewWindow->LetGoOf(context.state.SelectedSong);
   if (DeleteSong(context.fileSystem, context.state.SelectedSong, 2)) {
     context.dialogs.ShowMessage(main, QStringLiteral("File deleted successfully"));
   } else {
@@ -27,7 +28,7 @@ void DeleteSelectedSong(AppContext& context) {
         main,
         QStringLiteral("The song is in use, close the application that's using it, and retry."));
   }
-  main->renamefiles();
+  main->RefreshSongList();  // the songs that are left
 }
 
 void PreviewSelectedSong(AppContext& context) {

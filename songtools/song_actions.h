@@ -9,8 +9,8 @@ namespace tunewick {
 
 // "Fix this name": the correction dialog in place of the main window.
 void FixSelectedSong(AppContext& context);
-// "Delete this song": deletes SelectedSong after a warning, says how it went and empties
-// the song lists.
+// "Delete this song": after a warning, stops a preview of SelectedSong, deletes the song,
+// says how it went and lists the songs that are left.
 void DeleteSelectedSong(AppContext& context);
 // "Preview this song": plays SelectedSong in the preview window.
 void PreviewSelectedSong(AppContext& context);

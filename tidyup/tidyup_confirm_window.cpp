@@ -50,7 +50,7 @@ class WindowTidyupHost : public TidyupHost {
 
 TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
     : QWidget(parent), context_(context) {
-  setWindowTitle(QStringLiteral("Orvane"));
+  setWindowTitle(QStringLiteral("Tunewick"));
   look::MakeWhite(this);
   setFont(look::Font(12));
   MakeFixedWindow(this, kWidth, kHeight);
@@ -117,16 +117,14 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
 }
 
-int TidyupConfirmWindow::ExpandedHeight() const {
-  return cancel_->y() + cancel_->height() + kInformationHeight + 40;
-}
+int TidyupConfirmWindow::ExpandedHeight() const { return collapsedHeight_ + kInformationHeight; }
 
 bool TidyupConfirmWindow::IsExpanded() const { return !informationPanel_->isHidden(); }
 
 void TidyupConfirmWindow::ToggleInformation() {
   if (height() != ExpandedHeight()) {
     setFixedHeight(ExpandedHeight());
-    informationPanel_->move(0, height() - kInformationHeight);
+    informationPanel_->move(0, collapsedHeight_);
     informationPanel_->show();
     expandIcon_->show();
     collapseIcon_->hide();

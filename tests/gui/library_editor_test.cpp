@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "platform/link_label.h"
 #include "platform/look.h"
+#include "platform/path_on_disk.h"
 #include "platform/picture_button.h"
 #include "support/app_fixture.h"
 
@@ -227,34 +228,45 @@ TEST_F(LibraryEditorTest, ContinueFromTheSongListReturnsToAFreshSongList) {
   EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{first, second}));
 }
 
-TEST_F(LibraryEditorTest, TitleBarCloseEndsTheApplicationOrGoesBackWhenAlreadyEnding) {
+TEST_F(LibraryEditorTest, TitleBarCloseWhenAlreadyEndingStopsOrGoesBack) {
   const std::string music = folder.MakeFolder("music");
   StartApp();
   LibraryEditor* window = editor();
   ASSERT_TRUE(window->isVisible());
 
-  window->close();
-  EXPECT_EQ(terminationRequests, 1);
-  EXPECT_TRUE(dialogs.shown().empty());
-
-  // Asked again while the application is ending: with no folders it cannot go on...
-  window->show();
-  ProcessEvents();
+  // Closed while the application is already ending: with no folders it cannot go on...
+  app->state().TerminationRequested = true;
   window->close();
   EXPECT_EQ(dialogs.Messages(),
             Messages{"Because you have not entered any folders into your music library, this "
                      "application cannot continue, and will close."});
-  EXPECT_EQ(terminationRequests, 2);
+  EXPECT_EQ(terminationRequests, 1);
 
   // ...with folders it goes back to the main window.
   window->show();
   ProcessEvents();
   TypeAndEnter(music);
   window->close();
-  EXPECT_EQ(terminationRequests, 2);
+  EXPECT_EQ(terminationRequests, 1);
   EXPECT_TRUE(mainWindow()->isVisible());
   EXPECT_FALSE(window->isVisible());
   EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
+}
+
+// The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in
+// it, and is mapped back to its bytes, or refused when two names read the same.
+TEST(PathOnDiskTest, FindsTheBytesBehindTheTextOrNothing) {
+  testing::TempFolder folder;
+  const std::string latin1 = folder.MakeFolder("caf\xe9/sub \xc3\xa9");
+  const QString root = QString::fromStdString(folder.path());
+  const QString shown = root + QString::fromUtf16(u"/caf\uFFFD/sub \u00E9");
+  const FileSystem& fs = RealFileSystem();
+  EXPECT_EQ(PathOnDisk(fs, shown), latin1);
+  EXPECT_EQ(PathOnDisk(fs, root + "/"), folder.path());
+  EXPECT_EQ(PathOnDisk(fs, "/"), "/");
+  EXPECT_EQ(PathOnDisk(fs, root + QString::fromUtf16(u"/caf\uFFFD/gone")), std::nullopt);
+  folder.MakeFolder("caf\xe8");  // reads the same as caf\xe9
+  EXPECT_EQ(PathOnDisk(fs, shown), std::nullopt);
 }
 
 }  // namespace

@@ -169,7 +169,7 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
        QString::fromStdString("There's already a file with the name and author you entered ('" +
                               taken + "')")},
       {"../..", "B",
-       "Artist and song names cannot contain any of these characters: \\ / : * ? \" < > |"},
+       "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |"},
       {"A", QString(300, 'b'), "The song could not be renamed: File name too long"},
   };
   for (const auto& c : cases) {
@@ -295,7 +295,7 @@ TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
   EXPECT_TRUE(main()->isVisible());
 }
 
-TEST_F(SongListTools, DeleteAsksFirstAndDeletesOnlyOnYes) {
+TEST_F(SongListTools, DeleteAsksFirstStopsThePreviewAndListsTheSongsLeft) {
   StartWithSongs({{"one.mp3", "x"}, {"two.mp3", "y"}});
   UseMenu(Song("one.mp3"), "Delete this song");  // no answer queued: Cancel, as Escape gives
   ASSERT_EQ(dialogs.shown().size(), 1u);
@@ -306,13 +306,26 @@ TEST_F(SongListTools, DeleteAsksFirstAndDeletesOnlyOnYes) {
             "with no warning.");
   EXPECT_TRUE(fs().Exists(Song("one.mp3")));
 
+  // A preview of another song plays on; one of the song to go stops first.
+  UseMenu(Song("two.mp3"), "Preview this song");
+  dialogs.QueueAnswer(true);
+  UseMenu(Song("one.mp3"), "Delete this song");
+  EXPECT_TRUE(player.playing());
+  EXPECT_TRUE(preview()->isVisible());
+  folder.MakeFile("music/one.mp3", "x");
+  main()->RefreshSongList();
+
+  UseMenu(Song("one.mp3"), "Preview this song");
   dialogs.Clear();
   dialogs.QueueAnswer(true);
   UseMenu(Song("one.mp3"), "Delete this song");
+  EXPECT_FALSE(player.playing());
+  EXPECT_FALSE(preview()->isVisible());
   EXPECT_FALSE(fs().Exists(Song("one.mp3")));
   EXPECT_TRUE(fs().Exists(Song("two.mp3")));
   EXPECT_EQ(dialogs.Messages(), Messages{"File deleted successfully"});
-  EXPECT_EQ(main()->songList()->model()->rowCount(), 0);  // the lists are emptied
+  EXPECT_EQ(app->state().IncorrectSongs, std::vector<SongPath>{Song("two.mp3")});
+  EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
 }
 
 TEST_F(SongListTools, FixSongsUsingID3TagsRenamesTheTaggedAndListsTheRest) {

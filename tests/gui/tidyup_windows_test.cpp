@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QAbstractButton>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -66,14 +67,16 @@ TEST_F(TidyupWindows, ConfirmationShowsItsTextsAndTogglesItsExplanation) {
   EXPECT_TRUE(confirm()->isVisible());
   EXPECT_FALSE(main()->isVisible());
   EXPECT_EQ(confirm()->size(), QSize(416, 154));
+  EXPECT_EQ(confirm()->windowTitle(), "Tunewick");
 
   LinkLabel* toggle = FindLink(confirm(), "More information");
   Click(toggle);
-  EXPECT_EQ(confirm()->height(), 239);
+  EXPECT_EQ(confirm()->height(), 154 + 62);
   EXPECT_EQ(toggle->text(), "Less information");
   auto* explanation = confirm()->findChild<QPlainTextEdit*>();
   ASSERT_NE(explanation, nullptr);
   EXPECT_TRUE(explanation->isVisible());
+  EXPECT_EQ(explanation->parentWidget()->geometry(), QRect(0, 154, 416, 62));  // at the bottom
 
   // Cancel goes back; the explanation stays unfolded for next time.
   FindButton(confirm(), "Cancel")->click();
@@ -93,11 +96,23 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndTheListOfRenamesToSave) {
   EXPECT_FALSE(main()->isVisible());
   EXPECT_FALSE(main()->IsShowingSongList());
   EXPECT_TRUE(results()->IsShowingResults());
-  EXPECT_EQ(results()->size(), QSize(340, 190));
+  EXPECT_EQ(results()->height(), 190);
+  EXPECT_GE(results()->width(), 340);  // wider only where the captions need it
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   // Prefixes, underscores, bracketed numbers, capitals, spaces around the dash.
   const char* counters[] = {"2", "1", "1", "1", "1"};
   for (int row = 0; row < 5; ++row) EXPECT_EQ(results()->Counter(row), counters[row]) << row;
+  // Seven digits show in full, and so does every caption.
+  app->state().UnderscoreLog.assign(1234567, "x");
+  results()->Refresh();
+  for (QLabel* label : results()->findChildren<QLabel*>()) {
+    if (!label->isVisibleTo(results())) continue;
+    EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()))
+        << label->text().toStdString();
+    EXPECT_LE(label->geometry().right(), results()->width()) << label->text().toStdString();
+  }
+  EXPECT_EQ(results()->Counter(1), "1234567");
+  app->state().UnderscoreLog.resize(1);
 
   LinkLabel* view = FindLink(results(), "View a list of files changed");
   Click(view);
@@ -125,6 +140,18 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndTheListOfRenamesToSave) {
   EXPECT_FALSE(changedFiles()->isVisible());
   EXPECT_TRUE(main()->isVisible());
   EXPECT_TRUE(results()->isVisible());
+}
+
+TEST_F(TidyupWindows, RenamesThatWereAllRefusedStillLeadToTheirList) {
+  StartWithSongs({"01 Intro.mp3", "Intro.mp3"});
+  RunTidyup();
+  EXPECT_TRUE(results()->IsShowingResults());
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(results()->Counter(row), "0") << row;
+  Click(FindLink(results(), "View a list of files changed"));
+  EXPECT_EQ(ListLines(),
+            (std::vector<std::string>{"The following could not be renamed",
+                                      "'" + music + "/01 Intro.mp3' could not be renamed to '" +
+                                          music + "/Intro.mp3': File exists"}));
 }
 
 TEST_F(TidyupWindows, AnErrorEndsTheRunWithTheConfirmationStillUp) {

@@ -10,6 +10,7 @@
 
 #include "catalogue/song_list_view.h"
 #include "platform/look.h"
+#include "platform/shown_text.h"
 
 namespace tunewick {
 namespace {
@@ -19,8 +20,7 @@ int MeasureEvery(const QFont& font, const std::vector<std::string>& texts) {
   const QFontMetrics metrics(font);
   int widest = 0;
   for (const std::string& text : texts)
-    widest = std::max(widest, metrics.horizontalAdvance(
-                                  QString::fromUtf8(text.data(), text.size()) + QLatin1Char('x')));
+    widest = std::max(widest, metrics.horizontalAdvance(ShownText(text) + QLatin1Char('x')));
   return widest;
 }
 
