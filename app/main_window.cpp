@@ -201,6 +201,7 @@ void MainWindow::BuildSongListScreen() {
           [this] { RunGuarded([this] { RefreshSongList(); }); });
 
   songMenu_ = new QMenu(this);
+  look::MakeWhite(songMenu_);  // a window of its own: it would not inherit the look
   QAction* fixName = songMenu_->addAction(pictures::FixName(), QStringLiteral("Fix this name"));
   QAction* deleteSong =
       songMenu_->addAction(pictures::DeleteSong(), QStringLiteral("Delete this song"));

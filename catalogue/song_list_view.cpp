@@ -57,9 +57,7 @@ SongListView::SongListView(const std::vector<SongPath>& songs, QWidget* parent)
   setContextMenuPolicy(Qt::PreventContextMenu);
   // Every entry fits its row (UpdateHorizontalExtent): nothing is ever cut to "...".
   setTextElideMode(Qt::ElideNone);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Base, Qt::white);
-  setPalette(palette);
+  look::MakeListBox(this);
   viewport()->installEventFilter(this);
 }
 

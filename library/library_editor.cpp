@@ -117,6 +117,7 @@ void LibraryEditor::BuildWindow() {
   auto* listLabel = Label(kListLabel, this);
   listLabel->move(kMargin, 158);
   folderList_ = new QListWidget(this);
+  look::MakeListBox(folderList_);
   folderList_->setGeometry(kMargin, 178, kInnerWidth, 140);
   folderList_->setSelectionMode(QAbstractItemView::SingleSelection);
   folderList_->setToolTip(QStringLiteral("These are the folders in your music library."));

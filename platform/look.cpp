@@ -1,9 +1,12 @@
 #include "platform/look.h"
 
+#include <QAbstractScrollArea>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QPalette>
+#include <QPainter>
+#include <QToolTip>
 #include <QWidget>
 
 namespace tunewick::look {
@@ -13,6 +16,42 @@ QString& Family() {
   static QString family;
   return family;
 }
+
+// Draws a list box's frame over everything inside the list, one pixel of the window wide,
+// whatever the display scale. (The style draws a thinner line on the list's edge, which
+// falls outside what the list may paint, or under its contents, when the scale puts that
+// edge between two pixels of the screen.)
+class ListFrame : public QWidget {
+ public:
+  explicit ListFrame(QAbstractScrollArea* list) : QWidget(list) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    list->installEventFilter(this);
+    Cover(list);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) Cover(static_cast<QWidget*>(watched));
+    return QWidget::eventFilter(watched, event);
+  }
+
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QColor colour = palette().color(QPalette::Mid);
+    const qreal width = this->width(), height = this->height();
+    painter.fillRect(QRectF(0, 0, width, 1), colour);
+    painter.fillRect(QRectF(0, height - 1, width, 1), colour);
+    painter.fillRect(QRectF(0, 0, 1, height), colour);
+    painter.fillRect(QRectF(width - 1, 0, 1, height), colour);
+  }
+
+ private:
+  void Cover(QWidget* list) {
+    setGeometry(list->rect());
+    raise();
+  }
+};
 
 }  // namespace
 
@@ -37,7 +76,8 @@ QFont HeadingFont() { return Font(16); }
 QFont LinkFont() { return Font(12); }
 
 void SetTextColor(QWidget* widget, const QColor& color) {
-  QPalette palette = widget->palette();
+  // Only the text roles: every other role still comes from the window.
+  QPalette palette;
   palette.setColor(QPalette::WindowText, color);
   palette.setColor(QPalette::Text, color);
   palette.setColor(QPalette::ButtonText, color);
@@ -61,11 +101,43 @@ QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColo
   return label;
 }
 
+QPalette Palette() {
+  const QColor black(Qt::black);
+  const QColor white(Qt::white);
+  const QColor buttonFace(0xF0, 0xF0, 0xF0);
+  const QColor readableGrey(0x66, 0x66, 0x66);  // 5.7:1 on white, 5:1 on the buttons
+  // Starts from the shades that bevels and frames are drawn in.
+  QPalette palette(buttonFace, white);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const bool disabled = group == QPalette::Disabled;
+    const QColor text = disabled ? readableGrey : black;
+    palette.setColor(group, QPalette::Window, white);
+    palette.setColor(group, QPalette::WindowText, text);
+    palette.setColor(group, QPalette::Base, white);
+    palette.setColor(group, QPalette::AlternateBase, QColor(0xF5, 0xF5, 0xF5));
+    palette.setColor(group, QPalette::Text, text);
+    palette.setColor(group, QPalette::PlaceholderText, readableGrey);
+    palette.setColor(group, QPalette::Button, buttonFace);
+    palette.setColor(group, QPalette::ButtonText, text);
+    palette.setColor(group, QPalette::BrightText, white);
+    palette.setColor(group, QPalette::Highlight, disabled ? readableGrey : kHeading);
+    palette.setColor(group, QPalette::HighlightedText, white);
+    palette.setColor(group, QPalette::Link, kLink);
+    palette.setColor(group, QPalette::LinkVisited, kHeading);
+    palette.setColor(group, QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1));
+    palette.setColor(group, QPalette::ToolTipText, black);
+  }
+  return palette;
+}
+
 void MakeWhite(QWidget* window) {
-  QPalette palette = window->palette();
-  palette.setColor(QPalette::Window, Qt::white);
+  const QPalette palette = Palette();
   window->setPalette(palette);
   window->setAutoFillBackground(true);
+  // Tooltips are windows of their own that take Qt's tooltip palette, not their widget's.
+  QToolTip::setPalette(palette);
 }
+
+void MakeListBox(QAbstractScrollArea* list) { new ListFrame(list); }
 
 }  // namespace tunewick::look

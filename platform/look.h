@@ -1,11 +1,14 @@
 #pragma once
 
-// Tunewick's look: white windows, Tahoma, navy headings and links.
+// Tunewick's look: white windows, Tahoma, navy headings and links, the same on a light
+// or a dark desktop.
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QPoint>
 
+class QAbstractScrollArea;
 class QLabel;
 class QWidget;
 
@@ -38,7 +41,16 @@ void MakeHeading(QWidget* widget);
 QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColor& color,
                 QPoint at = QPoint());
 
-// The white background of every Tunewick window.
+// The palette of every Tunewick window, whatever the desktop's theme: black text on white,
+// light grey buttons, selections in the heading blue, hints on pale yellow; the same in
+// active and inactive windows, and disabled text still readable on white.
+QPalette Palette();
+
+// Gives a window (or a pop-up menu) Tunewick's whole palette, which its widgets inherit,
+// and paints its background white. Hints shown as tooltips get the same look.
 void MakeWhite(QWidget* window);
+
+// A list box's look: its frame whole at every display scale.
+void MakeListBox(QAbstractScrollArea* list);
 
 }  // namespace tunewick::look

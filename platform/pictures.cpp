@@ -1,17 +1,22 @@
 #include "platform/pictures.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QtMath>
 
 #include "platform/look.h"
 
 namespace tunewick::pictures {
 namespace {
 
+// A picture of width x height pixels, drawn sharp at the display's scale.
 template <typename Draw>
 QPixmap Paint(int width, int height, Draw draw) {
-  QPixmap pixmap(width, height);
+  const qreal scale = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+  QPixmap pixmap(qCeil(width * scale), qCeil(height * scale));
+  pixmap.setDevicePixelRatio(scale);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);

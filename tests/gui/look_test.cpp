@@ -1,0 +1,310 @@
+// Tunewick keeps its own look on any desktop: whatever palette the desktop's theme hands
+// over, every text of every window stays readable; and at any display scale the windows'
+// contents stay inside them, with the frames of their lists whole.
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolTip>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+#include "app/about_window.h"
+#include "app/main_window.h"
+#include "library/library_editor.h"
+#include "platform/link_label.h"
+#include "reports/changed_files_window.h"
+#include "reports/tidyup_results_window.h"
+#include "songtools/correction_dialog.h"
+#include "songtools/preview_window.h"
+#include "support/app_fixture.h"
+#include "tidyup/tidyup_confirm_window.h"
+
+namespace tunewick {
+namespace {
+
+using testing::FindLink;
+
+// The relative luminance and the contrast ratio of the web's accessibility guidelines.
+double Luminance(const QColor& colour) {
+  auto linear = [](double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  const QColor rgb = colour.toRgb();
+  return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+  const double first = Luminance(a), second = Luminance(b);
+  return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+// The palette a dark desktop theme hands over (the colours of GNOME's dark Adwaita).
+QPalette DarkDesktopPalette() {
+  const QColor window(0x35, 0x35, 0x35);
+  QPalette palette(window, window);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const QColor text =
+        group == QPalette::Disabled ? QColor(0x91, 0x91, 0x91) : QColor(0xEE, 0xEE, 0xEC);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                                     QPalette::ToolTipText, QPalette::HighlightedText})
+      palette.setColor(group, role, text);
+    palette.setColor(group, QPalette::Base, QColor(0x2D, 0x2D, 0x2D));
+    palette.setColor(group, QPalette::AlternateBase, QColor(0x3A, 0x3A, 0x3A));
+    palette.setColor(group, QPalette::ToolTipBase, QColor(0x26, 0x26, 0x26));
+    palette.setColor(group, QPalette::Highlight, QColor(0x15, 0x53, 0x9E));
+    palette.setColor(group, QPalette::PlaceholderText, QColor(0x8B, 0x8E, 0x8F));
+    palette.setColor(group, QPalette::Link, QColor(0x8A, 0xB4, 0xF8));
+  }
+  return palette;
+}
+
+// How a failure names a widget: its kind and its text.
+std::string Describe(const QWidget* widget) {
+  QString text = widget->accessibleName();
+  if (auto* label = qobject_cast<const QLabel*>(widget)) text = label->text();
+  if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
+  return widget->metaObject()->className() + std::string(" \"") + text.toStdString() + "\"";
+}
+
+const char* GroupName(QPalette::ColorGroup group) {
+  switch (group) {
+    case QPalette::Active:
+      return "active";
+    case QPalette::Inactive:
+      return "inactive";
+    default:
+      return "disabled";
+  }
+}
+
+// The widget whose background shows behind one that paints none of its own.
+const QWidget* Backdrop(const QWidget* widget) {
+  while (!widget->isWindow() && !widget->autoFillBackground()) widget = widget->parentWidget();
+  return widget;
+}
+
+struct TextOn {
+  QColor text;
+  QColor background;
+  const char* what;
+};
+
+// The colours a widget draws its texts in, each with the colour it draws it on.
+std::vector<TextOn> DrawnColours(const QWidget* widget, QPalette::ColorGroup group) {
+  const QPalette& own = widget->palette();
+  auto pair = [&](QPalette::ColorRole text, QPalette::ColorRole background, const char* what) {
+    return TextOn{own.color(group, text), own.color(group, background), what};
+  };
+  const TextOn selected = pair(QPalette::HighlightedText, QPalette::Highlight, "selected text");
+  if (qobject_cast<const QMenu*>(widget)) {
+    // Styles draw a menu's entries on its base or on its window colour.
+    return {pair(QPalette::Text, QPalette::Base, "entry"),
+            pair(QPalette::WindowText, QPalette::Window, "entry"), selected};
+  }
+  if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractScrollArea*>(widget)) {
+    return {pair(QPalette::Text, QPalette::Base, "text"),
+            pair(QPalette::PlaceholderText, QPalette::Base, "placeholder"), selected};
+  }
+  const QWidget* backdrop = Backdrop(widget);
+  const TextOn onBackdrop{own.color(group, widget->foregroundRole()),
+                          backdrop->palette().color(group, backdrop->backgroundRole()), "text"};
+  if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+    if (button->text().isEmpty()) return {};  // a picture
+    if (qobject_cast<const QCheckBox*>(widget) || qobject_cast<const QRadioButton*>(widget))
+      return {onBackdrop};
+    return {pair(QPalette::ButtonText, QPalette::Button, "caption")};
+  }
+  if (qobject_cast<const QLabel*>(widget)) return {onBackdrop};
+  return {};
+}
+
+// Counts the texts of `window` checked; reports each that is hard to read.
+int ExpectReadable(const QWidget* window) {
+  int checked = 0;
+  auto check = [&](const QWidget* widget) {
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+      for (const TextOn& drawn : DrawnColours(widget, group)) {
+        const double contrast = Contrast(drawn.text, drawn.background);
+        EXPECT_GE(contrast, 4.5) << Describe(widget) << " in \""
+                                 << window->windowTitle().toStdString() << "\", " << drawn.what
+                                 << " " << drawn.text.name().toStdString() << " on "
+                                 << drawn.background.name().toStdString() << " when "
+                                 << GroupName(group);
+        ++checked;
+      }
+    }
+  };
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    auto* link = qobject_cast<LinkLabel*>(widget);
+    if (!link) {
+      check(widget);
+      continue;
+    }
+    // A link turns grey while it leads nowhere: an inactive control, which the guidelines
+    // leave out. It must be readable in the looks it has while it works.
+    const LinkLabel::Look before = link->look();
+    for (LinkLabel::Look look : {LinkLabel::Look::kNormal, LinkLabel::Look::kHover}) {
+      link->setLook(look);
+      check(link);
+    }
+    link->setLook(before);
+  }
+  return checked;
+}
+
+enum class Desktop { kLight, kDark, kTurnsDark };
+
+class ReadableText : public testing::AppFixture, public ::testing::WithParamInterface<Desktop> {
+ protected:
+  ~ReadableText() override { QApplication::setPalette(desktopPalette_); }
+
+  const QPalette desktopPalette_ = QApplication::palette();
+};
+
+TEST_P(ReadableText, EveryTextOfEveryWindowStandsOutFromItsBackground) {
+  WriteLibrary({folder.path()});
+  if (GetParam() == Desktop::kDark) QApplication::setPalette(DarkDesktopPalette());
+  StartApp();
+  if (GetParam() == Desktop::kTurnsDark) {
+    QApplication::setPalette(DarkDesktopPalette());
+    ProcessEvents();
+  }
+  int checked = 0;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (!window->parentWidget()) checked += ExpectReadable(window);
+  EXPECT_GT(checked, 300);
+
+  // Hints show in windows of their own.
+  const QPalette hints = QToolTip::palette();
+  EXPECT_GE(Contrast(hints.color(QPalette::ToolTipText), hints.color(QPalette::ToolTipBase)), 4.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, ReadableText,
+                         ::testing::Values(Desktop::kLight, Desktop::kDark, Desktop::kTurnsDark));
+
+// Run once more at 125%, 150% and 200% (QT_SCALE_FACTOR) by the test suite.
+class Layout : public testing::AppFixture {
+ protected:
+  void SetUp() override {
+    music_ = folder.MakeFolder("music");
+    folder.MakeFile("music/01_artist-song (1).mp3");
+    folder.MakeFile("music/A - B - C.wav");
+    WriteLibrary({music_});
+    StartApp();
+  }
+
+  // Every widget the user sees in `window` in its present state lies inside it, wide and
+  // high enough for its text, and every framed list shows all four sides of its frame.
+  static void ExpectWhole(QWidget* window, const std::string& state) {
+    SCOPED_TRACE(window->windowTitle().toStdString() + ", " + state);
+    window->show();
+    ProcessEvents();
+    const QImage picture = window->grab().toImage();
+    const qreal scale = picture.devicePixelRatio();
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+      if (widget->isWindow() || !widget->isVisibleTo(window)) continue;
+      // A bare panel only holds other widgets: they are what must fit.
+      if (widget->metaObject() == &QWidget::staticMetaObject && !widget->autoFillBackground())
+        continue;
+      const std::string name = Describe(widget);
+      const QRect where(widget->mapTo(window, QPoint(0, 0)), widget->size());
+      EXPECT_TRUE(window->rect().contains(where))
+          << name << " at " << where.x() << "," << where.y() << " " << where.width() << "x"
+          << where.height() << " in a window of " << window->width() << "x" << window->height();
+      if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget)) {
+        const QSize needed = widget->sizeHint();
+        EXPECT_TRUE(needed.width() <= widget->width() && needed.height() <= widget->height())
+            << name << " is " << widget->width() << "x" << widget->height() << ", its text needs "
+            << needed.width() << "x" << needed.height();
+      } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        QString text = button->text();
+        EXPECT_LT(button->fontMetrics().horizontalAdvance(text.remove(QLatin1Char('&'))),
+                  button->width())
+            << name;
+      }
+      if (auto* list = qobject_cast<QAbstractScrollArea*>(widget);
+          list && list->frameShape() != QFrame::NoFrame) {
+        ExpectFrameWhole(picture, QRectF(where.topLeft() * scale, where.size() * scale), name);
+      }
+    }
+    window->hide();
+  }
+
+  // The frame of a list drawn at `device` (in the picture's pixels) shows on each side as
+  // a line close to the edge: nothing painted over it.
+  static void ExpectFrameWhole(const QImage& picture, const QRectF& device,
+                               const std::string& name) {
+    const QRect area = device.toAlignedRect();
+    const int depth = qCeil(3 * picture.devicePixelRatio());
+    const QRgb white = qRgb(255, 255, 255);
+    // Along a row (or a column), away from the corners.
+    auto lineDrawn = [&](bool row, int at) {
+      const int from = (row ? area.left() : area.top()) + depth;
+      const int to = (row ? area.right() : area.bottom()) - depth;
+      int drawn = 0;
+      for (int i = from; i < to; ++i)
+        drawn += (row ? picture.pixel(i, at) : picture.pixel(at, i)) != white;
+      return drawn >= (to - from) * 9 / 10;
+    };
+    auto side = [&](bool row, int edge, int inwards) {
+      for (int step = 0; step < depth; ++step)
+        if (lineDrawn(row, edge + step * inwards)) return true;
+      return false;
+    };
+    EXPECT_TRUE(side(true, area.top(), 1)) << name << ": top of the frame";
+    EXPECT_TRUE(side(true, area.bottom(), -1)) << name << ": bottom of the frame";
+    EXPECT_TRUE(side(false, area.left(), 1)) << name << ": left of the frame";
+    EXPECT_TRUE(side(false, area.right(), -1)) << name << ": right of the frame";
+  }
+
+  std::string music_;
+};
+
+TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
+  WindowRegistry& windows = app->windows();
+  SharedState& state = app->state();
+
+  ExpectWhole(windows.mainWindow, "main menu");
+  windows.mainWindow->OpenSongList();
+  ExpectWhole(windows.mainWindow, "song list");
+  state.AllSongs.clear();
+  windows.mainWindow->ClassifySongs();
+  ExpectWhole(windows.mainWindow, "congratulations");
+
+  ExpectWhole(windows.libraryEditor, "as opened");
+  ExpectWhole(windows.aboutWindow, "as opened");
+
+  state.SelectedSong = folder.MakeFile("music/" + std::string(60, 'n') + ".mp3");
+  windows.previewWindow->RequestPreview(PreviewAsker::kMainWindow);
+  ExpectWhole(windows.previewWindow, "previewing a long path");
+  windows.correctionDialog->ShowHelp();
+  ExpectWhole(windows.correctionDialog, "with its help");
+
+  ExpectWhole(windows.tidyupConfirmWindow, "collapsed");
+  windows.tidyupConfirmWindow->ToggleInformation();
+  ExpectWhole(windows.tidyupConfirmWindow, "expanded");
+
+  state.PrefixLog = {"'" + music_ + "/01_x.mp3' was renamed to '" + music_ + "/x.mp3'"};
+  windows.tidyupResultsWindow->Refresh();
+  ExpectWhole(windows.tidyupResultsWindow, "results");
+  windows.tidyupResultsWindow->ShowChangedFiles();
+  ExpectWhole(windows.changedFilesWindow, "one rename");
+  state.PrefixLog.clear();
+  windows.tidyupResultsWindow->Refresh();
+  ExpectWhole(windows.tidyupResultsWindow, "songs left to fix");
+  QTest::mouseClick(FindLink(windows.tidyupResultsWindow, "Why weren't all of my songs tidied?"),
+                    Qt::LeftButton);
+  ExpectWhole(windows.tidyupResultsWindow, "with the explanation");
+}
+
+}  // namespace
+}  // namespace tunewick
