@@ -34,6 +34,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent)
                              this);
   credits->setFont(look::Font(12));
   look::SetTextColor(credits, look::kLink);
+  look::LeaveRoomForText(credits);
   credits->adjustSize();
   credits->move(104, 48);
 

@@ -67,6 +67,7 @@ LinkLabel::Look ToLook(LinkLook look) {
 QLabel* Label(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
   label->setAccessibleName(text);
+  look::LeaveRoomForText(label);
   label->adjustSize();
   return label;
 }

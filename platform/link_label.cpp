@@ -16,6 +16,7 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
   setText(text);
   setLook(Look::kNormal);
+  look::LeaveRoomForText(this);
 }
 
 LinkLabel::LinkLabel(const QString& text, const QString& hint, QWidget* parent)

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QWidget>
+#include <algorithm>
 
 namespace tunewick::look {
 namespace {
@@ -89,6 +90,13 @@ QColor TextColor(const QWidget* widget) { return widget->palette().color(QPalett
 void MakeHeading(QWidget* widget) {
   widget->setFont(HeadingFont());
   SetTextColor(widget, kHeading);
+  LeaveRoomForText(widget);
+}
+
+void LeaveRoomForText(QWidget* label) {
+  // A taller label rather than margins: Qt clips text that overflows the margins.
+  const int text = std::max(label->sizeHint().height(), label->fontMetrics().height());
+  label->setMinimumHeight(text + 4);
 }
 
 QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColor& color,
@@ -96,6 +104,7 @@ QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColo
   auto* label = new QLabel(text, parent);
   label->setFont(Font(pixelSize));
   SetTextColor(label, color);
+  LeaveRoomForText(label);
   label->adjustSize();
   label->move(at);
   return label;

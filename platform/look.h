@@ -36,6 +36,12 @@ QColor TextColor(const QWidget* widget);
 // A heading label's look: 16 px, #3933AA.
 void MakeHeading(QWidget* widget);
 
+// Makes a label two pixels taller above and below its text (which stays centred) for the
+// parts of letters that reach past the line (g, j, p, q and y below it, accents above):
+// Tahoma's metrics leave them out, so a label sized to its text would cut them off. Call
+// it once the label has its font and text.
+void LeaveRoomForText(QWidget* label);
+
 // A label of `text` at `at` on `parent` in Tahoma of `pixelSize` and `color`, sized to
 // its text.
 QLabel* AddText(QWidget* parent, const QString& text, int pixelSize, const QColor& color,

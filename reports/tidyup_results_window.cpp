@@ -60,6 +60,7 @@ void TidyupResultsWindow::BuildResultsPanel() {
     look::SetTextColor(counters_[row], look::kHeading);
     auto* caption = new QLabel(Decode(kCounterOrder[row].counterCaption), resultsPanel_);
     look::SetTextColor(caption, look::kLink);
+    look::LeaveRoomForText(caption);
     caption->adjustSize();
     caption->move(counters_[row]->geometry().right() + 9, y + (18 - caption->height()) / 2);
     resultsSize_.setWidth(std::max(resultsSize_.width(), caption->geometry().right() + 1 + 8));

@@ -38,6 +38,7 @@ PreviewWindow::PreviewWindow(AppContext& context, QWidget* parent)
   pathLabel_ = new QLabel(this);
   pathLabel_->setFont(look::Font(12));
   look::SetTextColor(pathLabel_, look::kLink);
+  look::LeaveRoomForText(pathLabel_);
   pathLabel_->setTextFormat(Qt::PlainText);
   pathLabel_->move(0, kLabelTop);
   pathLabel_->adjustSize();

@@ -207,6 +207,7 @@ class Layout : public testing::AppFixture {
   static void ExpectWhole(QWidget* window, const std::string& state) {
     SCOPED_TRACE(window->windowTitle().toStdString() + ", " + state);
     window->show();
+    if (QWidget* focused = window->focusWidget()) focused->clearFocus();  // no focus frame
     ProcessEvents();
     const QImage picture = window->grab().toImage();
     const qreal scale = picture.devicePixelRatio();
@@ -225,6 +226,13 @@ class Layout : public testing::AppFixture {
         EXPECT_TRUE(needed.width() <= widget->width() && needed.height() <= widget->height())
             << name << " is " << widget->width() << "x" << widget->height() << ", its text needs "
             << needed.width() << "x" << needed.height();
+        // Letters cut off at the bottom leave their ink on the label's last row of pixels.
+        const int lastRow = qRound((where.y() + where.height()) * scale) - 1;
+        int ink = 0;
+        for (int x = qRound(where.x() * scale); x < qRound((where.x() + where.width()) * scale);
+             ++x)
+          ink += picture.pixel(x, lastRow) != qRgb(255, 255, 255);
+        EXPECT_EQ(ink, 0) << name << ": the text reaches the bottom edge";
       } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         QString text = button->text();
         EXPECT_LT(button->fontMetrics().horizontalAdvance(text.remove(QLatin1Char('&'))),
