@@ -26,8 +26,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # run time: WAV and MP3 (good), the ASF container of WMA (ugly) and its decoder (libav).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav")
-# The headings' typeface, the desktop's "open" for what the preview cannot play, and the
-# documents folder's name.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, xdg-utils, xdg-user-dirs")
+# The headings' typeface, the marks that stand for control characters in names (Control
+# Pictures, which no default font draws), the desktop's "open" for what the preview cannot
+# play, and the documents folder's name.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, fonts-symbola, xdg-utils, xdg-user-dirs")
 
 include(CPack)
