@@ -168,7 +168,7 @@ void CorrectionDialog::Open() {
 void CorrectionDialog::FillFromTag() {
   const SongPath& song = context_.state.SelectedSong;
   if (!context_.fileSystem.FileExists(song)) {
-    Tell(QStringLiteral("MP3 file ") + Display(song) + QStringLiteral(" does not exist!"));
+    Tell(QStringLiteral("MP3 file ") + ShownText(song) + QStringLiteral(" does not exist!"));
     Cancel();
     return;
   }
@@ -199,7 +199,7 @@ void CorrectionDialog::RenameSong() {
     case CorrectionOutcome::kNameTaken:
       songName_->setFocus();
       Tell(QStringLiteral("There's already a file with the name and author you entered ('") +
-           Display(result.newPath) + QStringLiteral("')"));
+           ShownText(result.newPath) + QStringLiteral("')"));
       return;
     case CorrectionOutcome::kRefused:
       Tell(QStringLiteral("The song could not be renamed: ") +
@@ -222,7 +222,7 @@ void CorrectionDialog::DeleteSong() {
   const SongPath song = context_.state.SelectedSong;
   if (!context_.dialogs.AskConfirmOkCancel(
           this, QStringLiteral("Confirm"),
-          QStringLiteral("Are you sure you want to delete ") + Display(song) + QStringLiteral("?")))
+          QStringLiteral("Are you sure you want to delete ") + ShownText(song) + QStringLiteral("?")))
     return;
   context_.windows.previewWindow->LetGoOf(song);
   if (!tunewick::DeleteSong(context_.fileSystem, song, 1)) {

@@ -130,13 +130,14 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
 }
 
 TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
-  StartWithSongs({{"gone.wav", "x"}});
-  ::unlink(Song("gone.wav").c_str());
-  app->state().SelectedSong = Song("gone.wav");
+  // A control character in the path shows as its mark, as in the lists, not as a line break.
+  StartWithSongs({{"gone\n.wav", "x"}});
+  ::unlink(Song("gone\n.wav").c_str());
+  app->state().SelectedSong = Song("gone\n.wav");
   dialog()->songNameBox()->setText("left over");
   dialog()->Open();
-  EXPECT_EQ(dialogs.Messages(),
-            Messages{QString::fromStdString("MP3 file " + Song("gone.wav") + " does not exist!")});
+  EXPECT_EQ(dialogs.Messages(), Messages{QString::fromStdString("MP3 file " + Song("gone") +
+                                                                "\u240A.wav does not exist!")});
   ExpectDialogUp(false);
   EXPECT_EQ(Boxes(), "||");
 }
