@@ -100,7 +100,16 @@ struct Contender {
   const char* name;
   std::vector<std::string> command;
   std::vector<double> times;
+  double processorTime = 0;  // milliseconds, user and system, all runs together
 };
+
+// The processor time that the ended child processes have used so far, in milliseconds.
+double ChildrenProcessorTime() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 // Runs every contender `repeat` times, taking turns and starting each round with the
 // next one, so that none always runs on the others' heels; returns nothing but fills
@@ -110,18 +119,21 @@ void TakeTurns(std::vector<Contender>& contenders, int repeat, bool cold) {
     for (std::size_t turn = 0; turn < contenders.size(); ++turn) {
       Contender& next = contenders[(run + turn) % contenders.size()];
       if (cold) DropCaches();
+      const double before = ChildrenProcessorTime();
       next.times.push_back(TimeProgram(next.command));
+      next.processorTime += ChildrenProcessorTime() - before;
     }
   }
 }
 
 void Report(const std::vector<Contender>& contenders, const char* when) {
   for (const Contender& contender : contenders)
-    std::printf("%s %-12s median %7.1f ms  (min %.1f, max %.1f, %zu runs)\n", when, contender.name,
-                Median(contender.times),
-                *std::min_element(contender.times.begin(), contender.times.end()),
-                *std::max_element(contender.times.begin(), contender.times.end()),
-                contender.times.size());
+    std::printf(
+        "%s %-12s median %7.1f ms  (min %.1f, max %.1f, %zu runs; processor time %.1f ms a run)\n",
+        when, contender.name, Median(contender.times),
+        *std::min_element(contender.times.begin(), contender.times.end()),
+        *std::max_element(contender.times.begin(), contender.times.end()), contender.times.size(),
+        contender.processorTime / static_cast<double>(contender.times.size()));
 }
 
 bool RatioMet(const char* what, double ratio, double goal) {
