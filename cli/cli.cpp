@@ -8,10 +8,13 @@
 #include "app/shared_state.h"
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
+#include "cli/undo_commands.h"
+#include "journal/undo.h"
 #include "library/library_file.h"
 #include "library/library_location.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/file_system.h"
+#include "platform/journal_file.h"
 #include "platform/user_folders.h"
 #include "reports/changed_files.h"
 #include "songtools/tag_rename.h"
@@ -36,17 +39,30 @@ constexpr std::string_view kUsage =
     "                     spaces, capitals, \"(0)\" to \"(9)\" and track-number prefixes removed\n"
     "  list               the songs whose names do not hold exactly one \"-\"\n"
     "  tags [--dry-run]   rename the songs of `list` from their ID3v1 tags\n"
+    "  undo [--dry-run] [RUN]\n"
+    "                     rename back what a tidy or tags run renamed: the newest run not\n"
+    "                     undone yet, or the RUN named (an undo too, which puts its renames\n"
+    "                     back); a song is renamed back only when it is still the same file\n"
+    "                     and its old name is free\n"
+    "  history            the kept runs, oldest first: when, what, the folder it was\n"
+    "                     started from, how many renames, undone or not, and its RUN name\n"
+    "\n"
+    "Every tidy, tags and undo run is recorded in a journal under\n"
+    "$XDG_STATE_HOME/tunewick (~/.local/state/tunewick); the 50 newest are kept.\n"
     "\n"
     "Options:\n"
     "  --dry-run          change nothing on disk; print what would be done\n"
+    "  --no-undo          rename even when the journal cannot be written (the run\n"
+    "                     cannot be undone then)\n"
     "  --help             show this help\n"
     "  --version          show the version\n"
     "\n"
     "Folders that cannot be read are skipped, each with a warning on standard error.\n"
     "\n"
     "Exit status: 0 when everything was done, 1 when some renames were refused,\n"
-    "2 for a usage error or a missing or unreadable library file, 3 when the output\n"
-    "could not be written (the renames were done all the same).\n";
+    "2 for a usage error, a missing or unreadable library file, a run that cannot be\n"
+    "recorded, or no run to undo; 3 when the output could not be written (the renames\n"
+    "were done all the same).\n";
 
 std::string_view StepName(TidyupStep step) {
   switch (step) {
@@ -132,12 +148,27 @@ class CliTidyupHost : public TidyupHost {
   bool shown_ = false;
 };
 
-int Tidy(Library& library, FileSystem& fileSystem, CliStreams& streams) {
+RunHeader HeaderNow(RunKind kind) {
+  return {kind,
+          std::chrono::duration_cast<std::chrono::seconds>(
+              std::chrono::system_clock::now().time_since_epoch())
+              .count(),
+          CurrentFolder(), {}};
+}
+
+void WarnAboutJournal(const std::string& problem, CliStreams& streams) {
+  if (!problem.empty()) streams.err << "tunewick-cli: " << problem << '\n';
+}
+
+int Tidy(Library& library, FileSystem& disk, JournalStore* journals, CliStreams& streams) {
   SharedState state;
+  RecordedRun run(journals, disk, HeaderNow(RunKind::kTidyup));
+  FileSystem& fileSystem = run.fileSystem();
   {
     CliTidyupHost host(state, fileSystem, library, streams);
     RunTidyup(state, fileSystem, host);
   }
+  WarnAboutJournal(run.Finish(), streams);
   const TextList changed = BuildChangedFilesList(state);
   for (const std::string& line : changed) WriteLine(streams.out, line);
   if (!changed.empty()) streams.out << '\n';
@@ -158,12 +189,15 @@ int List(Library& library, FileSystem& fileSystem, CliStreams& streams) {
   return kExitDone;
 }
 
-int Tags(Library& library, FileSystem& fileSystem, CliStreams& streams) {
+int Tags(Library& library, FileSystem& disk, JournalStore* journals, CliStreams& streams) {
   SharedState state;
+  RecordedRun run(journals, disk, HeaderNow(RunKind::kTags));
+  FileSystem& fileSystem = run.fileSystem();
   const TagRenameResult result = RenameFromTags(state, fileSystem, [&] {
     library.Scan(state, fileSystem);
     ClassifySongs(state);
   });
+  WarnAboutJournal(run.Finish(), streams);
   for (const auto& [from, to] : result.renamed) WriteLine(streams.out, QuotedRenameLine(from, to));
   if (!result.refused.empty()) {
     if (!result.renamed.empty()) streams.out << '\n';
@@ -203,23 +237,46 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
     streams.out << "tunewick-cli " TUNEWICK_VERSION "\n";
     return kExitDone;
   }
-  if (command != "tidy" && command != "list" && command != "tags") {
+  if (command != "tidy" && command != "list" && command != "tags" && command != "undo" &&
+      command != "history") {
     return UsageError(streams, "unknown command \"" + command + "\"");
   }
+  const bool renames = command != "list" && command != "history";
 
   bool dryRun = false;
+  bool noUndo = false;
   bool optionsEnded = false;
   std::vector<std::string> folders;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
-    } else if (!optionsEnded && argument == "--dry-run" && command != "list") {
+    } else if (!optionsEnded && argument == "--dry-run" && renames) {
       dryRun = true;
+    } else if (!optionsEnded && argument == "--no-undo" && renames) {
+      noUndo = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
       return UsageError(streams, "unknown option \"" + argument + "\" for " + command);
     } else {
       folders.push_back(argument);
+    }
+  }
+  JournalStore journals(fileSystem, DefaultJournalFolder());
+  if (command == "history") {
+    if (!folders.empty()) return UsageError(streams, "history takes no arguments");
+    return HistoryCommand(journals, streams);
+  }
+  if (command == "undo") {
+    if (folders.size() > 1) return UsageError(streams, "undo takes one RUN at most");
+    try {
+      return UndoCommand(journals, fileSystem, folders.empty() ? std::string() : folders[0],
+                         dryRun, !noUndo, streams);
+    } catch (const JournalUnavailable& error) {
+      streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
+      return kExitUsage;
+    } catch (const FileError& error) {
+      streams.err << "tunewick-cli: " << error.what() << '\n';
+      return kExitUsage;
     }
   }
   for (const std::string& folder : folders)
@@ -236,16 +293,20 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
   Library library(std::move(folders), libraryFile);
   int status = kExitDone;
   try {
-    auto run = [&](FileSystem& target) {
+    auto run = [&](FileSystem& target, JournalStore* store) {
       if (command == "list") return List(library, target, streams);
-      return command == "tags" ? Tags(library, target, streams) : Tidy(library, target, streams);
+      return command == "tags" ? Tags(library, target, store, streams)
+                               : Tidy(library, target, store, streams);
     };
     if (dryRun) {
       DryRunFileSystem view(fileSystem);
-      status = run(view);
+      status = run(view, nullptr);
     } else {
-      status = run(fileSystem);
+      status = run(fileSystem, noUndo ? nullptr : &journals);
     }
+  } catch (const JournalUnavailable& error) {
+    streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
+    status = kExitUsage;
   } catch (const FileError& error) {
     streams.err << "tunewick-cli: " << error.what() << '\n';
     status = kExitUsage;

@@ -92,6 +92,12 @@ std::optional<FolderId> DryRunFileSystem::IdentifyFolder(const std::string& fold
   return disk_.IdentifyFolder(folder);
 }
 
+std::optional<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& path) const {
+  std::string diskPath = path;
+  if (Lookup(path, &diskPath) == State::kGone) return std::nullopt;
+  return disk_.IdentifyFile(diskPath);
+}
+
 bool DryRunFileSystem::CanChangeFolder(const std::string& folder) const {
   return disk_.CanChangeFolder(folder);
 }

@@ -41,6 +41,19 @@ struct FolderId {
   friend auto operator<=>(const FolderId&, const FolderId&) = default;
 };
 
+// Identifies a file for as long as it lives, whatever it is renamed to. Where the file
+// system's inode numbers do not last (FAT, exFAT, FUSE and network mounts), the size and
+// the modification time stand in for them.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t birthNs = 0;  // creation time where the file system keeps one, else 0
+  std::uint64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool inodeStable = true;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 struct FolderListing {
   bool opened = false;    // false: missing, not a folder, or unreadable
   std::error_code error;  // why it was not opened
@@ -67,6 +80,10 @@ class FileSystem {
 
   // The real folder a path leads to; nothing when it is not a folder.
   virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) const = 0;
+
+  // The identity of the file at `path` (links are not followed); nothing when there is
+  // no file there or it cannot be looked at.
+  virtual std::optional<FileIdentity> IdentifyFile(const std::string& path) const = 0;
 
   // True when entries of the folder may be renamed by this process.
   virtual bool CanChangeFolder(const std::string& folder) const = 0;

@@ -20,6 +20,9 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<FolderId> IdentifyFolder(const std::string& f) const override {
     return disk_.IdentifyFolder(f);
   }
+  std::optional<FileIdentity> IdentifyFile(const std::string& p) const override {
+    return disk_.IdentifyFile(p);
+  }
   bool CanChangeFolder(const std::string& f) const override { return disk_.CanChangeFolder(f); }
   bool IgnoresCase(const std::string& p) const override { return disk_.IgnoresCase(p); }
   std::error_code ForeseenRenameRefusal(const std::string& p) const override {

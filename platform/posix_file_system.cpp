@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -124,6 +125,24 @@ bool StatFollowing(const std::string& path, struct stat& info) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
+// File systems whose inode numbers may change while the file stays the same: FAT and
+// exFAT (numbers made up per mount), FUSE and the network file systems.
+bool InodesLast(long type) {
+  switch (static_cast<unsigned long>(type)) {
+    case 0x4d44:      // msdos, vfat
+    case 0x2011bab0:  // exfat
+    case 0x65735546:  // fuse
+    case 0x6969:      // nfs
+    case 0x517b:      // smb
+    case 0xff534d42:  // cifs
+    case 0xfe534d42:  // smb2
+    case 0x01021997:  // 9p
+      return false;
+    default:
+      return true;
+  }
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) const override {
@@ -172,6 +191,31 @@ class PosixFileSystem final : public FileSystem {
       return std::nullopt;
     return FolderId{static_cast<std::uint64_t>(info.st_dev),
                     static_cast<std::uint64_t>(info.st_ino)};
+  }
+
+  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override {
+    struct statx info;
+    if (path.empty() ||
+        ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
+                STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0)
+      return std::nullopt;
+    FileIdentity identity;
+    identity.device = (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
+    identity.inode = info.stx_ino;
+    if (info.stx_mask & STATX_BTIME)
+      identity.birthNs = static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1000000000u +
+                         info.stx_btime.tv_nsec;
+    identity.size = info.stx_size;
+    identity.modifiedNs = static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 +
+                          info.stx_mtime.tv_nsec;
+    auto known = inodesLast_.find(identity.device);
+    if (known == inodesLast_.end()) {
+      struct statfs system;
+      const bool lasting = ::statfs(path.c_str(), &system) != 0 || InodesLast(system.f_type);
+      known = inodesLast_.emplace(identity.device, lasting).first;
+    }
+    identity.inodeStable = known->second;
+    return identity;
   }
 
   bool CanChangeFolder(const std::string& folder) const override {
@@ -291,6 +335,10 @@ class PosixFileSystem final : public FileSystem {
     bytes.resize(done);
     return bytes;
   }
+
+ private:
+  // Per device: whether its inode numbers last (asked once per device).
+  mutable std::map<std::uint64_t, bool> inodesLast_;
 };
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <regex>
 
 #include "support/id3_tag.h"
 #include "support/mounted_image.h"
@@ -268,6 +270,130 @@ TEST(Cli, ADryRunForeseesPinnedSongsStickyFoldersAndOverlongPaths) {
   EXPECT_EQ(real.status, 1);
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
+}
+
+// Runs the tests of one test case with journals kept in a folder of their own.
+class CliJournals : public ::testing::Test {
+ protected:
+  CliJournals() { ::setenv("XDG_STATE_HOME", (state / "").c_str(), 1); }
+  std::string JournalFolder() const { return state / "tunewick"; }
+  std::vector<std::string> Journals() const {
+    std::vector<std::string> names;
+    if (std::filesystem::exists(JournalFolder()))
+      for (const auto& entry : std::filesystem::directory_iterator(JournalFolder()))
+        if (entry.path().extension() == ".journal") names.push_back(entry.path().stem());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempFolder state, folder;
+};
+
+TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
+  folder.MakeFile("m/01_artist-song.mp3", "one");
+  folder.MakeFile("m/02 Intro.mp3", "two");
+  const auto before = testing::SnapshotFiles(folder.path());
+  ASSERT_EQ(RunCli(folder.path(), {"tidy", "m"}).status, 0);
+  const auto tidied = testing::SnapshotFiles(folder.path());
+  ASSERT_EQ(Journals().size(), 1u);
+  const std::string tidy = Journals()[0];
+  const Outcome history = RunCli(folder.path(), {"history"});
+  EXPECT_TRUE(std::regex_match(history.out,
+                               std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  tidy-up  '" +
+                                          folder.path() + "'  5 renames  not undone  " + tidy +
+                                          "\n")))
+      << history.out;
+
+  const auto [dryRun, undo] = DryRunThenReal(folder, {"undo"});
+  // Newest first, with the paths taken from the folder the run was started in.
+  std::string expected;
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"Intro.mp3", "02 Intro.mp3"},
+           {"Artist - Song.mp3", "01 Artist - Song.mp3"},
+           {"01 Artist - Song.mp3", "01 artist - song.mp3"},
+           {"01 artist - song.mp3", "01_artist - song.mp3"},
+           {"01_artist - song.mp3", "01_artist-song.mp3"}})
+    expected += "'" + folder / "m/" + from + "' was renamed to '" + folder / "m/" + to + "'\n";
+  EXPECT_EQ(undo.out, expected);
+  EXPECT_EQ(undo.status, 0);
+  EXPECT_EQ(dryRun.out, undo.out);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+
+  // Undone once: not again. The undo itself can be undone by its name.
+  const Outcome again = RunCli(folder.path(), {"undo", tidy});
+  EXPECT_EQ(again.status, 2);
+  EXPECT_EQ(again.err, "tunewick-cli: the run " + tidy + " was undone already\n");
+  EXPECT_EQ(RunCli(folder.path(), {"undo"}).err, "tunewick-cli: there is no run to undo\n");
+  const std::vector<std::string> journals = Journals();
+  ASSERT_EQ(journals.size(), 2u);
+  EXPECT_NE(RunCli(folder.path(), {"history"}).out.find("  5 renames  not undone  " + journals[1]),
+            std::string::npos);
+  EXPECT_EQ(RunCli(folder.path(), {"undo", journals[1]}).status, 0);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), tidied);
+
+  // A song in the way of its old name stays, and the exit status says so.
+  folder.MakeFile("m/02 Intro.mp3", "in the way");
+  const Outcome refused = RunCli(folder.path(), {"undo"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("\nThe following could not be renamed back\n"
+                             "'" + folder / "m/Intro.mp3' could not be renamed to '" +
+                             folder / "m/02 Intro.mp3': the old name is taken\n"),
+            std::string::npos)
+      << refused.out;
+}
+
+TEST_F(CliJournals, ARunThatCannotBeRecordedDoesNotStartUnlessToldToGoOnWithoutUndo) {
+  folder.MakeFile("m/01_song.mp3");
+  state.MakeFile("tunewick", "a file in the journals' place");
+  const auto before = testing::SnapshotFiles(folder.path());
+  for (const char* command : {"tidy", "tags"}) {
+    const Outcome refused = RunCli(folder.path(), {command, "m"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "tunewick-cli: Tunewick cannot record this run, so it could not be undone: "
+              "Not a directory (--no-undo goes on without it)\n")
+        << command;
+  }
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
+  EXPECT_EQ(tidy.status, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/Song.mp3"));
+}
+
+TEST_F(CliJournals, KilledAtAnyPointOfALargeTidyTheUndoGivesTheOriginalTreeBack) {
+  testing::MakeMessyLibrary(folder, "lib", 2500, 2026);
+  const auto original = testing::SnapshotFiles(folder / "lib");
+  // Killed once the journal holds this many renames (as late as the run goes).
+  for (const std::size_t killAt : {1u, 400u, 1500u}) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const char* argv[] = {TUNEWICK_CLI, "tidy", "lib", nullptr};
+      ::close(STDOUT_FILENO);
+      if (::chdir(folder.path().c_str()) == 0) ::execv(TUNEWICK_CLI, const_cast<char**>(argv));
+      ::_exit(127);
+    }
+    bool killed = false;
+    for (int wait = 0; wait < 20000 && !killed; ++wait) {
+      int status = 0;
+      if (::waitpid(child, &status, WNOHANG) == child) break;  // ended by itself
+      const std::vector<std::string> journals = Journals();
+      if (!journals.empty()) {
+        const std::string text = ReadFile(JournalFolder() + "/" + journals.back() + ".journal");
+        std::size_t renames = 0;
+        for (std::size_t at = 0; (at = text.find("\nrename\t", at)) != std::string::npos; ++at)
+          ++renames;
+        if (renames >= killAt) killed = ::kill(child, SIGKILL) == 0;
+      }
+      ::usleep(1000);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(killed && WIFSIGNALED(status)) << "the run ended before " << killAt << " renames";
+    EXPECT_NE(testing::SnapshotFiles(folder / "lib"), original);
+    const Outcome undo = RunCli(folder.path(), {"undo"});
+    EXPECT_EQ(undo.status, 0) << undo.out;
+    ASSERT_EQ(testing::SnapshotFiles(folder / "lib"), original) << "killed at " << killAt;
+  }
 }
 
 TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigFolder) {

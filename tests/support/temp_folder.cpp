@@ -55,6 +55,17 @@ void WriteFile(const std::string& path, std::string_view content) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+namespace {
+
+// No test may keep journals in the real home folder: each test program (and every
+// program it starts) keeps them in a folder of its own.
+struct OwnStateFolder {
+  TempFolder folder;
+  OwnStateFolder() { ::setenv("XDG_STATE_HOME", folder.path().c_str(), 1); }
+} ownStateFolder;
+
+}  // namespace
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream content;

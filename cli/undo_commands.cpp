@@ -1,0 +1,92 @@
+#include "cli/undo_commands.h"
+
+#include <chrono>
+#include <ctime>
+#include <ostream>
+
+#include "journal/undo.h"
+#include "platform/journal_file.h"
+#include "reports/changed_files.h"
+#include "tidyup/batch_rename.h"
+
+namespace tunewick {
+namespace {
+
+void WriteLine(std::ostream& out, std::string_view line) {
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  out.put('\n');
+}
+
+std::string LocalTime(std::int64_t seconds) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+std::string_view UndoStateText(UndoState state) {
+  switch (state) {
+    case UndoState::kNotUndone: return "not undone";
+    case UndoState::kPartlyUndone: return "partly undone";
+    case UndoState::kUndone: return "undone";
+  }
+  return "";
+}
+
+}  // namespace
+
+int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& name, bool dryRun,
+                bool record, CliStreams& streams) {
+  UndoRequest request;
+  if (name.empty()) {
+    const std::optional<std::string> latest = LatestUndoable(store);
+    if (!latest) {
+      streams.err << "tunewick-cli: there is no run to undo\n";
+      return kExitUsage;
+    }
+    request.name = *latest;
+  } else {
+    request.name = name;
+  }
+  request.dryRun = dryRun;
+  request.record = record;
+  request.startFolder = CurrentFolder();
+  request.startedAt = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  UndoReport report;
+  try {
+    report = UndoRun(store, fileSystem, request);
+  } catch (const UndoRefused& refused) {
+    streams.err << "tunewick-cli: " << refused.what() << '\n';
+    return kExitUsage;
+  }
+  for (const auto& [from, to] : report.result.renamed)
+    WriteLine(streams.out, QuotedRenameLine(from, to));
+  if (!report.result.refused.empty()) {
+    if (!report.result.renamed.empty()) streams.out << '\n';
+    WriteLine(streams.out, kUndoFailuresHeading);
+    for (const RenameFailure& failure : report.result.refused)
+      WriteLine(streams.out, FailureLine(failure));
+  }
+  streams.out.flush();
+  if (!report.warning.empty()) streams.err << "tunewick-cli: " << report.warning << '\n';
+  return report.result.refused.empty() ? kExitDone : kExitSomeRefused;
+}
+
+int HistoryCommand(const JournalStore& store, CliStreams& streams) {
+  for (const RunSummary& run : store.History()) {
+    streams.out << LocalTime(run.header.startedAt) << "  " << RunKindName(run.header.kind)
+                << "  '";
+    streams.out.write(run.header.folder.data(),
+                      static_cast<std::streamsize>(run.header.folder.size()));
+    streams.out << "'  " << run.renames << (run.renames == 1 ? " rename  " : " renames  ")
+                << UndoStateText(run.undoState) << "  " << run.name << '\n';
+  }
+  streams.out.flush();
+  return kExitDone;
+}
+
+}  // namespace tunewick

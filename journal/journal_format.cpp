@@ -1,0 +1,181 @@
+#include "journal/journal_format.h"
+
+#include <charconv>
+
+namespace tunewick {
+namespace {
+
+constexpr std::string_view kMagic = "Tunewick journal 1";
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// The complete lines of `text`; a last line without its newline is left out.
+std::vector<std::string_view> CompleteLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string_view::npos;
+       start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+std::optional<RunKind> KindNamed(std::string_view name) {
+  for (RunKind kind : {RunKind::kTidyup, RunKind::kTags, RunKind::kUndo})
+    if (RunKindName(kind) == name) return kind;
+  return std::nullopt;
+}
+
+std::optional<RunHeader> HeaderFrom(const std::vector<std::string_view>& lines) {
+  if (lines.size() < 2 || lines[0] != kMagic) return std::nullopt;
+  const auto fields = SplitFields(lines[1]);
+  RunHeader header;
+  auto kind = fields.size() == 5 && fields[0] == "run" ? KindNamed(fields[1]) : std::nullopt;
+  auto folder = fields.size() == 5 ? UnescapeField(fields[3]) : std::nullopt;
+  auto undoes = fields.size() == 5 ? UnescapeField(fields[4]) : std::nullopt;
+  if (!kind || !folder || !undoes || !ParseNumber(fields[2], header.startedAt)) return std::nullopt;
+  header.kind = *kind;
+  header.folder = std::move(*folder);
+  header.undoes = std::move(*undoes);
+  return header;
+}
+
+std::optional<JournalEntry> EntryFrom(const std::vector<std::string_view>& fields) {
+  if (fields.size() != 9) return std::nullopt;
+  JournalEntry entry;
+  FileIdentity& id = entry.identity;
+  int stable = 0;
+  if (!ParseNumber(fields[1], id.device) || !ParseNumber(fields[2], id.inode) ||
+      !ParseNumber(fields[3], id.birthNs) || !ParseNumber(fields[4], id.size) ||
+      !ParseNumber(fields[5], id.modifiedNs) || !ParseNumber(fields[6], stable))
+    return std::nullopt;
+  id.inodeStable = stable != 0;
+  auto from = UnescapeField(fields[7]), to = UnescapeField(fields[8]);
+  if (!from || !to) return std::nullopt;
+  entry.from = std::move(*from);
+  entry.to = std::move(*to);
+  return entry;
+}
+
+}  // namespace
+
+std::string EscapeField(std::string_view field) {
+  std::string escaped;
+  escaped.reserve(field.size() + 2);
+  for (char c : field) {
+    switch (c) {
+      case '\\': escaped += "\\\\"; break;
+      case '\t': escaped += "\\t"; break;
+      case '\n': escaped += "\\n"; break;
+      case '\r': escaped += "\\r"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::optional<std::string> UnescapeField(std::string_view field) {
+  std::string plain;
+  plain.reserve(field.size());
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\') {
+      plain += field[i];
+      continue;
+    }
+    if (++i == field.size()) return std::nullopt;
+    switch (field[i]) {
+      case '\\': plain += '\\'; break;
+      case 't': plain += '\t'; break;
+      case 'n': plain += '\n'; break;
+      case 'r': plain += '\r'; break;
+      default: return std::nullopt;
+    }
+  }
+  return plain;
+}
+
+std::string_view RunKindName(RunKind kind) {
+  switch (kind) {
+    case RunKind::kTidyup: return "tidy-up";
+    case RunKind::kTags: return "tags";
+    case RunKind::kUndo: return "undo";
+  }
+  return "";
+}
+
+std::string HeaderRecords(const RunHeader& header) {
+  std::string text(kMagic);
+  text += "\nrun\t";
+  text += RunKindName(header.kind);
+  text += '\t' + std::to_string(header.startedAt) + '\t' + EscapeField(header.folder) + '\t' +
+          EscapeField(header.undoes) + '\n';
+  return text;
+}
+
+std::string RenameRecord(const SongPath& from, const SongPath& to, const FileIdentity& id) {
+  std::string record = "rename\t";
+  for (std::uint64_t number : {id.device, id.inode, id.birthNs, id.size})
+    record += std::to_string(number) + '\t';
+  record += std::to_string(id.modifiedNs) + (id.inodeStable ? "\t1\t" : "\t0\t");
+  record += EscapeField(from);
+  record += '\t';
+  record += EscapeField(to);
+  record += '\n';
+  return record;
+}
+
+std::string FailedRecord(std::string_view reason) { return "failed\t" + EscapeField(reason) + '\n'; }
+
+std::string EndRecord(std::size_t renamed) { return "end\t" + std::to_string(renamed) + '\n'; }
+
+std::optional<RunHeader> ParseHeader(std::string_view text) { return HeaderFrom(CompleteLines(text)); }
+
+std::optional<std::size_t> ParseEndCount(std::string_view tail) {
+  const auto lines = CompleteLines(tail);
+  if (lines.empty() || tail.back() != '\n') return std::nullopt;
+  const auto fields = SplitFields(lines.back());
+  std::size_t count = 0;
+  if (fields.size() != 2 || fields[0] != "end" || !ParseNumber(fields[1], count)) return std::nullopt;
+  return count;
+}
+
+std::optional<Journal> ParseJournal(std::string_view text) {
+  const auto lines = CompleteLines(text);
+  auto header = HeaderFrom(lines);
+  if (!header) return std::nullopt;
+  Journal journal;
+  journal.header = std::move(*header);
+  for (std::size_t i = 2; i < lines.size() && !journal.ended; ++i) {
+    const auto fields = SplitFields(lines[i]);
+    const bool awaitingOutcome = !journal.entries.empty() &&
+                                 journal.entries.back().outcome == JournalEntry::Outcome::kUnknown;
+    if (fields[0] == "rename") {
+      auto entry = EntryFrom(fields);
+      if (!entry) break;
+      journal.entries.push_back(std::move(*entry));
+    } else if (fields[0] == "done" && fields.size() == 1 && awaitingOutcome) {
+      journal.entries.back().outcome = JournalEntry::Outcome::kDone;
+    } else if (fields[0] == "failed" && fields.size() == 2 && awaitingOutcome) {
+      journal.entries.back().outcome = JournalEntry::Outcome::kFailed;
+    } else if (fields[0] == "end" && fields.size() == 2) {
+      journal.ended = true;
+    } else {
+      break;
+    }
+  }
+  return journal;
+}
+
+}  // namespace tunewick

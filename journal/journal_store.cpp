@@ -1,0 +1,132 @@
+#include "journal/journal_store.h"
+
+#include <algorithm>
+#include <ctime>
+#include <limits>
+
+#include "platform/journal_file.h"
+
+namespace tunewick {
+namespace {
+
+constexpr std::string_view kJournalExtension = ".journal";
+constexpr std::string_view kMarkExtension = ".undone";
+
+std::string LocalStamp(std::int64_t seconds) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  return text;
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+}  // namespace
+
+std::string JournalStore::JournalPath(const std::string& name) const {
+  return folder_ + "/" + name + std::string(kJournalExtension);
+}
+
+std::string JournalStore::MarkPath(const std::string& name) const {
+  return folder_ + "/" + name + std::string(kMarkExtension);
+}
+
+std::vector<std::string> JournalStore::Names() const {
+  std::vector<std::string> names;
+  if (folder_.empty()) return names;
+  for (const FolderEntry& entry : disk_.ListFolder(folder_).entries)
+    if (entry.isFile && EndsWith(entry.name, kJournalExtension))
+      names.push_back(entry.name.substr(0, entry.name.size() - kJournalExtension.size()));
+  std::sort(names.begin(), names.end());  // byte order of the names is time order
+  return names;
+}
+
+std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
+  if (folder_.empty()) throw JournalUnavailable("there is no home folder to keep it in");
+  if (std::error_code error = MakeFolders(folder_)) throw JournalUnavailable(ErrorText(error));
+  const std::string stamp = LocalStamp(header.startedAt);
+  std::error_code error;
+  for (int attempt = 1; attempt < 1000; ++attempt) {
+    std::string name = stamp;
+    if (attempt > 1) {
+      const std::string number = std::to_string(attempt);
+      name += "-" + std::string(3 - number.size(), '0') + number;
+    }
+    std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(JournalPath(name), error);
+    if (error == std::errc::file_exists) continue;
+    if (!error) error = file->Append(HeaderRecords(header));
+    if (!error) error = file->SyncData();
+    if (error) {
+      file.reset();
+      disk_.DeleteFile(JournalPath(name));
+      throw JournalUnavailable(ErrorText(error));
+    }
+    auto writer = std::make_unique<JournalWriter>(std::move(file), std::move(name));
+    Prune();
+    return writer;
+  }
+  throw JournalUnavailable(ErrorText(error));
+}
+
+void JournalStore::Prune() {
+  std::vector<std::string> names = Names();
+  if (names.size() <= kJournalsKept) return;
+  for (std::size_t i = 0; i + kJournalsKept < names.size(); ++i) {
+    disk_.DeleteFile(MarkPath(names[i]));
+    disk_.DeleteFile(JournalPath(names[i]));
+  }
+}
+
+std::optional<RunSummary> JournalStore::Summary(const std::string& name) const {
+  if (folder_.empty() || name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+  const std::string path = JournalPath(name);
+  const std::optional<std::string> head = ReadFirstBytes(path, 64 * 1024);
+  std::optional<RunHeader> header = head ? ParseHeader(*head) : std::nullopt;
+  if (!header) return std::nullopt;
+  RunSummary summary{name, std::move(*header)};
+  const std::optional<std::string> tail = disk_.ReadLastBytes(path, 64);
+  if (std::optional<std::size_t> count = tail ? ParseEndCount(*tail) : std::nullopt) {
+    summary.renames = *count;
+  } else if (std::optional<Journal> journal = Read(name)) {
+    // Cut short: count every rename that may have happened.
+    for (const JournalEntry& entry : journal->entries)
+      summary.renames += entry.outcome != JournalEntry::Outcome::kFailed;
+  }
+  std::vector<std::string> mark;
+  if (disk_.FileExists(MarkPath(name))) {
+    try {
+      disk_.ReadLines(MarkPath(name), mark);
+    } catch (const FileError&) {
+    }
+  }
+  if (!mark.empty())
+    summary.undoState = mark[0] == "partly" ? UndoState::kPartlyUndone : UndoState::kUndone;
+  return summary;
+}
+
+std::vector<RunSummary> JournalStore::History() const {
+  std::vector<RunSummary> history;
+  for (const std::string& name : Names())
+    if (std::optional<RunSummary> summary = Summary(name)) history.push_back(std::move(*summary));
+  return history;
+}
+
+std::optional<Journal> JournalStore::Read(const std::string& name) const {
+  const std::optional<std::string> text = disk_.ReadLastBytes(
+      JournalPath(name), static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max()));
+  return text ? ParseJournal(*text) : std::nullopt;
+}
+
+void JournalStore::SetUndoState(const std::string& name, UndoState state, const std::string& by) {
+  if (state == UndoState::kNotUndone) {
+    disk_.DeleteFile(MarkPath(name));
+    return;
+  }
+  disk_.WriteLines(MarkPath(name), {state == UndoState::kUndone ? "undone" : "partly", by});
+}
+
+}  // namespace tunewick

@@ -1,0 +1,56 @@
+#pragma once
+
+// The kept journals of Tunewick's runs, one file per run, named after the local time the
+// run began ("20261206-163725", with "-002" and up for more runs in the same second).
+// A run that was taken back has a mark beside its journal saying by which undo.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "journal/journal_format.h"
+#include "journal/journal_writer.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+inline constexpr std::size_t kJournalsKept = 50;
+
+enum class UndoState { kNotUndone, kPartlyUndone, kUndone };
+
+struct RunSummary {
+  std::string name;
+  RunHeader header;
+  std::size_t renames = 0;  // done, or possibly done when the run was cut short
+  UndoState undoState = UndoState::kNotUndone;
+};
+
+class JournalStore {
+ public:
+  // `folder` empty: there is nowhere to keep journals (no home folder).
+  JournalStore(FileSystem& disk, std::string folder) : disk_(disk), folder_(std::move(folder)) {}
+
+  const std::string& folder() const { return folder_; }
+
+  // Begins the journal of a new run, then keeps only the newest kJournalsKept journals.
+  // Throws JournalUnavailable when the journal cannot be written.
+  std::unique_ptr<JournalWriter> StartRun(const RunHeader& header);
+
+  // The kept runs, oldest first.
+  std::vector<RunSummary> History() const;
+  std::optional<RunSummary> Summary(const std::string& name) const;
+  std::optional<Journal> Read(const std::string& name) const;
+  void SetUndoState(const std::string& name, UndoState state, const std::string& by);
+
+ private:
+  std::vector<std::string> Names() const;
+  std::string JournalPath(const std::string& name) const;
+  std::string MarkPath(const std::string& name) const;
+  void Prune();
+
+  FileSystem& disk_;
+  std::string folder_;
+};
+
+}  // namespace tunewick

@@ -1,0 +1,98 @@
+#include "journal/journal_writer.h"
+
+#include <chrono>
+
+namespace tunewick {
+namespace {
+
+class JournalWriteCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "tunewick journal"; }
+  std::string message(int code) const override {
+    return std::string(kCannotRecord) + std::generic_category().message(code);
+  }
+};
+
+}  // namespace
+
+std::error_code JournalWriteError(std::error_code cause) {
+  static const JournalWriteCategory category;
+  return {cause.value(), category};
+}
+
+JournalWriter::JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name)
+    : file_(std::move(file)), name_(std::move(name)), syncer_([this] { SyncEverySecond(); }) {}
+
+JournalWriter::~JournalWriter() { Finish(); }
+
+void JournalWriter::SyncEverySecond() {
+  std::unique_lock lock(mutex_);
+  while (!stopping_) {
+    wake_.wait_for(lock, std::chrono::seconds(1));
+    if (!unsynced_) continue;
+    unsynced_ = false;
+    lock.unlock();
+    file_->SyncData();  // a failure shows again at the end, where it is reported
+    lock.lock();
+  }
+}
+
+std::error_code JournalWriter::Write(std::string records) {
+  if (broken_) return broken_;
+  if (std::error_code error = file_->Append(records)) {
+    broken_ = JournalWriteError(error);
+    return broken_;
+  }
+  std::lock_guard lock(mutex_);
+  unsynced_ = true;
+  return {};
+}
+
+std::error_code JournalWriter::BeforeRename(const SongPath& from, const SongPath& to,
+                                            const FileIdentity& identity) {
+  std::string records = std::move(pending_);
+  pending_.clear();
+  records += RenameRecord(from, to, identity);
+  return Write(std::move(records));
+}
+
+void JournalWriter::AfterRename(std::error_code outcome) {
+  if (outcome) {
+    pending_ = FailedRecord(ErrorText(outcome));
+  } else {
+    pending_ = kDoneRecord;
+    ++renamed_;
+  }
+}
+
+std::error_code JournalWriter::Finish() {
+  if (finished_) return broken_;
+  finished_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  syncer_.join();
+  std::string records = std::move(pending_);
+  records += EndRecord(renamed_);
+  if (std::error_code error = Write(std::move(records))) return error;
+  if (std::error_code error = file_->SyncData()) broken_ = JournalWriteError(error);
+  return broken_;
+}
+
+std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (from == to) return disk_.Rename(from, to);
+  const std::optional<FileIdentity> identity = disk_.IdentifyFile(from);
+  if (!identity) {
+    // Nothing there to rename (or it cannot be looked at): the rename would be refused too.
+    return disk_.Exists(from) ? std::make_error_code(std::errc::permission_denied)
+                              : std::make_error_code(std::errc::no_such_file_or_directory);
+  }
+  if (std::error_code error = journal_.BeforeRename(from, to, *identity)) return error;
+  const std::error_code outcome = disk_.Rename(from, to);
+  journal_.AfterRename(outcome);
+  return outcome;
+}
+
+}  // namespace tunewick

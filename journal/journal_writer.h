@@ -1,0 +1,114 @@
+#pragma once
+
+// Writing the journal of a run as it goes, and the file system that journals every rename
+// made through it.
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "journal/journal_format.h"
+#include "platform/file_system.h"
+#include "platform/journal_file.h"
+
+namespace tunewick {
+
+inline constexpr std::string_view kCannotRecord =
+    "Tunewick cannot record this run, so it could not be undone: ";
+
+// The journal of a run cannot be written; what() is kCannotRecord followed by the reason.
+class JournalUnavailable : public std::runtime_error {
+ public:
+  explicit JournalUnavailable(const std::string& reason)
+      : std::runtime_error(std::string(kCannotRecord) + reason) {}
+};
+
+// A rename refused because its journal record could not be written: the message is
+// kCannotRecord followed by the system's reason.
+std::error_code JournalWriteError(std::error_code cause);
+
+// Appends the records of one run to its journal file. Every record reaches the operating
+// system before the rename it announces; the file is forced onto the disk at least once
+// a second while records come in, and at the end.
+class JournalWriter {
+ public:
+  JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name);
+  ~JournalWriter();  // Finish, if not done yet
+  JournalWriter(const JournalWriter&) = delete;
+  JournalWriter& operator=(const JournalWriter&) = delete;
+
+  const std::string& name() const { return name_; }
+  std::size_t renamed() const { return renamed_; }
+
+  // Before a rename. An error means the record could not be written: do not rename.
+  std::error_code BeforeRename(const SongPath& from, const SongPath& to,
+                               const FileIdentity& identity);
+  // After it, with its outcome.
+  void AfterRename(std::error_code outcome);
+  // Writes the end record and forces the journal onto the disk.
+  std::error_code Finish();
+
+ private:
+  std::error_code Write(std::string records);
+  void SyncEverySecond();
+
+  std::unique_ptr<AppendOnlyFile> file_;
+  std::string name_;
+  std::string pending_;  // the last outcome, written with the next record
+  std::size_t renamed_ = 0;
+  std::error_code broken_;
+  bool finished_ = false;
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool unsynced_ = false;
+  bool stopping_ = false;
+  std::thread syncer_;
+};
+
+// Another file system with every rename written to a journal: the record before, the
+// outcome after. A rename whose record cannot be written is refused.
+class JournalingFileSystem final : public FileSystem {
+ public:
+  JournalingFileSystem(FileSystem& disk, JournalWriter& journal) : disk_(disk), journal_(journal) {}
+
+  std::error_code Rename(const std::string& from, const std::string& to) override;
+
+  bool Exists(const std::string& path) const override { return disk_.Exists(path); }
+  bool FileExists(const std::string& path) const override { return disk_.FileExists(path); }
+  bool FolderExists(const std::string& path) const override { return disk_.FolderExists(path); }
+  FolderListing ListFolder(const std::string& folder) const override {
+    return disk_.ListFolder(folder);
+  }
+  std::optional<FolderId> IdentifyFolder(const std::string& folder) const override {
+    return disk_.IdentifyFolder(folder);
+  }
+  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override {
+    return disk_.IdentifyFile(path);
+  }
+  bool CanChangeFolder(const std::string& folder) const override {
+    return disk_.CanChangeFolder(folder);
+  }
+  std::error_code DeleteFile(const std::string& path) override { return disk_.DeleteFile(path); }
+  void SetHidden(const std::string& path, bool hidden) override { disk_.SetHidden(path, hidden); }
+  void ReadLines(const std::string& path, std::vector<std::string>& lines) const override {
+    disk_.ReadLines(path, lines);
+  }
+  void WriteLines(const std::string& path, const std::vector<std::string>& lines) override {
+    disk_.WriteLines(path, lines);
+  }
+  std::optional<std::string> ReadLastBytes(const std::string& path,
+                                           std::size_t count) const override {
+    return disk_.ReadLastBytes(path, count);
+  }
+
+ private:
+  FileSystem& disk_;
+  JournalWriter& journal_;
+};
+
+}  // namespace tunewick

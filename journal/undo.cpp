@@ -1,0 +1,115 @@
+#include "journal/undo.h"
+
+#include <set>
+
+#include "platform/dry_run_file_system.h"
+
+namespace tunewick {
+
+bool SameFile(const FileIdentity& recorded, const FileIdentity& now) {
+  if (recorded.inodeStable && now.inodeStable) {
+    return recorded.device == now.device && recorded.inode == now.inode &&
+           (recorded.birthNs == 0 || now.birthNs == 0 || recorded.birthNs == now.birthNs);
+  }
+  return recorded.size == now.size && recorded.modifiedNs == now.modifiedNs;
+}
+
+UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
+  UndoResult result;
+  // Paths of a run started elsewhere are taken from the folder it was started from.
+  const std::string& startFolder = journal.header.folder;
+  auto resolved = [&](const SongPath& path) {
+    return path.empty() || path[0] == '/' || startFolder.empty() ? path
+                                                                 : startFolder + "/" + path;
+  };
+  // Paths a song should have come back to but did not: the rename that brought it there
+  // stays too.
+  std::multiset<SongPath> blocked;
+  auto refuse = [&](const JournalEntry& entry, std::string reason) {
+    result.refused.push_back({entry.to, entry.from, std::move(reason)});
+    blocked.insert(entry.from);
+  };
+  for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded) {
+    if (recorded->outcome == JournalEntry::Outcome::kFailed) continue;
+    const JournalEntry resolvedEntry{resolved(recorded->from), resolved(recorded->to),
+                                     recorded->identity, recorded->outcome};
+    const JournalEntry* entry = &resolvedEntry;
+    if (auto held = blocked.find(entry->to); held != blocked.end()) {
+      blocked.erase(held);
+      blocked.insert(entry->from);
+      continue;
+    }
+    const std::optional<FileIdentity> atNew = fileSystem.IdentifyFile(entry->to);
+    const std::optional<FileIdentity> atOld = fileSystem.IdentifyFile(entry->from);
+    const bool isAtNew = atNew && SameFile(entry->identity, *atNew);
+    const bool isAtOld = atOld && SameFile(entry->identity, *atOld);
+    if (isAtOld && !isAtNew) continue;  // never renamed, or back already
+    if (!isAtNew) {
+      refuse(*entry, std::string(kChangedSince));
+    } else if ((atOld && !isAtOld) || (!atOld && fileSystem.Exists(entry->from))) {
+      refuse(*entry, std::string(kOldNameTaken));
+    } else if (const std::error_code error = fileSystem.Rename(entry->to, entry->from)) {
+      refuse(*entry, ErrorText(error));
+    } else {
+      result.renamed.emplace_back(entry->to, entry->from);
+    }
+  }
+  return result;
+}
+
+UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request) {
+  const std::optional<RunSummary> summary = store.Summary(request.name);
+  if (!summary) throw UndoRefused("there is no run named \"" + request.name + "\" to undo");
+  if (summary->undoState == UndoState::kUndone)
+    throw UndoRefused("the run " + request.name + " was undone already");
+  const std::optional<Journal> journal = store.Read(request.name);
+  if (!journal) throw UndoRefused("the journal of the run " + request.name + " cannot be read");
+
+  UndoReport report;
+  if (request.dryRun) {
+    DryRunFileSystem view(disk);
+    report.result = ReverseRenames(*journal, view);
+    return report;
+  }
+  RecordedRun run(request.record ? &store : nullptr, disk,
+                  {RunKind::kUndo, request.startedAt, request.startFolder, request.name});
+  report.result = ReverseRenames(*journal, run.fileSystem());
+  report.journal = run.name();
+  report.warning = run.Finish();
+
+  const bool whole = report.result.refused.empty();
+  try {
+    store.SetUndoState(request.name, whole ? UndoState::kUndone : UndoState::kPartlyUndone,
+                       report.journal);
+    // Taking back an undo puts the run it took back in force again.
+    if (journal->header.kind == RunKind::kUndo && store.Summary(journal->header.undoes))
+      store.SetUndoState(journal->header.undoes,
+                         whole ? UndoState::kNotUndone : UndoState::kPartlyUndone, report.journal);
+  } catch (const FileError& error) {
+    if (report.warning.empty()) report.warning = error.what();
+  }
+  return report;
+}
+
+std::optional<std::string> LatestUndoable(const JournalStore& store) {
+  const std::vector<RunSummary> history = store.History();
+  for (auto run = history.rbegin(); run != history.rend(); ++run)
+    if (run->header.kind != RunKind::kUndo && run->undoState != UndoState::kUndone)
+      return run->name;
+  return std::nullopt;
+}
+
+RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header)
+    : disk_(disk) {
+  if (!store) return;
+  writer_ = store->StartRun(header);
+  journaling_ = std::make_unique<JournalingFileSystem>(disk, *writer_);
+}
+
+std::string RecordedRun::Finish() {
+  if (!writer_) return {};
+  const std::error_code error = writer_->Finish();
+  return error ? error.message() : std::string();
+}
+
+}  // namespace tunewick

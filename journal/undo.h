@@ -1,0 +1,82 @@
+#pragma once
+
+// Taking a run back from its journal, and the runs that rename through a journal.
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "journal/journal_store.h"
+#include "journal/journal_writer.h"
+
+namespace tunewick {
+
+inline constexpr std::string_view kUndoFailuresHeading = "The following could not be renamed back";
+inline constexpr std::string_view kChangedSince = "the file was changed or moved since";
+inline constexpr std::string_view kOldNameTaken = "the old name is taken";
+
+// True when `now` is the file that `recorded` was taken of.
+bool SameFile(const FileIdentity& recorded, const FileIdentity& now);
+
+struct UndoResult {
+  std::vector<std::pair<SongPath, SongPath>> renamed;  // the run's new path, its old path
+  std::vector<RenameFailure> refused;                  // from the new path to the old one
+};
+
+// Renames back, newest first, every rename of the journal that happened, each only when
+// the file at its new path is the very file renamed and its old path is free. A song
+// whose way back is refused keeps the names it had before too. Renames that did not
+// happen (a run cut short) and songs already back are passed over.
+UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem);
+
+// An undo that cannot begin: an unknown run, or one undone already.
+class UndoRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct UndoRequest {
+  std::string name;         // the run to take back
+  bool dryRun = false;      // only tell what would be put back
+  bool record = true;       // write a journal of the undo itself
+  std::string startFolder;  // where the undo was started from
+  std::int64_t startedAt = 0;
+};
+
+struct UndoReport {
+  UndoResult result;
+  std::string journal;  // the undo's own journal, when one was written
+  std::string warning;  // something that went wrong after the renames
+};
+
+// Takes back a kept run and marks it undone (partly undone when some songs could not be
+// renamed back); an undo of an undo puts back the run it had taken back. Throws
+// UndoRefused, or JournalUnavailable when the undo cannot be recorded.
+UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
+
+// The newest tidy-up or rename from tags that is not wholly undone.
+std::optional<std::string> LatestUndoable(const JournalStore& store);
+
+// The file system one bulk rename works through: journaled, unless there is no store
+// (the user chose to go on without undo).
+class RecordedRun {
+ public:
+  // Throws JournalUnavailable.
+  RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header);
+  FileSystem& fileSystem() { return journaling_ ? *journaling_ : disk_; }
+  // Ends the journal. Empty, or the text of what went wrong.
+  std::string Finish();
+  // The journal's name; empty when there is none.
+  std::string name() const { return writer_ ? writer_->name() : std::string(); }
+  std::size_t renamed() const { return writer_ ? writer_->renamed() : 0; }
+
+ private:
+  FileSystem& disk_;
+  std::unique_ptr<JournalWriter> writer_;
+  std::unique_ptr<JournalingFileSystem> journaling_;
+};
+
+}  // namespace tunewick

@@ -1,0 +1,43 @@
+#pragma once
+
+// What the journal of a run needs from the operating system: where journals are kept,
+// a file that only grows and can be forced to the disk, and the folder the program was
+// started from.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tunewick {
+
+// A new file that is only ever appended to. Each Append reaches the operating system
+// before it returns, so a crash of the program loses nothing appended; SyncData forces
+// it onto the disk. The file is closed on destruction.
+class AppendOnlyFile {
+ public:
+  virtual ~AppendOnlyFile() = default;
+  virtual std::error_code Append(std::string_view bytes) = 0;
+  virtual std::error_code SyncData() = 0;
+};
+
+// Creates `path`, which must not exist yet (file_exists when it does).
+std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
+                                                     std::error_code& error);
+
+// Creates a folder and its missing parents, readable by the user only.
+std::error_code MakeFolders(const std::string& path);
+
+// Tunewick's folder for the journals of its runs: $XDG_STATE_HOME/tunewick, or
+// $HOME/.local/state/tunewick when XDG_STATE_HOME is unset, empty or relative. Empty
+// when neither gives a folder.
+std::string DefaultJournalFolder();
+
+// Up to `count` bytes from the start of a regular file; nothing when it cannot be read.
+std::optional<std::string> ReadFirstBytes(const std::string& path, std::size_t count);
+
+// The current folder; empty when it cannot be told.
+std::string CurrentFolder();
+
+}  // namespace tunewick

@@ -1,0 +1,186 @@
+// The journal of a run and undo from it, on real folders.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/library_scan.h"
+#include "journal/undo.h"
+#include "support/pinned_file.h"
+#include "support/temp_folder.h"
+#include "tidyup/tidy_up.h"
+
+namespace tunewick {
+namespace {
+
+using testing::TempFolder;
+
+class ScanHost : public TidyupHost {
+ public:
+  ScanHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
+      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
+  void Rescan() override { rescan(state_, fileSystem_, libraryFile_); }
+
+ private:
+  SharedState& state_;
+  FileSystem& fileSystem_;
+  std::string libraryFile_;
+};
+
+class Journals : public ::testing::Test {
+ protected:
+  Journals() : store(RealFileSystem(), folder / "state/tunewick") {}
+
+  // Tidies the library folder `music` through a journal; returns the journal's name.
+  std::string Tidy() {
+    folder.MakeFile("searchfolders", folder / "music" + "\r\n");
+    RecordedRun run(&store, RealFileSystem(), {RunKind::kTidyup, ++clock, folder.path(), {}});
+    SharedState state;
+    ScanHost host(state, run.fileSystem(), folder / "searchfolders");
+    RunTidyup(state, run.fileSystem(), host);
+    EXPECT_EQ(run.Finish(), "");
+    return run.name();
+  }
+  UndoReport Undo(const std::string& name) {
+    return UndoRun(store, RealFileSystem(), {name, false, true, folder.path(), ++clock});
+  }
+  std::map<std::string, std::string> Music() const {
+    return testing::SnapshotFiles(folder / "music");
+  }
+
+  TempFolder folder;
+  JournalStore store;
+  std::int64_t clock = 1800000000;
+};
+
+TEST_F(Journals, OddNamesRoundTripAndACutShortJournalReadsAsItsCompleteRecords) {
+  const std::vector<std::string> names = {"tab\there", "new\nline", "back\\slash\\n",
+                                          "cr\rname", "latin1 \xe9\xff", "plain"};
+  for (std::size_t i = 0; i < names.size(); ++i)
+    folder.MakeFile("music/" + names[i], std::to_string(i));
+  std::string name;
+  {
+    RecordedRun run(&store, RealFileSystem(), {RunKind::kTags, 7, "/start\t\\folder\n", "x\\t"});
+    for (const std::string& song : names)
+      run.fileSystem().Rename(folder / "music/" + song, folder / "music/" + song + " - renamed");
+    run.fileSystem().Rename(folder / "music/missing", folder / "music/other");  // not recorded
+    run.fileSystem().Rename(folder / "music/plain - renamed", folder / "music/tab\there - renamed");
+    name = run.name();
+  }
+  const std::optional<Journal> journal = store.Read(name);
+  ASSERT_TRUE(journal);
+  EXPECT_TRUE(journal->ended);
+  EXPECT_EQ(journal->header.folder, "/start\t\\folder\n");
+  EXPECT_EQ(journal->header.undoes, "x\\t");
+  ASSERT_EQ(journal->entries.size(), names.size() + 1);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(journal->entries[i].from, folder / "music/" + names[i]);
+    EXPECT_EQ(journal->entries[i].to, folder / "music/" + names[i] + " - renamed");
+    EXPECT_EQ(journal->entries[i].outcome, JournalEntry::Outcome::kDone);
+  }
+  EXPECT_EQ(journal->entries.back().outcome, JournalEntry::Outcome::kFailed);
+  const std::optional<RunSummary> summary = store.Summary(name);
+  ASSERT_TRUE(summary);
+  EXPECT_EQ(summary->renames, names.size());
+  EXPECT_EQ(summary->header.kind, RunKind::kTags);
+
+  // Cut anywhere, the journal reads as the records that were complete there.
+  const std::string text = testing::ReadFile(folder / "state/tunewick/" + name + ".journal");
+  std::size_t lastCount = 0;
+  for (std::size_t length = text.find('\n', text.find('\n') + 1) + 1; length <= text.size();
+       ++length) {
+    const std::optional<Journal> cut = ParseJournal(std::string_view(text).substr(0, length));
+    ASSERT_TRUE(cut) << length;
+    ASSERT_GE(cut->entries.size(), lastCount);
+    lastCount = cut->entries.size();
+    for (std::size_t i = 0; i < cut->entries.size(); ++i)
+      ASSERT_EQ(cut->entries[i].from, journal->entries[i].from) << length;
+  }
+  EXPECT_EQ(UnescapeField("bad\\x"), std::nullopt);
+}
+
+TEST_F(Journals, UndoGivesAMessyLibraryBackByteForByteOnceAndAnUndoOfTheUndoRedoesIt) {
+  testing::MakeMessyLibrary(folder, "music", 300, 11);
+  const auto before = Music();
+  const std::string tidy = Tidy();
+  const auto tidied = Music();
+  ASSERT_NE(tidied, before);
+
+  const UndoReport undo = Undo(tidy);
+  EXPECT_TRUE(undo.result.refused.empty());
+  EXPECT_EQ(Music(), before);
+  EXPECT_EQ(store.Summary(tidy)->undoState, UndoState::kUndone);
+  EXPECT_THROW(Undo(tidy), UndoRefused);
+  EXPECT_EQ(LatestUndoable(store), std::nullopt);  // an undo is taken back only when named
+
+  // The undo has its own journal: taking it back puts the tidy-up in force again.
+  ASSERT_FALSE(undo.journal.empty());
+  EXPECT_EQ(store.Summary(undo.journal)->header.undoes, tidy);
+  EXPECT_TRUE(Undo(undo.journal).result.refused.empty());
+  EXPECT_EQ(Music(), tidied);
+  EXPECT_EQ(store.Summary(tidy)->undoState, UndoState::kNotUndone);
+  EXPECT_EQ(LatestUndoable(store), tidy);
+  EXPECT_EQ(store.History().size(), 3u);
+}
+
+TEST_F(Journals, SongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPutBack) {
+  for (const char* song : {"01 changed.mp3", "02 moved.mp3", "03 blocked.mp3", "04_good.mp3"})
+    folder.MakeFile(std::string("music/") + song, song);
+  const std::string tidy = Tidy();
+  // Replaced by another file of the same name; moved away; its old name taken.
+  std::filesystem::remove(folder / "music/Changed.mp3");
+  folder.MakeFile("music/Changed.mp3", "another file");
+  std::filesystem::rename(folder / "music/Moved.mp3", folder / "elsewhere.mp3");
+  folder.MakeFile("music/03 blocked.mp3", "in the way");
+
+  const UndoReport undo = Undo(tidy);
+  const std::string music = folder / "music/";
+  auto pair = [&](const char* from, const char* to) { return std::pair(music + from, music + to); };
+  EXPECT_EQ(undo.result.renamed, (std::vector<std::pair<SongPath, SongPath>>{
+                                     pair("Good.mp3", "04 Good.mp3"),
+                                     pair("Blocked.mp3", "03 Blocked.mp3"),
+                                     pair("04 Good.mp3", "04 good.mp3"),
+                                     pair("04 good.mp3", "04_good.mp3")}));
+  std::vector<std::string> refusals;
+  for (const RenameFailure& failure : undo.result.refused)
+    refusals.push_back(failure.from + " > " + failure.to + ": " + failure.reason);
+  // Each song once, at its newest rename that cannot be taken back: the older ones stay.
+  EXPECT_EQ(refusals, (std::vector<std::string>{
+                          music + "Moved.mp3 > " + music + "02 Moved.mp3: " +
+                              "the file was changed or moved since",
+                          music + "Changed.mp3 > " + music + "01 Changed.mp3: " +
+                              "the file was changed or moved since",
+                          music + "03 Blocked.mp3 > " + music + "03 blocked.mp3: " +
+                              "the old name is taken"}));
+  EXPECT_EQ(testing::ReadFile(music + "04_good.mp3"), "04_good.mp3");
+  EXPECT_EQ(testing::ReadFile(music + "03 blocked.mp3"), "in the way");
+  EXPECT_EQ(store.Summary(tidy)->undoState, UndoState::kPartlyUndone);
+
+  // Once the way is clear, the run can be undone again for the rest.
+  std::filesystem::remove(music + "03 blocked.mp3");
+  const UndoReport again = Undo(tidy);
+  EXPECT_EQ(again.result.renamed.size(), 1u);
+  EXPECT_EQ(testing::ReadFile(music + "03 blocked.mp3"), "03 blocked.mp3");
+}
+
+TEST_F(Journals, AJournalThatCannotBeWrittenStopsTheRunBeforeItStartsAndOnlyFiftyAreKept) {
+  folder.MakeFile("state/tunewick", "a file where the folder should be");
+  try {
+    RecordedRun run(&store, RealFileSystem(), {});
+    ADD_FAILURE() << "the run started";
+  } catch (const JournalUnavailable& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Tunewick cannot record this run, so it could not be undone: Not a directory");
+  }
+  EXPECT_THROW(JournalStore(RealFileSystem(), "").StartRun({}), JournalUnavailable);
+
+  std::filesystem::remove(folder / "state/tunewick");
+  for (int run = 0; run < 53; ++run) store.StartRun({RunKind::kTidyup, 1800000000 + run, "/", ""});
+  const std::vector<RunSummary> history = store.History();
+  ASSERT_EQ(history.size(), kJournalsKept);
+  EXPECT_EQ(history.front().header.startedAt, 1800000003);
+  EXPECT_EQ(history.back().header.startedAt, 1800000052);
+}
+
+}  // namespace
+}  // namespace tunewick
