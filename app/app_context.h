@@ -42,6 +42,7 @@ struct AppPaths {
   std::string watchRoot = "rfMyComputer";     // the tree the change watch follows
   std::string programFolder;                  // where the program file lies
   std::string documentsFolder;                // where a log goes when not beside the program
+  std::string journalFolder;                  // where the journals of runs are kept
 };
 
 struct AppContext {

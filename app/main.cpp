@@ -10,6 +10,7 @@
 #include "platform/desktop_opener.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "platform/journal_file.h"
 #include "platform/look.h"
 #include "platform/media_player.h"
 #include "platform/user_folders.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     }
     paths.libraryFile = tunewick::ConfigLibraryFile(configFolder);
   }
+  paths.journalFolder = tunewick::DefaultJournalFolder();
   tunewick::TunewickApp tunewick(tunewick::RealFileSystem(), dialogs, player, opener, paths,
                                  [] { tunewick::Application::EndEventLoop(); });
   tunewick.Start();

@@ -45,6 +45,12 @@ struct SharedState {
   // The song last right-clicked in the song list; the single-song tools act on it.
   SongPath SelectedSong;
 
+  // The journal of the last tidy-up, while it can be undone from the windows; empty when
+  // it was not recorded or has been undone.
+  std::string LastTidyupJournal;
+  // Set once the last tidy-up was undone in full.
+  bool LastTidyupUndone = false;
+
   // The changed-files window's lines: step headings, rename lines, separators.
   TextList ChangedFilesList;
 

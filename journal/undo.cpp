@@ -57,6 +57,21 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
   return result;
 }
 
+std::size_t SongsRenamed(const Journal& journal) {
+  std::multiset<SongPath> songsAt;  // where the songs renamed so far are now
+  std::size_t songs = 0;
+  for (const JournalEntry& entry : journal.entries) {
+    if (entry.outcome == JournalEntry::Outcome::kFailed) continue;
+    if (auto song = songsAt.find(entry.from); song != songsAt.end()) {
+      songsAt.erase(song);
+    } else {
+      ++songs;
+    }
+    songsAt.insert(entry.to);
+  }
+  return songs;
+}
+
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request) {
   const std::optional<RunSummary> summary = store.Summary(request.name);
   if (!summary) throw UndoRefused("there is no run named \"" + request.name + "\" to undo");

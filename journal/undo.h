@@ -32,6 +32,9 @@ struct UndoResult {
 // happen (a run cut short) and songs already back are passed over.
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem);
 
+// How many songs the run renamed (a song renamed several times counts once).
+std::size_t SongsRenamed(const Journal& journal);
+
 // An undo that cannot begin: an unknown run, or one undone already.
 class UndoRefused : public std::runtime_error {
  public:

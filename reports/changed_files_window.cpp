@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "catalogue/song_list_view.h"
+#include "journal/undo_actions.h"
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/link_label.h"
@@ -21,25 +22,31 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
   look::MakeWhite(this);
   setFont(look::Font(12));
 
-  auto* heading = new QLabel(QStringLiteral("Tidy-Up Results"), this);
-  look::MakeHeading(heading);
+  heading_ = new QLabel(QStringLiteral("Tidy-Up Results"), this);
+  look::MakeHeading(heading_);
   list_ = new SongListView(context_.state.ChangedFilesList, this);
   list_->setAccessibleName(QStringLiteral("Files changed"));
   auto* save = new LinkLabel(QStringLiteral("Save this log"), this);
+  undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), this);
+  undo_->hide();
   auto* close = new QPushButton(QStringLiteral("Close"), this);
   close->setFixedSize(75, 25);
 
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(save);
+  bottom->addSpacing(16);
+  bottom->addWidget(undo_);
   bottom->addStretch();
   bottom->addWidget(close);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 8, 12, 12);
-  layout->addWidget(heading);
+  layout->addWidget(heading_);
   layout->addWidget(list_, 1);
   layout->addLayout(bottom);
 
   connect(save, &LinkLabel::activated, this, [this] { RunGuarded([this] { SaveLog(); }); });
+  connect(undo_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { UndoLastTidyup(context_, this); }); });
   connect(close, &QPushButton::clicked, this, [this] {
     context_.windows.mainWindow->show();
     hide();
@@ -49,7 +56,19 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
 
 ChangedFilesWindow::~ChangedFilesWindow() = default;
 
-void ChangedFilesWindow::ShowList() {
+void ChangedFilesWindow::ShowList(Kind kind) {
+  switch (kind) {
+    case Kind::kTidyup:
+      heading_->setText(QStringLiteral("Tidy-Up Results"));
+      break;
+    case Kind::kPreview:
+      heading_->setText(QStringLiteral("Preview: nothing has been renamed yet"));
+      break;
+    case Kind::kUndone:
+      heading_->setText(QStringLiteral("Undone: these songs have their old names back"));
+      break;
+  }
+  undo_->setVisible(kind == Kind::kTidyup && !context_.state.LastTidyupJournal.empty());
   list_->Reload();
   if (!placed_) {
     // It opens at a fixed place the first time, not centred; after that where the user left it.
@@ -62,6 +81,8 @@ void ChangedFilesWindow::ShowList() {
   show();
   raise();
 }
+
+QString ChangedFilesWindow::heading() const { return heading_->text(); }
 
 void ChangedFilesWindow::UpdateExtent() {
   // Measuring a long list takes a moment: only when it has changed.

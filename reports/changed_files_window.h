@@ -2,10 +2,13 @@
 
 #include <QWidget>
 
+class QLabel;
+
 #include "app/app_context.h"
 
 namespace tunewick {
 
+class LinkLabel;
 class SongListView;
 
 // Lists every rename of the last tidy-up, grouped by step, and saves the list as text.
@@ -16,12 +19,17 @@ class ChangedFilesWindow : public QWidget {
   explicit ChangedFilesWindow(AppContext& context, QWidget* parent = nullptr);
   ~ChangedFilesWindow() override;
 
-  // Shows the window with the lines now in ChangedFilesList.
-  void ShowList();
+  // What ChangedFilesList holds: the renames of the last tidy-up, what a tidy-up would
+  // rename, or what an undo put back.
+  enum class Kind { kTidyup, kPreview, kUndone };
+
+  // Shows the window with the lines now in ChangedFilesList, under the heading of `kind`.
+  void ShowList(Kind kind = Kind::kTidyup);
   // Asks where to save the list and writes it there.
   void SaveLog();
 
   SongListView* list() const { return list_; }
+  QString heading() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -31,7 +39,9 @@ class ChangedFilesWindow : public QWidget {
   void UpdateExtent();
 
   AppContext& context_;
+  QLabel* heading_ = nullptr;
   SongListView* list_ = nullptr;
+  LinkLabel* undo_ = nullptr;
   bool placed_ = false;
   bool extentStale_ = true;
 };

@@ -14,6 +14,7 @@
 #include "platform/look.h"
 #include "platform/picture_button.h"
 #include "platform/pictures.h"
+#include "journal/undo_actions.h"
 #include "reports/changed_files.h"
 #include "reports/changed_files_window.h"
 
@@ -66,6 +67,15 @@ void TidyupResultsWindow::BuildResultsPanel() {
     resultsSize_.setWidth(std::max(resultsSize_.width(), caption->geometry().right() + 1 + 8));
   }
   resultsPanel_->resize(resultsSize_);
+  undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), resultsPanel_);
+  undo_->adjustSize();
+  undo_->move(resultsSize_.width() - 16 - undo_->width(), 14);
+  connect(undo_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { UndoLastTidyup(context_, this); }); });
+  undone_ = new QLabel(QStringLiteral("Undone"), resultsPanel_);
+  look::SetTextColor(undone_, look::kLink);
+  undone_->adjustSize();
+  undone_->move(resultsSize_.width() - 16 - undone_->width(), 14);
   auto* viewList = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
   viewList->adjustSize();
   viewList->move(16, 152 + (25 - viewList->height()) / 2);
@@ -127,8 +137,11 @@ void TidyupResultsWindow::BuildCleanPanel() {
 
 void TidyupResultsWindow::Refresh() {
   explanation_->hide();
+  undo_->setVisible(!context_.state.LastTidyupJournal.empty());
+  undone_->setVisible(context_.state.LastTidyupUndone);
   // Refused renames are listed with the changed files, so they lead to the results too.
-  if (AnySongRenamed(context_.state) || !context_.state.RenameFailures.empty()) {
+  if (AnySongRenamed(context_.state) || !context_.state.RenameFailures.empty() ||
+      context_.state.LastTidyupUndone) {
     resize(resultsSize_);
     for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
       counters_[row]->setText(QString::number((context_.state.*kCounterOrder[row].log).size()));

@@ -46,6 +46,8 @@ class TidyupResultsWindow : public QWidget {
   AppContext& context_;
   bool upToDate_ = false;  // refreshed since the window last lost the focus
   QWidget* resultsPanel_ = nullptr;
+  LinkLabel* undo_ = nullptr;
+  QLabel* undone_ = nullptr;
   std::array<QLabel*, 5> counters_{};
   QSize resultsSize_{340, 190};  // wider where the captions need it
   QWidget* cleanPanel_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "catalogue/song_list_view.h"
+#include "journal/undo_actions.h"
 #include "platform/busy_cursor.h"
 #include "platform/dialogs.h"
 #include "songtools/correction_dialog.h"
@@ -37,11 +38,16 @@ void PreviewSelectedSong(AppContext& context) {
 
 void FixSongsFromTags(AppContext& context) {
   MainWindow* main = context.windows.mainWindow;
-  BusyCursor hourglass(context.state.SavedCursor);
-  RenameFromTags(context.state, context.fileSystem, [main] {
-    main->rescan();
-    main->ClassifySongs();
-  });
+  std::unique_ptr<RecordedRun> run = StartRecordedRun(context, main, RunKind::kTags);
+  if (!run) return;
+  {
+    BusyCursor hourglass(context.state.SavedCursor);
+    RenameFromTags(context.state, run->fileSystem(), [main] {
+      main->rescan();
+      main->ClassifySongs();
+    });
+  }
+  FinishRecordedRun(context, main, *run);
   main->songList()->UpdateHorizontalExtent();
 }
 

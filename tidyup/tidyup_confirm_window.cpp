@@ -4,9 +4,15 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <chrono>
 #include <optional>
 
 #include "app/main_window.h"
+#include "catalogue/library_scan.h"
+#include "journal/undo_actions.h"
+#include "platform/dry_run_file_system.h"
+#include "reports/changed_files.h"
+#include "reports/changed_files_window.h"
 #include "platform/application.h"
 #include "platform/busy_cursor.h"
 #include "platform/dialogs.h"
@@ -27,14 +33,41 @@ constexpr int kInformationHeight = 62;
 const QColor kHeadingBlue{57, 51, 170};
 const QColor kNavy{21, 28, 85};
 
+// Shows how far a long run has got in the window, once it has run for a moment.
+class ProgressHost : public TidyupHost {
+ public:
+  ProgressHost(int& savedCursor, QLabel* progress) : savedCursor_(savedCursor), progress_(progress) {}
+  ~ProgressHost() override { progress_->hide(); }
+  void BeginStep(TidyupStep) override { hourglass_.emplace(savedCursor_); }
+  void EndStep(TidyupStep) override { hourglass_.reset(); }
+  void Progress(TidyupStep step, std::size_t done, std::size_t total) override {
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    if (now - started_ < milliseconds(300) || now - shown_ < milliseconds(100)) return;
+    shown_ = now;
+    progress_->setText(QStringLiteral("Step %1 of 5: %2%")
+                           .arg(static_cast<int>(step) + 1)
+                           .arg(total ? done * 100 / total : 100));
+    progress_->adjustSize();
+    progress_->move(kWidth - 13 - progress_->width(), 18);
+    progress_->show();
+    progress_->repaint();
+  }
+
+ private:
+  int& savedCursor_;
+  QLabel* progress_;
+  std::optional<BusyCursor> hourglass_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now(), shown_;
+};
+
 // The tidy-up as the desktop program runs it: the hourglass during each step, the
 // main window's scan, and the message for an empty library.
-class WindowTidyupHost : public TidyupHost {
+class WindowTidyupHost : public ProgressHost {
  public:
-  WindowTidyupHost(AppContext& context, QWidget* window) : context_(context), window_(window) {}
+  WindowTidyupHost(AppContext& context, QWidget* window, QLabel* progress)
+      : ProgressHost(context.state.SavedCursor, progress), context_(context), window_(window) {}
   void Rescan() override { context_.windows.mainWindow->rescan(); }
-  void BeginStep(TidyupStep) override { hourglass_.emplace(context_.state.SavedCursor); }
-  void EndStep(TidyupStep) override { hourglass_.reset(); }
   void NoSongsFound() override {
     context_.dialogs.ShowMessage(window_, QStringLiteral("Debug: No Filenames"));
   }
@@ -43,7 +76,23 @@ class WindowTidyupHost : public TidyupHost {
  private:
   AppContext& context_;
   QWidget* window_;
-  std::optional<BusyCursor> hourglass_;
+};
+
+// The same tidy-up over a view of the disk in which renames are only written down, on
+// lists of its own: the windows and their lists stay as they are.
+class PreviewTidyupHost : public ProgressHost {
+ public:
+  PreviewTidyupHost(AppContext& context, SharedState& preview, FileSystem& view, QLabel* progress)
+      : ProgressHost(context.state.SavedCursor, progress),
+        libraryFile_(context.paths.libraryFile),
+        preview_(preview),
+        view_(view) {}
+  void Rescan() override { tunewick::rescan(preview_, view_, libraryFile_); }
+
+ private:
+  const std::string& libraryFile_;
+  SharedState& preview_;
+  FileSystem& view_;
 };
 
 }  // namespace
@@ -81,6 +130,14 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   toggleLabel_->move(46, 120);
   toggleLabel_->adjustSize();
 
+  // In the room right of the heading; a long run shows its progress there instead.
+  preview_ = new LinkLabel(QStringLiteral("Show what will change"), this);
+  preview_->adjustSize();
+  preview_->move(kWidth - 13 - preview_->width(), 18);
+  progress_ = new QLabel(this);
+  look::SetTextColor(progress_, kNavy);
+  progress_->hide();
+
   continue_ = new QPushButton(QStringLiteral("Continue"), this);
   continue_->setGeometry(328, 112, 75, 25);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
@@ -115,6 +172,7 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
     hide();
   });
   connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
+  connect(preview_, &LinkLabel::activated, this, [this] { RunGuarded([this] { PreviewTidyup(); }); });
 }
 
 int TidyupConfirmWindow::ExpandedHeight() const { return collapsedHeight_ + kInformationHeight; }
@@ -141,12 +199,45 @@ void TidyupConfirmWindow::ToggleInformation() {
 }
 
 void TidyupConfirmWindow::RunTidyup() {
-  WindowTidyupHost host(context_, this);
-  tunewick::RunTidyup(context_.state, context_.fileSystem, host);
+  std::unique_ptr<RecordedRun> run = StartRecordedRun(context_, this, RunKind::kTidyup);
+  if (!run) return;
+  context_.state.LastTidyupJournal.clear();
+  context_.state.LastTidyupUndone = false;
+  {
+    WindowTidyupHost host(context_, this, progress_);
+    preview_->hide();
+    struct ShowAgain {
+      QWidget* link;
+      ~ShowAgain() { link->show(); }
+    } showAgain{preview_};
+    tunewick::RunTidyup(context_.state, run->fileSystem(), host);
+  }
+  FinishRecordedRun(context_, this, *run);
+  if (run->renamed() > 0) context_.state.LastTidyupJournal = run->name();
   TidyupResultsWindow* results = context_.windows.tidyupResultsWindow;
   results->show();
   CentreOnScreen(results);
   hide();
+}
+
+void TidyupConfirmWindow::PreviewTidyup() {
+  SharedState preview;
+  {
+    DryRunFileSystem view(context_.fileSystem);
+    PreviewTidyupHost host(context_, preview, view, progress_);
+    preview_->hide();
+    struct ShowAgain {
+      QWidget* link;
+      ~ShowAgain() { link->show(); }
+    } showAgain{preview_};
+    tunewick::RunTidyup(preview, view, host);
+  }
+  context_.state.ChangedFilesList = BuildChangedFilesList(preview);
+  if (context_.state.ChangedFilesList.empty()) {
+    context_.dialogs.ShowMessage(this, QStringLiteral("The tidy-up would not rename any song."));
+    return;
+  }
+  context_.windows.changedFilesWindow->ShowList(ChangedFilesWindow::Kind::kPreview);
 }
 
 void TidyupConfirmWindow::closeEvent(QCloseEvent* event) {

@@ -26,6 +26,8 @@ class TidyupConfirmWindow : public QWidget {
   bool IsExpanded() const;
   // Runs the tidy-up and shows its results.
   void RunTidyup();
+  // Runs the same tidy-up without renaming anything and lists what it would rename.
+  void PreviewTidyup();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -41,6 +43,8 @@ class TidyupConfirmWindow : public QWidget {
   QPushButton* cancel_ = nullptr;
   QPushButton* continue_ = nullptr;
   QWidget* informationPanel_ = nullptr;
+  LinkLabel* preview_ = nullptr;
+  QLabel* progress_ = nullptr;
 };
 
 }  // namespace tunewick

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <regex>
 
 #include "app/main_window.h"
 #include "catalogue/song_list_view.h"
@@ -152,6 +153,74 @@ TEST_F(TidyupWindows, RenamesThatWereAllRefusedStillLeadToTheirList) {
             (std::vector<std::string>{"The following could not be renamed",
                                       "'" + music + "/01 Intro.mp3' could not be renamed to '" +
                                           music + "/Intro.mp3': File exists"}));
+}
+
+TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) {
+  music = folder.MakeFolder("music");
+  testing::MakeMessyLibrary(folder, "music", 200, 1206);
+  WriteLibrary({music});
+  StartApp();
+  const auto before = testing::SnapshotFiles(music);
+
+  OpenConfirmation();
+  Click(FindLink(confirm(), "Show what will change"));
+  EXPECT_TRUE(changedFiles()->isVisible());
+  EXPECT_EQ(changedFiles()->heading(), "Preview: nothing has been renamed yet");
+  EXPECT_FALSE(FindLink(changedFiles(), "Undo this tidy-up")->isVisible());
+  EXPECT_TRUE(confirm()->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(testing::SnapshotFiles(music), before);
+  const std::vector<std::string> preview = ListLines();
+  EXPECT_GT(preview.size(), 50u);
+  dialogs.QueuePick(folder / "preview");
+  Click(FindLink(changedFiles(), "Save this log"));
+  EXPECT_TRUE(RealFileSystem().FileExists(folder / "preview.txt"));
+
+  // The real run renames exactly what the preview listed.
+  FindButton(confirm(), "Continue")->click();
+  Click(FindLink(results(), "View a list of files changed"));
+  EXPECT_EQ(changedFiles()->heading(), "Tidy-Up Results");
+  EXPECT_EQ(ListLines(), preview);
+  EXPECT_NE(testing::SnapshotFiles(music), before);
+
+  // Undo, after a confirmation, from the list; the results follow.
+  LinkLabel* undo = FindLink(changedFiles(), "Undo this tidy-up");
+  ASSERT_TRUE(undo->isVisible());
+  EXPECT_TRUE(FindLink(results(), "Undo this tidy-up")->isVisible());
+  Click(undo);  // cancelled
+  EXPECT_EQ(dialogs.shown().back().kind, testing::ScriptedDialogs::Kind::kConfirmOkCancel);
+  EXPECT_TRUE(std::regex_match(dialogs.shown().back().text.toStdString(),
+                               std::regex("Put back the [1-9][0-9]+ songs this tidy-up renamed\\?")));
+  EXPECT_NE(testing::SnapshotFiles(music), before);
+  dialogs.QueueAnswer(true);
+  Click(undo);
+  EXPECT_EQ(testing::SnapshotFiles(music), before);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(changedFiles()->heading(), "Undone: these songs have their old names back");
+  EXPECT_FALSE(undo->isVisible());
+  EXPECT_GT(ListLines().size(), 50u);
+  EXPECT_TRUE(results()->IsShowingResults());
+  EXPECT_FALSE(FindLink(results(), "Undo this tidy-up")->isVisible());
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(results()->Counter(row), "0");
+}
+
+TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
+  StartWithSongs({"01 one.mp3"});
+  folder.MakeFile("state/tunewick", "a file in the journals' place");
+  OpenConfirmation();
+  FindButton(confirm(), "Continue")->click();  // answered Cancel
+  ASSERT_EQ(dialogs.shown().size(), 1u);
+  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
+  EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
+      "Tunewick cannot record this run, so it could not be undone: Not a directory"));
+  EXPECT_TRUE(confirm()->isVisible());
+  EXPECT_TRUE(RealFileSystem().FileExists(music + "/01 one.mp3"));
+
+  dialogs.QueueAnswer(true);
+  FindButton(confirm(), "Continue")->click();
+  EXPECT_TRUE(results()->isVisible());
+  EXPECT_TRUE(RealFileSystem().FileExists(music + "/One.mp3"));
+  EXPECT_FALSE(FindLink(results(), "Undo this tidy-up")->isVisible());
 }
 
 TEST_F(TidyupWindows, AnErrorEndsTheRunWithTheConfirmationStillUp) {

@@ -28,6 +28,7 @@ void AppFixture::StartApp() {
   paths.libraryFile = LibraryFile();
   paths.watchRoot = folder / "rfMyComputer";
   paths.programFolder = folder.path();
+  paths.journalFolder = folder / "state/tunewick";
   app = std::make_unique<TunewickApp>(RealFileSystem(), dialogs, player, desktopOpener, paths,
                                       [this] {
                                         ++terminationRequests;
