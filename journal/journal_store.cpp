@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/journal_file.h"
+#include "platform/user_folders.h"
 
 namespace tunewick {
 namespace {
@@ -47,7 +48,11 @@ std::vector<std::string> JournalStore::Names() const {
 
 std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   if (folder_.empty()) throw JournalUnavailable("there is no home folder to keep it in");
-  if (std::error_code error = MakeFolders(folder_)) throw JournalUnavailable(ErrorText(error));
+  try {
+    MakeFolders(folder_);
+  } catch (const FileError& error) {
+    throw JournalUnavailable(ErrorText(error.code()));
+  }
   const std::string stamp = LocalStamp(header.startedAt);
   std::error_code error;
   for (int attempt = 1; attempt < 1000; ++attempt) {

@@ -26,12 +26,9 @@ class AppendOnlyFile {
 std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
                                                      std::error_code& error);
 
-// Creates a folder and its missing parents, readable by the user only.
-std::error_code MakeFolders(const std::string& path);
-
 // Tunewick's folder for the journals of its runs: $XDG_STATE_HOME/tunewick, or
-// $HOME/.local/state/tunewick when XDG_STATE_HOME is unset, empty or relative. Empty
-// when neither gives a folder.
+// ~/.local/state/tunewick when XDG_STATE_HOME is unset, empty or relative. Empty when
+// there is no home folder either.
 std::string DefaultJournalFolder();
 
 // Up to `count` bytes from the start of a regular file; nothing when it cannot be read.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/journal_file.h"
+#include "platform/user_folders.h"
 
 namespace tunewick {
 namespace {
@@ -51,25 +52,12 @@ std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
   return std::make_unique<PosixAppendOnlyFile>(fd);
 }
 
-std::error_code MakeFolders(const std::string& path) {
-  struct stat info;
-  if (path.empty() || ::stat(path.c_str(), &info) == 0) {
-    if (!path.empty() && !S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::not_a_directory);
-    return {};
-  }
-  const std::size_t slash = path.find_last_of('/', path.size() - 2);
-  if (slash != std::string::npos && slash > 0)
-    if (std::error_code error = MakeFolders(path.substr(0, slash))) return error;
-  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return LastError();
-  return {};
-}
-
 std::string DefaultJournalFolder() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return std::string(state) + "/tunewick";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.local/state/tunewick";
-  return {};
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return (home.back() == '/' ? home.substr(0, home.size() - 1) : home) + "/.local/state/tunewick";
 }
 
 std::optional<std::string> ReadFirstBytes(const std::string& path, std::size_t count) {
