@@ -93,6 +93,10 @@ class JournalingFileSystem final : public FileSystem {
   bool CanChangeFolder(const std::string& folder) const override {
     return disk_.CanChangeFolder(folder);
   }
+  bool IgnoresCase(const std::string& path) const override { return disk_.IgnoresCase(path); }
+  std::error_code ForeseenRenameRefusal(const std::string& path) const override {
+    return disk_.ForeseenRenameRefusal(path);
+  }
   std::error_code DeleteFile(const std::string& path) override { return disk_.DeleteFile(path); }
   void SetHidden(const std::string& path, bool hidden) override { disk_.SetHidden(path, hidden); }
   void ReadLines(const std::string& path, std::vector<std::string>& lines) const override {

@@ -158,6 +158,7 @@ TEST(Cli, TidiesALibraryOnFatAndExfatAsOnAnyDisk) {
     for (const char* name : {"01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
                              "05 Intro.mp3", "Artist -Song- Live.mp3", "sub/cafe - ok.wav"})
       testing::WriteFile(image / "m/" + name, name);
+    const auto original = testing::SnapshotFiles(image / "m");
     const auto [dryRun, real] = DryRunThenReal(image.path(), {"tidy", "m"});
     EXPECT_EQ(real.out,
               "The following had spaces around the middle dash fixed\n"
@@ -203,6 +204,10 @@ TEST(Cli, TidiesALibraryOnFatAndExfatAsOnAnyDisk) {
                   {image / "m/Artist - Song- Live.mp3", "Artist -Song- Live.mp3"},
                   {image / "m/Intro.mp3", "04 Intro.mp3"},
                   {image / "m/sub/Cafe - Ok.wav", "sub/cafe - ok.wav"}}));
+    // Undo gives the tree back as it was, the letter-case renames included.
+    const Outcome undo = RunCli(image.path(), {"undo"});
+    EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
+    EXPECT_EQ(testing::SnapshotFiles(image / "m"), original);
   }
 }
 
@@ -304,7 +309,7 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
                                           "\n")))
       << history.out;
 
-  const auto [dryRun, undo] = DryRunThenReal(folder, {"undo"});
+  const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
   // Newest first, with the paths taken from the folder the run was started in.
   std::string expected;
   for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
