@@ -13,6 +13,7 @@
 
 #include "journal/journal_format.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/journal_file.h"
 
 namespace tunewick {
@@ -72,46 +73,14 @@ class JournalWriter {
 
 // Another file system with every rename written to a journal: the record before, the
 // outcome after. A rename whose record cannot be written is refused.
-class JournalingFileSystem final : public FileSystem {
+class JournalingFileSystem final : public ForwardingFileSystem {
  public:
-  JournalingFileSystem(FileSystem& disk, JournalWriter& journal) : disk_(disk), journal_(journal) {}
+  JournalingFileSystem(FileSystem& disk, JournalWriter& journal)
+      : ForwardingFileSystem(disk), journal_(journal) {}
 
   std::error_code Rename(const std::string& from, const std::string& to) override;
 
-  bool Exists(const std::string& path) const override { return disk_.Exists(path); }
-  bool FileExists(const std::string& path) const override { return disk_.FileExists(path); }
-  bool FolderExists(const std::string& path) const override { return disk_.FolderExists(path); }
-  FolderListing ListFolder(const std::string& folder) const override {
-    return disk_.ListFolder(folder);
-  }
-  std::optional<FolderId> IdentifyFolder(const std::string& folder) const override {
-    return disk_.IdentifyFolder(folder);
-  }
-  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override {
-    return disk_.IdentifyFile(path);
-  }
-  bool CanChangeFolder(const std::string& folder) const override {
-    return disk_.CanChangeFolder(folder);
-  }
-  bool IgnoresCase(const std::string& path) const override { return disk_.IgnoresCase(path); }
-  std::error_code ForeseenRenameRefusal(const std::string& path) const override {
-    return disk_.ForeseenRenameRefusal(path);
-  }
-  std::error_code DeleteFile(const std::string& path) override { return disk_.DeleteFile(path); }
-  void SetHidden(const std::string& path, bool hidden) override { disk_.SetHidden(path, hidden); }
-  void ReadLines(const std::string& path, std::vector<std::string>& lines) const override {
-    disk_.ReadLines(path, lines);
-  }
-  void WriteLines(const std::string& path, const std::vector<std::string>& lines) override {
-    disk_.WriteLines(path, lines);
-  }
-  std::optional<std::string> ReadLastBytes(const std::string& path,
-                                           std::size_t count) const override {
-    return disk_.ReadLastBytes(path, count);
-  }
-
  private:
-  FileSystem& disk_;
   JournalWriter& journal_;
 };
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -208,6 +209,7 @@ class PosixFileSystem final : public FileSystem {
     identity.size = info.stx_size;
     identity.modifiedNs = static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 +
                           info.stx_mtime.tv_nsec;
+    std::lock_guard lock(inodesLastMutex_);
     auto known = inodesLast_.find(identity.device);
     if (known == inodesLast_.end()) {
       struct statfs system;
@@ -339,6 +341,7 @@ class PosixFileSystem final : public FileSystem {
  private:
   // Per device: whether its inode numbers last (asked once per device).
   mutable std::map<std::uint64_t, bool> inodesLast_;
+  mutable std::mutex inodesLastMutex_;
 };
 
 }  // namespace
