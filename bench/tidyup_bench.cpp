@@ -14,6 +14,7 @@
 #include <linux/fs.h>
 #include <sys/syscall.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -58,6 +59,14 @@ class ScanningHost : public TidyupHost {
   FileSystem& fileSystem_;
   std::string libraryFile_;
 };
+
+std::vector<std::string> SortedLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
 
 std::string ProgramBeside(const char* self, const char* name) {
   return (std::filesystem::absolute(self).parent_path() / name).string();
@@ -109,7 +118,10 @@ int Run(const char* self, const BenchOptions& options) {
   char workPattern[] = "/tmp/tunewick-tidyup-bench-XXXXXX";
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
-  const std::string library = work + "/library", floor = work + "/floor", cli = work + "/cli";
+  const std::string library = work + "/library", floor = work + "/floor", cli = work + "/cli",
+                    unrecorded = work + "/unrecorded";
+  // Journals go into the work folder, never into the home folder.
+  ::setenv("XDG_STATE_HOME", (work + "/state").c_str(), 1);
 
   Stopwatch making;
   TimeProgram({ProgramBeside(self, "tunewick-genlib"), library, std::to_string(options.songs),
@@ -117,7 +129,8 @@ int Run(const char* self, const BenchOptions& options) {
                "--incorrect", std::to_string(options.incorrectShare)});
   TimeProgram({"cp", "-a", library, floor});
   TimeProgram({"cp", "-a", library, cli});
-  std::printf("library: %zu songs in %zu folders, generated and copied twice in %.1f s\n",
+  TimeProgram({"cp", "-a", library, unrecorded});
+  std::printf("library: %zu songs in %zu folders, generated and copied three times in %.1f s\n",
               options.songs, options.folders, making.Milliseconds() / 1000);
 
   const std::string libraryFile = work + "/searchfolders";
@@ -151,11 +164,20 @@ int Run(const char* self, const BenchOptions& options) {
 
   // tunewick-cli on the third copy: the dry run, then the real run.
   const std::string cliProgram = ProgramBeside(self, "../cli/tunewick-cli");
-  TimeFind(cli);
+  TimeFind(cli, (work + "/before.txt").c_str());
   const double dryRun =
       TimeProgram({cliProgram, "tidy", "--dry-run", cli}, (work + "/dry.txt").c_str(), {0, 1});
   const double cliRun =
       TimeProgram({cliProgram, "tidy", cli}, (work + "/real.txt").c_str(), {0, 1});
+  // Journaling: the same run on a fourth copy without a journal; then the undo of the
+  // journaled run, which must give back the tree as it was.
+  TimeFind(unrecorded);
+  const double unrecordedRun =
+      TimeProgram({cliProgram, "tidy", "--no-undo", unrecorded}, "/dev/null", {0, 1});
+  const double undoRun = TimeProgram({cliProgram, "undo"}, "/dev/null", {0, 1});
+  TimeFind(cli, (work + "/after-undo.txt").c_str());
+  const bool undoneWhole =
+      SortedLines(work + "/before.txt") == SortedLines(work + "/after-undo.txt");
   const bool samePrint = ReadAll(work + "/dry.txt") == ReadAll(work + "/real.txt");
   TextList desktopList = BuildChangedFilesList(state);
   std::string desktopPrint;
@@ -170,6 +192,12 @@ int Run(const char* self, const BenchOptions& options) {
               verdict(cliRun / floorTime <= kTargetRatio));
   std::printf("tunewick-cli --dry-run %.0f ms, / real run %.2f: %s\n", dryRun, dryRun / cliRun,
               verdict(dryRun <= cliRun));
+  std::printf("journaled / --no-undo   %.0f ms / %.0f ms = %.2f (goal at most 1.10): %s\n",
+              cliRun, unrecordedRun, cliRun / unrecordedRun,
+              verdict(cliRun <= 1.10 * unrecordedRun));
+  std::printf("undo / the run         %.0f ms / %.0f ms = %.2f (goal at most 1.0): %s; %s\n",
+              undoRun, cliRun, undoRun / cliRun, verdict(undoRun <= cliRun),
+              undoneWhole ? "the tree is back as it was" : "THE TREE IS NOT BACK");
   std::printf("dry run printed %s the real run; the real run printed %s the desktop's list\n",
               samePrint ? "the same as" : "SOMETHING ELSE THAN",
               sameAsDesktop ? "the same as" : "SOMETHING ELSE THAN");
@@ -177,7 +205,7 @@ int Run(const char* self, const BenchOptions& options) {
               kTargetMemoryMiB, verdict(memory < kTargetMemoryMiB));
 
   std::filesystem::remove_all(work);
-  return samePrint && sameAsDesktop ? 0 : 1;
+  return samePrint && sameAsDesktop && undoneWhole ? 0 : 1;
 }
 
 }  // namespace
