@@ -11,7 +11,11 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now) {
     return recorded.device == now.device && recorded.inode == now.inode &&
            (recorded.birthNs == 0 || now.birthNs == 0 || recorded.birthNs == now.birthNs);
   }
-  return recorded.size == now.size && recorded.modifiedNs == now.modifiedNs;
+  // FAT keeps modification times to two seconds, and a FUSE mount may first show the
+  // finer time it was given and the stored one later.
+  constexpr std::int64_t kCoarsestClock = 2'000'000'000;
+  const std::int64_t apart = recorded.modifiedNs - now.modifiedNs;
+  return recorded.size == now.size && apart < kCoarsestClock && apart > -kCoarsestClock;
 }
 
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
