@@ -10,6 +10,7 @@
 #include "catalogue/name_check.h"
 #include "cli/undo_commands.h"
 #include "journal/undo.h"
+#include "cli/tag_report.h"
 #include "library/library_file.h"
 #include "library/library_location.h"
 #include "platform/dry_run_file_system.h"
@@ -18,6 +19,7 @@
 #include "platform/user_folders.h"
 #include "reports/changed_files.h"
 #include "songtools/tag_rename.h"
+#include "tags/song_tags.h"
 #include "tidyup/batch_rename.h"
 #include "tidyup/tidy_up.h"
 
@@ -38,7 +40,12 @@ constexpr std::string_view kUsage =
     "  tidy [--dry-run]   the automatic tidy-up: spaces around the dash, underscores to\n"
     "                     spaces, capitals, \"(0)\" to \"(9)\" and track-number prefixes removed\n"
     "  list               the songs whose names do not hold exactly one \"-\"\n"
-    "  tags [--dry-run]   rename the songs of `list` from their ID3v1 tags\n"
+    "  tags [--dry-run]   rename the songs of `list` to \"Artist - Title.ext\" from their tags:\n"
+    "                     ID3v2 (MP3), ASF (WMA), RIFF INFO or an \"id3 \" chunk (WAV), each\n"
+    "                     field else from ID3v1; songs without a usable title and artist\n"
+    "                     are left as they are\n"
+    "  tags --show        print for each song of `list` the title and artist its tags\n"
+    "                     hold and which tag they come from; changes nothing\n"
     "  undo [--dry-run] [RUN]\n"
     "                     rename back what a tidy or tags run renamed: the newest run not\n"
     "                     undone yet, or the RUN named (an undo too, which puts its renames\n"
@@ -209,6 +216,16 @@ int Tags(Library& library, FileSystem& disk, JournalStore* journals, CliStreams&
   return result.refused.empty() ? kExitDone : kExitSomeRefused;
 }
 
+int ShowTags(Library& library, FileSystem& fileSystem, CliStreams& streams) {
+  SharedState state;
+  library.Scan(state, fileSystem);
+  ClassifySongs(state);
+  for (const SongPath& song : state.IncorrectSongs)
+    WriteSongTags(streams.out, song, ReadSongTags(fileSystem, song));
+  streams.out.flush();
+  return kExitDone;
+}
+
 int UsageError(CliStreams& streams, std::string_view message) {
   streams.err << "tunewick-cli: " << message << " (see tunewick-cli --help)\n";
   return kExitUsage;
@@ -245,6 +262,7 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
 
   bool dryRun = false;
   bool noUndo = false;
+  bool show = false;
   bool optionsEnded = false;
   std::vector<std::string> folders;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -255,6 +273,8 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
       dryRun = true;
     } else if (!optionsEnded && argument == "--no-undo" && renames) {
       noUndo = true;
+    } else if (!optionsEnded && argument == "--show" && command == "tags") {
+      show = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
       return UsageError(streams, "unknown option \"" + argument + "\" for " + command);
     } else {
@@ -279,6 +299,7 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
       return kExitUsage;
     }
   }
+  if (show && dryRun) return UsageError(streams, "--show changes nothing: no --dry-run with it");
   for (const std::string& folder : folders)
     if (!fileSystem.FolderExists(folder)) {
       streams.err << "tunewick-cli: no such folder: " << folder << '\n';
@@ -295,6 +316,7 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
   try {
     auto run = [&](FileSystem& target, JournalStore* store) {
       if (command == "list") return List(library, target, streams);
+      if (show) return ShowTags(library, target, streams);
       return command == "tags" ? Tags(library, target, store, streams)
                                : Tidy(library, target, store, streams);
     };

@@ -177,4 +177,10 @@ std::optional<std::string> DryRunFileSystem::ReadLastBytes(const std::string& pa
   return disk_.ReadLastBytes(path, count);
 }
 
+std::unique_ptr<ReadableFile> DryRunFileSystem::OpenToRead(const std::string& path) const {
+  std::string diskPath = path;
+  if (Lookup(path, &diskPath) == State::kGone) return nullptr;
+  return disk_.OpenToRead(diskPath);
+}
+
 }  // namespace tunewick

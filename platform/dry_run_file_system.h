@@ -36,6 +36,7 @@ class DryRunFileSystem final : public FileSystem {
   void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
   std::optional<std::string> ReadLastBytes(const std::string& path,
                                            std::size_t count) const override;
+  std::unique_ptr<ReadableFile> OpenToRead(const std::string& path) const override;
 
  private:
   struct Added {

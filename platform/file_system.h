@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -59,6 +60,19 @@ struct FolderListing {
   std::error_code error;  // why it was not opened
   FolderId id;
   std::vector<FolderEntry> entries;  // byte order of their names, "." and ".." left out
+};
+
+// A regular file open for reading; closed when destroyed.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+
+  // The size when the file was opened.
+  virtual std::uint64_t Size() const = 0;
+
+  // Reads up to `count` bytes from `offset` into `buffer`; returns how many were read,
+  // fewer at the file's end and none when reading fails.
+  virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count) const = 0;
 };
 
 class FileSystem {
@@ -122,6 +136,10 @@ class FileSystem {
   // Nothing when the file cannot be opened or read, or is not a regular file.
   virtual std::optional<std::string> ReadLastBytes(const std::string& path,
                                                    std::size_t count) const = 0;
+
+  // Opens a regular file for reading without ever waiting (a named pipe is refused, not
+  // waited on). Nothing when it cannot be opened or is not a regular file.
+  virtual std::unique_ptr<ReadableFile> OpenToRead(const std::string& path) const = 0;
 };
 
 // The machine's own file system.

@@ -42,6 +42,9 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<std::string> ReadLastBytes(const std::string& p, std::size_t n) const override {
     return disk_.ReadLastBytes(p, n);
   }
+  std::unique_ptr<ReadableFile> OpenToRead(const std::string& p) const override {
+    return disk_.OpenToRead(p);
+  }
 
  protected:
   FileSystem& disk_;

@@ -46,6 +46,29 @@ class UniqueFd {
   int fd_;
 };
 
+class PosixReadableFile final : public ReadableFile {
+ public:
+  PosixReadableFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+
+  std::uint64_t Size() const override { return size_; }
+
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count) const override {
+    std::size_t done = 0;
+    while (done < count) {
+      const ssize_t got =
+          ::pread(fd_.get(), buffer + done, count - done, static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+ private:
+  UniqueFd fd_;
+  std::uint64_t size_;
+};
+
 // Reads every entry of an open folder but "." and "..". A folder's entries are fetched
 // with as few system calls as a large buffer allows: one for most folders. An error
 // part-way (the folder removed, a failing device) ends the listing with what was read.
@@ -336,6 +359,15 @@ class PosixFileSystem final : public FileSystem {
     }
     bytes.resize(done);
     return bytes;
+  }
+
+  std::unique_ptr<ReadableFile> OpenToRead(const std::string& path) const override {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return nullptr;
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    return std::make_unique<PosixReadableFile>(fd.release(),
+                                               static_cast<std::uint64_t>(info.st_size));
   }
 
  private:

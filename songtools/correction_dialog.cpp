@@ -18,10 +18,10 @@
 #include "platform/pictures.h"
 #include "platform/shown_text.h"
 #include "platform/window_behaviour.h"
-#include "songtools/id3_tag_reader.h"
 #include "songtools/preview_window.h"
 #include "songtools/song_correction.h"
 #include "songtools/song_deletion.h"
+#include "tags/song_tags.h"
 
 namespace tunewick {
 namespace {
@@ -172,9 +172,9 @@ void CorrectionDialog::FillFromTag() {
     Cancel();
     return;
   }
-  const ID3Fields tag = ReadID3Tag(song);
-  songName_->setText(Display(tag.title));
-  artist_->setText(Display(tag.artist));
+  const SongTags tags = ReadSongTags(context_.fileSystem, song);
+  songName_->setText(Display(tags.title.text));
+  artist_->setText(Display(tags.artist.text));
 }
 
 void CorrectionDialog::RenameSong() {

@@ -15,8 +15,9 @@ class LinkLabel;
 class PictureButton;
 
 // The dialog in which the user renames one song (SelectedSong) by typing its artist and
-// title, pre-filled from the song's ID3v1 tag. It can also preview and delete the song.
-// While it is shown the main window is hidden; every way out shows the main window again.
+// title, pre-filled from the song's tags (ReadSongTags). It can also preview and delete
+// the song. While it is shown the main window is hidden; every way out shows the main
+// window again.
 class CorrectionDialog : public QWidget {
   Q_OBJECT
 

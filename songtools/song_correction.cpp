@@ -6,12 +6,28 @@
 namespace tunewick {
 
 bool HoldsForbiddenCharacter(std::string_view text) {
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
     if (byte < 0x20 || byte == 0x7F) return true;
-    if (kForbiddenNameCharacters.find(c) != std::string_view::npos) return true;
+    // U+0080 to U+009F are 0xC2 0x80 to 0xC2 0x9F in UTF-8.
+    if (byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80)
+      return true;
+    if (kForbiddenNameCharacters.find(text[i]) != std::string_view::npos) return true;
   }
   return false;
+}
+
+std::string_view TrimWhiteSpace(std::string_view text) {
+  constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+  const std::size_t first = text.find_first_not_of(kWhiteSpace);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+}
+
+std::string CleanTagField(std::string_view text) {
+  text = TrimWhiteSpace(text);
+  if (text.find_first_of(kForbiddenNameCharacters) != std::string_view::npos) return {};
+  return std::string(text);
 }
 
 std::string_view ExtensionOf(std::string_view path) {

@@ -17,9 +17,18 @@ namespace tunewick {
 // The characters a file name may not hold on any desktop Tunewick runs on.
 inline constexpr std::string_view kForbiddenNameCharacters = ":\\/*?\"<>|";
 
-// True when `text` holds one of kForbiddenNameCharacters or a control character (bytes
-// 0x00 to 0x1F and 0x7F). Bytes from 0x80 up (UTF-8 letters) are allowed.
+// True when the UTF-8 `text` holds one of kForbiddenNameCharacters or a control
+// character: C0 (U+0000 to U+001F), DEL (U+007F) or C1 (U+0080 to U+009F, which Latin-1
+// tags yield for their bytes 0x80 to 0x9F). Other characters from U+00A0 up are allowed.
 bool HoldsForbiddenCharacter(std::string_view text);
+
+// `text` without the white space (space, tab, line ends) at its start and end.
+std::string_view TrimWhiteSpace(std::string_view text);
+
+// A tag's title or artist made ready for a file name: white space trimmed at both ends,
+// and empty when it holds one of kForbiddenNameCharacters. Control characters stay, so
+// that HoldsForbiddenCharacter refuses the song instead of naming it from half a text.
+std::string CleanTagField(std::string_view text);
 
 // The extension of a song's file name, dot included: from its last "." on, or empty when
 // the file name has no dot.

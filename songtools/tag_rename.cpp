@@ -1,7 +1,7 @@
 #include "songtools/tag_rename.h"
 
-#include "songtools/id3_tag_reader.h"
 #include "songtools/song_correction.h"
+#include "tags/song_tags.h"
 
 namespace tunewick {
 
@@ -12,12 +12,9 @@ TagRenameResult RenameFromTags(SharedState& state, FileSystem& fileSystem,
   const std::size_t count = state.IncorrectSongs.size();
   for (std::size_t i = 0; i < count; ++i) {
     const SongPath song = state.IncorrectSongs[i];
-    const ID3Fields tag = ReadID3Tag(fileSystem, song);
-    if (tag.title.empty() || tag.artist.empty()) continue;
-    // The reader already refuses the characters file names may not hold; a control
-    // character inside a field would still end up in the file name.
-    if (HoldsForbiddenCharacter(tag.title) || HoldsForbiddenCharacter(tag.artist)) continue;
-    SongPath renamed = CorrectedPath(song, tag.artist, tag.title);
+    const SongTags tags = ReadSongTags(fileSystem, song);
+    if (!tags.title.Usable() || !tags.artist.Usable()) continue;
+    SongPath renamed = CorrectedPath(song, tags.artist.text, tags.title.text);
     // Refused renames show up again after the refresh. A song listed twice (its folder is
     // in the library twice) is gone the second time: not a refusal.
     if (const std::error_code error = fileSystem.Rename(song, renamed)) {

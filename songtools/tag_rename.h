@@ -1,6 +1,6 @@
 #pragma once
 
-// Renaming every incorrectly named song from its ID3v1 tag in one pass.
+// Renaming every incorrectly named song from its tags in one pass.
 
 #include <functional>
 #include <utility>
@@ -12,11 +12,12 @@
 namespace tunewick {
 
 // Runs `refresh` (a scan and a name check that rebuild IncorrectSongs), then renames each
-// listed song that has a tag title and artist to "artist - title" with its own extension
-// in its own folder, replacing its entry by the new path; then runs `refresh` again.
-// Songs without a usable title or artist (empty, or holding a character file names may
-// not hold) are skipped, and a rename the file system refuses leaves the song as it was;
-// the final refresh lists those songs again. The result tells what happened.
+// listed song whose tags (ReadSongTags) give a usable title and artist to "artist - title"
+// with its own extension in its own folder, replacing its entry by the new path; then
+// runs `refresh` again. Songs without a usable title or artist (none, or holding a
+// character file names may not hold, control characters included) are skipped, and a
+// rename the file system refuses leaves the song as it was; the final refresh lists
+// those songs again. The result tells what happened.
 struct TagRenameResult {
   std::vector<std::pair<SongPath, SongPath>> renamed;  // from, to
   std::vector<RenameFailure> refused;

@@ -1,0 +1,17 @@
+#pragma once
+
+// What `tunewick-cli tags --show` prints for one song.
+
+#include <iosfwd>
+#include <string_view>
+
+#include "tags/song_tags.h"
+
+namespace tunewick {
+
+// The song's path, then one line each for its title and artist: the text found (control
+// characters shown as \xNN or \u00NN), the tag it came from, and why a file name cannot
+// be made of it; "none" when no tag holds it.
+void WriteSongTags(std::ostream& out, std::string_view song, const SongTags& tags);
+
+}  // namespace tunewick

@@ -1,0 +1,57 @@
+#pragma once
+
+// A song file as TagLib reads it: read-only, through Tunewick's FileSystem, and with
+// limits, so that a damaged or hostile file costs little whatever its sizes claim.
+
+#include <taglib/tiostream.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+class TagStream final : public TagLib::IOStream {
+ public:
+  // What one file may cost at most. A read past a limit comes back empty, as at the
+  // file's end, which every TagLib parser takes as the end of the tag.
+  static constexpr std::size_t kLargestRead = 16 << 20;   // one block (tags with big pictures)
+  static constexpr std::uint64_t kMostBytes = 64 << 20;   // every block together
+  static constexpr std::size_t kMostReads = 100000;       // every block together
+
+  TagStream(std::string path, std::unique_ptr<ReadableFile> file);
+
+  // Up to `count` bytes from the start of the file, without moving the position.
+  std::string Peek(std::size_t count);
+
+  TagLib::FileName name() const override;
+  TagLib::ByteVector readBlock(unsigned long length) override;
+  void writeBlock(const TagLib::ByteVector&) override {}
+  void insert(const TagLib::ByteVector&, unsigned long, unsigned long) override {}
+  void removeBlock(unsigned long, unsigned long) override {}
+  bool readOnly() const override { return true; }
+  bool isOpen() const override { return true; }
+  void seek(long offset, Position from) override;
+  long tell() const override { return static_cast<long>(position_); }
+  long length() override { return static_cast<long>(size_); }
+  void truncate(long) override {}
+
+ private:
+  // Makes the window hold the bytes from `position_` on; false when nothing is there.
+  bool Fill();
+
+  std::string path_;
+  std::unique_ptr<ReadableFile> file_;
+  std::uint64_t size_;
+  std::uint64_t position_ = 0;
+  // The last bytes read ahead: TagLib reads many small pieces close together.
+  std::vector<char> window_;
+  std::uint64_t windowStart_ = 0;
+  std::uint64_t bytesGiven_ = 0;
+  std::size_t reads_ = 0;
+};
+
+}  // namespace tunewick

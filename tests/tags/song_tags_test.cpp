@@ -1,0 +1,169 @@
+// Reading a song's title and artist from its tags: each kind of tag, which tag wins per
+// field, the cleaning of the winning value, and damaged or unreadable files.
+
+#include "tags/song_tags.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+
+#include "bench/tag_bytes.h"
+#include "support/temp_folder.h"
+
+namespace tunewick {
+namespace {
+
+using bench::AsfSong;
+using bench::ID3v1Tag;
+using bench::ID3v2Encoding;
+using bench::ID3v2Tag;
+using bench::WavSong;
+using testing::TempFolder;
+using Enc = ID3v2Encoding;
+
+const std::string kAudio(3000, '\xFB');  // stands for MPEG frames
+
+// "text [kind]" per field, "" for none: one string to compare and to print.
+std::string Described(const SongTagField& field) {
+  if (field.from == TagKind::kNone) return "";
+  return field.text + " [" + std::string(TagKindName(field.from)) + "]";
+}
+
+SongTags Read(const std::string& path) { return ReadSongTags(RealFileSystem(), path); }
+
+TEST(SongTags, EachKindOfTagGivesItsTitleAndArtistAsUtf8) {
+  TempFolder folder;
+  const std::string longTitle = "A Title Far Longer Than Thirty Bytes, Whole";
+  const struct {
+    std::string name, content, title, artist;
+  } cases[] = {
+      {"v23.mp3",
+       ID3v2Tag(3, {{"TIT2", "J\xc3\xb3ga \xe2\x99\xab", Enc::kUtf16},
+                    {"TPE1", "Bj\xc3\xb6rk", Enc::kLatin1}}) + kAudio,
+       "J\xc3\xb3ga \xe2\x99\xab [ID3v2.3]", "Bj\xc3\xb6rk [ID3v2.3]"},
+      // Multi-value fields give their first value.
+      {"v24.mp3",
+       ID3v2Tag(4, {{"TIT2", std::string("\xc3\x86nima\0Second", 12), Enc::kUtf8},
+                    {"TPE1", "Tool \xf0\x9d\x84\x9e", Enc::kUtf16BigEndian}}) + kAudio,
+       "\xc3\x86nima [ID3v2.4]", "Tool \xf0\x9d\x84\x9e [ID3v2.4]"},
+      {"v22.mp3",
+       ID3v2Tag(2, {{"TT2", "Old Song", Enc::kLatin1}, {"TP1", "\xc3\x9cnder", Enc::kUtf16}}),
+       "Old Song [ID3v2.2]", "\xc3\x9cnder [ID3v2.2]"},
+      {"no-bom.mp3", ID3v2Tag(3, {{"TIT2", "Little", Enc::kUtf16NoBom}, {"TPE1", "Endian"}}),
+       "Little [ID3v2.3]", "Endian [ID3v2.3]"},
+      {"band.mp3", ID3v2Tag(4, {{"TIT2", "Song"}, {"TPE2", "Band"}}), "Song [ID3v2.4]",
+       "Band [ID3v2.4]"},
+      {"cyrillic.wma", AsfSong("\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f", "\xd0\x90\xd0\xb2"),
+       "\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f [ASF]", "\xd0\x90\xd0\xb2 [ASF]"},
+      {"album.wma", AsfSong("Title", "", "Album Artist"), "Title [ASF]", "Album Artist [ASF]"},
+      {"author.wma", AsfSong("Title", "Author", "Album Artist"), "Title [ASF]", "Author [ASF]"},
+      // RIFF INFO: UTF-8 where the bytes are UTF-8, else Latin-1.
+      {"info.wav", WavSong("Caf\xc3\xa9", "Caf\xe9"), "Caf\xc3\xa9 [RIFF INFO]",
+       "Caf\xc3\xa9 [RIFF INFO]"},
+      // The "id3 " chunk wins per field; RIFF INFO fills in.
+      {"both.wav", WavSong("Info Title", "Info Artist", ID3v2Tag(3, {{"TPE1", "Chunk Artist"}})),
+       "Info Title [RIFF INFO]", "Chunk Artist [ID3v2.3]"},
+      // ID3v1 only where the modern tag has nothing (or only white space) for the field.
+      {"long.mp3",
+       ID3v2Tag(3, {{"TIT2", longTitle}, {"TPE1", "Modern"}}) + kAudio +
+           ID3v1Tag(longTitle.substr(0, 30), "Old"),
+       longTitle + " [ID3v2.3]", "Modern [ID3v2.3]"},
+      {"half.mp3",
+       ID3v2Tag(4, {{"TIT2", " \t "}, {"TPE1", "Modern"}}) + kAudio + ID3v1Tag("Old", "Older"),
+       "Old [ID3v1]", "Modern [ID3v2.4]"},
+      {"old.wma", AsfSong("", "") + ID3v1Tag("Old", "Older"), "Old [ID3v1]", "Older [ID3v1]"},
+      // The bytes tell the kind of file, not the name.
+      {"mp3-named.wav", ID3v2Tag(4, {{"TIT2", "T"}, {"TPE1", "A"}}), "T [ID3v2.4]", "A [ID3v2.4]"},
+      {"untagged.mp3", kAudio, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SongTags tags = Read(folder.MakeFile(c.name, c.content));
+    EXPECT_EQ(Described(tags.title), c.title);
+    EXPECT_EQ(Described(tags.artist), c.artist);
+  }
+}
+
+TEST(SongTags, TheWinningValueIsTrimmedAndEmptiedOrRefusedForWhatNamesCannotHold) {
+  TempFolder folder;
+  const struct {
+    std::string name, content;
+    const char *title, *found;
+    bool usable;
+  } cases[] = {
+      {"trim.mp3", ID3v2Tag(4, {{"TIT2", " \t Song \r\n"}}), "Song", "Song", true},
+      {"nbsp.mp3", ID3v2Tag(4, {{"TIT2", "Song\xc2\xa0"}}), "Song\xc2\xa0", "Song\xc2\xa0", true},
+      // A forbidden character empties the modern value; ID3v1 does not step in.
+      {"slash.mp3", ID3v2Tag(3, {{"TIT2", "AC/DC"}}) + ID3v1Tag("ACDC", ""), "", "AC/DC", false},
+      {"c0.mp3", ID3v2Tag(3, {{"TIT2", "Line\nBreak"}}), "Line\nBreak", "Line\nBreak", false},
+      {"del.wma", AsfSong("Rub\x7fout", ""), "Rub\x7fout", "Rub\x7fout", false},
+      {"c1.mp3", ID3v2Tag(4, {{"TIT2", "Next\xc2\x85Line"}}), "Next\xc2\x85Line",
+       "Next\xc2\x85Line", false},
+      // Latin-1 bytes 0x80 to 0x9F in ID3v1 become C1 control characters.
+      {"c1-v1.mp3", kAudio + ID3v1Tag("Caf\x9d", ""), "Caf\xc2\x9d", "Caf\xc2\x9d", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const SongTagField title = Read(folder.MakeFile(c.name, c.content)).title;
+    EXPECT_EQ(title.text, c.title);
+    EXPECT_EQ(title.found, c.found);
+    EXPECT_EQ(title.Usable(), c.usable);
+  }
+}
+
+TEST(SongTags, APathThatIsNotUtf8IsReadByItsBytes) {
+  TempFolder folder;
+  const std::string path = folder.MakeFile(
+      "Caf\xe9 \xff.mp3", ID3v2Tag(3, {{"TIT2", "Title"}, {"TPE1", "Artist"}}) + kAudio);
+  const SongTags tags = Read(path);
+  EXPECT_EQ(Described(tags.title), "Title [ID3v2.3]");
+  EXPECT_EQ(Described(tags.artist), "Artist [ID3v2.3]");
+}
+
+// Each damaged file gives empty fields, at once: nothing may wait, loop or allocate
+// what the damaged sizes claim.
+TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
+  TempFolder folder;
+  auto with = [](std::string bytes, std::size_t at, std::string_view replacement) {
+    return bytes.replace(at, replacement.size(), replacement);
+  };
+  const std::string id3 = ID3v2Tag(4, {{"TIT2", "Song"}, {"TPE1", "Band"}});
+  const std::string asf = AsfSong("Song", "Band", "Album Band");
+  const std::string wav = WavSong("Song", "Band");
+  const std::size_t listAt = wav.find("LIST");
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"header-cut.mp3", id3.substr(0, 7)},
+      {"tag-cut.mp3", id3.substr(0, 16)},
+      {"frame-past-end.mp3", with(id3, 14, "\x7f\x7f\x7f\x7f")},
+      {"header-object-size.wma", with(asf, 16, std::string(8, '\xff'))},
+      {"object-size.wma", with(asf, asf.find("\x33\x26\xB2\x75") + 16, std::string(8, '\xff'))},
+      {"object-count.wma", with(asf, 24, "\xff\xff\xff\x7f")},
+      {"object-cut.wma", asf.substr(0, 200)},
+      {"list-size.wav", with(wav, listAt + 4, "\xff\xff\xff\xff")},
+      {"riff-size.wav", with(wav, 4, "\xff\xff\xff\xff").substr(0, listAt + 20)},
+      {"data-size.wav", with(wav, wav.find("data") + 4, "\xff\xff\xff\xff")},
+  };
+  std::vector<std::string> paths = {folder.MakeFolder("folder.mp3"), folder / "gone.mp3", ""};
+  for (const auto& [name, content] : files) paths.push_back(folder.MakeFile(name, content));
+  const std::string pipe = folder / "pipe.mp3";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  paths.push_back(pipe);
+  const std::string locked = folder.MakeFile("locked.mp3", id3);
+  ::chmod(locked.c_str(), 0);
+  if (::access(locked.c_str(), R_OK) != 0) paths.push_back(locked);  // root reads it anyway
+
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    const auto start = std::chrono::steady_clock::now();
+    const SongTags tags = Read(path);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(Described(tags.title), "");
+    EXPECT_EQ(Described(tags.artist), "");
+  }
+}
+
+}  // namespace
+}  // namespace tunewick
