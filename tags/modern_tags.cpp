@@ -13,7 +13,7 @@
 #include <initializer_list>
 #include <mutex>
 
-#include "tags/id3v2_repair.h"
+#include "tags/id3v2_frames.h"
 #include "tags/tag_stream.h"
 
 namespace tunewick {
@@ -125,8 +125,8 @@ ModernTags ReadID3v2(TagStream& stream, std::uint64_t at, std::uint64_t end) {
   const std::string start = Read(stream, at, TagLib::ID3v2::Header::size());
   const TagLib::ID3v2::Header header(
       TagLib::ByteVector(start.data(), static_cast<unsigned int>(start.size())));
-  std::string bytes = Read(stream, at, std::min<std::uint64_t>(header.completeTagSize(), end - at));
-  AddMissingByteOrderMarks(bytes);
+  const std::string bytes = TitleAndArtistFrames(
+      Read(stream, at, std::min<std::uint64_t>(header.completeTagSize(), end - at)));
   TagLib::ByteVectorStream memory(
       TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
   ID3v2Holder file(&memory);

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "bench/tag_bytes.h"
 #include "support/id3_tag.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
@@ -22,10 +23,13 @@
 namespace tunewick {
 namespace {
 
+using bench::ID3v2Tag;
 using testing::ID3Tag;
 using testing::MountedImage;
 using testing::ReadFile;
 using testing::TempFolder;
+
+const std::string kLongTitle = "A Title Longer Than ID3v1 Can Hold";
 
 struct Outcome {
   int status = -1;
@@ -442,11 +446,22 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   folder.MakeFile("m/no title.mp3", ID3Tag("", "Artist"));
   folder.MakeFile("m/control.mp3", ID3Tag("Line\nBreak", "Artist"));
   folder.MakeFile("m/control too.mp3", ID3Tag("Title", "Tab\tArtist"));
+  folder.MakeFile("m/c1 control.mp3", ID3Tag("Caf\x85", "Artist"));  // U+0085 once in UTF-8
+  // Modern tags, each field else from ID3v1; a name that is not UTF-8.
+  folder.MakeFile("m/05_track.wma", bench::AsfSong("Wma Title", "", "Album Artist"));
+  folder.MakeFile("m/06_track.wav", bench::WavSong("Wav Title", "Info", ID3v2Tag(3, {{"TPE1", "Chunk"}})));
+  folder.MakeFile("m/07_track.mp3", ID3v2Tag(4, {{"TIT2", kLongTitle}}) + ID3Tag("Cut", "Old"));
+  folder.MakeFile("m/\xff.mp3", ID3v2Tag(2, {{"TT2", "T", bench::ID3v2Encoding::kUtf16}}) +
+                                    ID3Tag("", "\xc6"));
 
   const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tags", "m"});
   EXPECT_EQ(real.out,
             "'m/01_track.mp3' was renamed to 'm/A - B.mp3'\n"
+            "'m/07_track.mp3' was renamed to 'm/Old - " + kLongTitle + ".mp3'\n"
+            "'m/\xff.mp3' was renamed to 'm/\xc3\x86 - T.mp3'\n"
             "'m/sub/deep.mp3' was renamed to 'm/sub/Bj\xc3\xb6rk - Deep.mp3'\n"
+            "'m/06_track.wav' was renamed to 'm/Chunk - Wav Title.wav'\n"
+            "'m/05_track.wma' was renamed to 'm/Album Artist - Wma Title.wma'\n"
             "\n"
             "The following could not be renamed\n"
             "'m/02_track.mp3' could not be renamed to 'm/A - B.mp3': File exists\n");
@@ -455,8 +470,39 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_EQ(ReadFile(folder / "m/A - B.mp3"), ID3Tag("B", "A"));
   for (const char* kept : {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3",
-                           "m/no title.mp3", "m/control.mp3", "m/control too.mp3"})
+                           "m/no title.mp3", "m/control.mp3", "m/control too.mp3",
+                           "m/c1 control.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder / kept)) << kept;
+}
+
+TEST(Cli, TagsShowPrintsWhatTheListedSongsTagsHoldAndWhereFrom) {
+  TempFolder folder;
+  folder.MakeFile("m/1.mp3", ID3v2Tag(3, {{"TIT2", " Title "}}) + ID3Tag("", "Old"));
+  folder.MakeFile("m/2.wma", bench::AsfSong("Caf\xc3\xa9", "AC/DC"));
+  folder.MakeFile("m/3.wav", bench::WavSong("Two\nLines", "Esc\x1b[2J"));
+  folder.MakeFile("m/4.mp3", ID3Tag("Caf\x85", ""));
+  folder.MakeFile("m/5.mp3", "untagged");
+  folder.MakeFile("m/Good - Name.mp3", ID3Tag("Not", "Listed"));
+  const auto before = testing::SnapshotFiles(folder.path());
+  const Outcome outcome = RunCli(folder.path(), {"tags", "--show", "m"});
+  EXPECT_EQ(outcome.out,
+            "m/1.mp3\n"
+            "  title:  \"Title\" from ID3v2.3\n"
+            "  artist: \"Old\" from ID3v1\n"
+            "m/4.mp3\n"
+            "  title:  \"Caf\\u0085\" from ID3v1 (holds a control character)\n"
+            "  artist: none\n"
+            "m/5.mp3\n"
+            "  title:  none\n"
+            "  artist: none\n"
+            "m/3.wav\n"
+            "  title:  \"Two\\x0ALines\" from RIFF INFO (holds a control character)\n"
+            "  artist: \"Esc\\x1B[2J\" from RIFF INFO (holds a control character)\n"
+            "m/2.wma\n"
+            "  title:  \"Caf\xc3\xa9\" from ASF\n"
+            "  artist: \"AC/DC\" from ASF (holds one of \\ / : * ? \" < > |)\n");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
 }
 
 TEST(Cli, ALongRunShowsItsProgressOnATerminalOnly) {
@@ -525,6 +571,8 @@ TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {
                                              {},
                                              {"sort"},
                                              {"tidy", "--fast"},
+                                             {"tidy", "--show"},
+                                             {"tags", "--show", "--dry-run"},
                                              {"list", "--dry-run"}}) {
     const Outcome outcome = RunCli(folder.path(), arguments);
     EXPECT_EQ(outcome.status, 2);

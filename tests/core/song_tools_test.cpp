@@ -152,7 +152,11 @@ TEST(SongCorrection, ForbiddenCharactersAreTheNineAndEveryControlCharacter) {
   for (char c : kForbidden) EXPECT_TRUE(HoldsForbiddenCharacter(std::string("a") + c + "b")) << c;
   for (int c : {0x00, 0x01, 0x09, 0x0A, 0x1F, 0x7F})
     EXPECT_TRUE(HoldsForbiddenCharacter(std::string("ab") + static_cast<char>(c))) << c;
-  for (std::string_view fine : {"AC-DC", "..", "Caf\xc3\xa9", "a b", "(1) [2] {3} & 'x' !#%+,;=@"})
+  // C1 controls, U+0080 to U+009F, in UTF-8.
+  for (std::string_view c1 : {"a\xc2\x80", "\xc2\x85z", "a\xc2\x9f"})
+    EXPECT_TRUE(HoldsForbiddenCharacter(c1)) << c1;
+  for (std::string_view fine : {"AC-DC", "..", "Caf\xc3\xa9", "a b", "(1) [2] {3} & 'x' !#%+,;=@",
+                                "\xc2\xa0", "\xc3\x80\xc3\x9f", "\xe2\x82\xac"})
     EXPECT_FALSE(HoldsForbiddenCharacter(fine)) << fine;
 }
 

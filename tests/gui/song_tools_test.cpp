@@ -31,7 +31,11 @@ using Messages = std::vector<QString>;
 
 FileSystem& fs() { return RealFileSystem(); }
 
-const std::string kOldSong = "sound" + ID3Tag("Caf\xe9", "Artist");
+// The title in ID3v2 (longer than ID3v1 can hold), the artist in ID3v1 only.
+const std::string kOldTitle = "Caf\xc3\xa9 Society, a Title Longer Than Thirty Bytes";
+const std::string kOldSong =
+    bench::ID3v2Tag(3, {{"TIT2", kOldTitle, bench::ID3v2Encoding::kUtf16}}) + "sound" +
+    ID3Tag("Caf\xe9", "Artist");
 
 // A running Tunewick whose library is one folder of songs.
 class SongTools : public testing::AppFixture {
@@ -69,7 +73,7 @@ class SongTools : public testing::AppFixture {
     ADD_FAILURE() << "no button " << textOrHint.toStdString();
   }
 
-  // Opens the dialog for old.mp3 (tagged "Café" by "Artist"), beside two other songs.
+  // Opens the dialog for old.mp3 (tagged kOldTitle by "Artist"), beside two other songs.
   void OpenForOldSong() {
     StartWithSongs(
         {{"old.mp3", kOldSong}, {"other.wav", "other sound"}, {"Taken - Name.mp3", "taken"}});
@@ -111,12 +115,12 @@ using SongListTools = SongTools;
 TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCancelled) {
   OpenForOldSong();
   ExpectDialogUp(true);
-  EXPECT_EQ(Boxes(), "old.mp3|Caf\xc3\xa9|Artist");
+  EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
   EXPECT_EQ(dialog()->focusWidget(), dialog()->songNameBox());
   // Going back keeps the boxes; the next song's tag replaces them, empty texts included.
   Click(dialog(), "Go Back");
   ExpectDialogUp(false);
-  EXPECT_EQ(Boxes(), "old.mp3|Caf\xc3\xa9|Artist");
+  EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
   UseMenu(Song("other.wav"), "Fix this name");
   EXPECT_EQ(Boxes(), "other.wav||");
   // Cancel and Escape empty them.
@@ -170,6 +174,8 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
        QString::fromStdString("There's already a file with the name and author you entered ('" +
                               taken + "')")},
       {"../..", "B",
+       "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |"},
+      {"A", QString::fromUtf8("Next\xc2\x85Line"),
        "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |"},
       {"A", QString(300, 'b'), "The song could not be renamed: File name too long"},
   };
@@ -244,7 +250,7 @@ TEST_F(CorrectionDialogTest, ADeletionThatFailsIsReportedAndTheDialogStays) {
   EXPECT_EQ(dialogs.Messages(),
             Messages{"The song is in use, close the application that's using it, and retry."});
   ExpectDialogUp(true);
-  EXPECT_EQ(Boxes(), "old.mp3|Caf\xc3\xa9|Artist");
+  EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
 }
 
 TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBackIsClicked) {

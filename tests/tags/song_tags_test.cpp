@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "bench/tag_bytes.h"
@@ -56,6 +58,10 @@ TEST(SongTags, EachKindOfTagGivesItsTitleAndArtistAsUtf8) {
        "Little [ID3v2.3]", "Endian [ID3v2.3]"},
       {"band.mp3", ID3v2Tag(4, {{"TIT2", "Song"}, {"TPE2", "Band"}}), "Song [ID3v2.4]",
        "Band [ID3v2.4]"},
+      // ID3v2.4 frame sizes written as plain numbers, as some taggers do.
+      {"plain-sizes.mp3",
+       ID3v2Tag(3, {{"TIT2", std::string(150, 'x')}, {"TPE1", "A"}}).replace(3, 1, "\x04"),
+       std::string(150, 'x') + " [ID3v2.4]", "A [ID3v2.4]"},
       {"cyrillic.wma", AsfSong("\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f", "\xd0\x90\xd0\xb2"),
        "\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f [ASF]", "\xd0\x90\xd0\xb2 [ASF]"},
       {"album.wma", AsfSong("Title", "", "Album Artist"), "Title [ASF]", "Album Artist [ASF]"},
@@ -162,6 +168,85 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(Described(tags.title), "");
     EXPECT_EQ(Described(tags.artist), "");
+  }
+}
+
+// TagLib would build an object for each of a million frames: seconds and gigabytes.
+TEST(SongTags, ATagOfAMillionTinyFramesCostsLittle) {
+  TempFolder folder;
+  std::string frames;
+  for (int i = 0; i < 1000000; ++i) frames.append("TXXX\0\0\0\x01\0\0\0", 11);
+  frames += ID3v2Tag(4, {{"TIT2", "Title"}}).substr(10);  // one more frame, without a header
+  const std::string path = folder.MakeFile(
+      "tiny.mp3", ID3v2Tag(4, {}, frames.size()).replace(10, frames.size(), frames) + kAudio);
+  const auto start = std::chrono::steady_clock::now();
+  const SongTags tags = Read(path);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(Described(tags.title), "Title [ID3v2.4]");
+}
+
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const std::size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte < 0xE0 ? 2
+                               : byte >= 0xE0 && byte < 0xF0                ? 3
+                               : byte >= 0xF0 && byte < 0xF5                ? 4
+                                                                            : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+// Well-formed songs of every kind, damaged at random: flipped bytes, extreme sizes,
+// cuts and insertions. Whatever the bytes, the reader must come back within its time
+// limit with UTF-8 texts; the sanitizer build watches its memory on the way.
+TEST(SongTags, RandomlyDamagedSongsAreReadQuicklyAndSafely) {
+  TempFolder folder;
+  const std::string path = folder / "damaged.mp3";
+  const std::vector<std::string> songs = {
+      ID3v2Tag(2, {{"TT2", "Title", Enc::kUtf16}, {"TP1", "Artist", Enc::kLatin1}}) + kAudio,
+      ID3v2Tag(3, {{"TIT2", "T\xc3\xaftle", Enc::kUtf16NoBom}, {"TPE1", "A", Enc::kUtf16}}, 40),
+      ID3v2Tag(4, {{"TIT2", "Ti\xe2\x82\xac", Enc::kUtf16BigEndian}, {"TPE2", "Band"}}) + kAudio +
+          ID3v1Tag("Old", "Older"),
+      AsfSong("Title \xe2\x99\xab", "Author", "Album Artist"),
+      WavSong("Info", "Artist", ID3v2Tag(3, {{"TIT2", "Chunk"}, {"TPE1", "Artist"}})),
+  };
+  constexpr std::string_view kExtremes[] = {"\xff\xff\xff\xff", "\x7f\xff\xff\xff",
+                                            "\x7f\x7f\x7f\x7f", std::string_view("\0\0\0\0", 4),
+                                            "\xff\xff\xff\xff\xff\xff\xff\xff"};
+  std::mt19937 random(20261206);
+  for (int round = 0; round < 3000 && !HasFailure(); ++round) {
+    std::string bytes = songs[round % songs.size()];
+    for (int damage = 1 + random() % 3; damage > 0 && !bytes.empty(); --damage) {
+      const std::size_t at = random() % bytes.size();
+      switch (random() % 4) {
+        case 0:
+          bytes[at] = static_cast<char>(random());
+          break;
+        case 1: {
+          const std::string_view extreme = kExtremes[random() % std::size(kExtremes)];
+          bytes.replace(at, extreme.size(), extreme);
+          break;
+        }
+        case 2:
+          bytes.resize(at);
+          break;
+        case 3:
+          bytes.insert(at, std::string(random() % 64, static_cast<char>(random())));
+          break;
+      }
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    ::unlink(path.c_str());  // a new file: truncating one makes ext4 write it out at once
+    std::ofstream(path, std::ios::binary) << bytes;
+    const auto start = std::chrono::steady_clock::now();
+    const SongTags tags = Read(path);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(IsUtf8(tags.title.found)) << ::testing::PrintToString(tags.title.found);
+    EXPECT_TRUE(IsUtf8(tags.artist.found)) << ::testing::PrintToString(tags.artist.found);
   }
 }
 
