@@ -106,16 +106,18 @@ std::string TitleAndArtistFrames(std::string_view tag) {
   std::uint32_t tagSize = 0;
   if (version < 2 || version > 4 || !ReadNumber(tag.substr(6, 4), true, tagSize)) return {};
   if (version == 2 && (flags & kExtendedHeader)) return {};  // compressed: no known way to read
-  std::string body(tag.substr(kHeaderSize, std::min<std::size_t>(tagSize, tag.size() - kHeaderSize)));
+  std::string_view body = tag.substr(kHeaderSize, tagSize);
+  std::string resynchronised;
   if ((flags & kUnsynchronised) && version <= 3) {
-    body = Resynchronised(body);
+    resynchronised = Resynchronised(body);
+    body = resynchronised;
     flags &= ~kUnsynchronised;
   }
   std::size_t at = 0;
   if (flags & kExtendedHeader) {
     // Its size counts itself in ID3v2.4, not in ID3v2.3.
     std::uint32_t size = 0;
-    if (body.size() < 4 || !ReadNumber(std::string_view(body).substr(0, 4), version == 4, size))
+    if (body.size() < 4 || !ReadNumber(body.substr(0, 4), version == 4, size))
       return {};
     at = version == 4 ? size : std::uint64_t{size} + 4;
     flags &= ~kExtendedHeader;
@@ -124,15 +126,15 @@ std::string TitleAndArtistFrames(std::string_view tag) {
   std::string frames;
   std::uint32_t size = 0;
   for (; at + layout.headerLength <= body.size() &&
-         IsFrameId(std::string_view(body).substr(at, layout.idLength)) &&
+         IsFrameId(body.substr(at, layout.idLength)) &&
          FrameSize(body, layout, at, size) && size <= body.size() - at - layout.headerLength;
        at += layout.headerLength + size) {
-    const std::string_view id = std::string_view(body).substr(at, layout.idLength);
+    const std::string_view id = body.substr(at, layout.idLength);
     if (!IsWanted(id)) continue;
     const std::string_view frameFlags =
-        std::string_view(body).substr(at + layout.idLength + layout.sizeLength,
+        body.substr(at + layout.idLength + layout.sizeLength,
                                       layout.headerLength - layout.idLength - layout.sizeLength);
-    const std::string_view data = std::string_view(body).substr(at + layout.headerLength, size);
+    const std::string_view data = body.substr(at + layout.headerLength, size);
     const bool plain = frameFlags.find_first_not_of('\0') == std::string_view::npos;
     const std::string kept = plain ? WithByteOrderMark(data) : std::string(data);
     frames.append(id).append(

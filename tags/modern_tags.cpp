@@ -113,20 +113,14 @@ TagKind ID3v2Kind(unsigned int majorVersion) {
   }
 }
 
-std::string Read(TagStream& stream, std::uint64_t at, std::uint64_t count) {
-  stream.seek(static_cast<long>(at), TagLib::IOStream::Beginning);
-  const TagLib::ByteVector bytes = stream.readBlock(static_cast<unsigned long>(count));
-  return std::string(bytes.data(), bytes.size());
-}
-
 // The ID3v2 tag that starts at `at`, read no further than `end`.
 ModernTags ReadID3v2(TagStream& stream, std::uint64_t at, std::uint64_t end) {
   if (end < at + TagLib::ID3v2::Header::size()) return {};
-  const std::string start = Read(stream, at, TagLib::ID3v2::Header::size());
+  const std::string start = stream.ReadAt(at, TagLib::ID3v2::Header::size());
   const TagLib::ID3v2::Header header(
       TagLib::ByteVector(start.data(), static_cast<unsigned int>(start.size())));
   const std::string bytes = TitleAndArtistFrames(
-      Read(stream, at, std::min<std::uint64_t>(header.completeTagSize(), end - at)));
+      stream.ReadAt(at, std::min<std::uint64_t>(header.completeTagSize(), end - at)));
   TagLib::ByteVectorStream memory(
       TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
   ID3v2Holder file(&memory);
@@ -145,7 +139,7 @@ std::uint64_t LittleEndian(std::string_view bytes) {
 // TagLib trusts the sizes of the header's objects; they must fit in the header, and the
 // header in the file.
 bool AsfHeaderIsSound(TagStream& stream) {
-  const std::string header = Read(stream, 0, kAsfHeaderSize);
+  const std::string header = stream.ReadAt(0, kAsfHeaderSize);
   if (header.size() < kAsfHeaderSize) return false;
   const std::uint64_t headerSize = LittleEndian(header.substr(16, 8));
   const std::uint64_t objects = LittleEndian(header.substr(24, 4));
@@ -154,7 +148,7 @@ bool AsfHeaderIsSound(TagStream& stream) {
   std::uint64_t at = kAsfHeaderSize;
   for (std::uint64_t i = 0; i < objects; ++i) {
     if (headerSize - at < kAsfObjectHeaderSize) return false;
-    const std::uint64_t size = LittleEndian(Read(stream, at + 16, 8));
+    const std::uint64_t size = LittleEndian(stream.ReadAt(at + 16, 8));
     if (size < kAsfObjectHeaderSize || size > headerSize - at) return false;
     at += size;
   }
@@ -181,7 +175,7 @@ ModernTags ReadWav(TagStream& stream) {
   ModernTags id3v2, info;
   std::uint64_t at = kRiffHeaderSize;
   for (int chunk = 0; at + kChunkHeaderSize <= fileSize; ++chunk) {
-    const std::string header = Read(stream, at, kChunkHeaderSize);
+    const std::string header = stream.ReadAt(at, kChunkHeaderSize);
     const std::uint64_t size = LittleEndian(std::string_view(header).substr(4));
     if (chunk == kMostChunks || header.size() < kChunkHeaderSize ||
         size > fileSize - at - kChunkHeaderSize)
@@ -191,9 +185,9 @@ ModernTags ReadWav(TagStream& stream) {
     if ((id == "id3 " || id == "ID3 ") && id3v2.title.from == TagKind::kNone &&
         id3v2.artist.from == TagKind::kNone) {
       id3v2 = ReadID3v2(stream, data, data + size);
-    } else if (id == "LIST" && Read(stream, data, 4) == "INFO" &&
+    } else if (id == "LIST" && stream.ReadAt(data, 4) == "INFO" &&
                info.title.from == TagKind::kNone && info.artist.from == TagKind::kNone) {
-      const std::string list = Read(stream, data, size);
+      const std::string list = stream.ReadAt(data, size);
       const TagLib::RIFF::Info::Tag tag(
           TagLib::ByteVector(list.data(), static_cast<unsigned int>(list.size())));
       info = {FirstOf({Utf8(tag.fieldText("INAM"))}, TagKind::kRiffInfo),
@@ -201,7 +195,7 @@ ModernTags ReadWav(TagStream& stream) {
     }
     at = data + size;
     // An odd-sized chunk is followed by a zero byte of padding, which some writers forget.
-    if (size % 2 && Read(stream, at, 1) == std::string(1, '\0')) ++at;
+    if (size % 2 && stream.ReadAt(at, 1) == std::string(1, '\0')) ++at;
   }
   return {Either(id3v2.title, info.title), Either(id3v2.artist, info.artist)};
 }
@@ -234,7 +228,7 @@ ModernTags ReadModernTags(const FileSystem& fileSystem, const std::string& path)
     if (!file) return {};
     SetUpTagLib();
     TagStream stream(path, std::move(file));
-    const std::string start = stream.Peek(kAsfHeaderGuid.size());
+    const std::string start = stream.ReadAt(0, kAsfHeaderGuid.size());
     if (start.starts_with("ID3"))
       return ReadID3v2(stream, 0, static_cast<std::uint64_t>(stream.length()));
     if (start == kAsfHeaderGuid) return ReadAsf(stream);

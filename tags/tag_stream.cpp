@@ -1,12 +1,20 @@
 #include "tags/tag_stream.h"
 
+#include <taglib/tbytevector.h>
+
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace tunewick {
 namespace {
 
-constexpr std::size_t kWindowSize = 64 << 10;
+// Enough for the tags of most songs without a picture; a larger tag is read in one piece.
+constexpr std::size_t kWindowSize = 16 << 10;
+
+// One window kept for the next stream of the same thread: songs are read one after the
+// other by thousands, and a fresh window each time costs more than reading into it.
+thread_local std::unique_ptr<char[]> spareWindow;
 
 }  // namespace
 
@@ -14,50 +22,55 @@ TagStream::TagStream(std::string path, std::unique_ptr<ReadableFile> file)
     : path_(std::move(path)),
       file_(std::move(file)),
       // TagLib counts in long: a size beyond it cannot be a song anyway.
-      size_(std::min<std::uint64_t>(file_->Size(), std::numeric_limits<long>::max())) {}
+      size_(std::min<std::uint64_t>(file_->Size(), std::numeric_limits<long>::max())),
+      window_(spareWindow ? std::move(spareWindow) : std::make_unique_for_overwrite<char[]>(kWindowSize)) {}
 
-std::string TagStream::Peek(std::size_t count) {
-  const std::uint64_t was = position_;
-  position_ = 0;
-  std::string bytes;
-  if (Fill()) bytes.assign(window_.data(), std::min(count, window_.size()));
-  position_ = was;
-  return bytes;
-}
+TagStream::~TagStream() { spareWindow = std::move(window_); }
 
 TagLib::FileName TagStream::name() const { return path_.c_str(); }
 
 bool TagStream::Fill() {
-  if (position_ >= windowStart_ && position_ < windowStart_ + window_.size()) return true;
+  if (position_ >= windowStart_ && position_ < windowStart_ + windowLength_) return true;
   if (position_ >= size_) return false;
-  window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, size_ - position_)));
-  window_.resize(file_->ReadAt(position_, window_.data(), window_.size()));
   windowStart_ = position_;
-  return !window_.empty();
+  windowLength_ = file_->ReadAt(position_, window_.get(),
+                                std::min<std::uint64_t>(kWindowSize, size_ - position_));
+  return windowLength_ > 0;
+}
+
+template <class Bytes>
+Bytes TagStream::Read(std::uint64_t length) {
+  Bytes bytes;
+  if (++reads_ > kMostReads || bytesGiven_ >= kMostBytes || position_ >= size_) return bytes;
+  const std::uint64_t wanted =
+      std::min<std::uint64_t>({length, size_ - position_, kLargestRead, kMostBytes - bytesGiven_});
+  bytes.resize(static_cast<unsigned int>(wanted));
+  std::size_t done = 0;
+  if (wanted <= kWindowSize) {
+    // Small reads, the usual kind, come from the window.
+    while (done < wanted && Fill()) {
+      const std::size_t at = static_cast<std::size_t>(position_ - windowStart_);
+      const std::size_t piece = std::min<std::size_t>(wanted - done, windowLength_ - at);
+      std::memcpy(bytes.data() + done, window_.get() + at, piece);
+      position_ += piece;
+      done += piece;
+    }
+  } else {
+    done = file_->ReadAt(position_, bytes.data(), static_cast<std::size_t>(wanted));
+    position_ += done;
+  }
+  bytes.resize(static_cast<unsigned int>(done));
+  bytesGiven_ += done;
+  return bytes;
+}
+
+std::string TagStream::ReadAt(std::uint64_t offset, std::uint64_t count) {
+  position_ = offset;
+  return Read<std::string>(count);
 }
 
 TagLib::ByteVector TagStream::readBlock(unsigned long length) {
-  if (++reads_ > kMostReads || bytesGiven_ >= kMostBytes || position_ >= size_) return {};
-  std::uint64_t wanted = std::min<std::uint64_t>({length, size_ - position_, kLargestRead,
-                                                  kMostBytes - bytesGiven_});
-  TagLib::ByteVector block;
-  if (wanted <= kWindowSize) {
-    // Small reads, the usual kind, come from the window.
-    while (wanted > 0 && Fill()) {
-      const std::size_t at = static_cast<std::size_t>(position_ - windowStart_);
-      const std::size_t piece =
-          static_cast<std::size_t>(std::min<std::uint64_t>(wanted, window_.size() - at));
-      block.append(TagLib::ByteVector(window_.data() + at, static_cast<unsigned int>(piece)));
-      position_ += piece;
-      wanted -= piece;
-    }
-  } else {
-    block.resize(static_cast<unsigned int>(wanted));
-    block.resize(static_cast<unsigned int>(file_->ReadAt(position_, block.data(), block.size())));
-    position_ += block.size();
-  }
-  bytesGiven_ += block.size();
-  return block;
+  return Read<TagLib::ByteVector>(length);
 }
 
 void TagStream::seek(long offset, Position from) {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/file_system.h"
 
@@ -18,14 +17,15 @@ class TagStream final : public TagLib::IOStream {
  public:
   // What one file may cost at most. A read past a limit comes back empty, as at the
   // file's end, which every TagLib parser takes as the end of the tag.
-  static constexpr std::size_t kLargestRead = 16 << 20;   // one block (tags with big pictures)
-  static constexpr std::uint64_t kMostBytes = 64 << 20;   // every block together
-  static constexpr std::size_t kMostReads = 100000;       // every block together
+  static constexpr std::size_t kLargestRead = 16 << 20;  // one block (tags with big pictures)
+  static constexpr std::uint64_t kMostBytes = 64 << 20;  // every block together
+  static constexpr std::size_t kMostReads = 100000;      // every block together
 
   TagStream(std::string path, std::unique_ptr<ReadableFile> file);
+  ~TagStream() override;
 
-  // Up to `count` bytes from the start of the file, without moving the position.
-  std::string Peek(std::size_t count);
+  // Up to `count` bytes from `offset` on, within the limits above; moves the position.
+  std::string ReadAt(std::uint64_t offset, std::uint64_t count);
 
   TagLib::FileName name() const override;
   TagLib::ByteVector readBlock(unsigned long length) override;
@@ -42,13 +42,18 @@ class TagStream final : public TagLib::IOStream {
  private:
   // Makes the window hold the bytes from `position_` on; false when nothing is there.
   bool Fill();
+  // Reads into `bytes` (a std::string or a TagLib::ByteVector) from the position on.
+  template <class Bytes>
+  Bytes Read(std::uint64_t length);
 
   std::string path_;
   std::unique_ptr<ReadableFile> file_;
   std::uint64_t size_;
   std::uint64_t position_ = 0;
-  // The last bytes read ahead: TagLib reads many small pieces close together.
-  std::vector<char> window_;
+  // The file's bytes from `windowStart_` on, read ahead: TagLib reads many small pieces
+  // close together.
+  std::unique_ptr<char[]> window_;
+  std::size_t windowLength_ = 0;
   std::uint64_t windowStart_ = 0;
   std::uint64_t bytesGiven_ = 0;
   std::size_t reads_ = 0;
