@@ -114,7 +114,8 @@ std::string ID3v2Tag(int version, const std::vector<ID3v2Frame>& frames, std::si
     if (version == 2) {
       body += frame.id + BigEndian(size, 3);
     } else {
-      body += frame.id + (version == 4 ? SyncSafe(size) : BigEndian(size, 4)) + std::string(2, '\0');
+      body +=
+          frame.id + (version == 4 ? SyncSafe(size) : BigEndian(size, 4)) + std::string(2, '\0');
     }
     body += data;
   }
@@ -149,11 +150,11 @@ std::string AsfSong(std::string_view title, std::string_view author, std::string
   const std::string waveFormat = LittleEndian(0x161, 2) + LittleEndian(2, 2) +
                                  LittleEndian(44100, 4) + LittleEndian(16000, 4) +
                                  LittleEndian(2973, 2) + LittleEndian(16, 2) + LittleEndian(0, 2);
-  objects.push_back(AsfObject(streamPropertiesGuid,
-                              std::string(audioMediaGuid) + std::string(16, '\0') +
-                                  LittleEndian(0, 8) + LittleEndian(waveFormat.size(), 4) +
-                                  LittleEndian(0, 4) + LittleEndian(1, 2) + LittleEndian(0, 4) +
-                                  waveFormat));
+  objects.push_back(AsfObject(streamPropertiesGuid, std::string(audioMediaGuid) +
+                                                        std::string(16, '\0') + LittleEndian(0, 8) +
+                                                        LittleEndian(waveFormat.size(), 4) +
+                                                        LittleEndian(0, 4) + LittleEndian(1, 2) +
+                                                        LittleEndian(0, 4) + waveFormat));
   const std::string titleText = AsfText(title), authorText = AsfText(author);
   std::string description = LittleEndian(titleText.size(), 2) + LittleEndian(authorText.size(), 2) +
                             std::string(6, '\0') + titleText + authorText;
@@ -169,8 +170,8 @@ std::string AsfSong(std::string_view title, std::string_view author, std::string
   header = std::string(headerGuid) + LittleEndian(30 + header.size(), 8) +
            LittleEndian(objects.size(), 4) + "\x01\x02" + header;
   // The data object: file id, packet count, reserved, then the packets.
-  const std::string data = std::string(16, '\x11') + LittleEndian(1, 8) + "\x01\x01" +
-                           std::string(audioBytes, '\x55');
+  const std::string data =
+      std::string(16, '\x11') + LittleEndian(1, 8) + "\x01\x01" + std::string(audioBytes, '\x55');
   return header + AsfObject(dataGuid, data);
 }
 

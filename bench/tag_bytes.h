@@ -28,8 +28,7 @@ struct ID3v2Frame {
 };
 
 // An ID3v2.`version` tag (2, 3 or 4) holding `frames`, followed by `padding` zero bytes.
-std::string ID3v2Tag(int version, const std::vector<ID3v2Frame>& frames,
-                     std::size_t padding = 0);
+std::string ID3v2Tag(int version, const std::vector<ID3v2Frame>& frames, std::size_t padding = 0);
 
 // A WMA file: an ASF header with a content description (title and author, UTF-16) and,
 // when `albumArtist` is not empty, an extended content description holding
@@ -40,7 +39,7 @@ std::string AsfSong(std::string_view title, std::string_view author,
 // A WAV file: "fmt " and "data" (`audioBytes` bytes) chunks, then a LIST INFO chunk with
 // INAM and IART (each left out when empty) and, when `id3v2` is not empty, an "id3 "
 // chunk holding it.
-std::string WavSong(std::string_view title, std::string_view artist,
-                    std::string_view id3v2 = {}, std::size_t audioBytes = 64);
+std::string WavSong(std::string_view title, std::string_view artist, std::string_view id3v2 = {},
+                    std::size_t audioBytes = 64);
 
 }  // namespace tunewick::bench

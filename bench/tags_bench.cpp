@@ -40,8 +40,8 @@ constexpr std::size_t kSongsPerFolder = 100;
 constexpr std::size_t kSongSize = 256 << 10;
 
 struct Song {
-  std::string path;      // as generated
-  std::string renamed;   // as rename from tags must name it
+  std::string path;     // as generated
+  std::string renamed;  // as rename from tags must name it
 };
 
 // Writes `head` at the start and `tail` at the end of a sparse file of kSongSize bytes.
@@ -77,13 +77,15 @@ std::vector<Song> MakeSongs(const std::string& root, std::size_t count, std::uin
         std::vector<ID3v2Frame> frames = {{"TIT2", title, ID3v2Encoding::kUtf16},
                                           {"TPE1", artist, ID3v2Encoding::kLatin1}};
         if (random() % 3 == 0) frames.push_back({"APIC", picture});
-        songs.push_back({folder + "track " + number + ".mp3", folder + artist + " - " + title + ".mp3"});
+        songs.push_back(
+            {folder + "track " + number + ".mp3", folder + artist + " - " + title + ".mp3"});
         WriteSong(songs.back().path, ID3v2Tag(3 + random() % 2, frames, 1024),
                   ID3v1Tag(title.substr(0, 30), artist));
         break;
       }
       case 2: {  // WMA: the header at the start, then the audio
-        songs.push_back({folder + "track " + number + ".wma", folder + artist + " - " + title + ".wma"});
+        songs.push_back(
+            {folder + "track " + number + ".wma", folder + artist + " - " + title + ".wma"});
         WriteSong(songs.back().path, AsfSong(title, artist, "Album " + artist, 0), "");
         break;
       }
@@ -92,7 +94,8 @@ std::vector<Song> MakeSongs(const std::string& root, std::size_t count, std::uin
         const std::size_t audio = kSongSize - WavSong(title, artist, id3v2, 0).size();
         const std::string wav = WavSong(title, artist, id3v2, audio);
         constexpr std::size_t kAudioStart = 44;  // "RIFF", "fmt " and the "data" header
-        songs.push_back({folder + "track " + number + ".wav", folder + artist + " - " + title + ".wav"});
+        songs.push_back(
+            {folder + "track " + number + ".wav", folder + artist + " - " + title + ".wav"});
         WriteSong(songs.back().path, wav.substr(0, kAudioStart), wav.substr(kAudioStart + audio));
         break;
       }
@@ -168,8 +171,7 @@ int Run(const BenchOptions& options) {
 int main(int argc, char** argv) {
   tunewick::bench::BenchOptions options;
   options.songs = 10000;
-  if (!tunewick::bench::ParseBenchOptions(argc, argv, {"--songs", "--seed", "--repeat"},
-                                          options)) {
+  if (!tunewick::bench::ParseBenchOptions(argc, argv, {"--songs", "--seed", "--repeat"}, options)) {
     std::fprintf(stderr, "usage: tags_bench [--songs N] [--seed N] [--repeat N]\n");
     return 2;
   }

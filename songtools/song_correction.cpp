@@ -10,7 +10,8 @@ bool HoldsForbiddenCharacter(std::string_view text) {
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte < 0x20 || byte == 0x7F) return true;
     // U+0080 to U+009F are 0xC2 0x80 to 0xC2 0x9F in UTF-8.
-    if (byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80)
+    if (byte == 0xC2 && i + 1 < text.size() &&
+        (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80)
       return true;
     if (kForbiddenNameCharacters.find(text[i]) != std::string_view::npos) return true;
   }

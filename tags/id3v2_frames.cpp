@@ -117,29 +117,26 @@ std::string TitleAndArtistFrames(std::string_view tag) {
   if (flags & kExtendedHeader) {
     // Its size counts itself in ID3v2.4, not in ID3v2.3.
     std::uint32_t size = 0;
-    if (body.size() < 4 || !ReadNumber(body.substr(0, 4), version == 4, size))
-      return {};
+    if (body.size() < 4 || !ReadNumber(body.substr(0, 4), version == 4, size)) return {};
     at = version == 4 ? size : std::uint64_t{size} + 4;
     flags &= ~kExtendedHeader;
   }
   const Layout layout = version == 2 ? Layout{2, 3, 3, 6} : Layout{version, 4, 4, 10};
   std::string frames;
   std::uint32_t size = 0;
-  for (; at + layout.headerLength <= body.size() &&
-         IsFrameId(body.substr(at, layout.idLength)) &&
+  for (; at + layout.headerLength <= body.size() && IsFrameId(body.substr(at, layout.idLength)) &&
          FrameSize(body, layout, at, size) && size <= body.size() - at - layout.headerLength;
        at += layout.headerLength + size) {
     const std::string_view id = body.substr(at, layout.idLength);
     if (!IsWanted(id)) continue;
     const std::string_view frameFlags =
         body.substr(at + layout.idLength + layout.sizeLength,
-                                      layout.headerLength - layout.idLength - layout.sizeLength);
+                    layout.headerLength - layout.idLength - layout.sizeLength);
     const std::string_view data = body.substr(at + layout.headerLength, size);
     const bool plain = frameFlags.find_first_not_of('\0') == std::string_view::npos;
     const std::string kept = plain ? WithByteOrderMark(data) : std::string(data);
-    frames.append(id).append(
-        Number(static_cast<std::uint32_t>(kept.size()), static_cast<int>(layout.sizeLength),
-               version == 4));
+    frames.append(id).append(Number(static_cast<std::uint32_t>(kept.size()),
+                                    static_cast<int>(layout.sizeLength), version == 4));
     frames.append(frameFlags).append(kept);
   }
   // No footer follows the frames any more.

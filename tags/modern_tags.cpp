@@ -23,7 +23,7 @@ using namespace std::string_view_literals;
 
 constexpr std::string_view kAsfHeaderGuid =
     "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C"sv;
-constexpr std::size_t kAsfHeaderSize = 30;  // guid, size, object count, two reserved bytes
+constexpr std::size_t kAsfHeaderSize = 30;        // guid, size, object count, two reserved bytes
 constexpr std::size_t kAsfObjectHeaderSize = 24;  // guid, size
 constexpr std::size_t kRiffHeaderSize = 12;       // "RIFF", size, "WAVE"
 constexpr std::size_t kChunkHeaderSize = 8;       // id, size
@@ -132,7 +132,8 @@ ModernTags ReadID3v2(TagStream& stream, std::uint64_t at, std::uint64_t end) {
 
 std::uint64_t LittleEndian(std::string_view bytes) {
   std::uint64_t value = 0;
-  for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
+  for (std::size_t i = bytes.size(); i-- > 0;)
+    value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
   return value;
 }
 

@@ -18,8 +18,8 @@ SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path) {
   // ID3v1 holds at most 30 Latin-1 bytes a field: the second choice, read only when needed.
   if (tags.title.from == TagKind::kNone || tags.artist.from == TagKind::kNone) {
     const ID3Fields old = ReadID3Tag(fileSystem, path);
-    for (const auto& [field, value] : {std::pair{&tags.title, &old.title},
-                                       std::pair{&tags.artist, &old.artist}}) {
+    for (const auto& [field, value] :
+         {std::pair{&tags.title, &old.title}, std::pair{&tags.artist, &old.artist}}) {
       if (field->from == TagKind::kNone && !TrimWhiteSpace(*value).empty())
         *field = Field(*value, TagKind::kID3v1);
     }

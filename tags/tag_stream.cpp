@@ -23,7 +23,8 @@ TagStream::TagStream(std::string path, std::unique_ptr<ReadableFile> file)
       file_(std::move(file)),
       // TagLib counts in long: a size beyond it cannot be a song anyway.
       size_(std::min<std::uint64_t>(file_->Size(), std::numeric_limits<long>::max())),
-      window_(spareWindow ? std::move(spareWindow) : std::make_unique_for_overwrite<char[]>(kWindowSize)) {}
+      window_(spareWindow ? std::move(spareWindow)
+                          : std::make_unique_for_overwrite<char[]>(kWindowSize)) {}
 
 TagStream::~TagStream() { spareWindow = std::move(window_); }
 

@@ -44,12 +44,14 @@ TEST(SongTags, EachKindOfTagGivesItsTitleAndArtistAsUtf8) {
   } cases[] = {
       {"v23.mp3",
        ID3v2Tag(3, {{"TIT2", "J\xc3\xb3ga \xe2\x99\xab", Enc::kUtf16},
-                    {"TPE1", "Bj\xc3\xb6rk", Enc::kLatin1}}) + kAudio,
+                    {"TPE1", "Bj\xc3\xb6rk", Enc::kLatin1}}) +
+           kAudio,
        "J\xc3\xb3ga \xe2\x99\xab [ID3v2.3]", "Bj\xc3\xb6rk [ID3v2.3]"},
       // Multi-value fields give their first value.
       {"v24.mp3",
        ID3v2Tag(4, {{"TIT2", std::string("\xc3\x86nima\0Second", 12), Enc::kUtf8},
-                    {"TPE1", "Tool \xf0\x9d\x84\x9e", Enc::kUtf16BigEndian}}) + kAudio,
+                    {"TPE1", "Tool \xf0\x9d\x84\x9e", Enc::kUtf16BigEndian}}) +
+           kAudio,
        "\xc3\x86nima [ID3v2.4]", "Tool \xf0\x9d\x84\x9e [ID3v2.4]"},
       {"v22.mp3",
        ID3v2Tag(2, {{"TT2", "Old Song", Enc::kLatin1}, {"TP1", "\xc3\x9cnder", Enc::kUtf16}}),
@@ -188,10 +190,11 @@ TEST(SongTags, ATagOfAMillionTinyFramesCostsLittle) {
 bool IsUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const std::size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte < 0xE0 ? 2
-                               : byte >= 0xE0 && byte < 0xF0                ? 3
-                               : byte >= 0xF0 && byte < 0xF5                ? 4
-                                                                            : 0;
+    const std::size_t length = byte < 0x80                   ? 1
+                               : byte >= 0xC2 && byte < 0xE0 ? 2
+                               : byte >= 0xE0 && byte < 0xF0 ? 3
+                               : byte >= 0xF0 && byte < 0xF5 ? 4
+                                                             : 0;
     if (length == 0 || i + length > text.size()) return false;
     for (std::size_t k = 1; k < length; ++k)
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
