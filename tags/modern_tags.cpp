@@ -12,6 +12,7 @@
 #include <exception>
 #include <initializer_list>
 #include <mutex>
+#include <optional>
 
 #include "tags/id3v2_frames.h"
 #include "tags/tag_stream.h"
@@ -137,23 +138,77 @@ std::uint64_t LittleEndian(std::string_view bytes) {
   return value;
 }
 
-// TagLib trusts the sizes of the header's objects; they must fit in the header, and the
-// header in the file.
+constexpr std::string_view kAsfContentDescriptionGuid =
+    "\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C"sv;
+constexpr std::string_view kAsfExtendedContentDescriptionGuid =
+    "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50"sv;
+constexpr std::string_view kAsfHeaderExtensionGuid =
+    "\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65"sv;
+constexpr std::string_view kAsfMetadataGuid =
+    "\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA"sv;
+constexpr std::string_view kAsfMetadataLibraryGuid =
+    "\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54"sv;
+
+bool AsfObjectsAreSound(TagStream& stream, std::uint64_t at, std::uint64_t end,
+                        std::optional<std::uint64_t> count, bool inExtension);
+
+// TagLib reads as many texts and attributes as an object announces, whatever the
+// object's size: what it announces must fit in it.
+bool AsfObjectIsSound(TagStream& stream, std::string_view guid, std::uint64_t body,
+                      std::uint64_t bodySize, bool inExtension) {
+  auto countFits = [&](std::uint64_t smallestEntry) {
+    return bodySize >= 2 && LittleEndian(stream.ReadAt(body, 2)) * smallestEntry <= bodySize - 2;
+  };
+  if (guid == kAsfContentDescriptionGuid) {
+    // Five text lengths, then the texts.
+    const std::string lengths = stream.ReadAt(body, 10);
+    if (lengths.size() < 10) return false;
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < 10; i += 2) total += LittleEndian(lengths.substr(i, 2));
+    return total <= bodySize - 10;
+  }
+  // An attribute is at least a name length, a type and a value length (and a stream
+  // number and a reserved word, with a longer value length, in the metadata objects).
+  if (guid == kAsfExtendedContentDescriptionGuid) return countFits(6);
+  if (guid == kAsfMetadataGuid || guid == kAsfMetadataLibraryGuid) return countFits(12);
+  if (guid == kAsfHeaderExtensionGuid && !inExtension) {
+    // A reserved guid and word, the size of the objects that follow, the objects.
+    if (bodySize < 22) return false;
+    const std::uint64_t dataSize = LittleEndian(stream.ReadAt(body + 18, 4));
+    return dataSize <= bodySize - 22 &&
+           AsfObjectsAreSound(stream, body + 22, body + 22 + dataSize, std::nullopt, true);
+  }
+  return true;
+}
+
+// `count` objects from `at` on (all that fill the room up to `end` when no count is
+// given), each of a size that fits before `end`.
+bool AsfObjectsAreSound(TagStream& stream, std::uint64_t at, std::uint64_t end,
+                        std::optional<std::uint64_t> count, bool inExtension) {
+  for (std::uint64_t i = 0; count ? i < *count : at < end; ++i) {
+    if (end - at < kAsfObjectHeaderSize) return false;
+    const std::string header = stream.ReadAt(at, kAsfObjectHeaderSize);
+    if (header.size() < kAsfObjectHeaderSize) return false;
+    const std::uint64_t size = LittleEndian(std::string_view(header).substr(16));
+    if (size < kAsfObjectHeaderSize || size > end - at ||
+        !AsfObjectIsSound(stream, std::string_view(header).substr(0, 16), at + kAsfObjectHeaderSize,
+                          size - kAsfObjectHeaderSize, inExtension))
+      return false;
+    at += size;
+  }
+  return true;
+}
+
+// TagLib trusts the sizes and counts in an ASF header; they must fit in the header, and
+// the header in the file.
 bool AsfHeaderIsSound(TagStream& stream) {
   const std::string header = stream.ReadAt(0, kAsfHeaderSize);
   if (header.size() < kAsfHeaderSize) return false;
   const std::uint64_t headerSize = LittleEndian(header.substr(16, 8));
   const std::uint64_t objects = LittleEndian(header.substr(24, 4));
-  if (headerSize < kAsfHeaderSize || headerSize > static_cast<std::uint64_t>(stream.length()))
-    return false;
-  std::uint64_t at = kAsfHeaderSize;
-  for (std::uint64_t i = 0; i < objects; ++i) {
-    if (headerSize - at < kAsfObjectHeaderSize) return false;
-    const std::uint64_t size = LittleEndian(stream.ReadAt(at + 16, 8));
-    if (size < kAsfObjectHeaderSize || size > headerSize - at) return false;
-    at += size;
-  }
-  return true;
+  return headerSize >= kAsfHeaderSize &&
+         headerSize <= static_cast<std::uint64_t>(stream.length()) &&
+         AsfObjectsAreSound(stream, kAsfHeaderSize, headerSize, objects, false);
 }
 
 ModernTags ReadAsf(TagStream& stream) {

@@ -28,6 +28,13 @@ using Enc = ID3v2Encoding;
 
 const std::string kAudio(3000, '\xFB');  // stands for MPEG frames
 
+// What "quickly" is for one song; the sanitizer build runs unoptimised, many times slower.
+#ifdef TUNEWICK_SANITIZED
+constexpr auto kQuickly = std::chrono::seconds(5);
+#else
+constexpr auto kQuickly = std::chrono::seconds(1);
+#endif
+
 // "text [kind]" per field, "" for none: one string to compare and to print.
 std::string Described(const SongTagField& field) {
   if (field.from == TagKind::kNone) return "";
@@ -150,6 +157,7 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
       {"object-size.wma", with(asf, asf.find("\x33\x26\xB2\x75") + 16, std::string(8, '\xff'))},
       {"object-count.wma", with(asf, 24, "\xff\xff\xff\x7f")},
       {"object-cut.wma", asf.substr(0, 200)},
+      {"attribute-count.wma", with(asf, asf.find("\x40\xA4\xD0\xD2") + 24, "\xff\xff")},
       {"list-size.wav", with(wav, listAt + 4, "\xff\xff\xff\xff")},
       {"riff-size.wav", with(wav, 4, "\xff\xff\xff\xff").substr(0, listAt + 20)},
       {"data-size.wav", with(wav, wav.find("data") + 4, "\xff\xff\xff\xff")},
@@ -167,23 +175,23 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
     SCOPED_TRACE(path);
     const auto start = std::chrono::steady_clock::now();
     const SongTags tags = Read(path);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kQuickly);
     EXPECT_EQ(Described(tags.title), "");
     EXPECT_EQ(Described(tags.artist), "");
   }
 }
 
-// TagLib would build an object for each of a million frames: seconds and gigabytes.
-TEST(SongTags, ATagOfAMillionTinyFramesCostsLittle) {
+// TagLib would build an object for each of 300,000 frames: seconds and a gigabyte.
+TEST(SongTags, ATagOfManyTinyFramesCostsLittle) {
   TempFolder folder;
   std::string frames;
-  for (int i = 0; i < 1000000; ++i) frames.append("TXXX\0\0\0\x01\0\0\0", 11);
+  for (int i = 0; i < 300000; ++i) frames.append("TXXX\0\0\0\x01\0\0\0", 11);
   frames += ID3v2Tag(4, {{"TIT2", "Title"}}).substr(10);  // one more frame, without a header
   const std::string path = folder.MakeFile(
       "tiny.mp3", ID3v2Tag(4, {}, frames.size()).replace(10, frames.size(), frames) + kAudio);
   const auto start = std::chrono::steady_clock::now();
   const SongTags tags = Read(path);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, kQuickly);
   EXPECT_EQ(Described(tags.title), "Title [ID3v2.4]");
 }
 
@@ -247,7 +255,7 @@ TEST(SongTags, RandomlyDamagedSongsAreReadQuicklyAndSafely) {
     std::ofstream(path, std::ios::binary) << bytes;
     const auto start = std::chrono::steady_clock::now();
     const SongTags tags = Read(path);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kQuickly);
     EXPECT_TRUE(IsUtf8(tags.title.found)) << ::testing::PrintToString(tags.title.found);
     EXPECT_TRUE(IsUtf8(tags.artist.found)) << ::testing::PrintToString(tags.artist.found);
   }
