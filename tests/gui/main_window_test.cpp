@@ -290,16 +290,16 @@ TEST_F(MainWindowTest, ChangesUnderTheWatchedTreeOpenTheSongList) {
   StartWithSongs({"Artist - Song.mp3"});
   EXPECT_FALSE(main()->IsShowingSongList());
   folder.MakeFile("rfMyComputer/a.txt");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return main()->IsShowingSongList(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return main()->IsShowingSongList(); }, 10000));
 
   // Folders that appear later are watched too.
   main()->ShowMainMenu();
   folder.MakeFolder("rfMyComputer/later");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return main()->IsShowingSongList(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return main()->IsShowingSongList(); }, 10000));
   ProcessEvents(100);
   main()->ShowMainMenu();
   folder.MakeFile("rfMyComputer/later/b.txt");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return main()->IsShowingSongList(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return main()->IsShowingSongList(); }, 10000));
 }
 
 TEST_F(MainWindowTest, WithoutTheWatchedFolderNothingIsWatched) {

@@ -74,7 +74,7 @@ TEST(QtMediaPlayerTest, PlaysWhatItCanAndLetsGoOfEverySong) {
   EXPECT_FALSE(player.IsPlaying());
   EXPECT_EQ(OpenHandlesOn(song), 0);
   ASSERT_TRUE(player.Play());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !player.IsPlaying(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !player.IsPlaying(); }, 10000));
 }
 
 }  // namespace

@@ -159,8 +159,10 @@ TEST_F(CorrectionDialogTest, EnterRenamesAsTypedOnceThePreviewLetGoAndTheListIsR
   ExpectDialogUp(false);
   EXPECT_EQ(Boxes(), "||");
   EXPECT_TRUE(main()->IsShowingSongList());
-  ProcessEvents();  // the refresh timer runs once the dialog is gone
-  EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{Song("other.wav")}));
+  // The refresh timer runs once the dialog is gone.
+  const std::vector<SongPath> left{Song("other.wav")};
+  EXPECT_TRUE(QTest::qWaitFor([&] { return app->state().IncorrectSongs == left; }, 10000));
+  EXPECT_EQ(app->state().IncorrectSongs, left);
 }
 
 TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
@@ -263,14 +265,14 @@ TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBa
   QLabel* path = preview()->pathLabel();
   EXPECT_EQ(path->text().toStdString(), Song("song.mp3"));
   EXPECT_EQ(preview()->width(), path->width() + 100);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 1500));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 10000));
 
   // A longer path widens the window of a running preview.
   const int narrow = preview()->width();
   player.ClearCalls();
   UseMenu(Song(longName), "Preview this song");
   EXPECT_EQ(player.calls(), (Calls{"file " + Song(longName), "open", "play"}));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 1500));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 10000));
   EXPECT_GT(preview()->width(), narrow);
 
   // Play starts the song again from its start; back stops it.

@@ -22,10 +22,11 @@ class AppFixture : public ::testing::Test {
   void WriteLibrary(const std::vector<std::string>& folders);
   // Creates the program's windows, as the program does at start, and shows the main window.
   void StartApp();
-  // Lets queued events and timers run for a moment.
+  // Lets queued events and timers run for a moment; every timer shorter than the moment
+  // has fired on return. For anything slower, wait for its result with QTest::qWaitFor.
   static void ProcessEvents(int milliseconds = 20);
   // Runs `action` in the program's event loop; true when the program ended through it
-  // (within a few seconds).
+  // (within ten seconds).
   static bool EndsTheProgram(const std::function<void()>& action);
 
   std::string LibraryFile() const { return folder / "searchfolders"; }
