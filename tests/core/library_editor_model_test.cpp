@@ -31,15 +31,14 @@ class LibraryEditorModelTest : public ::testing::Test {
   LibraryEditorModel model{RealFileSystem()};
 };
 
+// ASCII letters folded ("_" lies between "Z" and "a"), bytes above 127 unsigned and unfolded.
 TEST(FolderSortOrder, IgnoresTheCaseOfAsciiLettersOnly) {
-  EXPECT_TRUE(FolderSortsBefore("/music/abc", "/music/ABD"));
-  EXPECT_FALSE(FolderSortsBefore("/MUSIC", "/music"));
-  EXPECT_FALSE(FolderSortsBefore("/music", "/MUSIC"));
-  EXPECT_TRUE(FolderSortsBefore("/music", "/music/a"));  // a folder before what lies below it
-  // "_" lies between "Z" and "a" in ASCII; folded, the letters come after it.
-  EXPECT_TRUE(FolderSortsBefore("/_x", "/B"));
-  // Bytes above 127 are compared unsigned and left unfolded.
-  EXPECT_TRUE(FolderSortsBefore("/\xc3\x89", "/\xc3\xa9"));
+  for (const auto& [first, second] : {std::pair{"/music/abc", "/music/ABD"},
+                                      {"/music", "/music/a"},
+                                      {"/_x", "/B"},
+                                      {"/\xc3\x89", "/\xc3\xa9"}})
+    EXPECT_TRUE(FolderSortsBefore(first, second) && !FolderSortsBefore(second, first)) << first;
+  EXPECT_FALSE(FolderSortsBefore("/MUSIC", "/music") || FolderSortsBefore("/music", "/MUSIC"));
 }
 
 TEST_F(LibraryEditorModelTest, ReloadListsTheExistingFoldersSortedAndDropsTheRest) {
@@ -60,40 +59,27 @@ TEST_F(LibraryEditorModelTest, ReloadListsTheExistingFoldersSortedAndDropsTheRes
   EXPECT_EQ(model.Text(), "typed");
 }
 
-TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceAndTheSelectionStaysOnItsFolder) {
+// An added folder takes its sorted place (after those that differ only in case) and the
+// selection stays on its folder; only the exact text counts as listed already.
+TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceUnlessItsTextIsListed) {
   const std::string a = folder.MakeFolder("a");
   const std::string c = folder.MakeFolder("c");
   const std::string upperB = folder.MakeFolder("B");
   Load({a, c});
   model.Select(1);  // c
-
-  AddOutcome outcome = Type(upperB, AddTrigger::kAddLink);
-  EXPECT_EQ(outcome.added, 1u);
+  EXPECT_EQ(Type(upperB, AddTrigger::kAddLink).added, 1u);
   EXPECT_EQ(model.Text(), "");
-  EXPECT_EQ(model.Selected(), 2u);
-
-  // Folders that differ only in case keep the order they were added in.
-  outcome = Type(folder.MakeFolder("b"), AddTrigger::kEnterKey);
-  EXPECT_EQ(outcome.added, 2u);
-  EXPECT_EQ(model.Folders(), (Folders{a, upperB, folder / "b", c}));
+  EXPECT_EQ(Type(folder.MakeFolder("b"), AddTrigger::kEnterKey).added, 2u);
   EXPECT_EQ(model.Selected(), 3u);
-}
 
-TEST_F(LibraryEditorModelTest, OnlyTheExactTextCountsAsAlreadyListed) {
-  const std::string music = folder.MakeFolder("music");
-  folder.MakeFolder("MUSIC");
-  Load({folder.MakeFolder("first"), music});
-
-  const AddOutcome outcome = Type(music, AddTrigger::kEnterKey);
-  EXPECT_EQ(outcome.message,
+  EXPECT_EQ(Type(upperB, AddTrigger::kEnterKey).message,
             "This folder is already in your music library, It's been selected to show you where.");
   EXPECT_EQ(model.Selected(), 1u);
-  EXPECT_EQ(model.Text(), music);  // left for the user to see
-
-  // Other letter case, or a closing "/", is another text: the folder is listed again.
-  EXPECT_EQ(Type(folder / "MUSIC", AddTrigger::kAddLink).message, "");
-  EXPECT_EQ(Type(music + "/", AddTrigger::kEnterKey).message, "");
-  EXPECT_EQ(model.Folders(), (Folders{folder / "first", music, folder / "MUSIC", music}));
+  EXPECT_EQ(model.Text(), upperB);  // left for the user to see
+  // Another letter case, or a closing "/", is another text: the folder is listed again.
+  EXPECT_EQ(Type(folder.MakeFolder("C"), AddTrigger::kAddLink).message, "");
+  EXPECT_EQ(Type(a + "/", AddTrigger::kEnterKey).message, "");
+  EXPECT_EQ(model.Folders(), (Folders{a, a, upperB, folder / "b", c, folder / "C"}));
 }
 
 // A closing "/" is dropped without looking for the folder; a missing folder is not added.

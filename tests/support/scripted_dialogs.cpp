@@ -9,45 +9,31 @@ std::vector<QString> ScriptedDialogs::Messages() const {
   return texts;
 }
 
-bool ScriptedDialogs::NextAnswer() {
-  if (answers_.empty()) return false;
-  bool answer = answers_.front();
-  answers_.pop_front();
-  return answer;
-}
-
-std::optional<std::string> ScriptedDialogs::NextPick() {
-  if (picks_.empty()) return std::nullopt;
-  std::optional<std::string> pick = std::move(picks_.front());
-  picks_.pop_front();
-  return pick;
-}
-
 void ScriptedDialogs::ShowMessage(QWidget*, const QString& text) {
   shown_.push_back({Kind::kMessage, QString(), text, {}});
 }
 
 bool ScriptedDialogs::AskWarningYesCancel(QWidget*, const QString& title, const QString& text) {
   shown_.push_back({Kind::kWarningYesCancel, title, text, {}});
-  return NextAnswer();
+  return Next(answers_, false);
 }
 
 bool ScriptedDialogs::AskConfirmOkCancel(QWidget*, const QString& title, const QString& text) {
   shown_.push_back({Kind::kConfirmOkCancel, title, text, {}});
-  return NextAnswer();
+  return Next(answers_, false);
 }
 
 std::optional<std::string> ScriptedDialogs::PickFolder(QWidget*, const QString& title,
                                                        const std::string& root) {
   shown_.push_back({Kind::kPickFolder, title, QString(), root});
-  return NextPick();
+  return Next<std::optional<std::string>>(picks_, std::nullopt);
 }
 
 std::optional<std::string> ScriptedDialogs::PickSaveFile(QWidget*, const std::string& folder,
                                                          const QString& proposedName,
                                                          const QString& fileType) {
   shown_.push_back({Kind::kPickSaveFile, fileType, proposedName, folder});
-  return NextPick();
+  return Next<std::optional<std::string>>(picks_, std::nullopt);
 }
 
 }  // namespace tunewick::testing

@@ -39,8 +39,14 @@ class ScriptedDialogs final : public Dialogs {
                                           const QString& fileType) override;
 
  private:
-  bool NextAnswer();
-  std::optional<std::string> NextPick();
+  // The next queued answer, or `none` when the queue is empty.
+  template <typename Answer>
+  static Answer Next(std::deque<Answer>& queue, Answer none) {
+    if (queue.empty()) return none;
+    Answer answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+  }
 
   std::vector<Shown> shown_;
   std::deque<bool> answers_;

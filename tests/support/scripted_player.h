@@ -22,7 +22,6 @@ class ScriptedMediaPlayer final : public MediaPlayer {
   // From now on, Open (or Play) reports failure.
   void FailOpen(bool fail) { failOpen_ = fail; }
   void FailPlay(bool fail) { failPlay_ = fail; }
-  // Runs on every Stop, e.g. to look at the song's file at that moment.
 
   void SetFileName(const std::string& path) override;
   bool Open() override;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -73,12 +74,6 @@ std::string ReadFile(const std::string& path) {
   return content.str();
 }
 
-}  // namespace tunewick::testing
-
-#include <random>
-
-namespace tunewick::testing {
-
 std::map<std::string, std::string> SnapshotFiles(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
@@ -88,21 +83,10 @@ std::map<std::string, std::string> SnapshotFiles(const std::string& root) {
 
 void MakeMessyLibrary(const TempFolder& folder, const std::string& relative, int count,
                       unsigned seed) {
-  static const char* const kFragments[] = {"01 ",
-                                           "02_",
-                                           "artist",
-                                           "-",
-                                           " - ",
-                                           "song",
-                                           " (1)",
-                                           "(2)",
-                                           "_live",
-                                           "AC-DC",
-                                           " ",
-                                           "Intro",
-                                           "\xc3\xa9t\xc3\xa9",
-                                           "..",
-                                           "x"};
+  // clang-format off
+  static const char* const kFragments[] = {"01 ", "02_", "artist", "-", " - ", "song", " (1)", "(2)",
+      "_live", "AC-DC", " ", "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
+  // clang-format on
   static const char* const kExtensions[] = {".mp3", ".MP3", ".wav", ".wma", ".txt"};
   std::mt19937 random(seed);
   for (int i = 0; i < count; ++i) {

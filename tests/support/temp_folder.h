@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -31,12 +32,6 @@ class TempFolder {
 std::string ReadFile(const std::string& path);
 // Makes the file at `path` hold `content` (its folder must exist). Throws on failure.
 void WriteFile(const std::string& path, std::string_view content);
-
-}  // namespace tunewick::testing
-
-#include <map>
-
-namespace tunewick::testing {
 
 // Every file below `root` with its content, by path.
 std::map<std::string, std::string> SnapshotFiles(const std::string& root);
