@@ -25,7 +25,7 @@ std::optional<std::string> PathOnDisk(const FileSystem& fileSystem, const QStrin
     path += '/';
     path += *name;
   }
-  if (path.empty()) path = "/";
+  if (path.empty()) path.push_back('/');  // the root itself
   if (!fileSystem.Exists(path)) return std::nullopt;
   return path;
 }
