@@ -48,18 +48,6 @@ class CountingFileSystem final : public ForwardingFileSystem {
   }
 };
 
-class ScanningHost : public TidyupHost {
- public:
-  ScanningHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
-      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
-  void Rescan() override { rescan(state_, fileSystem_, libraryFile_); }
-
- private:
-  SharedState& state_;
-  FileSystem& fileSystem_;
-  std::string libraryFile_;
-};
-
 std::vector<std::string> SortedLines(const std::string& path) {
   std::vector<std::string> lines;
   std::ifstream in(path);
@@ -141,7 +129,7 @@ int Run(const char* self, const BenchOptions& options) {
   // The tidy-up as the desktop program runs it.
   CountingFileSystem fileSystem(RealFileSystem());
   SharedState state;
-  ScanningHost host(state, fileSystem, libraryFile);
+  LibraryFileHost host(state, fileSystem, libraryFile);
   Stopwatch clock;
   RunTidyup(state, fileSystem, host);
   const double tidyup = clock.Milliseconds();

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <ostream>
 
+#include "journal/journal_store.h"
 #include "journal/undo.h"
 #include "platform/journal_file.h"
 #include "reports/changed_files.h"
@@ -15,15 +16,6 @@ namespace {
 void WriteLine(std::ostream& out, std::string_view line) {
   out.write(line.data(), static_cast<std::streamsize>(line.size()));
   out.put('\n');
-}
-
-std::string LocalTime(std::int64_t seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  localtime_r(&time, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
 }
 
 std::string_view UndoStateText(UndoState state) {
@@ -78,8 +70,8 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
 
 int HistoryCommand(const JournalStore& store, CliStreams& streams) {
   for (const RunSummary& run : store.History()) {
-    streams.out << LocalTime(run.header.startedAt) << "  " << RunKindName(run.header.kind)
-                << "  '";
+    streams.out << LocalTimeText(run.header.startedAt, "%Y-%m-%d %H:%M:%S") << "  "
+                << RunKindName(run.header.kind) << "  '";
     streams.out.write(run.header.folder.data(),
                       static_cast<std::streamsize>(run.header.folder.size()));
     streams.out << "'  " << run.renames << (run.renames == 1 ? " rename  " : " renames  ")

@@ -13,20 +13,20 @@ namespace {
 constexpr std::string_view kJournalExtension = ".journal";
 constexpr std::string_view kMarkExtension = ".undone";
 
-std::string LocalStamp(std::int64_t seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  localtime_r(&time, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
-
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 }  // namespace
+
+std::string LocalTimeText(std::int64_t seconds, const char* format) {
+  const std::time_t time = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[64];
+  if (std::strftime(text, sizeof text, format, &local) == 0) return {};
+  return text;
+}
 
 std::string JournalStore::JournalPath(const std::string& name) const {
   return folder_ + "/" + name + std::string(kJournalExtension);
@@ -53,7 +53,7 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   } catch (const FileError& error) {
     throw JournalUnavailable(ErrorText(error.code()));
   }
-  const std::string stamp = LocalStamp(header.startedAt);
+  const std::string stamp = LocalTimeText(header.startedAt, "%Y%m%d-%H%M%S");
   std::error_code error;
   for (int attempt = 1; attempt < 1000; ++attempt) {
     std::string name = stamp;

@@ -4,6 +4,7 @@
 // run began ("20261206-163725", with "-002" and up for more runs in the same second).
 // A run that was taken back has a mark beside its journal saying by which undo.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@
 #include "platform/file_system.h"
 
 namespace tunewick {
+
+// A moment (seconds since 1970) in local time, laid out by strftime's `format`.
+std::string LocalTimeText(std::int64_t seconds, const char* format);
 
 inline constexpr std::size_t kJournalsKept = 50;
 

@@ -1,10 +1,14 @@
 #include "tidyup/tidy_up.h"
 
+#include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
 #include "rules/name_rules.h"
 #include "tidyup/batch_rename.h"
 
 namespace tunewick {
+
+void LibraryFileHost::Rescan() { rescan(state_, fileSystem_, libraryFile_); }
+
 namespace {
 
 void ClearWorkLists(SharedState& state) {

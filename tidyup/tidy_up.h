@@ -13,6 +13,8 @@
 // was and is listed in RenameFailures instead of a log.
 
 #include <cstddef>
+#include <string>
+#include <utility>
 
 #include "app/shared_state.h"
 #include "platform/file_system.h"
@@ -36,6 +38,19 @@ class TidyupHost {
   virtual void ShowMainMenu() {}
   // `done` of the `total` songs of the current pass have been looked at.
   virtual void Progress(TidyupStep, std::size_t /*done*/, std::size_t /*total*/) {}
+};
+
+// A host for a tidy-up without windows: every scan reads the library file afresh.
+class LibraryFileHost : public TidyupHost {
+ public:
+  LibraryFileHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
+      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
+  void Rescan() override;
+
+ private:
+  SharedState& state_;
+  FileSystem& fileSystem_;
+  std::string libraryFile_;
 };
 
 // Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps

@@ -15,18 +15,6 @@ namespace {
 
 using testing::TempFolder;
 
-class ScanHost : public TidyupHost {
- public:
-  ScanHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
-      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
-  void Rescan() override { rescan(state_, fileSystem_, libraryFile_); }
-
- private:
-  SharedState& state_;
-  FileSystem& fileSystem_;
-  std::string libraryFile_;
-};
-
 class Journals : public ::testing::Test {
  protected:
   Journals() : store(RealFileSystem(), folder / "state/tunewick") {}
@@ -36,7 +24,7 @@ class Journals : public ::testing::Test {
     folder.MakeFile("searchfolders", folder / "music" + "\r\n");
     RecordedRun run(&store, RealFileSystem(), {RunKind::kTidyup, ++clock, folder.path(), {}});
     SharedState state;
-    ScanHost host(state, run.fileSystem(), folder / "searchfolders");
+    LibraryFileHost host(state, run.fileSystem(), folder / "searchfolders");
     RunTidyup(state, run.fileSystem(), host);
     EXPECT_EQ(run.Finish(), "");
     return run.name();
