@@ -1,37 +1,27 @@
 // Tunewick keeps its own look on any desktop: whatever palette the desktop's theme hands
-// over, every text of every window stays readable; and at any display scale the windows'
-// contents stay inside them, with the frames of their lists whole.
+// over, every text of every window stays readable; at any display scale the windows'
+// contents stay inside them, with the frames of their lists whole; and screen readers name
+// every control.
 
 #include <QAbstractScrollArea>
-#include <QApplication>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QToolTip>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
 
-#include "app/about_window.h"
-#include "app/main_window.h"
-#include "library/library_editor.h"
-#include "platform/link_label.h"
-#include "reports/changed_files_window.h"
-#include "reports/tidyup_results_window.h"
-#include "songtools/correction_dialog.h"
-#include "songtools/preview_window.h"
 #include "support/app_fixture.h"
-#include "tidyup/tidyup_confirm_window.h"
 
 namespace tunewick {
 namespace {
 
-using testing::FindLink;
+using testing::Click;
 
 // The relative luminance and the contrast ratio of the web's accessibility guidelines.
 double Luminance(const QColor& colour) {
@@ -73,17 +63,6 @@ std::string Describe(const QWidget* widget) {
   if (auto* label = qobject_cast<const QLabel*>(widget)) text = label->text();
   if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
   return widget->metaObject()->className() + std::string(" \"") + text.toStdString() + "\"";
-}
-
-const char* GroupName(QPalette::ColorGroup group) {
-  switch (group) {
-    case QPalette::Active:
-      return "active";
-    case QPalette::Inactive:
-      return "inactive";
-    default:
-      return "disabled";
-  }
 }
 
 // The widget whose background shows behind one that paints none of its own.
@@ -129,6 +108,7 @@ std::vector<TextOn> DrawnColours(const QWidget* widget, QPalette::ColorGroup gro
 
 // Counts the texts of `window` checked; reports each that is hard to read.
 int ExpectReadable(const QWidget* window) {
+  const char* const kGroupNames[] = {"active", "disabled", "inactive"};  // by QPalette::ColorGroup
   int checked = 0;
   auto check = [&](const QWidget* widget) {
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -138,7 +118,7 @@ int ExpectReadable(const QWidget* window) {
                                  << window->windowTitle().toStdString() << "\", " << drawn.what
                                  << " " << drawn.text.name().toStdString() << " on "
                                  << drawn.background.name().toStdString() << " when "
-                                 << GroupName(group);
+                                 << kGroupNames[group];
         ++checked;
       }
     }
@@ -309,9 +289,44 @@ TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
   state.PrefixLog.clear();
   windows.tidyupResultsWindow->Refresh();
   ExpectWhole(windows.tidyupResultsWindow, "songs left to fix");
-  QTest::mouseClick(FindLink(windows.tidyupResultsWindow, "Why weren't all of my songs tidied?"),
-                    Qt::LeftButton);
+  Click(windows.tidyupResultsWindow, "Why weren't all of my songs tidied?");
   ExpectWhole(windows.tidyupResultsWindow, "with the explanation");
+}
+
+QString AccessibleName(QWidget* widget) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+  return face ? face->text(QAccessible::Name) : QString();
+}
+
+// Screen readers read out every control by the text the user sees on it, also after the text
+// changes; controls that show only a picture are read out by their hint.
+using Accessibility = testing::AppFixture;
+
+TEST_F(Accessibility, EveryControlIsNamedAfterWhatItShows) {
+  WriteLibrary({folder.path()});
+  StartApp();
+  int checked = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+      if (label->text().isEmpty()) continue;
+      EXPECT_EQ(AccessibleName(label), label->text()) << label->text().toStdString();
+      ++checked;
+    }
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+      if (button->text().isEmpty()) {
+        EXPECT_FALSE(AccessibleName(button).isEmpty())
+            << "a picture button without a name in " << Describe(window);
+      } else {
+        EXPECT_EQ(AccessibleName(button), button->text().remove(QLatin1Char('&')))
+            << button->text().toStdString();
+      }
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 20);
+  LinkLabel link(QStringLiteral("before"));
+  link.setText(QStringLiteral("after"));
+  EXPECT_EQ(AccessibleName(&link), "after");
 }
 
 }  // namespace

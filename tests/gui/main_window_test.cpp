@@ -1,58 +1,30 @@
+// The main window: its menu, the song list and its right-click, the library file as every
+// window reads it, the change watch and every way out of the program.
+
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QAbstractButton>
 #include <QCheckBox>
-#include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTest>
 
-#include "app/about_window.h"
-#include "app/main_window.h"
-#include "catalogue/song_list_view.h"
-#include "library/library_editor.h"
-#include "platform/file_system.h"
-#include "platform/link_label.h"
 #include "platform/look.h"
-#include "reports/changed_files_window.h"
-#include "reports/tidyup_results_window.h"
-#include "songtools/correction_dialog.h"
-#include "songtools/preview_window.h"
+#include "platform/picture_button.h"
 #include "support/app_fixture.h"
-#include "tidyup/tidyup_confirm_window.h"
 
 namespace tunewick {
 namespace {
 
-using testing::FindButton;
-using testing::FindLabel;
-using testing::FindLink;
-using Songs = std::vector<SongPath>;
+using testing::Click;
+using testing::Find;
+using testing::Songs;
 
 class MainWindowTest : public testing::AppFixture {
  protected:
-  MainWindow* main() { return app->windows().mainWindow; }
-
-  // Starts on a library of one folder holding the given song files; returns the folder.
-  std::string StartWithSongs(const std::vector<std::string>& songs) {
-    const std::string music = folder.MakeFolder("music");
-    for (const std::string& song : songs) folder.MakeFile("music/" + song);
-    WriteLibrary({music});
-    StartApp();
-    return music;
-  }
-
-  void Activate(const char* link) {
-    LinkLabel* found = FindLink(main(), link);
-    ASSERT_NE(found, nullptr) << link;
-    QTest::mouseClick(found, Qt::LeftButton);
-  }
   bool Shows(const char* text) {
-    QWidget* found = FindLabel(main(), text);
+    QWidget* found = Find<QLabel>(main(), text);
     return found && found->isVisible();
   }
-
   QPoint RowCentre(int row) {
     SongListView* list = main()->songList();
     return list->visualRect(list->model()->index(row, 0)).center();
@@ -60,7 +32,6 @@ class MainWindowTest : public testing::AppFixture {
   void RightClick(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::mouseClick(main()->songList()->viewport(), Qt::RightButton, modifiers, RowCentre(row));
   }
-
   // The main menu, at its own size.
   void ExpectMainMenu() {
     EXPECT_FALSE(main()->IsShowingSongList());
@@ -68,23 +39,17 @@ class MainWindowTest : public testing::AppFixture {
   }
 };
 
-TEST_F(MainWindowTest, StartsOnTheMainMenuWithTheOtherWindowsHidden) {
-  WriteLibrary({folder.path(), ""});
-  StartApp();
+TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows) {
+  StartWithSongs({});
   ExpectMainMenu();
-  EXPECT_EQ(app->state().LibraryFolders, (TextList{folder.path(), ""}));
   EXPECT_TRUE(dialogs.shown().empty());
-
   const WindowRegistry& w = app->windows();
   for (QWidget* window : std::initializer_list<QWidget*>{
            w.correctionDialog, w.previewWindow, w.aboutWindow, w.libraryEditor,
            w.tidyupConfirmWindow, w.tidyupResultsWindow, w.changedFilesWindow})
-    EXPECT_FALSE(window->isVisible()) << window->windowTitle().toStdString();
-}
+    EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
 
-TEST_F(MainWindowTest, MainMenuLinksLightUpAndLeadToTheirWindows) {
-  StartWithSongs({});
-  LinkLabel* about = FindLink(main(), "About");
+  LinkLabel* about = Find<LinkLabel>(main(), "About");
   QTest::mouseMove(about, about->rect().center());
   EXPECT_EQ(look::TextColor(about), look::kLinkHover);
   EXPECT_TRUE(about->font().underline());
@@ -92,49 +57,38 @@ TEST_F(MainWindowTest, MainMenuLinksLightUpAndLeadToTheirWindows) {
   EXPECT_EQ(look::TextColor(about), look::kLink);
   EXPECT_FALSE(about->font().underline());
 
-  Activate("About");
-  QWidget* aboutWindow = app->windows().aboutWindow;
-  EXPECT_TRUE(aboutWindow->isVisible());
+  Click(about);
+  EXPECT_TRUE(w.aboutWindow->isVisible());
   EXPECT_TRUE(main()->isVisible());
-  for (QLabel* label : aboutWindow->findChildren<QLabel*>()) {  // nothing cut at the edge
-    EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
-    EXPECT_LE(label->geometry().right(), aboutWindow->width()) << label->text().toStdString();
-  }
-  FindButton(app->windows().aboutWindow, "Close this Window")->click();
-  EXPECT_FALSE(app->windows().aboutWindow->isVisible());
+  Click(w.aboutWindow, "Close this Window");
+  EXPECT_FALSE(w.aboutWindow->isVisible());
 
   app->state().ReturnTarget = "renamefiles";
-  Activate("View folders in your Music Library");
-  EXPECT_TRUE(app->windows().libraryEditor->isVisible());
+  Click(main(), "View folders in your Music Library");
+  EXPECT_TRUE(editor()->isVisible());
   EXPECT_FALSE(main()->isVisible());
   EXPECT_EQ(app->state().ReturnTarget, "mainmenu");
 }
 
 TEST_F(MainWindowTest, SongListWithIncorrectSongsShowsTheListEveryEntryReadableToItsEnd) {
   const std::string longest = std::string(150, 'w') + ".mp3";
-  const std::string music =
-      StartWithSongs({"Artist - Song.mp3", "Artist_Song.mp3", "A - B - C.wav", longest});
-  Activate("Help name the rest of your songs");
+  StartWithSongs({"Artist - Song.mp3", "Artist_Song.mp3", "A - B - C.wav", longest});
+  Click(main(), "Help name the rest of your songs");
   EXPECT_FALSE(main()->IsShowingCongratulations());
   EXPECT_EQ(main()->size(), QSize(617, 273));
-  const Songs incorrect{music + "/Artist_Song.mp3", music + "/" + longest,
-                        music + "/A - B - C.wav"};
+  const Songs incorrect{Song("Artist_Song.mp3"), Song(longest), Song("A - B - C.wav")};
   EXPECT_EQ(app->state().IncorrectSongs, incorrect);
   SongListView* list = main()->songList();
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->model()->rowCount(), 3);
   EXPECT_EQ(list->model()->index(0, 0).data().toString().toStdString(), incorrect[0]);
-  EXPECT_TRUE(Shows("Correct your song filenames"));
-  EXPECT_FALSE(Shows("Congratulations"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the hourglass is gone again
-  const QFontMetrics metrics(list->font());
-  const int longestWidth = metrics.horizontalAdvance(QString::fromStdString(incorrect[1]));
-  EXPECT_EQ(list->HorizontalExtent(),
-            metrics.horizontalAdvance(QString::fromStdString(incorrect[1] + "x")));
   // Scrolled fully right, the longest entry's text ends inside the list, the margins the
   // style keeps around an item's text included.
   ProcessEvents();
   list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
+  const int longestWidth =
+      QFontMetrics(list->font()).horizontalAdvance(QString::fromStdString(incorrect[1]));
   const QRect row = list->visualRect(list->model()->index(1, 0));
   const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
   EXPECT_GT(longestWidth, list->viewport()->width());
@@ -143,31 +97,31 @@ TEST_F(MainWindowTest, SongListWithIncorrectSongsShowsTheListEveryEntryReadableT
 }
 
 TEST_F(MainWindowTest, CongratulationsLeadBackToTheMenuAndRefreshFindsNewSongs) {
-  const std::string music = StartWithSongs({"Artist - Song.mp3"});
-  Activate("Help name the rest of your songs");
+  StartWithSongs({"Artist - Song.mp3"});
+  Click(main(), "Help name the rest of your songs");
   EXPECT_TRUE(main()->IsShowingCongratulations());
-  EXPECT_TRUE(Shows("Congratulations"));
   EXPECT_TRUE(Shows("All of your filenames make sense!"));
   EXPECT_FALSE(main()->songList()->isVisible());
-  EXPECT_FALSE(Shows("Correct your song filenames"));
-  Activate("Click here to go back to the menu");
+  Click(main(), "Click here to go back to the menu");
   ExpectMainMenu();
 
   main()->OpenSongList();
   folder.MakeFile("music/new song.mp3");
-  Activate("Look for changes to your music folder or songs");
+  Click(main(), "Look for changes to your music folder or songs");
   EXPECT_FALSE(main()->IsShowingCongratulations());
-  EXPECT_EQ(app->state().IncorrectSongs, Songs{music + "/new song.mp3"});
+  EXPECT_EQ(app->state().IncorrectSongs, Songs{Song("new song.mp3")});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
   // The list scrolls over its new entries, not over the old ones.
   const QFontMetrics metrics(main()->songList()->font());
   EXPECT_EQ(main()->songList()->HorizontalExtent(),
-            metrics.horizontalAdvance(QString::fromStdString(music + "/new song.mp3x")));
+            metrics.horizontalAdvance(QString::fromStdString(Song("new song.mp3x"))));
 }
 
-TEST_F(MainWindowTest, RightClickOrTheMenuKeysRememberTheSongByteForByteAndOpenTheSongMenu) {
+// Only a plain right click on an entry, the Menu key or Shift+F10 opens the song menu; the
+// song is remembered byte for byte, and one that vanished is dropped from the list instead.
+TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASongStillThere) {
   const std::string odd = "caf\xe9 \"live\"\nversion.mp3";  // not UTF-8, first in byte order
-  const std::string music = StartWithSongs({"one.mp3", odd});
+  StartWithSongs({"one.mp3", odd, "two.mp3"});
   main()->OpenSongList();
   SongListView* list = main()->songList();
   // Shown with visible marks in place of the stray byte and the newline.
@@ -176,37 +130,29 @@ TEST_F(MainWindowTest, RightClickOrTheMenuKeysRememberTheSongByteForByteAndOpenT
       QString::fromStdString(music) + QString::fromUtf16(u"/caf\uFFFD \"live\"\u240Aversion.mp3"));
   list->setCurrentIndex(list->model()->index(1, 0));
   RightClick(0);
-  EXPECT_EQ(app->state().SelectedSong, music + "/" + odd);
+  EXPECT_EQ(app->state().SelectedSong, Song(odd));
   EXPECT_EQ(list->currentIndex().row(), 1);  // the selection stays where it was
   EXPECT_TRUE(main()->songMenu()->isVisible());
   main()->songMenu()->hide();
 
-  // From the keyboard, for the current entry: the Menu key and Shift+F10, nothing else.
   for (auto [key, modifiers, opens] : {std::tuple{Qt::Key_F10, Qt::NoModifier, false},
                                        {Qt::Key_Menu, Qt::ControlModifier, false},
                                        {Qt::Key_Menu, Qt::NoModifier, true},
                                        {Qt::Key_F10, Qt::ShiftModifier, true}}) {
     app->state().SelectedSong.clear();
     QTest::keyClick(list, key, modifiers);
-    EXPECT_EQ(app->state().SelectedSong, opens ? music + "/one.mp3" : "") << key;
+    EXPECT_EQ(app->state().SelectedSong, opens ? Song("one.mp3") : "") << key;
     EXPECT_EQ(main()->songMenu()->isVisible(), opens) << key;
     main()->songMenu()->hide();
   }
-}
 
-TEST_F(MainWindowTest, RightClickIgnoresModifiersOtherButtonsAndEmptySpace) {
-  StartWithSongs({"one.mp3"});
-  main()->OpenSongList();
-  SongListView* list = main()->songList();
+  app->state().SelectedSong.clear();
   for (Qt::KeyboardModifier modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
     RightClick(0, modifier);
   QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier,
                     QPoint(10, list->viewport()->height() - 5));  // below the last entry
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, RowCentre(0));
-  EXPECT_TRUE(app->state().SelectedSong.empty());
   EXPECT_EQ(list->currentIndex().row(), 0);  // a left click selects as usual
-  EXPECT_FALSE(main()->songMenu()->isVisible());
-
   // The second click of a double-click alone does nothing.
   QMouseEvent second(QEvent::MouseButtonDblClick, RowCentre(0),
                      list->viewport()->mapToGlobal(RowCentre(0)), Qt::RightButton, Qt::RightButton,
@@ -214,73 +160,81 @@ TEST_F(MainWindowTest, RightClickIgnoresModifiersOtherButtonsAndEmptySpace) {
   QApplication::sendEvent(list->viewport(), &second);
   EXPECT_TRUE(app->state().SelectedSong.empty());
   EXPECT_FALSE(main()->songMenu()->isVisible());
-}
 
-TEST_F(MainWindowTest, RightClickOnASongThatVanishedListsTheSongsLeft) {
-  const std::string music = StartWithSongs({"one.mp3", "two.mp3"});
-  main()->OpenSongList();
-  ::unlink((music + "/one.mp3").c_str());
-  RightClick(0);
-  EXPECT_EQ(app->state().SelectedSong, music + "/one.mp3");
+  ::unlink(Song("one.mp3").c_str());
+  RightClick(1);
+  EXPECT_EQ(app->state().SelectedSong, Song("one.mp3"));
   EXPECT_FALSE(main()->songMenu()->isVisible());
-  EXPECT_EQ(app->state().IncorrectSongs, Songs{music + "/two.mp3"});
-  EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
+  EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song(odd), Song("two.mp3")}));
+  EXPECT_EQ(list->model()->rowCount(), 2);
   EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(MainWindowTest, AMissingLibraryFileOpensTheEditor) {
-  StartWithSongs({"one.mp3"});
-  ::unlink(LibraryFile().c_str());
-  main()->OpenSongList();
-  // The scan opens the library editor when the library file has gone, main window stays.
-  EXPECT_TRUE(app->windows().libraryEditor->isVisible());
-  EXPECT_TRUE(main()->isVisible());
-}
-
-TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedAndTheHourglassGoes) {
-  ASSERT_EQ(::mkfifo(LibraryFile().c_str(), 0644), 0);
+// Each window that reads the library file tells when it cannot and carries on; a missing
+// file opens the library editor.
+TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedWhereverItIsRead) {
+  ASSERT_EQ(::mkfifo(LibraryFile().c_str(), 0644), 0);  // unreadable even for root
   StartApp();
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_TRUE(dialogs.Messages()[0].startsWith("Cannot open file"));
   EXPECT_TRUE(main()->isVisible());
-  EXPECT_FALSE(app->windows().libraryEditor->isVisible());
+  EXPECT_FALSE(editor()->isVisible());
 
-  Activate("Help name the rest of your songs");
+  Click(main(), "Help name the rest of your songs");
   EXPECT_EQ(dialogs.Messages().size(), 2u);
   EXPECT_TRUE(main()->IsShowingSongList());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  main()->ShowMainMenu();
+  Click(main(), "View folders in your Music Library");
+  ASSERT_EQ(dialogs.Messages().size(), 3u);
+  EXPECT_TRUE(dialogs.Messages()[2].contains("It is not a regular file"));
+  EXPECT_TRUE(editor()->isVisible());
+  EXPECT_TRUE(editor()->Folders().empty());
+
+  Click(editor()->backArrow());
+  Click(main(), "Fix song names that include basic information");
+  Click(confirm(), "Continue");
+  ASSERT_EQ(dialogs.Messages().size(), 4u);
+  EXPECT_TRUE(dialogs.Messages()[3].startsWith("Cannot open file"));
+  EXPECT_TRUE(confirm()->isVisible());
+  EXPECT_FALSE(results()->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  Click(confirm(), "Cancel");
+  ::unlink(LibraryFile().c_str());
+  main()->OpenSongList();
+  EXPECT_TRUE(editor()->isVisible());
+  EXPECT_TRUE(main()->isVisible());
 }
 
 // Every way out ends the program with no window asked to close and no message on the way;
 // only the main window's own close box deletes the library file, and only when it is not
 // kept. Secondary windows are closed while the main window is up.
 TEST_F(MainWindowTest, EveryWayOutEndsTheProgramAndOnlyTheMainCloseBoxMayDropTheLibrary) {
-  const std::string music = folder.MakeFolder("music");
-  using Window = QWidget* (*)(const WindowRegistry&);
-  const std::pair<const char*, Window> closeBoxes[] = {
-      {"main window", [](const WindowRegistry& w) -> QWidget* { return w.mainWindow; }},
-      {"Cl&ose", nullptr},
-      {"library editor", [](const WindowRegistry& w) -> QWidget* { return w.libraryEditor; }},
-      {"correction dialog", [](const WindowRegistry& w) -> QWidget* { return w.correctionDialog; }},
-      {"preview", [](const WindowRegistry& w) -> QWidget* { return w.previewWindow; }},
-      {"confirmation", [](const WindowRegistry& w) -> QWidget* { return w.tidyupConfirmWindow; }},
-  };
-  for (const auto& [name, window] : closeBoxes) {
+  const std::string library = folder.MakeFolder("music");
+  for (int way = 0; way < 6; ++way) {
     for (bool keep : {true, false}) {
-      SCOPED_TRACE(std::string(name) + (keep ? ", kept" : ", not kept"));
-      WriteLibrary({music});
+      WriteLibrary({library});
       StartApp();
-      app->windows().libraryEditor->keepLibraryBox()->setChecked(keep);
-      EXPECT_TRUE(EndsTheProgram([&, window = window] {
-        const WindowRegistry& w = app->windows();
-        if (!window) return FindButton(main(), "Cl&ose")->click();
-        window(w)->show();
-        window(w)->close();
+      const WindowRegistry& w = app->windows();
+      // The Close button, then the close boxes.
+      QWidget* const closeBoxes[] = {nullptr,         w.mainWindow,
+                                     w.libraryEditor, w.correctionDialog,
+                                     w.previewWindow, w.tidyupConfirmWindow};
+      QWidget* window = closeBoxes[way];
+      SCOPED_TRACE(std::string(window ? window->metaObject()->className() : "Close") +
+                   (keep ? ", kept" : ", not kept"));
+      const bool mayDrop = window == main();
+      editor()->keepLibraryBox()->setChecked(keep);
+      EXPECT_TRUE(EndsTheProgram([&] {
+        if (!window) return Click(main(), "Cl&ose");
+        window->show();
+        window->close();
       }));
       EXPECT_TRUE(dialogs.shown().empty());
       app.reset();
-      const bool mainCloseBox = window == closeBoxes[0].second;
-      EXPECT_EQ(RealFileSystem().FileExists(LibraryFile()), keep || !mainCloseBox);
+      EXPECT_EQ(RealFileSystem().FileExists(LibraryFile()), keep || !mayDrop);
     }
   }
 }

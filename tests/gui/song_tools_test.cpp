@@ -2,21 +2,11 @@
 // window and the list's own delete and rename-from-tags.
 
 #include <unistd.h>
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTest>
 
-#include "app/main_window.h"
-#include "catalogue/song_list_view.h"
-#include "platform/file_system.h"
-#include "platform/link_label.h"
-#include "songtools/correction_dialog.h"
-#include "songtools/preview_window.h"
 #include "support/app_fixture.h"
 #include "support/id3_tag.h"
 #include "support/pinned_file.h"
@@ -24,10 +14,12 @@
 namespace tunewick {
 namespace {
 
+using testing::Click;
 using testing::ID3Tag;
+using testing::Messages;
 using testing::ReadFile;
+using testing::Songs;
 using Calls = std::vector<std::string>;
-using Messages = std::vector<QString>;
 
 FileSystem& fs() { return RealFileSystem(); }
 
@@ -37,46 +29,26 @@ const std::string kOldSong =
     bench::ID3v2Tag(3, {{"TIT2", kOldTitle, bench::ID3v2Encoding::kUtf16}}) + "sound" +
     ID3Tag("Caf\xe9", "Artist");
 
-// A running Tunewick whose library is one folder of songs.
+// A running Tunewick on the song list of one folder of songs.
 class SongTools : public testing::AppFixture {
  protected:
-  MainWindow* main() { return app->windows().mainWindow; }
-  CorrectionDialog* dialog() { return app->windows().correctionDialog; }
-  PreviewWindow* preview() { return app->windows().previewWindow; }
-
-  // Starts with these songs (name, content) in the library folder, on the song list.
-  void StartWithSongs(const std::vector<std::pair<std::string, std::string>>& songs) {
-    music = folder.MakeFolder("music");
-    for (const auto& [name, content] : songs) folder.MakeFile("music/" + name, content);
-    WriteLibrary({music});
-    StartApp();
+  void OpenSongList(const std::vector<testing::SongFile>& songs) {
+    StartWithSongs(songs);
     main()->OpenSongList();
   }
-  std::string Song(const std::string& name) const { return music + "/" + name; }
 
   // Picks an entry of the song list's menu for this song (the main window's tests right-click).
   void UseMenu(const std::string& song, const QString& entry) {
     app->state().SelectedSong = song;
     for (QAction* action : main()->songMenu()->actions()) {
-      if (action->text() == entry) {
-        action->trigger();
-        return;
-      }
+      if (action->text() == entry) return action->trigger();
     }
     FAIL() << "no menu entry " << entry.toStdString();
   }
 
-  // A click on the button below `root` with this text or hint.
-  static void Click(const QWidget* root, const QString& textOrHint) {
-    for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
-      if (button->text() == textOrHint || button->toolTip() == textOrHint) return button->click();
-    ADD_FAILURE() << "no button " << textOrHint.toStdString();
-  }
-
   // Opens the dialog for old.mp3 (tagged kOldTitle by "Artist"), beside two other songs.
   void OpenForOldSong() {
-    StartWithSongs(
-        {{"old.mp3", kOldSong}, {"other.wav", "other sound"}, {"Taken - Name.mp3", "taken"}});
+    OpenSongList({{"old.mp3", kOldSong}, "other.wav", {"Taken - Name.mp3", "taken"}});
     UseMenu(Song("old.mp3"), "Fix this name");
   }
   // Types over the artist and song name boxes, as typing or pasting would.
@@ -98,15 +70,8 @@ class SongTools : public testing::AppFixture {
     EXPECT_EQ(dialog()->isVisible(), up);
     EXPECT_EQ(main()->isVisible(), !up);
   }
-  // The preview asked for by the correction dialog for this song.
-  void PreviewFromDialog(const std::string& song) {
-    UseMenu(song, "Fix this name");
-    Click(dialog(), "Preview");
-  }
   // The window is 100 wider than the path.
   bool FitsAroundThePath() { return preview()->width() == preview()->pathLabel()->width() + 100; }
-
-  std::string music;
 };
 using CorrectionDialogTest = SongTools;
 using PreviewWindowTest = SongTools;
@@ -135,7 +100,7 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
 
 TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
   // A control character in the path shows as its mark, as in the lists, not as a line break.
-  StartWithSongs({{"gone\n.wav", "x"}});
+  OpenSongList({"gone\n.wav"});
   ::unlink(Song("gone\n.wav").c_str());
   app->state().SelectedSong = Song("gone\n.wav");
   dialog()->songNameBox()->setText("left over");
@@ -160,7 +125,7 @@ TEST_F(CorrectionDialogTest, EnterRenamesAsTypedOnceThePreviewLetGoAndTheListIsR
   EXPECT_EQ(Boxes(), "||");
   EXPECT_TRUE(main()->IsShowingSongList());
   // The refresh timer runs once the dialog is gone.
-  const std::vector<SongPath> left{Song("other.wav")};
+  const Songs left{Song("other.wav")};
   EXPECT_TRUE(QTest::qWaitFor([&] { return app->state().IncorrectSongs == left; }, 10000));
   EXPECT_EQ(app->state().IncorrectSongs, left);
 }
@@ -203,7 +168,7 @@ TEST_F(CorrectionDialogTest, TheHelpUnfoldsTheExplanationForGood) {
     if (text->accessibleName() == "What's wrong with the filename") explanation = text;
   ASSERT_NE(explanation, nullptr);
   EXPECT_FALSE(explanation->isVisible());
-  LinkLabel* help = testing::FindLink(dialog(), "What's wrong?");
+  LinkLabel* help = testing::Find<LinkLabel>(dialog(), "What's wrong?");
   help->setFocus();
   QTest::keyClick(help, Qt::Key_Return);
   EXPECT_EQ(dialog()->size(), QSize(582, 331));
@@ -239,7 +204,7 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   EXPECT_FALSE(player.playing());  // a hidden preview does not play on
   EXPECT_EQ(Boxes(), "||");
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->state().IncorrectSongs, (std::vector<SongPath>{Song("other.wav")}));
+  EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song("other.wav")}));
 }
 
 TEST_F(CorrectionDialogTest, ADeletionThatFailsIsReportedAndTheDialogStays) {
@@ -257,7 +222,7 @@ TEST_F(CorrectionDialogTest, ADeletionThatFailsIsReportedAndTheDialogStays) {
 
 TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBackIsClicked) {
   const std::string longName = std::string(60, 'l') + ".wav";
-  StartWithSongs({{"song.mp3", "x"}, {longName, "y"}});
+  OpenSongList({"song.mp3", longName});
   UseMenu(Song("song.mp3"), "Preview this song");
   EXPECT_TRUE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());  // the window that asked stays behind
@@ -285,27 +250,28 @@ TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBa
   EXPECT_TRUE(main()->isVisible());
 }
 
-TEST_F(PreviewWindowTest, AnUnknownEndingIsNotPlayedAndOnlyTheDialogShowsIt) {
-  StartWithSongs({{"LOUD.MP3", "x"}});
+// An ending the preview does not know is refused, and told only in the dialog; a song the
+// player cannot play goes to the desktop.
+TEST_F(PreviewWindowTest, AnUnknownEndingIsNotPlayedAndWhatThePlayerCannotPlayGoesToTheDesktop) {
+  OpenSongList({"LOUD.MP3", "song.wma"});
   UseMenu(Song("LOUD.MP3"), "Preview this song");
   EXPECT_TRUE(dialogs.shown().empty());
-  PreviewFromDialog(Song("LOUD.MP3"));
+  UseMenu(Song("LOUD.MP3"), "Fix this name");
+  Click(dialog(), "Preview");
   EXPECT_EQ(dialogs.Messages(), Messages{"MP3"});
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(player.calls().empty());
-}
 
-TEST_F(PreviewWindowTest, WhatThePlayerCannotPlayGoesToTheDesktop) {
-  StartWithSongs({{"song.wma", "x"}});
+  Click(dialog(), "Go Back");
   player.FailOpen(true);
   UseMenu(Song("song.wma"), "Preview this song");
-  EXPECT_EQ(desktopOpener.opened(), (std::vector<std::string>{Song("song.wma")}));
+  EXPECT_EQ(desktopOpener.opened(), Calls{Song("song.wma")});
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());
 }
 
 TEST_F(SongListTools, DeleteAsksFirstStopsThePreviewAndListsTheSongsLeft) {
-  StartWithSongs({{"one.mp3", "x"}, {"two.mp3", "y"}});
+  OpenSongList({"one.mp3", "two.mp3"});
   UseMenu(Song("one.mp3"), "Delete this song");  // no answer queued: Cancel, as Escape gives
   ASSERT_EQ(dialogs.shown().size(), 1u);
   EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
@@ -321,7 +287,7 @@ TEST_F(SongListTools, DeleteAsksFirstStopsThePreviewAndListsTheSongsLeft) {
   UseMenu(Song("one.mp3"), "Delete this song");
   EXPECT_TRUE(player.playing());
   EXPECT_TRUE(preview()->isVisible());
-  folder.MakeFile("music/one.mp3", "x");
+  folder.MakeFile("music/one.mp3");
   main()->RefreshSongList();
 
   UseMenu(Song("one.mp3"), "Preview this song");
@@ -333,15 +299,15 @@ TEST_F(SongListTools, DeleteAsksFirstStopsThePreviewAndListsTheSongsLeft) {
   EXPECT_FALSE(fs().Exists(Song("one.mp3")));
   EXPECT_TRUE(fs().Exists(Song("two.mp3")));
   EXPECT_EQ(dialogs.Messages(), Messages{"File deleted successfully"});
-  EXPECT_EQ(app->state().IncorrectSongs, std::vector<SongPath>{Song("two.mp3")});
+  EXPECT_EQ(app->state().IncorrectSongs, Songs{Song("two.mp3")});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
 }
 
 TEST_F(SongListTools, FixSongsUsingID3TagsRenamesTheTaggedAndListsTheRest) {
-  StartWithSongs({{"01_track.mp3", "x" + ID3Tag("Song", "Band")}, {"untagged.wav", "y"}});
-  QTest::mouseClick(testing::FindLink(main(), "Fix songs using ID3 tags"), Qt::LeftButton);
+  OpenSongList({{"01_track.mp3", "x" + ID3Tag("Song", "Band")}, "untagged.wav"});
+  Click(main(), "Fix songs using ID3 tags");
   EXPECT_EQ(ReadFile(Song("Band - Song.mp3")), "x" + ID3Tag("Song", "Band"));
-  EXPECT_EQ(app->state().IncorrectSongs, std::vector<SongPath>{Song("untagged.wav")});
+  EXPECT_EQ(app->state().IncorrectSongs, Songs{Song("untagged.wav")});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
   EXPECT_TRUE(dialogs.shown().empty());  // no question before, no message after
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -1,19 +1,14 @@
 #include "support/app_fixture.h"
 
-#include <QApplication>
-#include <QTest>
 #include <QThread>
 #include <QTimer>
 
-#include "app/main_window.h"
 #include "platform/application.h"
-#include "platform/file_system.h"
 
 namespace tunewick::testing {
 
 AppFixture::~AppFixture() {
   app.reset();
-  QApplication::restoreOverrideCursor();
   while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
 
@@ -40,6 +35,13 @@ void AppFixture::StartApp() {
   ProcessEvents();
 }
 
+void AppFixture::StartWithSongs(const std::vector<SongFile>& songs) {
+  music = folder.MakeFolder("music");
+  for (const SongFile& song : songs) folder.MakeFile("music/" + song.name, song.content);
+  WriteLibrary({music});
+  StartApp();
+}
+
 void AppFixture::ProcessEvents(int milliseconds) {
   QTest::qWait(milliseconds);
   // qWait may return without another pass when a loaded machine held the process past its
@@ -63,31 +65,18 @@ bool AppFixture::EndsTheProgram(const std::function<void()>& action) {
   return ended;
 }
 
-}  // namespace tunewick::testing
-
-#include <QAbstractButton>
-#include <QLabel>
-
-#include "platform/link_label.h"
-
-namespace tunewick::testing {
-
-QLabel* FindLabel(const QWidget* root, const QString& text) {
-  for (QLabel* label : root->findChildren<QLabel*>())
-    if (label->text() == text) return label;
-  return nullptr;
+void Click(QWidget* control) {
+  ASSERT_NE(control, nullptr);
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->click();
+  QTest::mouseClick(control, Qt::LeftButton);
 }
 
-LinkLabel* FindLink(const QWidget* root, const QString& text) {
-  for (LinkLabel* link : root->findChildren<LinkLabel*>())
-    if (link->text() == text) return link;
-  return nullptr;
-}
-
-QAbstractButton* FindButton(const QWidget* root, const QString& text) {
+void Click(const QWidget* root, const QString& textOrHint) {
   for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
-    if (button->text() == text) return button;
-  return nullptr;
+    if (button->text() == textOrHint || button->toolTip() == textOrHint) return Click(button);
+  QWidget* link = Find<LinkLabel>(root, textOrHint);
+  EXPECT_NE(link, nullptr) << textOrHint.toStdString();
+  if (link) Click(link);
 }
 
 }  // namespace tunewick::testing

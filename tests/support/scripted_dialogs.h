@@ -26,22 +26,40 @@ class ScriptedDialogs final : public Dialogs {
   void QueuePick(std::optional<std::string> path) { picks_.push_back(std::move(path)); }
 
   const std::vector<Shown>& shown() const { return shown_; }
-  std::vector<QString> Messages() const;  // the texts of plain messages, in order
+  // The texts of plain messages, in order.
+  std::vector<QString> Messages() const {
+    std::vector<QString> texts;
+    for (const Shown& dialog : shown_)
+      if (dialog.kind == Kind::kMessage) texts.push_back(dialog.text);
+    return texts;
+  }
   void Clear() { shown_.clear(); }
 
-  void ShowMessage(QWidget* parent, const QString& text) override;
-  bool AskWarningYesCancel(QWidget* parent, const QString& title, const QString& text) override;
-  bool AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text) override;
-  std::optional<std::string> PickFolder(QWidget* parent, const QString& title,
-                                        const std::string& root) override;
-  std::optional<std::string> PickSaveFile(QWidget* parent, const std::string& folder,
+  void ShowMessage(QWidget*, const QString& text) override {
+    shown_.push_back({Kind::kMessage, QString(), text, {}});
+  }
+  bool AskWarningYesCancel(QWidget*, const QString& title, const QString& text) override {
+    return Next(answers_, false, {Kind::kWarningYesCancel, title, text, {}});
+  }
+  bool AskConfirmOkCancel(QWidget*, const QString& title, const QString& text) override {
+    return Next(answers_, false, {Kind::kConfirmOkCancel, title, text, {}});
+  }
+  std::optional<std::string> PickFolder(QWidget*, const QString& title,
+                                        const std::string& root) override {
+    return Next<std::optional<std::string>>(picks_, {}, {Kind::kPickFolder, title, {}, root});
+  }
+  std::optional<std::string> PickSaveFile(QWidget*, const std::string& folder,
                                           const QString& proposedName,
-                                          const QString& fileType) override;
+                                          const QString& fileType) override {
+    return Next<std::optional<std::string>>(picks_, {},
+                                            {Kind::kPickSaveFile, fileType, proposedName, folder});
+  }
 
  private:
-  // The next queued answer, or `none` when the queue is empty.
+  // Records the dialog; the next queued answer, or `none` when the queue is empty.
   template <typename Answer>
-  static Answer Next(std::deque<Answer>& queue, Answer none) {
+  Answer Next(std::deque<Answer>& queue, Answer none, Shown dialog) {
+    shown_.push_back(std::move(dialog));
     if (queue.empty()) return none;
     Answer answer = std::move(queue.front());
     queue.pop_front();
