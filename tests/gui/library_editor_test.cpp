@@ -103,8 +103,12 @@ TEST_F(LibraryEditorTest, LinksLightUpUnderThePointerOnlyWhileTheyHaveATarget) {
   EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndContinuesToTheMainMenu) {
+// On a first start the editor works from the keyboard, and goes on to the main menu once it
+// has a folder to save. Closed while the program already ends, it ends the program when the
+// library is empty, and otherwise goes back to the main window, saving nothing.
+TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoesBack) {
   const std::string music = folder.MakeFolder("music");
+  const std::string other = folder.MakeFolder("other");
   StartApp();
   LibraryEditor* window = editor();
   EXPECT_EQ(window->Heading(), "Welcome to Tunewick!  Add folders to your Music library to begin");
@@ -136,6 +140,24 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndContinuesToTheMainMen
   EXPECT_FALSE(main()->IsShowingSongList());
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(dialogs.Messages().size(), 1u);
+
+  OpenFromMainMenu();
+  ClickFolder(0);
+  Click(window->removeLink());
+  app->state().TerminationRequested = true;
+  window->close();
+  EXPECT_EQ(dialogs.Messages().back(),
+            "Because you have not entered any folders into your music library, this "
+            "application cannot continue, and will close.");
+  EXPECT_EQ(terminationRequests, 1);
+  window->show();
+  ProcessEvents();
+  TypeAndEnter(other);
+  window->close();
+  EXPECT_EQ(terminationRequests, 1);
+  EXPECT_TRUE(main()->isVisible());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
 }
 
 TEST_F(LibraryEditorTest, AddingShowsItsOutcomeAndUnsavedFoldersLastUntilTheEditorIsLeft) {
@@ -196,31 +218,6 @@ TEST_F(LibraryEditorTest, ContinueFromTheSongListReturnsToAFreshSongList) {
   EXPECT_TRUE(main()->IsShowingSongList());
   EXPECT_EQ(app->state().IncorrectSongs,
             (testing::Songs{Song("first song.mp3"), other + "/second song.mp3"}));
-}
-
-TEST_F(LibraryEditorTest, TitleBarCloseWhenAlreadyEndingStopsOrGoesBack) {
-  const std::string music = folder.MakeFolder("music");
-  StartApp();
-  LibraryEditor* window = editor();
-  ASSERT_TRUE(window->isVisible());
-
-  // Closed while the application is already ending: with no folders it cannot go on...
-  app->state().TerminationRequested = true;
-  window->close();
-  EXPECT_EQ(dialogs.Messages(),
-            Messages{"Because you have not entered any folders into your music library, this "
-                     "application cannot continue, and will close."});
-  EXPECT_EQ(terminationRequests, 1);
-
-  // ...with folders it goes back to the main window.
-  window->show();
-  ProcessEvents();
-  TypeAndEnter(music);
-  window->close();
-  EXPECT_EQ(terminationRequests, 1);
-  EXPECT_TRUE(main()->isVisible());
-  EXPECT_FALSE(window->isVisible());
-  EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
 }
 
 // The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in

@@ -282,8 +282,10 @@ TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
   ExpectWhole(windows.tidyupConfirmWindow, "expanded");
 
   state.PrefixLog = {"'" + music_ + "/01_x.mp3' was renamed to '" + music_ + "/x.mp3'"};
+  state.UnderscoreLog.assign(1234567, "x");
   windows.tidyupResultsWindow->Refresh();
-  ExpectWhole(windows.tidyupResultsWindow, "results");
+  ExpectWhole(windows.tidyupResultsWindow, "results, seven digits");
+  state.UnderscoreLog.clear();
   windows.tidyupResultsWindow->ShowChangedFiles();
   ExpectWhole(windows.changedFilesWindow, "one rename");
   state.PrefixLog.clear();

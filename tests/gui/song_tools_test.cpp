@@ -77,18 +77,32 @@ using CorrectionDialogTest = SongTools;
 using PreviewWindowTest = SongTools;
 using SongListTools = SongTools;
 
+// The dialog shows in place of the main window, filled from the song's tags. Its help, once
+// unfolded, stays so; going back keeps the boxes, Cancel and Escape empty them.
 TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCancelled) {
   OpenForOldSong();
   ExpectDialogUp(true);
   EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
+  QPlainTextEdit* explanation = nullptr;
+  for (auto* text : dialog()->findChildren<QPlainTextEdit*>())
+    if (text->accessibleName() == "What's wrong with the filename") explanation = text;
+  ASSERT_NE(explanation, nullptr);
+  EXPECT_FALSE(explanation->isVisible());
+  LinkLabel* help = testing::Find<LinkLabel>(dialog(), "What's wrong?");
+  help->setFocus();
+  QTest::keyClick(help, Qt::Key_Return);
+  EXPECT_EQ(dialog()->size(), QSize(582, 331));
   EXPECT_EQ(dialog()->focusWidget(), dialog()->songNameBox());
-  // Going back keeps the boxes; the next song's tag replaces them, empty texts included.
+  EXPECT_FALSE(help->isVisible());
+  EXPECT_TRUE(explanation->isVisible());
+
   Click(dialog(), "Go Back");
   ExpectDialogUp(false);
   EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
-  UseMenu(Song("other.wav"), "Fix this name");
+  UseMenu(Song("other.wav"), "Fix this name");  // empty tag texts replace the boxes too
   EXPECT_EQ(Boxes(), "other.wav||");
-  // Cancel and Escape empty them.
+  EXPECT_EQ(dialog()->height(), 331);
+  EXPECT_TRUE(explanation->isVisible());
   Click(dialog(), "&Cancel");
   ExpectDialogUp(false);
   EXPECT_EQ(Boxes(), "||");
@@ -111,28 +125,13 @@ TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
   EXPECT_EQ(Boxes(), "||");
 }
 
-TEST_F(CorrectionDialogTest, EnterRenamesAsTypedOnceThePreviewLetGoAndTheListIsRefreshed) {
-  OpenForOldSong();
-  Click(dialog(), "Preview");
-  ASSERT_TRUE(player.playing());
-  Fill(QString::fromUtf8("Beyonc\xc3\xa9"), "Halo ");
-  QTest::keyClick(dialog()->songNameBox(), Qt::Key_Return);
-  EXPECT_EQ(ReadFile(Song("Beyonc\xc3\xa9 - Halo .mp3")), kOldSong);
-  EXPECT_FALSE(player.playing());
-  EXPECT_FALSE(preview()->isVisible());
-  EXPECT_EQ(dialogs.Messages(), Messages{"Renaming Successful"});
-  ExpectDialogUp(false);
-  EXPECT_EQ(Boxes(), "||");
-  EXPECT_TRUE(main()->IsShowingSongList());
-  // The refresh timer runs once the dialog is gone.
-  const Songs left{Song("other.wav")};
-  EXPECT_TRUE(QTest::qWaitFor([&] { return app->state().IncorrectSongs == left; }, 10000));
-  EXPECT_EQ(app->state().IncorrectSongs, left);
-}
-
-TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
+// Each refusal says why, keeps the dialog and its boxes, and touches no file; Enter renames
+// as typed once the preview let go of the song, and the list follows.
+TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamedOrRenamesAsTyped) {
   OpenForOldSong();
   const std::string taken = Song("Taken - Name.mp3");
+  const QString forbidden =
+      "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |";
   const struct {
     QString artist, title, message;
   } cases[] = {
@@ -140,10 +139,8 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
       {"Taken", "Name",
        QString::fromStdString("There's already a file with the name and author you entered ('" +
                               taken + "')")},
-      {"../..", "B",
-       "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |"},
-      {"A", QString::fromUtf8("Next\xc2\x85Line"),
-       "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |"},
+      {"../..", "B", forbidden},
+      {"A", QString::fromUtf8("Next\xc2\x85Line"), forbidden},
       {"A", QString(300, 'b'), "The song could not be renamed: File name too long"},
   };
   for (const auto& c : cases) {
@@ -159,29 +156,26 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamed) {
     EXPECT_EQ(dialog()->focusWidget() == dialog()->songNameBox(), c.artist == "Taken");
   }
   EXPECT_EQ(ReadFile(taken), "taken");
+
+  Click(dialog(), "Preview");
+  ASSERT_TRUE(player.playing());
+  dialogs.Clear();
+  Fill(QString::fromUtf8("Beyonc\xc3\xa9"), "Halo ");
+  QTest::keyClick(dialog()->songNameBox(), Qt::Key_Return);
+  EXPECT_EQ(ReadFile(Song("Beyonc\xc3\xa9 - Halo .mp3")), kOldSong);
+  EXPECT_FALSE(player.playing());
+  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_EQ(dialogs.Messages(), Messages{"Renaming Successful"});
+  ExpectDialogUp(false);
+  EXPECT_EQ(Boxes(), "||");
+  EXPECT_TRUE(main()->IsShowingSongList());
+  // The refresh timer runs once the dialog is gone.
+  const Songs left{Song("other.wav")};
+  EXPECT_TRUE(QTest::qWaitFor([&] { return app->state().IncorrectSongs == left; }, 10000));
 }
 
-TEST_F(CorrectionDialogTest, TheHelpUnfoldsTheExplanationForGood) {
-  OpenForOldSong();
-  QPlainTextEdit* explanation = nullptr;
-  for (auto* text : dialog()->findChildren<QPlainTextEdit*>())
-    if (text->accessibleName() == "What's wrong with the filename") explanation = text;
-  ASSERT_NE(explanation, nullptr);
-  EXPECT_FALSE(explanation->isVisible());
-  LinkLabel* help = testing::Find<LinkLabel>(dialog(), "What's wrong?");
-  help->setFocus();
-  QTest::keyClick(help, Qt::Key_Return);
-  EXPECT_EQ(dialog()->size(), QSize(582, 331));
-  EXPECT_EQ(dialog()->focusWidget(), dialog()->songNameBox());
-  EXPECT_FALSE(help->isVisible());
-  EXPECT_TRUE(explanation->isVisible());
-
-  Click(dialog(), "&Cancel");
-  UseMenu(Song("other.wav"), "Fix this name");
-  EXPECT_EQ(dialog()->height(), 331);
-  EXPECT_TRUE(explanation->isVisible());
-}
-
+// Delete asks with the full path first; a deletion that fails is told and the dialog stays;
+// one that succeeds stops the preview and lists the songs left.
 TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   OpenForOldSong();
   Click(dialog(), "Delete this song");  // answered with Cancel (or Escape)
@@ -192,6 +186,17 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
             QString::fromStdString("Are you sure you want to delete " + Song("old.mp3") + "?"));
   EXPECT_TRUE(fs().Exists(Song("old.mp3")));
   ExpectDialogUp(true);
+
+  if (testing::PinnedFile pin(Song("old.mp3")); pin.pinned()) {
+    dialogs.Clear();
+    dialogs.QueueAnswer(true);
+    Click(dialog(), "Delete this song");
+    EXPECT_TRUE(fs().Exists(Song("old.mp3")));
+    EXPECT_EQ(dialogs.Messages(),
+              Messages{"The song is in use, close the application that's using it, and retry."});
+    ExpectDialogUp(true);
+    EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
+  }
 
   Click(dialog(), "Preview");
   ASSERT_TRUE(player.playing());
@@ -207,29 +212,17 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song("other.wav")}));
 }
 
-TEST_F(CorrectionDialogTest, ADeletionThatFailsIsReportedAndTheDialogStays) {
-  OpenForOldSong();
-  testing::PinnedFile pin(Song("old.mp3"));
-  if (!pin.pinned()) GTEST_SKIP() << "cannot protect a file from deletion here";
-  dialogs.QueueAnswer(true);
-  Click(dialog(), "Delete this song");
-  EXPECT_TRUE(fs().Exists(Song("old.mp3")));
-  EXPECT_EQ(dialogs.Messages(),
-            Messages{"The song is in use, close the application that's using it, and retry."});
-  ExpectDialogUp(true);
-  EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
-}
-
-TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBackIsClicked) {
+// The menu plays the song in a window fitted around its path until Back is clicked; an
+// ending the preview does not know is refused, and told only in the dialog; a song the
+// player cannot play goes to the desktop.
+TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPath) {
   const std::string longName = std::string(60, 'l') + ".wav";
-  OpenSongList({"song.mp3", longName});
+  OpenSongList({"song.mp3", longName, "LOUD.MP3", "song.wma"});
   UseMenu(Song("song.mp3"), "Preview this song");
   EXPECT_TRUE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());  // the window that asked stays behind
   EXPECT_EQ(player.calls(), (Calls{"file " + Song("song.mp3"), "open", "play"}));
-  QLabel* path = preview()->pathLabel();
-  EXPECT_EQ(path->text().toStdString(), Song("song.mp3"));
-  EXPECT_EQ(preview()->width(), path->width() + 100);
+  EXPECT_EQ(preview()->pathLabel()->text().toStdString(), Song("song.mp3"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 10000));
 
   // A longer path widens the window of a running preview.
@@ -248,12 +241,8 @@ TEST_F(PreviewWindowTest, TheMenuPlaysTheSongInAWindowFittedAroundItsPathUntilBa
   EXPECT_EQ(player.calls(), (Calls{"stop"}));
   EXPECT_FALSE(preview()->isVisible());
   EXPECT_TRUE(main()->isVisible());
-}
 
-// An ending the preview does not know is refused, and told only in the dialog; a song the
-// player cannot play goes to the desktop.
-TEST_F(PreviewWindowTest, AnUnknownEndingIsNotPlayedAndWhatThePlayerCannotPlayGoesToTheDesktop) {
-  OpenSongList({"LOUD.MP3", "song.wma"});
+  player.ClearCalls();
   UseMenu(Song("LOUD.MP3"), "Preview this song");
   EXPECT_TRUE(dialogs.shown().empty());
   UseMenu(Song("LOUD.MP3"), "Fix this name");
@@ -270,8 +259,16 @@ TEST_F(PreviewWindowTest, AnUnknownEndingIsNotPlayedAndWhatThePlayerCannotPlayGo
   EXPECT_TRUE(main()->isVisible());
 }
 
-TEST_F(SongListTools, DeleteAsksFirstStopsThePreviewAndListsTheSongsLeft) {
-  OpenSongList({"one.mp3", "two.mp3"});
+// The list's own tools: names from the tags for every tagged song, without a question or a
+// message; delete after a warning, stopping a preview of the song first.
+TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
+  OpenSongList({{"01_track.mp3", "x" + ID3Tag("Song", "Band")}, "one.mp3", "two.mp3"});
+  Click(main(), "Fix songs using ID3 tags");
+  EXPECT_EQ(ReadFile(Song("Band - Song.mp3")), "x" + ID3Tag("Song", "Band"));
+  EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song("one.mp3"), Song("two.mp3")}));
+  EXPECT_EQ(main()->songList()->model()->rowCount(), 2);
+  EXPECT_TRUE(dialogs.shown().empty());
+
   UseMenu(Song("one.mp3"), "Delete this song");  // no answer queued: Cancel, as Escape gives
   ASSERT_EQ(dialogs.shown().size(), 1u);
   EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
@@ -301,16 +298,6 @@ TEST_F(SongListTools, DeleteAsksFirstStopsThePreviewAndListsTheSongsLeft) {
   EXPECT_EQ(dialogs.Messages(), Messages{"File deleted successfully"});
   EXPECT_EQ(app->state().IncorrectSongs, Songs{Song("two.mp3")});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
-}
-
-TEST_F(SongListTools, FixSongsUsingID3TagsRenamesTheTaggedAndListsTheRest) {
-  OpenSongList({{"01_track.mp3", "x" + ID3Tag("Song", "Band")}, "untagged.wav"});
-  Click(main(), "Fix songs using ID3 tags");
-  EXPECT_EQ(ReadFile(Song("Band - Song.mp3")), "x" + ID3Tag("Song", "Band"));
-  EXPECT_EQ(app->state().IncorrectSongs, Songs{Song("untagged.wav")});
-  EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
-  EXPECT_TRUE(dialogs.shown().empty());  // no question before, no message after
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace

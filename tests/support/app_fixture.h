@@ -47,6 +47,8 @@ struct SongFile {
 class AppFixture : public ::testing::Test {
  protected:
   ~AppFixture() override;
+  // No handler leaves the hourglass on.
+  void TearDown() override { EXPECT_EQ(QApplication::overrideCursor(), nullptr); }
 
   // Writes the library file with these lines (CR LF after each).
   void WriteLibrary(const std::vector<std::string>& folders);
