@@ -112,7 +112,7 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   StartApp();
   LibraryEditor* window = editor();
   EXPECT_EQ(window->Heading(), "Welcome to Tunewick!  Add folders to your Music library to begin");
-  EXPECT_FALSE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "editor");
 
   // Space on "Browse for folder" asks for a folder from "/"; Space on a link presses it.
   dialogs.QueuePick(music);
@@ -129,16 +129,14 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   QTest::keyClick(window->continueButton(), Qt::Key_Return);
   EXPECT_EQ(dialogs.Messages(),
             Messages{"Add folders to your library, then click this button again to continue."});
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_FALSE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "editor");
   EXPECT_FALSE(RealFileSystem().Exists(LibraryFile()));
 
   TypeAndEnter(music);
   Click(window->continueButton());
   EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
-  EXPECT_TRUE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_FALSE(main()->IsShowingSongList());
-  EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(dialogs.Messages().size(), 1u);
 
   OpenFromMainMenu();
@@ -155,13 +153,16 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   TypeAndEnter(other);
   window->close();
   EXPECT_EQ(terminationRequests, 1);
-  EXPECT_TRUE(main()->isVisible());
-  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
 }
 
-TEST_F(LibraryEditorTest, AddingShowsItsOutcomeAndUnsavedFoldersLastUntilTheEditorIsLeft) {
+// What is added lasts until the editor is left: the back arrow drops it, Continue saves it
+// and goes back where the editor was opened from, the song list refreshed.
+TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefreshesTheSongList) {
   const std::string a = folder.MakeFolder("a");
+  const std::string second = folder.MakeFile("a/second song.mp3");
+  const std::string first = folder.MakeFile("c/first song.mp3");
   const std::string b = folder.MakeFolder("b");
   const std::string c = folder.MakeFolder("c");
   const std::string missing = folder / "missing";
@@ -194,30 +195,23 @@ TEST_F(LibraryEditorTest, AddingShowsItsOutcomeAndUnsavedFoldersLastUntilTheEdit
 
   // The back arrow leaves without saving; the next opening starts over from the file.
   Click(window->backArrow());
-  EXPECT_TRUE(main()->isVisible());
-  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(ReadFile(LibraryFile()), c + "\r\n");
   OpenFromMainMenu();
   EXPECT_EQ(window->Folders(), Folders{c});
   EXPECT_EQ(list->count(), 1);
-}
 
-TEST_F(LibraryEditorTest, ContinueFromTheSongListReturnsToAFreshSongList) {
-  const std::string other = folder.MakeFolder("other");
-  folder.MakeFile("other/second song.mp3");
-  StartWithSongs({"first song.mp3"});
+  Click(window->backArrow());
   main()->OpenSongList();
-  ASSERT_EQ(app->state().IncorrectSongs, testing::Songs{Song("first song.mp3")});
+  ASSERT_EQ(app->state().IncorrectSongs, testing::Songs{first});
   Click(main(), "View folders in your Music library");
-  ASSERT_TRUE(editor()->isVisible());
+  EXPECT_EQ(OnScreen(), "editor");
   EXPECT_EQ(app->state().ReturnTarget, "renamefiles");
-
-  TypeAndEnter(other);
-  Click(editor()->continueButton());
-  EXPECT_TRUE(main()->isVisible());
+  TypeAndEnter(a);
+  Click(window->continueButton());
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->state().IncorrectSongs,
-            (testing::Songs{Song("first song.mp3"), other + "/second song.mp3"}));
+  EXPECT_EQ(app->state().IncorrectSongs, (testing::Songs{second, first}));
 }
 
 // The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in

@@ -42,12 +42,8 @@ class MainWindowTest : public testing::AppFixture {
 TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows) {
   StartWithSongs({});
   ExpectMainMenu();
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(dialogs.shown().empty());
-  const WindowRegistry& w = app->windows();
-  for (QWidget* window : std::initializer_list<QWidget*>{
-           w.correctionDialog, w.previewWindow, w.aboutWindow, w.libraryEditor,
-           w.tidyupConfirmWindow, w.tidyupResultsWindow, w.changedFilesWindow})
-    EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
 
   LinkLabel* about = Find<LinkLabel>(main(), "About");
   QTest::mouseMove(about, about->rect().center());
@@ -58,15 +54,13 @@ TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows
   EXPECT_FALSE(about->font().underline());
 
   Click(about);
-  EXPECT_TRUE(w.aboutWindow->isVisible());
-  EXPECT_TRUE(main()->isVisible());
-  Click(w.aboutWindow, "Close this Window");
-  EXPECT_FALSE(w.aboutWindow->isVisible());
+  EXPECT_EQ(OnScreen(), "main about");
+  Click(app->windows().aboutWindow, "Close this Window");
+  EXPECT_EQ(OnScreen(), "main");
 
   app->state().ReturnTarget = "renamefiles";
   Click(main(), "View folders in your Music Library");
-  EXPECT_TRUE(editor()->isVisible());
-  EXPECT_FALSE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "editor");
   EXPECT_EQ(app->state().ReturnTarget, "mainmenu");
 }
 
@@ -169,8 +163,7 @@ TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedWhereverItIsRead) {
   StartApp();
   ASSERT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_TRUE(dialogs.Messages()[0].startsWith("Cannot open file"));
-  EXPECT_TRUE(main()->isVisible());
-  EXPECT_FALSE(editor()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
 
   Click(main(), "Help name the rest of your songs");
   EXPECT_EQ(dialogs.Messages().size(), 2u);
@@ -180,7 +173,7 @@ TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedWhereverItIsRead) {
   Click(main(), "View folders in your Music Library");
   ASSERT_EQ(dialogs.Messages().size(), 3u);
   EXPECT_TRUE(dialogs.Messages()[2].contains("It is not a regular file"));
-  EXPECT_TRUE(editor()->isVisible());
+  EXPECT_EQ(OnScreen(), "editor");
   EXPECT_TRUE(editor()->Folders().empty());
 
   Click(editor()->backArrow());
@@ -188,14 +181,12 @@ TEST_F(MainWindowTest, ALibraryFileThatCannotBeReadIsReportedWhereverItIsRead) {
   Click(confirm(), "Continue");
   ASSERT_EQ(dialogs.Messages().size(), 4u);
   EXPECT_TRUE(dialogs.Messages()[3].startsWith("Cannot open file"));
-  EXPECT_TRUE(confirm()->isVisible());
-  EXPECT_FALSE(results()->isVisible());
+  EXPECT_EQ(OnScreen(), "confirm");
 
   Click(confirm(), "Cancel");
   ::unlink(LibraryFile().c_str());
   main()->OpenSongList();
-  EXPECT_TRUE(editor()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "main editor");
 }
 
 // Every way out ends the program with no window asked to close and no message on the way;

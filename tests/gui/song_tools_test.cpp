@@ -65,11 +65,6 @@ class SongTools : public testing::AppFixture {
             dialog()->artistBox()->text())
         .toStdString();
   }
-  // Whether the dialog is up, in place of the main window.
-  void ExpectDialogUp(bool up) {
-    EXPECT_EQ(dialog()->isVisible(), up);
-    EXPECT_EQ(main()->isVisible(), !up);
-  }
   // The window is 100 wider than the path.
   bool FitsAroundThePath() { return preview()->width() == preview()->pathLabel()->width() + 100; }
 };
@@ -81,7 +76,7 @@ using SongListTools = SongTools;
 // unfolded, stays so; going back keeps the boxes, Cancel and Escape empty them.
 TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCancelled) {
   OpenForOldSong();
-  ExpectDialogUp(true);
+  EXPECT_EQ(OnScreen(), "dialog");
   EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
   QPlainTextEdit* explanation = nullptr;
   for (auto* text : dialog()->findChildren<QPlainTextEdit*>())
@@ -97,18 +92,18 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
   EXPECT_TRUE(explanation->isVisible());
 
   Click(dialog(), "Go Back");
-  ExpectDialogUp(false);
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
   UseMenu(Song("other.wav"), "Fix this name");  // empty tag texts replace the boxes too
   EXPECT_EQ(Boxes(), "other.wav||");
   EXPECT_EQ(dialog()->height(), 331);
   EXPECT_TRUE(explanation->isVisible());
   Click(dialog(), "&Cancel");
-  ExpectDialogUp(false);
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
   UseMenu(Song("old.mp3"), "Fix this name");
   QTest::keyClick(dialog(), Qt::Key_Escape);
-  ExpectDialogUp(false);
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
 }
 
@@ -121,7 +116,7 @@ TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
   dialog()->Open();
   EXPECT_EQ(dialogs.Messages(), Messages{QString::fromStdString("MP3 file " + Song("gone") +
                                                                 "\u240A.wav does not exist!")});
-  ExpectDialogUp(false);
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
 }
 
@@ -150,7 +145,7 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamedOrRenamesAsTy
     dialog()->artistBox()->setFocus();
     Click(dialog(), "Rename song");
     EXPECT_EQ(dialogs.Messages(), Messages{c.message});
-    ExpectDialogUp(true);
+    EXPECT_EQ(OnScreen(), "dialog");
     EXPECT_EQ(Boxes(), "old.mp3|" + (c.title + "|" + c.artist).toStdString());
     // Only a taken name sends the user back to the song name.
     EXPECT_EQ(dialog()->focusWidget() == dialog()->songNameBox(), c.artist == "Taken");
@@ -164,9 +159,8 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamedOrRenamesAsTy
   QTest::keyClick(dialog()->songNameBox(), Qt::Key_Return);
   EXPECT_EQ(ReadFile(Song("Beyonc\xc3\xa9 - Halo .mp3")), kOldSong);
   EXPECT_FALSE(player.playing());
-  EXPECT_FALSE(preview()->isVisible());
   EXPECT_EQ(dialogs.Messages(), Messages{"Renaming Successful"});
-  ExpectDialogUp(false);
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
   EXPECT_TRUE(main()->IsShowingSongList());
   // The refresh timer runs once the dialog is gone.
@@ -185,7 +179,7 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   EXPECT_EQ(dialogs.shown()[0].text,
             QString::fromStdString("Are you sure you want to delete " + Song("old.mp3") + "?"));
   EXPECT_TRUE(fs().Exists(Song("old.mp3")));
-  ExpectDialogUp(true);
+  EXPECT_EQ(OnScreen(), "dialog");
 
   if (testing::PinnedFile pin(Song("old.mp3")); pin.pinned()) {
     dialogs.Clear();
@@ -194,7 +188,7 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
     EXPECT_TRUE(fs().Exists(Song("old.mp3")));
     EXPECT_EQ(dialogs.Messages(),
               Messages{"The song is in use, close the application that's using it, and retry."});
-    ExpectDialogUp(true);
+    EXPECT_EQ(OnScreen(), "dialog");
     EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
   }
 
@@ -205,7 +199,7 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   Click(dialog(), "Delete this song");
   EXPECT_FALSE(fs().Exists(Song("old.mp3")));
   EXPECT_EQ(dialogs.Messages(), Messages{"Your song was deleted successfully"});
-  ExpectDialogUp(false);
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_FALSE(player.playing());  // a hidden preview does not play on
   EXPECT_EQ(Boxes(), "||");
   EXPECT_TRUE(main()->IsShowingSongList());
@@ -219,8 +213,7 @@ TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPa
   const std::string longName = std::string(60, 'l') + ".wav";
   OpenSongList({"song.mp3", longName, "LOUD.MP3", "song.wma"});
   UseMenu(Song("song.mp3"), "Preview this song");
-  EXPECT_TRUE(preview()->isVisible());
-  EXPECT_TRUE(main()->isVisible());  // the window that asked stays behind
+  EXPECT_EQ(OnScreen(), "main preview");  // the window that asked stays behind
   EXPECT_EQ(player.calls(), (Calls{"file " + Song("song.mp3"), "open", "play"}));
   EXPECT_EQ(preview()->pathLabel()->text().toStdString(), Song("song.mp3"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 10000));
@@ -239,8 +232,7 @@ TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPa
   player.ClearCalls();
   Click(preview(), "Go back to the song list");
   EXPECT_EQ(player.calls(), (Calls{"stop"}));
-  EXPECT_FALSE(preview()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
 
   player.ClearCalls();
   UseMenu(Song("LOUD.MP3"), "Preview this song");
@@ -248,15 +240,14 @@ TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPa
   UseMenu(Song("LOUD.MP3"), "Fix this name");
   Click(dialog(), "Preview");
   EXPECT_EQ(dialogs.Messages(), Messages{"MP3"});
-  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_EQ(OnScreen(), "dialog");
   EXPECT_TRUE(player.calls().empty());
 
   Click(dialog(), "Go Back");
   player.FailOpen(true);
   UseMenu(Song("song.wma"), "Preview this song");
   EXPECT_EQ(desktopOpener.opened(), Calls{Song("song.wma")});
-  EXPECT_FALSE(preview()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
 }
 
 // The list's own tools: names from the tags for every tagged song, without a question or a
@@ -283,7 +274,7 @@ TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
   dialogs.QueueAnswer(true);
   UseMenu(Song("one.mp3"), "Delete this song");
   EXPECT_TRUE(player.playing());
-  EXPECT_TRUE(preview()->isVisible());
+  EXPECT_EQ(OnScreen(), "main preview");
   folder.MakeFile("music/one.mp3");
   main()->RefreshSongList();
 
@@ -292,7 +283,7 @@ TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
   dialogs.QueueAnswer(true);
   UseMenu(Song("one.mp3"), "Delete this song");
   EXPECT_FALSE(player.playing());
-  EXPECT_FALSE(preview()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_FALSE(fs().Exists(Song("one.mp3")));
   EXPECT_TRUE(fs().Exists(Song("two.mp3")));
   EXPECT_EQ(dialogs.Messages(), Messages{"File deleted successfully"});

@@ -36,8 +36,7 @@ class TidyupWindows : public testing::AppFixture {
 TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAndList) {
   StartWithSongs({"01_artist-song (1).mp3", "02 Intro.mp3", "03 Intro.mp3"});
   OpenConfirmation();
-  EXPECT_TRUE(confirm()->isVisible());
-  EXPECT_FALSE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "confirm");
   EXPECT_EQ(confirm()->size(), QSize(416, 154));
   LinkLabel* toggle = Find<LinkLabel>(confirm(), "More information");
   Click(toggle);
@@ -48,8 +47,7 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   EXPECT_TRUE(explanation->isVisible());
   EXPECT_EQ(explanation->parentWidget()->geometry(), QRect(0, 154, 416, 62));
   Click(confirm(), "Cancel");
-  EXPECT_FALSE(confirm()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
   OpenConfirmation();
   EXPECT_TRUE(confirm()->IsExpanded());
   Click(toggle);
@@ -57,9 +55,7 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   EXPECT_EQ(toggle->text(), "More information");
 
   Click(confirm(), "Continue");
-  EXPECT_FALSE(confirm()->isVisible());
-  EXPECT_FALSE(main()->isVisible());
-  EXPECT_FALSE(main()->IsShowingSongList());
+  EXPECT_EQ(OnScreen(), "results");
   EXPECT_TRUE(results()->IsShowingResults());
   EXPECT_EQ(results()->height(), 190);
   EXPECT_GE(results()->width(), 340);  // wider only where the captions need it
@@ -70,7 +66,7 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   LinkLabel* view = Find<LinkLabel>(results(), "View a list of files changed");
   Click(view);
   Click(view);  // twice: the same list, not a doubled one
-  EXPECT_TRUE(changedFiles()->isVisible());
+  EXPECT_EQ(OnScreen(), "results changes");
   const TextList expected = BuildChangedFilesList(app->state());
   EXPECT_EQ(expected.size(), 18u);
   EXPECT_EQ(ListLines(), expected);
@@ -87,12 +83,9 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   Click(save);
   Click(save);
   EXPECT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_TRUE(changedFiles()->isVisible());
-
+  EXPECT_EQ(OnScreen(), "results changes");
   Click(changedFiles(), "Close");
-  EXPECT_FALSE(changedFiles()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
-  EXPECT_TRUE(results()->isVisible());
+  EXPECT_EQ(OnScreen(), "main results");
 }
 
 TEST_F(TidyupWindows, RenamesThatWereAllRefusedStillLeadToTheirList) {
@@ -108,18 +101,15 @@ TEST_F(TidyupWindows, RenamesThatWereAllRefusedStillLeadToTheirList) {
 }
 
 TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) {
-  music = folder.MakeFolder("music");
   testing::MakeMessyLibrary(folder, "music", 200, 1206);
-  WriteLibrary({music});
-  StartApp();
+  StartWithSongs({});
   const auto before = testing::SnapshotFiles(music);
 
   OpenConfirmation();
   Click(confirm(), "Show what will change");
-  EXPECT_TRUE(changedFiles()->isVisible());
+  EXPECT_EQ(OnScreen(), "confirm changes");
   EXPECT_EQ(changedFiles()->heading(), "Preview: nothing has been renamed yet");
   EXPECT_FALSE(Find<LinkLabel>(changedFiles(), "Undo this tidy-up")->isVisible());
-  EXPECT_TRUE(confirm()->isVisible());
   EXPECT_EQ(testing::SnapshotFiles(music), before);
   const std::vector<std::string> preview = ListLines();
   EXPECT_GT(preview.size(), 50u);
@@ -164,13 +154,13 @@ TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
   EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
   EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
       "Tunewick cannot record this run, so it could not be undone: Not a directory"));
-  EXPECT_TRUE(confirm()->isVisible());
-  EXPECT_TRUE(RealFileSystem().FileExists(music + "/01 one.mp3"));
+  EXPECT_EQ(OnScreen(), "confirm");
+  EXPECT_TRUE(RealFileSystem().FileExists(Song("01 one.mp3")));
 
   dialogs.QueueAnswer(true);
   Click(confirm(), "Continue");
-  EXPECT_TRUE(results()->isVisible());
-  EXPECT_TRUE(RealFileSystem().FileExists(music + "/One.mp3"));
+  EXPECT_EQ(OnScreen(), "results");
+  EXPECT_TRUE(RealFileSystem().FileExists(Song("One.mp3")));
   EXPECT_FALSE(Find<LinkLabel>(results(), "Undo this tidy-up")->isVisible());
 }
 
@@ -185,11 +175,9 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
   LinkLabel* why = Find<LinkLabel>(results(), "Why weren't all of my songs tidied?");
   EXPECT_FALSE(why->isVisible());
   Click(results()->cleanCloseButton());
-  EXPECT_FALSE(results()->isVisible());
-  EXPECT_TRUE(main()->isVisible());
   results()->ShowChangedFiles();
   EXPECT_EQ(dialogs.Messages(), (Messages{"Debug: No Filenames", "No files were fixed"}));
-  EXPECT_FALSE(changedFiles()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
 
   folder.MakeFile("music/Artist Song.mp3");
   folder.MakeFile("music/A - B - C.mp3");
@@ -212,12 +200,11 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
   EXPECT_FALSE(explanation->isVisible());
   Click(Find<LinkLabel>(results(),
                         "However 3 songs are still named incorrectly.  Click here to fix them."));
-  EXPECT_FALSE(results()->isVisible());
+  EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
   EXPECT_EQ(app->state().SongListOrigin, "tidyup");
   main()->LeaveSongList();
-  EXPECT_TRUE(results()->isVisible());
-  EXPECT_FALSE(main()->isVisible());
+  EXPECT_EQ(OnScreen(), "results");
 }
 
 }  // namespace

@@ -42,6 +42,22 @@ void AppFixture::StartWithSongs(const std::vector<SongFile>& songs) {
   StartApp();
 }
 
+std::string AppFixture::OnScreen() const {
+  const WindowRegistry& w = app->windows();
+  const std::pair<QWidget*, const char*> windows[] = {{w.mainWindow, "main"},
+                                                      {w.correctionDialog, "dialog"},
+                                                      {w.previewWindow, "preview"},
+                                                      {w.aboutWindow, "about"},
+                                                      {w.libraryEditor, "editor"},
+                                                      {w.tidyupConfirmWindow, "confirm"},
+                                                      {w.tidyupResultsWindow, "results"},
+                                                      {w.changedFilesWindow, "changes"}};
+  std::string shown;
+  for (const auto& [window, name] : windows)
+    if (window->isVisible()) shown += (shown.empty() ? "" : " ") + std::string(name);
+  return shown;
+}
+
 void AppFixture::ProcessEvents(int milliseconds) {
   QTest::qWait(milliseconds);
   // qWait may return without another pass when a loaded machine held the process past its

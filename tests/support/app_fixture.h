@@ -66,6 +66,9 @@ class AppFixture : public ::testing::Test {
   // (within ten seconds).
   static bool EndsTheProgram(const std::function<void()>& action);
 
+  // The program's windows on screen, in creation order: "main", "dialog" (correction),
+  // "preview", "about", "editor" (library), "confirm", "results" and "changes" (the list).
+  std::string OnScreen() const;
   MainWindow* main() const { return app->windows().mainWindow; }
   LibraryEditor* editor() const { return app->windows().libraryEditor; }
   CorrectionDialog* dialog() const { return app->windows().correctionDialog; }
