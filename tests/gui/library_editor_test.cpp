@@ -13,16 +13,13 @@
 #include "platform/picture_button.h"
 #include "support/app_fixture.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
 
-using testing::Click;
-using testing::Messages;
-using testing::ReadFile;
 using Folders = std::vector<std::string>;
 using Look = LinkLabel::Look;
 
-class LibraryEditorTest : public testing::AppFixture {
+class LibraryEditorTest : public AppFixture {
  protected:
   void OpenWithLibrary(const Folders& folders) {
     WriteLibrary(folders);
@@ -203,7 +200,7 @@ TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefresh
 
   Click(window->backArrow());
   main()->OpenSongList();
-  ASSERT_EQ(app->state().IncorrectSongs, testing::Songs{first});
+  ASSERT_EQ(app->state().IncorrectSongs, Songs{first});
   Click(main(), "View folders in your Music library");
   EXPECT_EQ(OnScreen(), "editor");
   EXPECT_EQ(app->state().ReturnTarget, "renamefiles");
@@ -211,13 +208,13 @@ TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefresh
   Click(window->continueButton());
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->state().IncorrectSongs, (testing::Songs{second, first}));
+  EXPECT_EQ(app->state().IncorrectSongs, (Songs{second, first}));
 }
 
 // The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in
 // it, and is mapped back to its bytes, or refused when two names read the same.
 TEST(PathOnDiskTest, FindsTheBytesBehindTheTextOrNothing) {
-  testing::TempFolder folder;
+  TempFolder folder;
   const std::string latin1 = folder.MakeFolder("caf\xe9/sub \xc3\xa9");
   const QString root = QString::fromStdString(folder.path());
   const QString shown = root + QString::fromUtf16(u"/caf\uFFFD/sub \u00E9");
@@ -231,4 +228,4 @@ TEST(PathOnDiskTest, FindsTheBytesBehindTheTextOrNothing) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing

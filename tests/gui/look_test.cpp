@@ -18,10 +18,8 @@
 
 #include "support/app_fixture.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
-
-using testing::Click;
 
 // The relative luminance and the contrast ratio of the web's accessibility guidelines.
 double Luminance(const QColor& colour) {
@@ -143,7 +141,7 @@ int ExpectReadable(const QWidget* window) {
 
 enum class Desktop { kLight, kDark, kTurnsDark };
 
-class ReadableText : public testing::AppFixture, public ::testing::WithParamInterface<Desktop> {
+class ReadableText : public AppFixture, public ::testing::WithParamInterface<Desktop> {
  protected:
   ~ReadableText() override { QApplication::setPalette(desktopPalette_); }
 
@@ -172,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, ReadableText,
                          ::testing::Values(Desktop::kLight, Desktop::kDark, Desktop::kTurnsDark));
 
 // Run once more at 125%, 150% and 200% (QT_SCALE_FACTOR) by the test suite.
-class Layout : public testing::AppFixture {
+class Layout : public AppFixture {
  protected:
   void SetUp() override {
     music_ = folder.MakeFolder("music");
@@ -302,7 +300,7 @@ QString AccessibleName(QWidget* widget) {
 
 // Screen readers read out every control by the text the user sees on it, also after the text
 // changes; controls that show only a picture are read out by their hint.
-using Accessibility = testing::AppFixture;
+using Accessibility = AppFixture;
 
 TEST_F(Accessibility, EveryControlIsNamedAfterWhatItShows) {
   WriteLibrary({folder.path()});
@@ -332,4 +330,4 @@ TEST_F(Accessibility, EveryControlIsNamedAfterWhatItShows) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing

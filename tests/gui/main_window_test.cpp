@@ -12,14 +12,10 @@
 #include "platform/picture_button.h"
 #include "support/app_fixture.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
 
-using testing::Click;
-using testing::Find;
-using testing::Songs;
-
-class MainWindowTest : public testing::AppFixture {
+class MainWindowTest : public AppFixture {
  protected:
   bool Shows(const char* text) {
     QWidget* found = Find<QLabel>(main(), text);
@@ -245,4 +241,4 @@ TEST_F(MainWindowTest, WithoutTheWatchedFolderNothingIsWatched) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing

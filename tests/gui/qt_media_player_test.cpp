@@ -5,35 +5,18 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <cstdint>
 #include <filesystem>
 
+#include "bench/tag_bytes.h"
 #include "platform/media_player.h"
 #include "support/temp_folder.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
 
-using testing::TempFolder;
-
-void Append(std::string& bytes, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A mono 16-bit 8 kHz WAV file of silence.
-std::string Wav(std::uint32_t milliseconds) {
-  constexpr std::uint32_t kRate = 8000;
-  const std::string sound(2 * kRate * milliseconds / 1000, '\0');
-  std::string wav = "RIFF";
-  Append(wav, 36 + static_cast<std::uint32_t>(sound.size()), 4);
-  wav += "WAVEfmt ";
-  // Header size, PCM, mono, samples and bytes a second, bytes a sample, bits a sample.
-  for (auto [value, size] :
-       {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {kRate, 4}, {2 * kRate, 4}, {2u, 2}, {16u, 2}})
-    Append(wav, value, size);
-  wav += "data";
-  Append(wav, static_cast<std::uint32_t>(sound.size()), 4);
-  return wav + sound;
+// A WAV file of this many milliseconds of silence.
+std::string Wav(std::size_t milliseconds) {
+  return bench::WavSong({}, {}, {}, 44100 * 4 * milliseconds / 1000);
 }
 
 // How many of this process's open files are `path`.
@@ -78,4 +61,4 @@ TEST(QtMediaPlayerTest, PlaysWhatItCanAndLetsGoOfEverySong) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing

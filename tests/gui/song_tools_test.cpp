@@ -11,14 +11,9 @@
 #include "support/id3_tag.h"
 #include "support/pinned_file.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
 
-using testing::Click;
-using testing::ID3Tag;
-using testing::Messages;
-using testing::ReadFile;
-using testing::Songs;
 using Calls = std::vector<std::string>;
 
 FileSystem& fs() { return RealFileSystem(); }
@@ -30,9 +25,9 @@ const std::string kOldSong =
     ID3Tag("Caf\xe9", "Artist");
 
 // A running Tunewick on the song list of one folder of songs.
-class SongTools : public testing::AppFixture {
+class SongTools : public AppFixture {
  protected:
-  void OpenSongList(const std::vector<testing::SongFile>& songs) {
+  void OpenSongList(const std::vector<SongFile>& songs) {
     StartWithSongs(songs);
     main()->OpenSongList();
   }
@@ -83,7 +78,7 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
     if (text->accessibleName() == "What's wrong with the filename") explanation = text;
   ASSERT_NE(explanation, nullptr);
   EXPECT_FALSE(explanation->isVisible());
-  LinkLabel* help = testing::Find<LinkLabel>(dialog(), "What's wrong?");
+  LinkLabel* help = Find<LinkLabel>(dialog(), "What's wrong?");
   help->setFocus();
   QTest::keyClick(help, Qt::Key_Return);
   EXPECT_EQ(dialog()->size(), QSize(582, 331));
@@ -174,14 +169,14 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   OpenForOldSong();
   Click(dialog(), "Delete this song");  // answered with Cancel (or Escape)
   ASSERT_EQ(dialogs.shown().size(), 1u);
-  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kConfirmOkCancel);
+  EXPECT_EQ(dialogs.shown()[0].kind, ScriptedDialogs::Kind::kConfirmOkCancel);
   EXPECT_EQ(dialogs.shown()[0].title, "Confirm");
   EXPECT_EQ(dialogs.shown()[0].text,
             QString::fromStdString("Are you sure you want to delete " + Song("old.mp3") + "?"));
   EXPECT_TRUE(fs().Exists(Song("old.mp3")));
   EXPECT_EQ(OnScreen(), "dialog");
 
-  if (testing::PinnedFile pin(Song("old.mp3")); pin.pinned()) {
+  if (PinnedFile pin(Song("old.mp3")); pin.pinned()) {
     dialogs.Clear();
     dialogs.QueueAnswer(true);
     Click(dialog(), "Delete this song");
@@ -262,7 +257,7 @@ TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
 
   UseMenu(Song("one.mp3"), "Delete this song");  // no answer queued: Cancel, as Escape gives
   ASSERT_EQ(dialogs.shown().size(), 1u);
-  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
+  EXPECT_EQ(dialogs.shown()[0].kind, ScriptedDialogs::Kind::kWarningYesCancel);
   EXPECT_EQ(dialogs.shown()[0].title, "Warning");
   EXPECT_EQ(dialogs.shown()[0].text,
             "Are you sure you want to delete this file?  Clicking \"Yes\" will delete the file "
@@ -292,4 +287,4 @@ TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing

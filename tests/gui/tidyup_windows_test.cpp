@@ -8,14 +8,10 @@
 #include "reports/changed_files.h"
 #include "support/app_fixture.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
 
-using testing::Click;
-using testing::Find;
-using testing::Messages;
-
-class TidyupWindows : public testing::AppFixture {
+class TidyupWindows : public AppFixture {
  protected:
   void OpenConfirmation() { Click(main(), "Fix song names that include basic information"); }
   void RunTidyup() {
@@ -101,16 +97,16 @@ TEST_F(TidyupWindows, RenamesThatWereAllRefusedStillLeadToTheirList) {
 }
 
 TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) {
-  testing::MakeMessyLibrary(folder, "music", 200, 1206);
+  MakeMessyLibrary(folder, "music", 200, 1206);
   StartWithSongs({});
-  const auto before = testing::SnapshotFiles(music);
+  const auto before = SnapshotFiles(music);
 
   OpenConfirmation();
   Click(confirm(), "Show what will change");
   EXPECT_EQ(OnScreen(), "confirm changes");
   EXPECT_EQ(changedFiles()->heading(), "Preview: nothing has been renamed yet");
   EXPECT_FALSE(Find<LinkLabel>(changedFiles(), "Undo this tidy-up")->isVisible());
-  EXPECT_EQ(testing::SnapshotFiles(music), before);
+  EXPECT_EQ(SnapshotFiles(music), before);
   const std::vector<std::string> preview = ListLines();
   EXPECT_GT(preview.size(), 50u);
   dialogs.QueuePick(folder / "preview");
@@ -122,21 +118,21 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   Click(results(), "View a list of files changed");
   EXPECT_EQ(changedFiles()->heading(), "Tidy-Up Results");
   EXPECT_EQ(ListLines(), preview);
-  EXPECT_NE(testing::SnapshotFiles(music), before);
+  EXPECT_NE(SnapshotFiles(music), before);
 
   // Undo, after a confirmation, from the list; the results follow.
   LinkLabel* undo = Find<LinkLabel>(changedFiles(), "Undo this tidy-up");
   ASSERT_TRUE(undo->isVisible());
   EXPECT_TRUE(Find<LinkLabel>(results(), "Undo this tidy-up")->isVisible());
   Click(undo);  // cancelled
-  EXPECT_EQ(dialogs.shown().back().kind, testing::ScriptedDialogs::Kind::kConfirmOkCancel);
+  EXPECT_EQ(dialogs.shown().back().kind, ScriptedDialogs::Kind::kConfirmOkCancel);
   EXPECT_TRUE(
       std::regex_match(dialogs.shown().back().text.toStdString(),
                        std::regex("Put back the [1-9][0-9]+ songs this tidy-up renamed\\?")));
-  EXPECT_NE(testing::SnapshotFiles(music), before);
+  EXPECT_NE(SnapshotFiles(music), before);
   dialogs.QueueAnswer(true);
   Click(undo);
-  EXPECT_EQ(testing::SnapshotFiles(music), before);
+  EXPECT_EQ(SnapshotFiles(music), before);
   EXPECT_EQ(changedFiles()->heading(), "Undone: these songs have their old names back");
   EXPECT_FALSE(undo->isVisible());
   EXPECT_GT(ListLines().size(), 50u);
@@ -151,7 +147,7 @@ TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
   OpenConfirmation();
   Click(confirm(), "Continue");  // answered Cancel
   ASSERT_EQ(dialogs.shown().size(), 1u);
-  EXPECT_EQ(dialogs.shown()[0].kind, testing::ScriptedDialogs::Kind::kWarningYesCancel);
+  EXPECT_EQ(dialogs.shown()[0].kind, ScriptedDialogs::Kind::kWarningYesCancel);
   EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
       "Tunewick cannot record this run, so it could not be undone: Not a directory"));
   EXPECT_EQ(OnScreen(), "confirm");
@@ -208,4 +204,4 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing

@@ -12,7 +12,7 @@
 #include "platform/look.h"
 #include "platform/shown_text.h"
 
-namespace tunewick {
+namespace tunewick::testing {
 namespace {
 
 // What the width has to be: every text measured in full.
@@ -72,4 +72,4 @@ TEST(WidestText, GivesWhatMeasuringEveryTextGives) {
 }
 
 }  // namespace
-}  // namespace tunewick
+}  // namespace tunewick::testing
