@@ -7,10 +7,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QImage>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QToolTip>
 #include <QtMath>
 #include <algorithm>
@@ -75,33 +72,23 @@ struct TextOn {
   const char* what;
 };
 
-// The colours a widget draws its texts in, each with the colour it draws it on.
+// The colours a widget may draw texts in, each with the colour it draws it on: its own text
+// on what shows behind it, and every pair of its palette that styles draw texts with.
 std::vector<TextOn> DrawnColours(const QWidget* widget, QPalette::ColorGroup group) {
+  auto* button = qobject_cast<const QAbstractButton*>(widget);
+  if (button && button->text().isEmpty()) return {};  // a picture
   const QPalette& own = widget->palette();
-  auto pair = [&](QPalette::ColorRole text, QPalette::ColorRole background, const char* what) {
-    return TextOn{own.color(group, text), own.color(group, background), what};
-  };
-  const TextOn selected = pair(QPalette::HighlightedText, QPalette::Highlight, "selected text");
-  if (qobject_cast<const QMenu*>(widget)) {
-    // Styles draw a menu's entries on its base or on its window colour.
-    return {pair(QPalette::Text, QPalette::Base, "entry"),
-            pair(QPalette::WindowText, QPalette::Window, "entry"), selected};
-  }
-  if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractScrollArea*>(widget)) {
-    return {pair(QPalette::Text, QPalette::Base, "text"),
-            pair(QPalette::PlaceholderText, QPalette::Base, "placeholder"), selected};
-  }
   const QWidget* backdrop = Backdrop(widget);
-  const TextOn onBackdrop{own.color(group, widget->foregroundRole()),
-                          backdrop->palette().color(group, backdrop->backgroundRole()), "text"};
-  if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
-    if (button->text().isEmpty()) return {};  // a picture
-    if (qobject_cast<const QCheckBox*>(widget) || qobject_cast<const QRadioButton*>(widget))
-      return {onBackdrop};
-    return {pair(QPalette::ButtonText, QPalette::Button, "caption")};
-  }
-  if (qobject_cast<const QLabel*>(widget)) return {onBackdrop};
-  return {};
+  std::vector<TextOn> drawn{{own.color(group, widget->foregroundRole()),
+                             backdrop->palette().color(group, backdrop->backgroundRole()), "text"}};
+  for (auto [text, background, what] :
+       {std::tuple{QPalette::WindowText, QPalette::Window, "window text"},
+        {QPalette::Text, QPalette::Base, "entry"},
+        {QPalette::PlaceholderText, QPalette::Base, "placeholder"},
+        {QPalette::ButtonText, QPalette::Button, "caption"},
+        {QPalette::HighlightedText, QPalette::Highlight, "selected text"}})
+    drawn.push_back({own.color(group, text), own.color(group, background), what});
+  return drawn;
 }
 
 // Counts the texts of `window` checked; reports each that is hard to read.
@@ -172,13 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, ReadableText,
 // Run once more at 125%, 150% and 200% (QT_SCALE_FACTOR) by the test suite.
 class Layout : public AppFixture {
  protected:
-  void SetUp() override {
-    music_ = folder.MakeFolder("music");
-    folder.MakeFile("music/01_artist-song (1).mp3");
-    folder.MakeFile("music/A - B - C.wav");
-    WriteLibrary({music_});
-    StartApp();
-  }
+  void SetUp() override { StartWithSongs({"01_artist-song (1).mp3", "A - B - C.wav"}); }
 
   // Every widget the user sees in `window` in its present state lies inside it, wide and
   // high enough for its text, and every framed list shows all four sides of its frame.
@@ -251,8 +232,6 @@ class Layout : public AppFixture {
     EXPECT_TRUE(side(false, area.left(), 1)) << name << ": left of the frame";
     EXPECT_TRUE(side(false, area.right(), -1)) << name << ": right of the frame";
   }
-
-  std::string music_;
 };
 
 TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
@@ -279,7 +258,7 @@ TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
   windows.tidyupConfirmWindow->ToggleInformation();
   ExpectWhole(windows.tidyupConfirmWindow, "expanded");
 
-  state.PrefixLog = {"'" + music_ + "/01_x.mp3' was renamed to '" + music_ + "/x.mp3'"};
+  state.PrefixLog = {"'" + music + "/01_x.mp3' was renamed to '" + music + "/x.mp3'"};
   state.UnderscoreLog.assign(1234567, "x");
   windows.tidyupResultsWindow->Refresh();
   ExpectWhole(windows.tidyupResultsWindow, "results, seven digits");
