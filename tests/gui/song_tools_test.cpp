@@ -1,7 +1,6 @@
 // The tools for the song right-clicked in the song list: the correction dialog, the preview
 // window and the list's own delete and rename-from-tags.
 
-#include <unistd.h>
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
@@ -68,7 +67,8 @@ using PreviewWindowTest = SongTools;
 using SongListTools = SongTools;
 
 // The dialog shows in place of the main window, filled from the song's tags. Its help, once
-// unfolded, stays so; going back keeps the boxes, Cancel and Escape empty them.
+// unfolded, stays so; going back keeps the boxes, Cancel and Escape empty them, and so does a
+// song that vanished.
 TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCancelled) {
   OpenForOldSong();
   EXPECT_EQ(OnScreen(), "dialog");
@@ -100,15 +100,11 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
   QTest::keyClick(dialog(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
-}
 
-TEST_F(CorrectionDialogTest, ASongThatVanishedIsReportedAndTheDialogGoes) {
-  // A control character in the path shows as its mark, as in the lists, not as a line break.
-  OpenSongList({"gone\n.wav"});
-  ::unlink(Song("gone\n.wav").c_str());
-  app->state().SelectedSong = Song("gone\n.wav");
+  // A song that vanished is told, a control character in its path shown as its mark as in
+  // the lists, not as a line break; the dialog goes.
   dialog()->songNameBox()->setText("left over");
-  dialog()->Open();
+  UseMenu(Song("gone\n.wav"), "Fix this name");
   EXPECT_EQ(dialogs.Messages(), Messages{QString::fromStdString("MP3 file " + Song("gone") +
                                                                 "\u240A.wav does not exist!")});
   EXPECT_EQ(OnScreen(), "main");
