@@ -44,17 +44,14 @@ void AppFixture::StartWithSongs(const std::vector<SongFile>& songs) {
 
 std::string AppFixture::OnScreen() const {
   const WindowRegistry& w = app->windows();
-  const std::pair<QWidget*, const char*> windows[] = {{w.mainWindow, "main"},
-                                                      {w.correctionDialog, "dialog"},
-                                                      {w.previewWindow, "preview"},
-                                                      {w.aboutWindow, "about"},
-                                                      {w.libraryEditor, "editor"},
-                                                      {w.tidyupConfirmWindow, "confirm"},
-                                                      {w.tidyupResultsWindow, "results"},
-                                                      {w.changedFilesWindow, "changes"}};
+  const QWidget* windows[] = {w.mainWindow,          w.correctionDialog,  w.previewWindow,
+                              w.aboutWindow,         w.libraryEditor,     w.tidyupConfirmWindow,
+                              w.tidyupResultsWindow, w.changedFilesWindow};
+  const char* names[] = {"main",   "dialog",  "preview", "about",
+                         "editor", "confirm", "results", "changes"};
   std::string shown;
-  for (const auto& [window, name] : windows)
-    if (window->isVisible()) shown += (shown.empty() ? "" : " ") + std::string(name);
+  for (std::size_t i = 0; i < std::size(windows); ++i)
+    if (windows[i]->isVisible()) shown += (shown.empty() ? "" : " ") + std::string(names[i]);
   return shown;
 }
 
