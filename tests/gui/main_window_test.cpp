@@ -17,10 +17,6 @@ namespace {
 
 class MainWindowTest : public AppFixture {
  protected:
-  bool Shows(const char* text) {
-    QWidget* found = Find<QLabel>(main(), text);
-    return found && found->isVisible();
-  }
   QPoint RowCentre(int row) {
     SongListView* list = main()->songList();
     return list->visualRect(list->model()->index(row, 0)).center();
@@ -28,16 +24,12 @@ class MainWindowTest : public AppFixture {
   void RightClick(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::mouseClick(main()->songList()->viewport(), Qt::RightButton, modifiers, RowCentre(row));
   }
-  // The main menu, at its own size.
-  void ExpectMainMenu() {
-    EXPECT_FALSE(main()->IsShowingSongList());
-    EXPECT_EQ(main()->size(), QSize(337, 177));
-  }
 };
 
 TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows) {
   StartWithSongs({});
-  ExpectMainMenu();
+  EXPECT_FALSE(main()->IsShowingSongList());
+  EXPECT_EQ(main()->size(), QSize(337, 177));  // the main menu's own size
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(dialogs.shown().empty());
 
@@ -66,10 +58,13 @@ TEST_F(MainWindowTest, SongListCongratulatesOrListsTheIncorrectSongsEachReadable
   StartWithSongs({"Artist - Song.mp3"});
   Click(main(), "Help name the rest of your songs");
   EXPECT_TRUE(main()->IsShowingCongratulations());
-  EXPECT_TRUE(Shows("All of your filenames make sense!"));
+  QLabel* allRight = Find<QLabel>(main(), "All of your filenames make sense!");
+  ASSERT_NE(allRight, nullptr);
+  EXPECT_TRUE(allRight->isVisible());
   EXPECT_FALSE(main()->songList()->isVisible());
   Click(main(), "Click here to go back to the menu");
-  ExpectMainMenu();
+  EXPECT_FALSE(main()->IsShowingSongList());
+  EXPECT_EQ(main()->size(), QSize(337, 177));
 
   main()->OpenSongList();
   const std::string longest = std::string(150, 'w') + ".mp3";

@@ -109,9 +109,6 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   EXPECT_EQ(SnapshotFiles(music), before);
   const std::vector<std::string> preview = ListLines();
   EXPECT_GT(preview.size(), 50u);
-  dialogs.QueuePick(folder / "preview");
-  Click(changedFiles(), "Save this log");
-  EXPECT_TRUE(RealFileSystem().FileExists(folder / "preview.txt"));
 
   // The real run renames exactly what the preview listed.
   Click(confirm(), "Continue");
