@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <regex>
 
 #include "bench/tag_bytes.h"
@@ -80,55 +81,91 @@ std::pair<Outcome, Outcome> DryRunThenReal(const std::string& folder,
   return {std::move(dryRun), RunCli(folder, arguments, nullptr, asNobody)};
 }
 
-TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesees) {
-  TempFolder folder;
-  folder.MakeFile("m/01_artist-song (1).mp3");
-  folder.MakeFile("m/02 Intro.mp3");
-  folder.MakeFile("m/03 Intro.mp3");
-  folder.MakeFile("m/sub/caf\xe9 - ok.wav");
-  const auto [dryRun, outcome] = DryRunThenReal(folder.path(), {"tidy", "m"});
-  EXPECT_EQ(outcome.out,
-            "The following had spaces around the middle dash fixed\n"
-            "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
+// FAT and exFAT, as on USB sticks and SD cards, offer neither renameat2's no-replace flag
+// nor hard links, and ignore letter case: there "03 Abba.mp3" cannot become "Abba.mp3"
+// beside "ABBA.mp3", but "cafe" can become "Cafe".
+TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesees) {
+  const std::optional<MountedImage::Kind> disks[] = {std::nullopt, MountedImage::Kind::kFat,
+                                                     MountedImage::Kind::kExfat};
+  for (const std::optional<MountedImage::Kind>& kind : disks) {
+    SCOPED_TRACE(kind ? MountedImage::Name(*kind) : "an ordinary disk");
+    const TempFolder ordinary;
+    std::optional<MountedImage> image;
+    if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
+    const std::string root = image ? image->path() : ordinary.path();
+    std::filesystem::create_directories(root + "/m/sub");
+    for (const char* name : {"01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
+                             "05 Intro.mp3", "Artist -Song- Live.mp3", "sub/cafe - ok.wav"})
+      testing::WriteFile(root + "/m/" + name, name);
+    auto original = testing::SnapshotFiles(root + "/m");
+    const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
+    const std::string abba = kind ? "" : "'m/03 Abba.mp3' was renamed to 'm/Abba.mp3'\n";
+    EXPECT_EQ(
+        real.out,
+        "The following had spaces around the middle dash fixed\n"
+        "'m/Artist -Song- Live.mp3' was renamed to 'm/Artist - Song- Live.mp3'\n"
+        "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
+        "\n"
+        "The following had underscores replaced with spaces\n"
+        "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
+        "\n"
+        "The following had words capitalized\n"
+        "m/sub/cafe - ok.wav was renamed to m/sub/Cafe - ok.wav\n"
+        "m/01 artist - song (1).mp3 was renamed to m/01 Artist - Song (1).mp3\n"
+        "m/sub/Cafe - ok.wav was renamed to m/sub/Cafe - Ok.wav\n"
+        "\n"
+        "The following had bracketted numbers removed\n"
+        "'m/01 Artist - Song (1).mp3' was renamed to 'm/01 Artist - Song .mp3'\n"
+        "\n"
+        "The following had prefixes removed\n"
+        "'m/01 Artist - Song .mp3' was renamed to 'm/Artist - Song .mp3'\n"
+        "'m/02 ABBA.mp3' was renamed to 'm/ABBA.mp3'\n" +
+            abba +
+            "'m/04 Intro.mp3' was renamed to 'm/Intro.mp3'\n"
             "\n"
-            "The following had underscores replaced with spaces\n"
-            "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
-            "\n"
-            "The following had words capitalized\n"
-            "m/sub/caf\xe9 - ok.wav was renamed to m/sub/Caf\xe9 - ok.wav\n"
-            "m/01 artist - song (1).mp3 was renamed to m/01 Artist - Song (1).mp3\n"
-            "m/sub/Caf\xe9 - ok.wav was renamed to m/sub/Caf\xe9 - Ok.wav\n"
-            "\n"
-            "The following had bracketted numbers removed\n"
-            "'m/01 Artist - Song (1).mp3' was renamed to 'm/01 Artist - Song .mp3'\n"
-            "\n"
-            "The following had prefixes removed\n"
-            "'m/01 Artist - Song .mp3' was renamed to 'm/Artist - Song .mp3'\n"
-            "'m/02 Intro.mp3' was renamed to 'm/Intro.mp3'\n"
-            "\n"
-            "The following could not be renamed\n"
-            "'m/03 Intro.mp3' could not be renamed to 'm/Intro.mp3': File exists\n"
-            "\n"
-            "2 Prefixes Removed\n"
+            "The following could not be renamed\n" +
+            (kind ? "'m/03 Abba.mp3' could not be renamed to 'm/Abba.mp3': File exists\n" : "") +
+            "'m/05 Intro.mp3' could not be renamed to 'm/Intro.mp3': File exists\n"
+            "\n" +
+            (kind ? "3" : "4") +
+            " Prefixes Removed\n"
             "1 Underscores Replaced with spaces\n"
             "1 Bracketted Numbers removed\n"
             "3 Songs had words capitalized in them\n"
-            "1 Songs had spaces before and after the dash fixed\n");
-  EXPECT_EQ(outcome.err, "");  // no progress when standard error is not a terminal
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(dryRun.out, outcome.out);
-  EXPECT_EQ(dryRun.status, 1);
-  EXPECT_TRUE(std::filesystem::exists(folder / "m/Artist - Song .mp3"));
-  EXPECT_TRUE(std::filesystem::exists(folder / "m/03 Intro.mp3"));
+            "2 Songs had spaces before and after the dash fixed\n");
+    EXPECT_EQ(real.err, "");  // no progress when standard error is not a terminal
+    EXPECT_EQ(real.status, 1);
+    EXPECT_EQ(dryRun.out, real.out);
+    EXPECT_EQ(dryRun.status, real.status);
+    // Every song under its new name with its own content; no reservation or temporary
+    // file left beside them.
+    std::map<std::string, std::string> tidied{
+        {root + "/m/05 Intro.mp3", "05 Intro.mp3"},
+        {root + "/m/ABBA.mp3", "02 ABBA.mp3"},
+        {root + "/m/Artist - Song .mp3", "01_artist-song (1).mp3"},
+        {root + "/m/Artist - Song- Live.mp3", "Artist -Song- Live.mp3"},
+        {root + "/m/Intro.mp3", "04 Intro.mp3"},
+        {root + "/m/sub/Cafe - Ok.wav", "sub/cafe - ok.wav"}};
+    tidied[root + (kind ? "/m/03 Abba.mp3" : "/m/Abba.mp3")] = "03 Abba.mp3";
+    EXPECT_EQ(testing::SnapshotFiles(root + "/m"), tidied);
 
-  // All that is left is tidy: a run on the library file's folders renames nothing, and succeeds.
-  std::filesystem::remove(folder / "m/03 Intro.mp3");
-  folder.MakeFile("searchfolders", folder / "m" + "\r\n");
-  const Outcome again = RunCli(folder.path(), {"tidy"});
-  std::string zeros = outcome.out.substr(outcome.out.rfind("\n\n") + 2);  // the counters
-  for (std::size_t at = 0; at < zeros.size(); at = zeros.find('\n', at) + 1) zeros[at] = '0';
-  EXPECT_EQ(again.out, zeros);
-  EXPECT_EQ(again.status, 0);
+    if (!kind) {
+      // All that is left is tidy: a run on the library file's folders renames nothing, prints
+      // the counters alone, and succeeds.
+      std::filesystem::remove(root + "/m/05 Intro.mp3");
+      original.erase(root + "/m/05 Intro.mp3");
+      testing::WriteFile(root + "/searchfolders", root + "/m\r\n");
+      const Outcome again = RunCli(root, {"tidy", "--no-undo"});
+      std::string zeros = real.out.substr(real.out.rfind("\n\n") + 2);  // the counters
+      for (std::size_t at = 0; at < zeros.size(); at = zeros.find('\n', at) + 1) zeros[at] = '0';
+      EXPECT_EQ(again.out, zeros);
+      EXPECT_EQ(again.status, 0);
+    }
+    // Undo gives the tree back as it was, the letter-case renames included.
+    const Outcome undo = RunCli(root, {"undo"});
+    EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
+    EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
+  }
 }
 
 // On an ordinary file system renameat2 does every rename: no file is ever created, not
@@ -136,6 +173,8 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersByteForByteAsADryRunForesee
 TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
   TempFolder folder;
   testing::MakeMessyLibrary(folder, "lib", 300, 6122026);
+  folder.MakeFile("lib/locked/01_locked song.mp3");  // a folder an ordinary user may not change
+  ::chmod((folder / "lib/locked").c_str(), 0555);
   folder.MakeFile("searchfolders", folder / "lib" + "\r\n\r\n" + folder / "lib/a" + "\r\n");
   const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   ASSERT_GE(watch, 0);
@@ -148,71 +187,6 @@ TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
   alignas(inotify_event) char events[4096];
   EXPECT_EQ(::read(watch, events, sizeof events), -1) << "a file was created while tidying";
   ::close(watch);
-}
-
-// FAT and exFAT, as on USB sticks and SD cards: neither offers renameat2's no-replace flag
-// nor hard links, and both ignore letter case ("03 Abba.mp3" cannot become "Abba.mp3"
-// beside "ABBA.mp3", but "cafe" can become "Cafe").
-TEST(Cli, TidiesALibraryOnFatAndExfatAsOnAnyDisk) {
-  for (MountedImage::Kind kind : {MountedImage::Kind::kFat, MountedImage::Kind::kExfat}) {
-    SCOPED_TRACE(MountedImage::Name(kind));
-    const MountedImage image(kind);
-    if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
-    std::filesystem::create_directories(image / "m/sub");
-    for (const char* name : {"01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
-                             "05 Intro.mp3", "Artist -Song- Live.mp3", "sub/cafe - ok.wav"})
-      testing::WriteFile(image / "m/" + name, name);
-    const auto original = testing::SnapshotFiles(image / "m");
-    const auto [dryRun, real] = DryRunThenReal(image.path(), {"tidy", "m"});
-    EXPECT_EQ(real.out,
-              "The following had spaces around the middle dash fixed\n"
-              "'m/Artist -Song- Live.mp3' was renamed to 'm/Artist - Song- Live.mp3'\n"
-              "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
-              "\n"
-              "The following had underscores replaced with spaces\n"
-              "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
-              "\n"
-              "The following had words capitalized\n"
-              "m/sub/cafe - ok.wav was renamed to m/sub/Cafe - ok.wav\n"
-              "m/01 artist - song (1).mp3 was renamed to m/01 Artist - Song (1).mp3\n"
-              "m/sub/Cafe - ok.wav was renamed to m/sub/Cafe - Ok.wav\n"
-              "\n"
-              "The following had bracketted numbers removed\n"
-              "'m/01 Artist - Song (1).mp3' was renamed to 'm/01 Artist - Song .mp3'\n"
-              "\n"
-              "The following had prefixes removed\n"
-              "'m/01 Artist - Song .mp3' was renamed to 'm/Artist - Song .mp3'\n"
-              "'m/02 ABBA.mp3' was renamed to 'm/ABBA.mp3'\n"
-              "'m/04 Intro.mp3' was renamed to 'm/Intro.mp3'\n"
-              "\n"
-              "The following could not be renamed\n"
-              "'m/03 Abba.mp3' could not be renamed to 'm/Abba.mp3': File exists\n"
-              "'m/05 Intro.mp3' could not be renamed to 'm/Intro.mp3': File exists\n"
-              "\n"
-              "3 Prefixes Removed\n"
-              "1 Underscores Replaced with spaces\n"
-              "1 Bracketted Numbers removed\n"
-              "3 Songs had words capitalized in them\n"
-              "2 Songs had spaces before and after the dash fixed\n");
-    EXPECT_EQ(real.status, 1);
-    EXPECT_EQ(dryRun.out, real.out);
-    EXPECT_EQ(dryRun.status, real.status);
-    // Every song under its new name with its own content; no reservation or temporary
-    // file left beside them.
-    EXPECT_EQ(testing::SnapshotFiles(image / "m"),
-              (std::map<std::string, std::string>{
-                  {image / "m/03 Abba.mp3", "03 Abba.mp3"},
-                  {image / "m/05 Intro.mp3", "05 Intro.mp3"},
-                  {image / "m/ABBA.mp3", "02 ABBA.mp3"},
-                  {image / "m/Artist - Song .mp3", "01_artist-song (1).mp3"},
-                  {image / "m/Artist - Song- Live.mp3", "Artist -Song- Live.mp3"},
-                  {image / "m/Intro.mp3", "04 Intro.mp3"},
-                  {image / "m/sub/Cafe - Ok.wav", "sub/cafe - ok.wav"}}));
-    // Undo gives the tree back as it was, the letter-case renames included.
-    const Outcome undo = RunCli(image.path(), {"undo"});
-    EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
-    EXPECT_EQ(testing::SnapshotFiles(image / "m"), original);
-  }
 }
 
 // Makes `name` with `content` in the folders `folders` below `base`, one folder at a time:
@@ -309,10 +283,9 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
   ASSERT_EQ(Journals().size(), 1u);
   const std::string tidy = Journals()[0];
   const Outcome history = RunCli(folder.path(), {"history"});
-  EXPECT_TRUE(std::regex_match(history.out,
-                               std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  tidy-up  '" +
-                                          folder.path() + "'  5 renames  not undone  " + tidy +
-                                          "\n")))
+  EXPECT_TRUE(std::regex_match(
+      history.out, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  tidy-up  '" +
+                              folder.path() + "'  5 renames  not undone  " + tidy + "\n")))
       << history.out;
 
   const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
@@ -347,7 +320,8 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
   const Outcome refused = RunCli(folder.path(), {"undo"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.out.find("\nThe following could not be renamed back\n"
-                             "'" + folder / "m/Intro.mp3' could not be renamed to '" +
+                             "'" +
+                             folder / "m/Intro.mp3' could not be renamed to '" +
                              folder / "m/02 Intro.mp3': the old name is taken\n"),
             std::string::npos)
       << refused.out;
@@ -470,9 +444,9 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_EQ(ReadFile(folder / "m/A - B.mp3"), ID3Tag("B", "A"));
-  for (const char* kept : {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3",
-                           "m/no title.mp3", "m/control.mp3", "m/control too.mp3",
-                           "m/c1 control.mp3"})
+  for (const char* kept :
+       {"m/02_track.mp3", "m/03_track.wav", "m/Good - Name.mp3", "m/no title.mp3", "m/control.mp3",
+        "m/control too.mp3", "m/c1 control.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder / kept)) << kept;
 }
 
@@ -523,8 +497,6 @@ TEST(Cli, ALongRunShowsItsProgressOnATerminalOnly) {
   ::waitpid(child, nullptr, 0);
   EXPECT_NE(shown.find("Spacing dashes: "), std::string::npos) << shown;
   EXPECT_NE(shown.find("Removing prefixes: "), std::string::npos) << shown;
-  // Not on a terminal: nothing but the output.
-  EXPECT_EQ(RunCli(folder.path(), {"tidy", "--dry-run", "lib"}).err, "");
 }
 
 TEST(Cli, OutputThatCannotBeWrittenIsReportedWithItsOwnStatusAfterTheWorkIsDone) {
