@@ -2,22 +2,17 @@
 // preview's type test. The rename from tags is run through the command line's tests.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <random>
 
 #include "songtools/id3_tag_reader.h"
 #include "songtools/preview_type.h"
 #include "songtools/song_correction.h"
-#include "support/id3_tag.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
 namespace {
 
-using testing::ID3Tag;
 using testing::ReadFile;
 using testing::TempFolder;
 
@@ -25,83 +20,15 @@ FileSystem& fs() { return RealFileSystem(); }
 
 constexpr std::string_view kForbidden = ":\\/*?\"<>|";
 
-class ID3TagReader : public ::testing::Test {
- protected:
-  ID3Fields Read(std::string_view content) {
-    return ReadID3Tag(folder.MakeFile("song.mp3", content));
-  }
-
-  TempFolder folder;
-};
-
-TEST_F(ID3TagReader, OnlyAnUpperCaseMarkerAtTheStartOfTheLast128BytesCounts) {
-  const std::string tag = ID3Tag("Short Title", "An artist whose name is long");
-  const std::string sound(500, 'm');
-  const struct {
-    std::string content, title, artist;
-  } cases[] = {
-      {sound + tag, "Short Title", "An artist whose name is long"},
-      {tag, "Short Title", "An artist whose name is long"},  // exactly 128 bytes
-      // Shorter: read from its start, zeros after it.
-      {tag.substr(0, 50), "Short Title", "An artist whose n"},
-      {"TA", "", ""},
-      {sound + ID3Tag("Song", "Artist", "tag"), "", ""},
-      {sound + tag + "x", "", ""},  // the marker one byte too early
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.content.substr(0, 60)));
-    const ID3Fields fields = Read(c.content);
-    EXPECT_EQ(fields.title, c.title);
-    EXPECT_EQ(fields.artist, c.artist);
-  }
-}
-
-TEST_F(ID3TagReader, EachFieldEndsAtItsFirstZeroByteLosesTrailingBlanksAndBecomesUtf8) {
-  // More shapes of field are left to the property test below.
-  std::vector<std::pair<std::string, std::string>> cases = {
-      {std::string("Song  \0XYZ!!", 12), "Song"},
-      {"Song\t\r\n\x01 ", "Song"},
-      {std::string(30, ' '), ""},
-      {"abcdefghijklmnopqrstuvwxyz0123", "abcdefghijklmnopqrstuvwxyz0123"},  // no zero byte
-      {"Caf\xe9", "Caf\xc3\xa9"},
-      {"\x80\xff", "\xc2\x80\xc3\xbf"},
-      {"Song\xa0", "Song\xc2\xa0"},              // a no-break space is no blank
-      {"AC/DC", ""},                             // a forbidden character empties the field
-      {std::string("Song\0AC/DC", 10), "Song"},  // only what comes before the zero counts
-      {std::string("So/ng\0tail", 10), ""},
-  };
-  for (char c : kForbidden) cases.push_back({std::string("Why") + c, ""});
-  for (const auto& [field, text] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(field));
-    ID3Fields fields = Read("sound" + ID3Tag(field, "Band"));
-    EXPECT_EQ(fields.title, text);
-    EXPECT_EQ(fields.artist, "Band");
-    fields = Read("sound" + ID3Tag("Title", field));
-    EXPECT_EQ(fields.title, "Title");
-    EXPECT_EQ(fields.artist, text);
-  }
-}
-
-TEST_F(ID3TagReader, WhatCannotBeReadGivesTwoEmptyTexts) {
-  const std::string pipe = folder / "pipe.mp3";
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);  // not waited on
-  std::vector<std::string> paths = {folder / "missing.mp3", folder.MakeFolder("folder.mp3"), "",
-                                    pipe};
-  for (const std::string& path : paths) {
-    const ID3Fields fields = ReadID3Tag(path);
-    EXPECT_EQ(fields.title, "") << path;
-    EXPECT_EQ(fields.artist, "") << path;
-  }
-}
-
-// The reader on random file tails: whatever the bytes, each text is the front of its
-// field up to the first zero byte, in UTF-8, less trailing blanks and controls, or empty
-// when the field holds a forbidden character; without "TAG" both are empty.
+// The ID3v1 reader on random file tails: a tag is read only from an upper-case "TAG" at the
+// start of the last 128 bytes, or of a shorter file (zeros after it). Whatever the bytes,
+// each text is then the front of its field up to the first zero byte, Latin-1 made UTF-8,
+// less trailing blanks and controls, or empty when the field holds a forbidden character.
+// Files that cannot be read: see the tag tests.
 TEST(ID3TagReaderProperty, RandomTailsFollowTheFieldRules) {
   testing::TempFolder folder;
   const std::string path = folder / "random.mp3";
   static constexpr char kPool[] = "\0\0\0   \t\x01\x1f!:\\/*?\"<>|aZ09-.\x7f\x80\xa0\xe9\xff";
-  constexpr std::string_view kForbidden = ":\\/*?\"<>|";
   std::mt19937 random(20261206);
   auto latin1 = [](std::string_view utf8) {  // undoes the reader's conversion
     std::string bytes;
