@@ -94,8 +94,12 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
     if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
     const std::string root = image ? image->path() : ordinary.path();
     std::filesystem::create_directories(root + "/m/sub");
-    for (const char* name : {"01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
-                             "05 Intro.mp3", "Artist -Song- Live.mp3", "sub/cafe - ok.wav"})
+    // The dash step spaces only names without a spaced dash: the space after, the space before,
+    // then every dash. A prefix that would take the extension's dot stays.
+    for (const char* name :
+         {"01.mp3", "01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
+          "05 Intro.mp3", "AC-DC-Song.mp3", "Artist - Song-Remix.mp3", "Artist -Song- Live.mp3",
+          "Band- Tune.mp3", "sub/cafe - ok.wav"})
       testing::WriteFile(root + "/m/" + name, name);
     auto original = testing::SnapshotFiles(root + "/m");
     const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
@@ -104,7 +108,9 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
         real.out,
         "The following had spaces around the middle dash fixed\n"
         "'m/Artist -Song- Live.mp3' was renamed to 'm/Artist - Song- Live.mp3'\n"
+        "'m/Band- Tune.mp3' was renamed to 'm/Band - Tune.mp3'\n"
         "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
+        "'m/AC-DC-Song.mp3' was renamed to 'm/AC - DC - Song.mp3'\n"
         "\n"
         "The following had underscores replaced with spaces\n"
         "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
@@ -132,21 +138,27 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
             "1 Underscores Replaced with spaces\n"
             "1 Bracketted Numbers removed\n"
             "3 Songs had words capitalized in them\n"
-            "2 Songs had spaces before and after the dash fixed\n");
+            "4 Songs had spaces before and after the dash fixed\n");
     EXPECT_EQ(real.err, "");  // no progress when standard error is not a terminal
     EXPECT_EQ(real.status, 1);
     EXPECT_EQ(dryRun.out, real.out);
     EXPECT_EQ(dryRun.status, real.status);
     // Every song under its new name with its own content; no reservation or temporary
     // file left beside them.
-    std::map<std::string, std::string> tidied{
-        {root + "/m/05 Intro.mp3", "05 Intro.mp3"},
-        {root + "/m/ABBA.mp3", "02 ABBA.mp3"},
-        {root + "/m/Artist - Song .mp3", "01_artist-song (1).mp3"},
-        {root + "/m/Artist - Song- Live.mp3", "Artist -Song- Live.mp3"},
-        {root + "/m/Intro.mp3", "04 Intro.mp3"},
-        {root + "/m/sub/Cafe - Ok.wav", "sub/cafe - ok.wav"}};
-    tidied[root + (kind ? "/m/03 Abba.mp3" : "/m/Abba.mp3")] = "03 Abba.mp3";
+    std::map<std::string, std::string> tidied;
+    for (const auto& [now, was] : std::vector<std::pair<std::string, std::string>>{
+             {"01.mp3", "01.mp3"},
+             {kind ? "03 Abba.mp3" : "Abba.mp3", "03 Abba.mp3"},
+             {"05 Intro.mp3", "05 Intro.mp3"},
+             {"ABBA.mp3", "02 ABBA.mp3"},
+             {"AC - DC - Song.mp3", "AC-DC-Song.mp3"},
+             {"Artist - Song .mp3", "01_artist-song (1).mp3"},
+             {"Artist - Song- Live.mp3", "Artist -Song- Live.mp3"},
+             {"Artist - Song-Remix.mp3", "Artist - Song-Remix.mp3"},
+             {"Band - Tune.mp3", "Band- Tune.mp3"},
+             {"Intro.mp3", "04 Intro.mp3"},
+             {"sub/Cafe - Ok.wav", "sub/cafe - ok.wav"}})
+      tidied[root + "/m/" + now] = was;
     EXPECT_EQ(testing::SnapshotFiles(root + "/m"), tidied);
 
     if (!kind) {

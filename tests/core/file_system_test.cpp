@@ -106,27 +106,18 @@ TEST(FileSystem, ReadsLinesEndingInLfOrCrLfAndRefusesWhatIsNotAFileWithoutHangin
   EXPECT_EQ(fs().ReadLastBytes(folder / "pipe", 128), std::nullopt);
 }
 
-TEST(DryRun, RenamedFilesMoveInListingsAndKeepTheirContent) {
+// How renames meet one another in a dry run: see the command line's dry runs.
+TEST(DryRun, RenamedFilesKeepTheirContentAndNothingIsDeletedOrWritten) {
   TempFolder folder;
   const std::string a = folder.MakeFile("a.mp3", "first");
-  folder.MakeFile("b.mp3", "second");
   const auto before = SnapshotFiles(folder.path());
   DryRunFileSystem dryRun(fs());
   EXPECT_FALSE(dryRun.Rename(a, folder / "c.mp3"));
-  EXPECT_FALSE(dryRun.Exists(a));
-  EXPECT_TRUE(dryRun.FileExists(folder / "c.mp3"));
+  EXPECT_TRUE(dryRun.FileExists(folder / "c.mp3") && !dryRun.Exists(a));
   EXPECT_EQ(dryRun.ReadLastBytes(folder / "c.mp3", 128), "first");
-  EXPECT_EQ(dryRun.Rename(folder / "c.mp3", folder / "b.mp3"), std::errc::file_exists);
   EXPECT_EQ(dryRun.Rename(a, folder / "d.mp3"), std::errc::no_such_file_or_directory);
-  // The old name is free again: another song may take it.
-  EXPECT_FALSE(dryRun.Rename(folder / "b.mp3", a));
-  EXPECT_EQ(dryRun.ReadLastBytes(a, 128), "second");
-
-  EXPECT_EQ(Names(dryRun, folder.path()), (std::vector<std::string>{"a.mp3", "c.mp3"}));
-  EXPECT_EQ(dryRun.Rename(a, folder / std::string(256, 'n')), std::errc::filename_too_long);
-  EXPECT_EQ(dryRun.DeleteFile(a), std::errc::operation_not_permitted);
+  EXPECT_EQ(dryRun.DeleteFile(folder / "c.mp3"), std::errc::operation_not_permitted);
   EXPECT_THROW(dryRun.WriteLines(folder / "log.txt", {"x"}), FileError);
-
   EXPECT_EQ(SnapshotFiles(folder.path()), before);  // the disk itself never changed
 }
 

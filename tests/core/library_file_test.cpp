@@ -13,7 +13,8 @@ using testing::TempFolder;
 using Lines = std::vector<std::string>;
 
 // Every line comes back exactly, empty ones and bytes that are not UTF-8 included, and a
-// read-only old file is replaced all the same.
+// read-only old file is replaced all the same. A missing file is absence for the readers that
+// test for it, and an error for a reload.
 TEST(LibraryFile, LinesGoOutWithCrLfAndComeBackExactly) {
   TempFolder folder;
   const std::string file = folder.MakeFile("searchfolders", "old\r\n");
@@ -23,20 +24,17 @@ TEST(LibraryFile, LinesGoOutWithCrLfAndComeBackExactly) {
   Lines back{"kept"};
   ASSERT_TRUE(LoadLibraryFile(RealFileSystem(), file, LibraryRead::kMainWindow, back));
   EXPECT_EQ(back, (Lines{"kept", "/a", "", " /b c ", "/\xff\xfe"}));
-}
 
-TEST(LibraryFile, MissingFileIsAbsenceForTestingReadersAndAnErrorForReload) {
-  TempFolder folder;
-  const std::string file = folder / "searchfolders";
+  const std::string missing = folder / "missing";
   Lines folders;
-  EXPECT_FALSE(LoadLibraryFile(RealFileSystem(), file, LibraryRead::kMainWindow, folders));
-  EXPECT_FALSE(LoadLibraryFile(RealFileSystem(), file, LibraryRead::kEditor, folders));
+  EXPECT_FALSE(LoadLibraryFile(RealFileSystem(), missing, LibraryRead::kMainWindow, folders));
+  EXPECT_FALSE(LoadLibraryFile(RealFileSystem(), missing, LibraryRead::kEditor, folders));
   try {
-    LoadLibraryFile(RealFileSystem(), file, LibraryRead::kReload, folders);
+    LoadLibraryFile(RealFileSystem(), missing, LibraryRead::kReload, folders);
     FAIL() << "a missing library file must be reported";
   } catch (const FileError& error) {
     EXPECT_EQ(std::string(error.what()),
-              "Cannot open file \"" + file + "\". No such file or directory");
+              "Cannot open file \"" + missing + "\". No such file or directory");
   }
   EXPECT_TRUE(folders.empty());
 }

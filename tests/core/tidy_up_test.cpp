@@ -73,23 +73,6 @@ class Tidyup : public ::testing::Test {
   RecordingHost host;
 };
 
-TEST_F(Tidyup, DashesAreSpacedOnlyInNamesWithoutASpacedDashAndKeptNamesAreNotRenamed) {
-  Song("AC-DC-Song.mp3");
-  Song("Artist - Song-Remix.mp3");
-  Song("Artist -Song- Live.mp3");  // the second pass finds it renamed already
-  Song("Band- Tune.mp3");
-  Song("01.mp3");  // a prefix that would take the extension stays
-  Run();
-  EXPECT_EQ(FilesIn(), (Names{"01.mp3", "AC - DC - Song.mp3", "Artist - Song- Live.mp3",
-                              "Artist - Song-Remix.mp3", "Band - Tune.mp3"}));
-  // Pass by pass: the space after the dash, the space before it, then every dash spaced.
-  EXPECT_EQ(state.DashLog, (TextList{Quoted("Artist -Song- Live.mp3", "Artist - Song- Live.mp3"),
-                                     Quoted("Band- Tune.mp3", "Band - Tune.mp3"),
-                                     Quoted("AC-DC-Song.mp3", "AC - DC - Song.mp3")}));
-  EXPECT_TRUE(state.PrefixLog.empty());
-  EXPECT_TRUE(state.RenameFailures.empty());
-}
-
 // Every digit, a mark that removing another one makes, and several digits in one name.
 TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
   TextList expected;

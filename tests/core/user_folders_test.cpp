@@ -45,16 +45,6 @@ TEST(UserFolders, TheConfigFolderFollowsXdgConfigHomeWhenAbsoluteElseTheHomeFold
   EXPECT_EQ(ConfigFolderFor("relative/cfg", "/home/ann"), "/home/ann/.config/tunewick");
   EXPECT_EQ(ConfigFolderFor("", "/"), "/.config/tunewick");
   EXPECT_EQ(ConfigLibraryFile("/cfg/tunewick"), "/cfg/tunewick/searchfolders");
-
-  // What the programs read from the environment.
-  const TempFolder folder;
-  const ScopedVariable home("HOME", folder.path());
-  {
-    const ScopedVariable config("XDG_CONFIG_HOME", folder / "new/cfg");
-    EXPECT_EQ(UserConfigFolder(), folder / "new/cfg/tunewick");
-  }
-  const ScopedVariable config("XDG_CONFIG_HOME", "");
-  EXPECT_EQ(UserConfigFolder(), folder / ".config/tunewick");
 }
 
 TEST(UserFolders, MakeFoldersCreatesMissingParentsForTheUserOnlyAndTellsWhatFailed) {
