@@ -64,8 +64,6 @@ bool IsSubsequence(std::string_view part, std::string_view whole) {
   return at == part.size();
 }
 
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-
 std::size_t CountOf(std::string_view text, std::string_view part) {
   std::size_t count = 0;
   for (std::size_t at = text.find(part); at != std::string_view::npos;
@@ -97,24 +95,6 @@ TEST(NameRuleLaws, HoldOnGeneratedNames) {
       ASSERT_LE(removed, name.rfind('.'));
     } else {
       ASSERT_FALSE(StartsWithPrefix(stripped));
-    }
-
-    // Spacing every dash only adds a space on each side of each.
-    const std::string spaced = SpaceAllDashes(name);
-    ASSERT_EQ(spaced.size(), name.size() + 2 * CountOf(name, "-"));
-    ASSERT_EQ(CountOf(spaced, " - "), CountOf(name, "-"));
-    ASSERT_TRUE(IsSubsequence(name, spaced));
-    ASSERT_EQ(HighBytes(spaced), high);
-
-    // Capitalisation only raises ASCII letters, at the start or after a space.
-    const std::string first = CapitaliseFirstLetter(name);
-    const std::string words = CapitaliseAfterSpaces(name);
-    ASSERT_EQ(first.size(), name.size());
-    ASSERT_EQ(words.size(), name.size());
-    for (std::size_t at = 0; at < name.size(); ++at) {
-      const char raised = IsLower(name[at]) ? static_cast<char>(name[at] - 'a' + 'A') : name[at];
-      ASSERT_EQ(first[at], at == 0 ? raised : name[at]);
-      ASSERT_EQ(words[at], at == 0 || name[at - 1] == ' ' ? raised : name[at]);
     }
 
     // RemoveBracketNumber deletes only whole marks of its digit (-1 and 10 have none), and

@@ -1,5 +1,6 @@
-// Exact outputs of the name rules on worked examples and their tricky cases. The laws that
-// hold for every name are checked on generated names in name_rules_property_test.cpp.
+// Exact outputs of the name rules on worked examples and their tricky cases, and which names
+// count as correct. The laws that hold for every name are checked on generated names in
+// name_rules_property_test.cpp.
 
 #include "rules/name_rules.h"
 
@@ -7,6 +8,8 @@
 
 #include <string>
 #include <string_view>
+
+#include "catalogue/name_check.h"
 
 namespace tunewick {
 namespace {
@@ -46,6 +49,7 @@ TEST(NameRules, WorkedExamples) {
       {CapitaliseAfterSpaces, "ac_dc - back in black.wma", "Ac_dc - Back In Black.wma"},
       {CapitaliseAfterSpaces, "\xC3\xA9t\xC3\xA9 - song.mp3", "\xC3\xA9t\xC3\xA9 - Song.mp3"},
       {CapitaliseAfterSpaces, "a  b.mp3", "A  B.mp3"},
+      {CapitaliseAfterSpaces, "`a {b\tc \xe1 z", "`a {b\tc \xe1 Z"},  // after a space only
       {CapitaliseFirstLetter, "artist - song.mp3", "Artist - song.mp3"},
       {CapitaliseFirstLetter, "01 artist.mp3", "01 artist.mp3"},
   };
@@ -71,6 +75,27 @@ TEST(NameRules, EveryMarkOfTheDigitGoesInOnePass) {
     EXPECT_EQ(HasBracketNumber(c.before, c.digit), c.before != c.after) << c.before;
     EXPECT_EQ(RemoveBracketNumber(c.before, c.digit), c.after) << c.before;
   }
+}
+
+// A song is named correctly when its file name, and nothing else of its path, holds
+// exactly one "-" (a ":" is no separator).
+TEST(NameCheck, ListsTheSongsWithoutExactlyOneDashInTheirFileNameInOrder) {
+  SharedState state;
+  state.AllSongs = {"/music/Artist - Song.mp3", "/music/Artist_Song.mp3",
+                    "/mu-sic/A - B - C.wav",    "/my-music/Good - Name.wma",
+                    "/music/Artist_Song.mp3",   "/m/a-b:c-d.mp3",
+                    "/m/Artist-Song.mp3",       "/m/-.wav",
+                    "/m/Al-pha - Song.mp3"};
+  state.WorkListA = {"left over"};
+  state.SearchBatch = {"left over"};
+  ClassifySongs(state);
+  EXPECT_EQ(
+      state.IncorrectSongs,
+      (std::vector<SongPath>{"/music/Artist_Song.mp3", "/mu-sic/A - B - C.wav",
+                             "/music/Artist_Song.mp3", "/m/a-b:c-d.mp3", "/m/Al-pha - Song.mp3"}));
+  EXPECT_TRUE(state.WorkListA.empty());
+  EXPECT_TRUE(state.SearchBatch.empty());
+  EXPECT_FALSE(IsNamedCorrectly(""));
 }
 
 }  // namespace

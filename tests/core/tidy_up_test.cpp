@@ -18,13 +18,12 @@ using testing::ReadFile;
 using testing::TempFolder;
 using Names = std::vector<std::string>;
 
-class RecordingHost : public TidyupHost {
+class RecordingHost : public LibraryFileHost {
  public:
-  RecordingHost(SharedState& state, std::string libraryFile)
-      : state_(state), libraryFile_(std::move(libraryFile)) {}
+  using LibraryFileHost::LibraryFileHost;
   void Rescan() override {
     ++rescans;
-    rescan(state_, RealFileSystem(), libraryFile_);
+    LibraryFileHost::Rescan();
   }
   void BeginStep(TidyupStep) override { ++depth; }
   void EndStep(TidyupStep) override { --depth, ++stepsEnded; }
@@ -32,15 +31,12 @@ class RecordingHost : public TidyupHost {
   void ShowMainMenu() override { ++mainMenuShown; }
 
   int rescans = 0, depth = 0, stepsEnded = 0, noSongsMessages = 0, mainMenuShown = 0;
-
- private:
-  SharedState& state_;
-  std::string libraryFile_;
 };
 
 class Tidyup : public ::testing::Test {
  protected:
-  Tidyup() : music(folder.MakeFolder("music")), host(state, folder / "searchfolders") {
+  Tidyup()
+      : music(folder.MakeFolder("music")), host(state, RealFileSystem(), folder / "searchfolders") {
     folder.MakeFile("searchfolders", music + "\r\n");
   }
 
