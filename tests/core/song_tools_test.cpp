@@ -87,27 +87,22 @@ TEST(SongCorrection, ForbiddenCharactersAreTheNineAndEveryControlCharacter) {
     EXPECT_FALSE(HoldsForbiddenCharacter(fine)) << fine;
 }
 
-class CorrectSongNameTest : public ::testing::Test {
- protected:
-  CorrectionResult Correct(std::string_view artist, std::string_view title) {
-    return CorrectSongName(fs(), song, artist, title, [this] { ++beforeRename; });
-  }
-
+TEST(SongCorrection, RenamesInTheSongsOwnFolderOnlyWhatCannotLeaveIt) {
   TempFolder folder;
-  std::string song = folder.MakeFile("music/old.mp3", "sound");
+  const std::string song = folder.MakeFile("music/old.mp3", "sound");
   int beforeRename = 0;
-};
-
-TEST_F(CorrectSongNameTest, RenamesInTheSongsOwnFolderOnlyWhatCannotLeaveIt) {
-  EXPECT_EQ(Correct("", "B").outcome, CorrectionOutcome::kBoxEmpty);
-  EXPECT_EQ(Correct("A", "").outcome, CorrectionOutcome::kBoxEmpty);
+  auto correct = [&](std::string_view artist, std::string_view title) {
+    return CorrectSongName(fs(), song, artist, title, [&] { ++beforeRename; });
+  };
+  EXPECT_EQ(correct("", "B").outcome, CorrectionOutcome::kBoxEmpty);
+  EXPECT_EQ(correct("A", "").outcome, CorrectionOutcome::kBoxEmpty);
   folder.MakeFolder("music/sub");
-  EXPECT_EQ(Correct("sub/A", "B").outcome, CorrectionOutcome::kForbiddenCharacter);
-  EXPECT_EQ(Correct("..", "/../../B").outcome, CorrectionOutcome::kForbiddenCharacter);
-  EXPECT_EQ(Correct("A", "B\nC").outcome, CorrectionOutcome::kForbiddenCharacter);
+  EXPECT_EQ(correct("sub/A", "B").outcome, CorrectionOutcome::kForbiddenCharacter);
+  EXPECT_EQ(correct("..", "/../../B").outcome, CorrectionOutcome::kForbiddenCharacter);
+  EXPECT_EQ(correct("A", "B\nC").outcome, CorrectionOutcome::kForbiddenCharacter);
   EXPECT_EQ(beforeRename, 0);
   // An artist of ".." alone is a plain name in the same folder.
-  const CorrectionResult result = Correct("..", "B");
+  const CorrectionResult result = correct("..", "B");
   EXPECT_EQ(result.outcome, CorrectionOutcome::kRenamed);
   EXPECT_EQ(result.newPath, folder / "music/.. - B.mp3");
   EXPECT_EQ(ReadFile(folder / "music/.. - B.mp3"), "sound");

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "catalogue/library_scan.h"
@@ -16,7 +15,6 @@ namespace {
 
 using testing::ReadFile;
 using testing::TempFolder;
-using Names = std::vector<std::string>;
 
 class RecordingHost : public LibraryFileHost {
  public:
@@ -51,15 +49,6 @@ class Tidyup : public ::testing::Test {
     return "'" + music + "/" + from + "' was renamed to '" + music + "/" + to + "'";
   }
 
-  // The file names in a folder of the library, sorted.
-  Names FilesIn(const std::string& sub = "") const {
-    Names names;
-    for (const auto& entry : std::filesystem::directory_iterator(music + sub))
-      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   TempFolder folder;
   std::string music;
   SharedState state;
@@ -82,8 +71,9 @@ TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
   expected.push_back(Quoted("e/f/g/Song (1)(2).mp3", "e/f/g/Song .mp3"));
   Run();
   EXPECT_EQ(state.BracketLog, expected);
-  EXPECT_EQ(FilesIn("/d9"), (Names{"A - Nest ).mp3", "A - Song .mp3"}));
-  EXPECT_EQ(FilesIn("/e/f/g"), Names{"Song .mp3"});
+  EXPECT_EQ(
+      testing::SnapshotFiles(music + "/e"),
+      (std::map<std::string, std::string>{{music + "/e/f/g/Song .mp3", "e/f/g/Song (1)(2).mp3"}}));
 }
 
 // The file system refuses to overwrite: the song keeps its name, its content and, in the
