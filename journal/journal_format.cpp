@@ -69,20 +69,43 @@ std::optional<JournalEntry> EntryFrom(const std::vector<std::string_view>& field
   return entry;
 }
 
+template <typename Number>
+void AppendNumberField(std::string& out, Number number) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  out += '\t';
+  out.append(digits, end);
+}
+
+void AppendEscaped(std::string& out, std::string_view field) {
+  // Runs without a character to escape, which is nearly every name, go in whole.
+  for (std::size_t start = 0;;) {
+    const std::size_t special = field.find_first_of("\\\t\n\r", start);
+    out.append(field.substr(start, special - start));
+    if (special == std::string_view::npos) return;
+    switch (field[special]) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += "\\r";
+    }
+    start = special + 1;
+  }
+}
+
 }  // namespace
 
 std::string EscapeField(std::string_view field) {
   std::string escaped;
   escaped.reserve(field.size() + 2);
-  for (char c : field) {
-    switch (c) {
-      case '\\': escaped += "\\\\"; break;
-      case '\t': escaped += "\\t"; break;
-      case '\n': escaped += "\\n"; break;
-      case '\r': escaped += "\\r"; break;
-      default: escaped += c;
-    }
-  }
+  AppendEscaped(escaped, field);
   return escaped;
 }
 
@@ -96,11 +119,20 @@ std::optional<std::string> UnescapeField(std::string_view field) {
     }
     if (++i == field.size()) return std::nullopt;
     switch (field[i]) {
-      case '\\': plain += '\\'; break;
-      case 't': plain += '\t'; break;
-      case 'n': plain += '\n'; break;
-      case 'r': plain += '\r'; break;
-      default: return std::nullopt;
+      case '\\':
+        plain += '\\';
+        break;
+      case 't':
+        plain += '\t';
+        break;
+      case 'n':
+        plain += '\n';
+        break;
+      case 'r':
+        plain += '\r';
+        break;
+      default:
+        return std::nullopt;
     }
   }
   return plain;
@@ -108,9 +140,12 @@ std::optional<std::string> UnescapeField(std::string_view field) {
 
 std::string_view RunKindName(RunKind kind) {
   switch (kind) {
-    case RunKind::kTidyup: return "tidy-up";
-    case RunKind::kTags: return "tags";
-    case RunKind::kUndo: return "undo";
+    case RunKind::kTidyup:
+      return "tidy-up";
+    case RunKind::kTags:
+      return "tags";
+    case RunKind::kUndo:
+      return "undo";
   }
   return "";
 }
@@ -124,30 +159,36 @@ std::string HeaderRecords(const RunHeader& header) {
   return text;
 }
 
-std::string RenameRecord(const SongPath& from, const SongPath& to, const FileIdentity& id) {
-  std::string record = "rename\t";
+void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
+                        const FileIdentity& id) {
+  out += "rename";
   for (std::uint64_t number : {id.device, id.inode, id.birthNs, id.size})
-    record += std::to_string(number) + '\t';
-  record += std::to_string(id.modifiedNs) + (id.inodeStable ? "\t1\t" : "\t0\t");
-  record += EscapeField(from);
-  record += '\t';
-  record += EscapeField(to);
-  record += '\n';
-  return record;
+    AppendNumberField(out, number);
+  AppendNumberField(out, id.modifiedNs);
+  out += id.inodeStable ? "\t1\t" : "\t0\t";
+  AppendEscaped(out, from);
+  out += '\t';
+  AppendEscaped(out, to);
+  out += '\n';
 }
 
-std::string FailedRecord(std::string_view reason) { return "failed\t" + EscapeField(reason) + '\n'; }
+std::string FailedRecord(std::string_view reason) {
+  return "failed\t" + EscapeField(reason) + '\n';
+}
 
 std::string EndRecord(std::size_t renamed) { return "end\t" + std::to_string(renamed) + '\n'; }
 
-std::optional<RunHeader> ParseHeader(std::string_view text) { return HeaderFrom(CompleteLines(text)); }
+std::optional<RunHeader> ParseHeader(std::string_view text) {
+  return HeaderFrom(CompleteLines(text));
+}
 
 std::optional<std::size_t> ParseEndCount(std::string_view tail) {
   const auto lines = CompleteLines(tail);
   if (lines.empty() || tail.back() != '\n') return std::nullopt;
   const auto fields = SplitFields(lines.back());
   std::size_t count = 0;
-  if (fields.size() != 2 || fields[0] != "end" || !ParseNumber(fields[1], count)) return std::nullopt;
+  if (fields.size() != 2 || fields[0] != "end" || !ParseNumber(fields[1], count))
+    return std::nullopt;
   return count;
 }
 

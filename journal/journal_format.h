@@ -55,7 +55,8 @@ struct Journal {
 };
 
 std::string HeaderRecords(const RunHeader& header);
-std::string RenameRecord(const SongPath& from, const SongPath& to, const FileIdentity& identity);
+void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
+                        const FileIdentity& identity);
 inline constexpr std::string_view kDoneRecord = "done\n";
 std::string FailedRecord(std::string_view reason);
 std::string EndRecord(std::size_t renamed);

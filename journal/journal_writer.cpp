@@ -37,7 +37,7 @@ void JournalWriter::SyncEverySecond() {
   }
 }
 
-std::error_code JournalWriter::Write(std::string records) {
+std::error_code JournalWriter::Write(std::string_view records) {
   if (broken_) return broken_;
   if (std::error_code error = file_->Append(records)) {
     broken_ = JournalWriteError(error);
@@ -50,15 +50,18 @@ std::error_code JournalWriter::Write(std::string records) {
 
 std::error_code JournalWriter::BeforeRename(const SongPath& from, const SongPath& to,
                                             const FileIdentity& identity) {
-  std::string records = std::move(pending_);
-  pending_.clear();
-  records += RenameRecord(from, to, identity);
-  return Write(std::move(records));
+  // One buffer for every record, so that a rename costs no allocation here.
+  records_.clear();
+  records_ += pending_;
+  pending_ = {};
+  AppendRenameRecord(records_, from, to, identity);
+  return Write(records_);
 }
 
 void JournalWriter::AfterRename(std::error_code outcome) {
   if (outcome) {
-    pending_ = FailedRecord(ErrorText(outcome));
+    failure_ = FailedRecord(ErrorText(outcome));
+    pending_ = failure_;
   } else {
     pending_ = kDoneRecord;
     ++renamed_;
@@ -74,9 +77,9 @@ std::error_code JournalWriter::Finish() {
   }
   wake_.notify_all();
   syncer_.join();
-  std::string records = std::move(pending_);
+  std::string records(pending_);
   records += EndRecord(renamed_);
-  if (std::error_code error = Write(std::move(records))) return error;
+  if (std::error_code error = Write(records)) return error;
   if (std::error_code error = file_->SyncData()) broken_ = JournalWriteError(error);
   return broken_;
 }

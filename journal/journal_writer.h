@@ -54,12 +54,14 @@ class JournalWriter {
   std::error_code Finish();
 
  private:
-  std::error_code Write(std::string records);
+  std::error_code Write(std::string_view records);
   void SyncEverySecond();
 
   std::unique_ptr<AppendOnlyFile> file_;
   std::string name_;
-  std::string pending_;  // the last outcome, written with the next record
+  std::string_view pending_;  // the last outcome, written with the next record
+  std::string failure_;       // the last failed record, which pending_ may show
+  std::string records_;
   std::size_t renamed_ = 0;
   std::error_code broken_;
   bool finished_ = false;
