@@ -172,6 +172,10 @@ void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& 
   out += '\n';
 }
 
+std::string DoneRecord(std::int64_t renamedAtNs) {
+  return "done\t" + std::to_string(renamedAtNs) + '\n';
+}
+
 std::string FailedRecord(std::string_view reason) {
   return "failed\t" + EscapeField(reason) + '\n';
 }
@@ -206,8 +210,10 @@ std::optional<Journal> ParseJournal(std::string_view text) {
       auto entry = EntryFrom(fields);
       if (!entry) break;
       journal.entries.push_back(std::move(*entry));
-    } else if (fields[0] == "done" && fields.size() == 1 && awaitingOutcome) {
-      journal.entries.back().outcome = JournalEntry::Outcome::kDone;
+    } else if (fields[0] == "done" && fields.size() <= 2 && awaitingOutcome) {
+      JournalEntry& entry = journal.entries.back();
+      if (fields.size() == 2 && !ParseNumber(fields[1], entry.renamedAtNs)) break;
+      entry.outcome = JournalEntry::Outcome::kDone;
     } else if (fields[0] == "failed" && fields.size() == 2 && awaitingOutcome) {
       journal.entries.back().outcome = JournalEntry::Outcome::kFailed;
     } else if (fields[0] == "end" && fields.size() == 2) {

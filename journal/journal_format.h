@@ -9,7 +9,9 @@
 //                                                seconds since 1970; UNDOES the run an
 //                                                undo takes back, else empty
 //   rename   DEVICE INODE BIRTH SIZE MODIFIED STABLE FROM TO     before each rename
-//   done                                         after it, when it happened
+//   done     [RENAMED]                           after it, when it happened; RENAMED, in
+//                                                nanoseconds since 1970, where inode
+//                                                numbers do not last
 //   failed   REASON                              after it, when it was refused
 //   end      COUNT                               at the end of the run: the renames done
 //
@@ -46,6 +48,9 @@ struct JournalEntry {
   SongPath from, to;
   FileIdentity identity;  // of the file, taken just before the rename
   Outcome outcome = Outcome::kUnknown;
+  // When the rename happened, where the file system may have stamped the file with that
+  // time (see DoneRecord); else 0.
+  std::int64_t renamedAtNs = 0;
 };
 
 struct Journal {
@@ -58,6 +63,10 @@ std::string HeaderRecords(const RunHeader& header);
 void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
                         const FileIdentity& identity);
 inline constexpr std::string_view kDoneRecord = "done\n";
+// Where inode numbers do not last, a file is known by its size and modification time, and
+// some drivers (fusefat) set that time to the clock on a rename: the done record then
+// keeps when the rename happened.
+std::string DoneRecord(std::int64_t renamedAtNs);
 std::string FailedRecord(std::string_view reason);
 std::string EndRecord(std::size_t renamed);
 

@@ -20,6 +20,12 @@ std::error_code JournalWriteError(std::error_code cause) {
   return {cause.value(), category};
 }
 
+std::int64_t WallClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 JournalWriter::JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name)
     : file_(std::move(file)), name_(std::move(name)), syncer_([this] { SyncEverySecond(); }) {}
 
@@ -58,13 +64,18 @@ std::error_code JournalWriter::BeforeRename(const SongPath& from, const SongPath
   return Write(records_);
 }
 
-void JournalWriter::AfterRename(std::error_code outcome) {
+void JournalWriter::AfterRename(std::error_code outcome, std::int64_t renamedAtNs) {
   if (outcome) {
-    failure_ = FailedRecord(ErrorText(outcome));
-    pending_ = failure_;
-  } else {
+    outcome_ = FailedRecord(ErrorText(outcome));
+    pending_ = outcome_;
+    return;
+  }
+  ++renamed_;
+  if (renamedAtNs == 0) {
     pending_ = kDoneRecord;
-    ++renamed_;
+  } else {
+    outcome_ = DoneRecord(renamedAtNs);
+    pending_ = outcome_;
   }
 }
 
@@ -94,7 +105,7 @@ std::error_code JournalingFileSystem::Rename(const std::string& from, const std:
   }
   if (std::error_code error = journal_.BeforeRename(from, to, *identity)) return error;
   const std::error_code outcome = disk_.Rename(from, to);
-  journal_.AfterRename(outcome);
+  journal_.AfterRename(outcome, identity->inodeStable || outcome ? 0 : WallClockNs());
   return outcome;
 }
 

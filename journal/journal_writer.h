@@ -28,6 +28,9 @@ class JournalUnavailable : public std::runtime_error {
       : std::runtime_error(std::string(kCannotRecord) + reason) {}
 };
 
+// The system clock, in nanoseconds since 1970.
+std::int64_t WallClockNs();
+
 // A rename refused because its journal record could not be written: the message is
 // kCannotRecord followed by the system's reason.
 std::error_code JournalWriteError(std::error_code cause);
@@ -48,8 +51,9 @@ class JournalWriter {
   // Before a rename. An error means the record could not be written: do not rename.
   std::error_code BeforeRename(const SongPath& from, const SongPath& to,
                                const FileIdentity& identity);
-  // After it, with its outcome.
-  void AfterRename(std::error_code outcome);
+  // After it, with its outcome and, where the file system may stamp a renamed file with
+  // the clock, when it happened.
+  void AfterRename(std::error_code outcome, std::int64_t renamedAtNs = 0);
   // Writes the end record and forces the journal onto the disk.
   std::error_code Finish();
 
@@ -60,7 +64,7 @@ class JournalWriter {
   std::unique_ptr<AppendOnlyFile> file_;
   std::string name_;
   std::string_view pending_;  // the last outcome, written with the next record
-  std::string failure_;       // the last failed record, which pending_ may show
+  std::string outcome_;       // the last outcome record, when pending_ is not a constant
   std::string records_;
   std::size_t renamed_ = 0;
   std::error_code broken_;

@@ -1,12 +1,14 @@
 #include "journal/undo.h"
 
+#include <map>
 #include <set>
 
 #include "platform/dry_run_file_system.h"
 
 namespace tunewick {
 
-bool SameFile(const FileIdentity& recorded, const FileIdentity& now) {
+bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
+              std::initializer_list<std::int64_t> stampedAtNs) {
   if (recorded.inodeStable && now.inodeStable) {
     return recorded.device == now.device && recorded.inode == now.inode &&
            (recorded.birthNs == 0 || now.birthNs == 0 || recorded.birthNs == now.birthNs);
@@ -14,8 +16,14 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now) {
   // FAT keeps modification times to two seconds, and a FUSE mount may first show the
   // finer time it was given and the stored one later.
   constexpr std::int64_t kCoarsestClock = 2'000'000'000;
-  const std::int64_t apart = recorded.modifiedNs - now.modifiedNs;
-  return recorded.size == now.size && apart < kCoarsestClock && apart > -kCoarsestClock;
+  auto near = [&](std::int64_t time) {
+    return time - now.modifiedNs < kCoarsestClock && now.modifiedNs - time < kCoarsestClock;
+  };
+  if (recorded.size != now.size) return false;
+  if (near(recorded.modifiedNs)) return true;
+  for (std::int64_t stamp : stampedAtNs)
+    if (stamp != 0 && near(stamp)) return true;
+  return false;
 }
 
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
@@ -23,12 +31,17 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
   // Paths of a run started elsewhere are taken from the folder it was started from.
   const std::string& startFolder = journal.header.folder;
   auto resolved = [&](const SongPath& path) {
-    return path.empty() || path[0] == '/' || startFolder.empty() ? path
-                                                                 : startFolder + "/" + path;
+    return path.empty() || path[0] == '/' || startFolder.empty() ? path : startFolder + "/" + path;
   };
   // Paths a song should have come back to but did not: the rename that brought it there
   // stays too.
   std::multiset<SongPath> blocked;
+  // Where inode numbers do not last: songs this undo has just renamed back, with their
+  // modification time before and the time of that rename, which may have stamped them.
+  struct MovedBack {
+    std::int64_t modifiedNs, renamedAtNs;
+  };
+  std::map<SongPath, MovedBack> movedBack;
   auto refuse = [&](const JournalEntry& entry, std::string reason) {
     result.refused.push_back({entry.to, entry.from, std::move(reason)});
     blocked.insert(entry.from);
@@ -45,8 +58,16 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
     }
     const std::optional<FileIdentity> atNew = fileSystem.IdentifyFile(entry->to);
     const std::optional<FileIdentity> atOld = fileSystem.IdentifyFile(entry->from);
-    const bool isAtNew = atNew && SameFile(entry->identity, *atNew);
-    const bool isAtOld = atOld && SameFile(entry->identity, *atOld);
+    MovedBack moved{0, 0};
+    if (const auto found = movedBack.find(entry->to); found != movedBack.end()) {
+      moved = found->second;
+      movedBack.erase(found);
+    }
+    // A case-only rename on a drive that ignores case finds the song at both paths.
+    const std::initializer_list<std::int64_t> stamps{entry->renamedAtNs, moved.modifiedNs,
+                                                     moved.renamedAtNs};
+    const bool isAtNew = atNew && SameFile(entry->identity, *atNew, stamps);
+    const bool isAtOld = atOld && SameFile(entry->identity, *atOld, stamps);
     if (isAtOld && !isAtNew) continue;  // never renamed, or back already
     if (!isAtNew) {
       refuse(*entry, std::string(kChangedSince));
@@ -56,6 +77,7 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
       refuse(*entry, ErrorText(error));
     } else {
       result.renamed.emplace_back(entry->to, entry->from);
+      if (!atNew->inodeStable) movedBack[entry->from] = {atNew->modifiedNs, WallClockNs()};
     }
   }
   return result;

@@ -2,6 +2,7 @@
 
 // Taking a run back from its journal, and the runs that rename through a journal.
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -18,8 +19,11 @@ inline constexpr std::string_view kUndoFailuresHeading = "The following could no
 inline constexpr std::string_view kChangedSince = "the file was changed or moved since";
 inline constexpr std::string_view kOldNameTaken = "the old name is taken";
 
-// True when `now` is the file that `recorded` was taken of.
-bool SameFile(const FileIdentity& recorded, const FileIdentity& now);
+// True when `now` is the file that `recorded` was taken of. Where inode numbers do not
+// last, the modification time may also be one of `stampedAtNs` (times at which a rename
+// may have stamped the file with the clock; zeros are passed over).
+bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
+              std::initializer_list<std::int64_t> stampedAtNs = {});
 
 struct UndoResult {
   std::vector<std::pair<SongPath, SongPath>> renamed;  // the run's new path, its old path
