@@ -233,6 +233,22 @@ void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string
   }
 }
 
+std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
+                                             const std::vector<std::string>& folders,
+                                             FolderEntries entries,
+                                             const std::function<void(LibraryTree&)>& take) {
+  std::vector<UnreadableFolder> unreadable;
+  for (const std::string& folder : folders) {
+    if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
+    // The system would take such a path to end at the NUL: some other folder.
+    if (folder.find('\0') != std::string::npos) continue;
+    LibraryTree tree(fileSystem, folder);
+    unreadable.insert(unreadable.end(), tree.Unreadable().begin(), tree.Unreadable().end());
+    take(tree);
+  }
+  return unreadable;
+}
+
 std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
                                           const std::vector<std::string>& folders,
                                           FolderEntries entries) {
@@ -243,21 +259,16 @@ std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& 
   std::vector<SongPath>& songs = state.AllSongs;
   std::size_t lastBatch = 0;
   bool searched = false;
-  std::vector<UnreadableFolder> unreadable;
-  for (const std::string& folder : folders) {
-    if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
-    // The system would take such a path to end at the NUL: some other folder.
-    if (folder.find('\0') != std::string::npos) continue;
-    LibraryTree tree(fileSystem, folder);
-    unreadable.insert(unreadable.end(), tree.Unreadable().begin(), tree.Unreadable().end());
-    const std::size_t needed = songs.size() + tree.SongCount();
-    if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
-    for (std::string_view mask : kSongMasks) {
-      lastBatch = songs.size();
-      FindSongFiles(songs, tree, mask);
-      searched = true;
-    }
-  }
+  std::vector<UnreadableFolder> unreadable =
+      ScanEachFolder(fileSystem, folders, entries, [&](LibraryTree& tree) {
+        const std::size_t needed = songs.size() + tree.SongCount();
+        if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
+        for (std::string_view mask : kSongMasks) {
+          lastBatch = songs.size();
+          FindSongFiles(songs, tree, mask);
+          searched = true;
+        }
+      });
   if (searched) state.SearchBatch.assign(songs.begin() + lastBatch, songs.end());
   return unreadable;
 }

@@ -10,6 +10,7 @@
 // lists are then taken from memory. Folders that exist but cannot be read are skipped,
 // and the scan says which they were.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -48,6 +49,8 @@ class LibraryTree {
   // Song files of all three types.
   std::size_t SongCount() const { return songCount_; }
   const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
+  // The songs of kSongMasks[mask], depth-first, until FindSongFiles takes them.
+  const std::vector<SongPath>& Songs(std::size_t mask) const { return songs_[mask]; }
 
  private:
   friend void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree,
@@ -67,9 +70,17 @@ enum class FolderEntries {
   kAsGiven,          // every folder is searched
 };
 
-// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order. An entry
+// Reads the trees of `folders` one after another and hands each to `take` as soon as it
+// is read: together, in scan order, they hold the songs ScanFolders lists. An entry
 // holding a NUL byte names no folder and is skipped like a missing one. Returns the
 // folders that could not be read, in the order met.
+std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
+                                             const std::vector<std::string>& folders,
+                                             FolderEntries entries,
+                                             const std::function<void(LibraryTree&)>& take);
+
+// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order, as
+// ScanEachFolder finds them.
 std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
                                           const std::vector<std::string>& folders,
                                           FolderEntries entries);

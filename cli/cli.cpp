@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <chrono>
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string_view>
@@ -8,9 +9,10 @@
 #include "app/shared_state.h"
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
+#include "catalogue/song_path.h"
+#include "cli/tag_report.h"
 #include "cli/undo_commands.h"
 #include "journal/undo.h"
-#include "cli/tag_report.h"
 #include "library/library_file.h"
 #include "library/library_location.h"
 #include "platform/dry_run_file_system.h"
@@ -111,6 +113,18 @@ class Library {
     Remember(ScanFolders(state, fileSystem, folders_, FolderEntries::kAsGiven));
   }
 
+  // Hands the tree of each library folder to `take` as soon as it is read: the songs Scan
+  // would list, without the lists the windows keep.
+  void ScanEach(FileSystem& fileSystem, const std::function<void(LibraryTree&)>& take) {
+    if (FromFile()) {
+      std::vector<std::string> folders;
+      LoadLibraryFile(fileSystem, libraryFile_, LibraryRead::kMainWindow, folders);
+      Remember(ScanEachFolder(fileSystem, folders, FolderEntries::kFromLibraryFile, take));
+    } else {
+      Remember(ScanEachFolder(fileSystem, folders_, FolderEntries::kAsGiven, take));
+    }
+  }
+
   // Every folder that some scan could not read, once, in the order first met.
   const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
 
@@ -160,7 +174,8 @@ RunHeader HeaderNow(RunKind kind) {
           std::chrono::duration_cast<std::chrono::seconds>(
               std::chrono::system_clock::now().time_since_epoch())
               .count(),
-          CurrentFolder(), {}};
+          CurrentFolder(),
+          {}};
 }
 
 void WarnAboutJournal(const std::string& problem, CliStreams& streams) {
@@ -187,11 +202,26 @@ int Tidy(Library& library, FileSystem& disk, JournalStore* journals, CliStreams&
   return state.RenameFailures.empty() ? kExitDone : kExitSomeRefused;
 }
 
+constexpr std::size_t kLinesBlock = 64 * 1024;
+
 int List(Library& library, FileSystem& fileSystem, CliStreams& streams) {
-  SharedState state;
-  library.Scan(state, fileSystem);
-  ClassifySongs(state);
-  for (const SongPath& song : state.IncorrectSongs) WriteLine(streams.out, song);
+  // The songs the name check would list, printed folder by folder as the scan reads them.
+  // The lines go out in blocks: a write per line would cost more than the name check.
+  std::string lines;
+  auto writeLines = [&] {
+    streams.out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+    lines.clear();
+  };
+  library.ScanEach(fileSystem, [&](const LibraryTree& tree) {
+    for (std::size_t mask = 0; mask < std::size(kSongMasks); ++mask) {
+      for (const SongPath& song : tree.Songs(mask)) {
+        if (IsNamedCorrectly(FileNameOf(song))) continue;
+        lines.append(song) += '\n';
+        if (lines.size() >= kLinesBlock) writeLines();
+      }
+    }
+  });
+  writeLines();
   streams.out.flush();
   return kExitDone;
 }
@@ -289,8 +319,8 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
   if (command == "undo") {
     if (folders.size() > 1) return UsageError(streams, "undo takes one RUN at most");
     try {
-      return UndoCommand(journals, fileSystem, folders.empty() ? std::string() : folders[0],
-                         dryRun, !noUndo, streams);
+      return UndoCommand(journals, fileSystem, folders.empty() ? std::string() : folders[0], dryRun,
+                         !noUndo, streams);
     } catch (const JournalUnavailable& error) {
       streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
       return kExitUsage;
