@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <ostream>
@@ -274,7 +275,12 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
   if (arguments.empty()) return UsageError(streams, "no command given");
   const std::string& command = arguments.front();
   const std::string libraryFile = CliLibraryFile(fileSystem, UserConfigFolder());
-  if (command == "--help" || command == "-h") {
+  auto isHelp = [](const std::string& argument) {
+    return argument == "--help" || argument == "-h";
+  };
+  // The help, also after a command: "tunewick-cli tidy --help" asks for it, never for a tidy-up.
+  const auto options = std::find(arguments.begin(), arguments.end(), "--");
+  if (std::any_of(arguments.begin(), options, isHelp)) {
     streams.out << kUsageIntro << "  " << (libraryFile == kLibraryFileName ? "./" : "")
                 << libraryFile << '\n'
                 << kUsage;

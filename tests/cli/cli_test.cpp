@@ -574,7 +574,11 @@ TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
   }
-  EXPECT_EQ(RunCli(folder.path(), {"--help"}).status, 0);
+  // The help, also after a command, but not after "--".
+  const std::string help = RunCli(folder.path(), {"--help"}).out;
+  EXPECT_EQ(RunCli(folder.path(), {"list", "--help"}).out, help);
+  EXPECT_EQ(RunCli(folder.path(), {"tidy", "-h"}).status, 0);
+  EXPECT_EQ(RunCli(folder.path(), {"tidy", "--", "--help"}).status, 2);
 
   // A library file that cannot be read, even by root.
   ASSERT_EQ(::mkfifo((folder / "searchfolders").c_str(), 0600), 0);
