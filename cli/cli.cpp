@@ -341,6 +341,12 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
       streams.err << "tunewick-cli: no such folder: " << folder << '\n';
       return kExitUsage;
     }
+  if (folders.empty() && !fileSystem.FileExists(libraryFile) &&
+      fileSystem.FolderExists(std::string(kLibraryFileName))) {
+    streams.err << "tunewick-cli: no library: ./" << kLibraryFileName
+                << " is a folder, not a list of library folders\n";
+    return kExitUsage;
+  }
   if (folders.empty() && !fileSystem.FileExists(libraryFile)) {
     streams.err << "tunewick-cli: no library: name its FOLDERs, or list them in ./searchfolders or "
                 << libraryFile << '\n';

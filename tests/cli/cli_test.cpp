@@ -580,6 +580,13 @@ TEST(Cli, AMissingLibraryOrAWrongCommandLineIsAUsageError) {
   EXPECT_EQ(RunCli(folder.path(), {"tidy", "-h"}).status, 0);
   EXPECT_EQ(RunCli(folder.path(), {"tidy", "--", "--help"}).status, 2);
 
+  // A folder where the library file should be is named as such.
+  std::filesystem::create_directory(folder / "searchfolders");
+  EXPECT_EQ(
+      RunCli(folder.path(), {"list"}).err,
+      "tunewick-cli: no library: ./searchfolders is a folder, not a list of library folders\n");
+  std::filesystem::remove(folder / "searchfolders");
+
   // A library file that cannot be read, even by root.
   ASSERT_EQ(::mkfifo((folder / "searchfolders").c_str(), 0600), 0);
   const Outcome unreadable = RunCli(folder.path(), {"list"});
