@@ -21,8 +21,13 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
   };
   if (recorded.size != now.size) return false;
   if (near(recorded.modifiedNs)) return true;
+  // A stamped time is the clock during the rename, cut down to FAT's two seconds, and the
+  // time noted comes after the rename, which a busy machine may take a while over.
+  auto stampedNear = [&](std::int64_t time) {
+    return now.modifiedNs - time < kCoarsestClock && time - now.modifiedNs < 3 * kCoarsestClock;
+  };
   for (std::int64_t stamp : stampedAtNs)
-    if (stamp != 0 && near(stamp)) return true;
+    if (stamp != 0 && stampedNear(stamp)) return true;
   return false;
 }
 
