@@ -1,6 +1,7 @@
 #include "journal/journal_store.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <limits>
 
@@ -58,8 +59,9 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   for (int attempt = 1; attempt < 1000; ++attempt) {
     std::string name = stamp;
     if (attempt > 1) {
-      const std::string number = std::to_string(attempt);
-      name += "-" + std::string(3 - number.size(), '0') + number;
+      char suffix[8];
+      std::snprintf(suffix, sizeof suffix, "-%03d", attempt);
+      name += suffix;
     }
     std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(JournalPath(name), error);
     if (error == std::errc::file_exists) continue;
