@@ -77,12 +77,16 @@ void AppendNumberField(std::string& out, Number number) {
   out.append(digits, end);
 }
 
+bool NeedsEscape(char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; }
+
 void AppendEscaped(std::string& out, std::string_view field) {
-  // Runs without a character to escape, which is nearly every name, go in whole.
+  // Runs without a character to escape, which is nearly every name, go in whole. The
+  // search is a plain loop: find_first_of looks each byte up in the set with a call.
   for (std::size_t start = 0;;) {
-    const std::size_t special = field.find_first_of("\\\t\n\r", start);
+    std::size_t special = start;
+    while (special < field.size() && !NeedsEscape(field[special])) ++special;
     out.append(field.substr(start, special - start));
-    if (special == std::string_view::npos) return;
+    if (special == field.size()) return;
     switch (field[special]) {
       case '\\':
         out += "\\\\";

@@ -20,23 +20,26 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 // page cache, so they outlive a crash of the program without a system call per record.
 // The file grows a chunk at a time, its blocks allocated before they are mapped (a full
 // disk shows as an error here, never as a fault on writing), and is cut to its content
-// at the end. Where mapping fails, records are written with write().
+// at the end. Only a window at the file's end is mapped: forcing a mapped page onto the
+// disk write-protects it in the page tables of the process, which interrupts every core
+// the process runs on, page by page; pages left behind the window are written out
+// without that. Where mapping fails, records are written with write().
 class PosixAppendOnlyFile final : public AppendOnlyFile {
  public:
   explicit PosixAppendOnlyFile(int fd) : fd_(fd) {}
   ~PosixAppendOnlyFile() override {
-    if (mapping_) {
-      ::munmap(mapping_, capacity_);
+    if (window_) {
+      ::munmap(window_, windowLength_);
       if (::ftruncate(fd_, static_cast<off_t>(size_)) == 0) ::fdatasync(fd_);
     }
     ::close(fd_);
   }
 
   std::error_code Append(std::string_view bytes) override {
-    if (!mappingFailed_ && size_ + bytes.size() > capacity_)
-      if (std::error_code error = Grow(size_ + bytes.size())) return error;
-    if (mapping_) {
-      std::memcpy(static_cast<char*>(mapping_) + size_, bytes.data(), bytes.size());
+    if (!mappingFailed_ && size_ + bytes.size() > windowStart_ + windowLength_)
+      if (std::error_code error = MoveWindow(size_ + bytes.size())) return error;
+    if (window_) {
+      std::memcpy(window_ + (size_ - windowStart_), bytes.data(), bytes.size());
       size_ += bytes.size();
       if (size_ + kPrepared / 2 > prepared_) PrepareAhead();
       return {};
@@ -59,17 +62,25 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
   }
 
  private:
-  std::error_code Grow(std::size_t needed) {
-    std::size_t capacity = capacity_ ? capacity_ : kFirstChunk;
-    while (capacity < needed) capacity += std::min<std::size_t>(capacity, kLargestStep);
-    if (const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(capacity)))
-      return {error, std::generic_category()};
-    void* mapping = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
-    if (mapping_) ::munmap(mapping_, capacity_);
-    mapping_ = mapping == MAP_FAILED ? nullptr : mapping;
-    mappingFailed_ = mapping_ == nullptr;
-    capacity_ = mapping_ ? capacity : 0;
-    prepared_ = 0;
+  // Maps the file from the page that holds its end, far enough for `needed` bytes.
+  std::error_code MoveWindow(std::size_t needed) {
+    if (needed > allocated_) {
+      std::size_t allocated = allocated_ ? allocated_ : kFirstChunk;
+      while (allocated < needed) allocated += std::min<std::size_t>(allocated, kLargestStep);
+      if (const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(allocated)))
+        return {error, std::generic_category()};
+      allocated_ = allocated;
+    }
+    if (window_) ::munmap(window_, windowLength_);
+    const std::size_t start = size_ / page_ * page_;
+    const std::size_t length = std::min(allocated_ - start, std::max(kWindow, needed - start));
+    void* window =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, static_cast<off_t>(start));
+    window_ = window == MAP_FAILED ? nullptr : static_cast<char*>(window);
+    mappingFailed_ = window_ == nullptr;
+    windowStart_ = start;
+    windowLength_ = window_ ? length : 0;
+    prepared_ = start;
     if (mappingFailed_ && ::ftruncate(fd_, static_cast<off_t>(size_)) != 0) return LastError();
     return {};
   }
@@ -80,25 +91,28 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
   // ready yet is faulted in on writing, as usual.
   void PrepareAhead() {
     if (!canPrepare_) return;
-    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const std::size_t from = std::max(prepared_, size_ / page * page);
-    const std::size_t to = std::min(capacity_, from + kPrepared);
+    const std::size_t from = std::max(prepared_, size_ / page_ * page_);
+    const std::size_t to = std::min(windowStart_ + windowLength_, from + kPrepared);
     if (from >= to) return;
-    if (::madvise(static_cast<char*>(mapping_) + from, to - from, MADV_POPULATE_WRITE) != 0 &&
+    if (::madvise(window_ + (from - windowStart_), to - from, MADV_POPULATE_WRITE) != 0 &&
         errno == EINVAL)
       canPrepare_ = false;  // a kernel older than 5.14
     prepared_ = to;
   }
 
   static constexpr std::size_t kPrepared = 256 << 10;
+  static constexpr std::size_t kWindow = 2 << 20;
   static constexpr std::size_t kFirstChunk = 1 << 20;
   static constexpr std::size_t kLargestStep = 64 << 20;
   int fd_;
-  void* mapping_ = nullptr;
+  const std::size_t page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  char* window_ = nullptr;
   bool mappingFailed_ = false;
   std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
-  std::size_t prepared_ = 0;  // the mapping is ready for writing up to here
+  std::size_t allocated_ = 0;     // blocks allocated for the file up to here
+  std::size_t windowStart_ = 0;   // where in the file the window begins
+  std::size_t windowLength_ = 0;  // 0 when nothing is mapped
+  std::size_t prepared_ = 0;      // the window is ready for writing up to here
   bool canPrepare_ = true;
 };
 
