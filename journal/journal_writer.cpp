@@ -35,8 +35,7 @@ void JournalWriter::SyncEverySecond() {
   std::unique_lock lock(mutex_);
   while (!stopping_) {
     wake_.wait_for(lock, std::chrono::seconds(1));
-    if (!unsynced_) continue;
-    unsynced_ = false;
+    if (!unsynced_.exchange(false)) continue;
     lock.unlock();
     file_->SyncData();  // a failure shows again at the end, where it is reported
     lock.lock();
@@ -49,8 +48,8 @@ std::error_code JournalWriter::Write(std::string_view records) {
     broken_ = JournalWriteError(error);
     return broken_;
   }
-  std::lock_guard lock(mutex_);
-  unsynced_ = true;
+  // Read first: a store on every record would pass the flag's cache line between cores.
+  if (!unsynced_.load(std::memory_order_relaxed)) unsynced_.store(true);
   return {};
 }
 
@@ -97,7 +96,8 @@ std::error_code JournalWriter::Finish() {
 
 std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
   if (from == to) return disk_.Rename(from, to);
-  const std::optional<FileIdentity> identity = disk_.IdentifyFile(from);
+  std::optional<FileIdentity> identity = lookahead_.Take(from);
+  if (!identity) identity = disk_.IdentifyFile(from);
   if (!identity) {
     // Nothing there to rename (or it cannot be looked at): the rename would be refused too.
     return disk_.Exists(from) ? std::make_error_code(std::errc::permission_denied)
@@ -106,6 +106,7 @@ std::error_code JournalingFileSystem::Rename(const std::string& from, const std:
   if (std::error_code error = journal_.BeforeRename(from, to, *identity)) return error;
   const std::error_code outcome = disk_.Rename(from, to);
   journal_.AfterRename(outcome, identity->inodeStable || outcome ? 0 : WallClockNs());
+  if (!outcome) lookahead_.RenamedTo(to);
   return outcome;
 }
 

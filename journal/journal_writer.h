@@ -3,6 +3,7 @@
 // Writing the journal of a run as it goes, and the file system that journals every rename
 // made through it.
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "journal/identity_lookahead.h"
 #include "journal/journal_format.h"
 #include "platform/file_system.h"
 #include "platform/forwarding_file_system.h"
@@ -72,22 +74,27 @@ class JournalWriter {
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool unsynced_ = false;
+  std::atomic<bool> unsynced_ = false;  // records written since the last forcing
   bool stopping_ = false;
   std::thread syncer_;
 };
 
 // Another file system with every rename written to a journal: the record before, the
-// outcome after. A rename whose record cannot be written is refused.
+// outcome after. A rename whose record cannot be written is refused. The identities the
+// records need are taken ahead for the renames it is told of.
 class JournalingFileSystem final : public ForwardingFileSystem {
  public:
   JournalingFileSystem(FileSystem& disk, JournalWriter& journal)
-      : ForwardingFileSystem(disk), journal_(journal) {}
+      : ForwardingFileSystem(disk), journal_(journal), lookahead_(disk) {}
 
+  void AboutToRename(std::vector<std::string> paths) override {
+    lookahead_.Expect(std::move(paths));
+  }
   std::error_code Rename(const std::string& from, const std::string& to) override;
 
  private:
   JournalWriter& journal_;
+  IdentityLookahead lookahead_;
 };
 
 }  // namespace tunewick

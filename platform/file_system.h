@@ -117,6 +117,11 @@ class FileSystem {
   // the system's error when refused; nothing changes then.
   virtual std::error_code Rename(const std::string& from, const std::string& to) = 0;
 
+  // A hint that the files at `paths` are about to be renamed, in this order, so that a
+  // file system with work of its own to do per rename may do it ahead. Replaces the hint
+  // before it; changes nothing on disk.
+  virtual void AboutToRename(std::vector<std::string> paths) { (void)paths; }
+
   virtual std::error_code DeleteFile(const std::string& path) = 0;
 
   // Windows keeps the library file hidden; elsewhere this has no effect.

@@ -31,6 +31,9 @@ class ForwardingFileSystem : public FileSystem {
   std::error_code Rename(const std::string& from, const std::string& to) override {
     return disk_.Rename(from, to);
   }
+  void AboutToRename(std::vector<std::string> paths) override {
+    disk_.AboutToRename(std::move(paths));
+  }
   std::error_code DeleteFile(const std::string& p) override { return disk_.DeleteFile(p); }
   void SetHidden(const std::string& p, bool hidden) override { disk_.SetHidden(p, hidden); }
   void ReadLines(const std::string& p, std::vector<std::string>& lines) const override {

@@ -43,12 +43,31 @@ void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::si
   if (done % 256 == 0 || done + 1 == total) host.Progress(step, done + 1, total);
 }
 
+// Tells the file system which songs a pass is about to rename, in order: the path
+// `toRename(i)` gives for each i below `count` that it gives one for.
+template <typename Pick>
+void AnnounceRenames(FileSystem& fileSystem, std::size_t count, Pick toRename) {
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < count; ++i)
+    if (const SongPath* path = toRename(i)) paths.push_back(*path);
+  fileSystem.AboutToRename(std::move(paths));
+}
+
+bool HasAnyBracketNumber(std::string_view name) {
+  for (int digit = 0; digit <= 9; ++digit)
+    if (HasBracketNumber(name, digit)) return true;
+  return false;
+}
+
 // One pass of the dash step over the songs it collected: the names and paths as they
 // were collected, whatever earlier passes did to the files.
 template <typename Test, typename Repair>
 void DashPass(SharedState& state, FileSystem& fileSystem, TidyupHost& host, Test needs,
               Repair repair) {
   const std::size_t total = state.WorkListB.size();
+  AnnounceRenames(fileSystem, total, [&](std::size_t j) {
+    return needs(state.WorkListB[j]) ? &state.WorkListC[j] : nullptr;
+  });
   for (std::size_t j = 0; j < total; ++j) {
     ReportProgress(host, TidyupStep::kDash, j, total);
     if (!needs(state.WorkListB[j])) continue;
@@ -70,6 +89,9 @@ void RenameListedSong(SharedState& state, FileSystem& fileSystem, std::size_t i,
 template <typename Test, typename Repair>
 void RepairListedSongs(SharedState& state, FileSystem& fileSystem, TidyupHost& host,
                        TidyupStep step, Test needs, Repair repair, TextList& log, LogForm form) {
+  AnnounceRenames(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
+    return needs(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+  });
   for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
     ReportProgress(host, step, i, state.AllSongs.size());
     const std::string_view name = FileNameOf(state.AllSongs[i]);
@@ -128,6 +150,9 @@ void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
     host.NoSongsFound();
   } else {
     state.SongSnapshot = state.AllSongs;
+    AnnounceRenames(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
+      return HasAnyBracketNumber(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+    });
     for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
       ReportProgress(host, TidyupStep::kBracket, i, state.AllSongs.size());
       for (int digit = 0; digit <= 9; ++digit) {
@@ -162,6 +187,8 @@ void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   }
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i)
     state.WorkListD.push_back(state.WorkListC[i] + state.WorkListB[i]);
+  AnnounceRenames(fileSystem, state.WorkListA.size(),
+                  [&](std::size_t i) { return &state.WorkListA[i]; });
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i) {
     ReportProgress(host, TidyupStep::kPrefix, i, state.WorkListC.size());
     RenameInFolder(state, fileSystem, state.WorkListA[i], FileNameOf(state.WorkListD[i]),

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "catalogue/library_scan.h"
 #include "journal/undo.h"
+#include "platform/journal_file.h"
 #include "support/pinned_file.h"
 #include "support/temp_folder.h"
 #include "tidyup/tidy_up.h"
@@ -84,6 +87,25 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortJournalReadsAsItsCompleteRecords) 
   EXPECT_EQ(UnescapeField("bad\\x"), std::nullopt);
 }
 
+TEST_F(Journals, AJournalOfManyMegabytesReadsBackWholeWhileWrittenAndAfter) {
+  std::error_code error;
+  std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(folder / "big.journal", error);
+  ASSERT_TRUE(file) << error.message();
+  // Records of many lengths, so that they fall across every boundary the file grows by.
+  std::string written;
+  for (std::size_t i = 0; written.size() < (7 << 20); ++i) {
+    const std::string record = std::string(1 + i * 7919 % 9000, static_cast<char>('a' + i % 26));
+    ASSERT_FALSE(file->Append(record));
+    written += record;
+    // What a crash would leave: every byte appended, whatever is still to come.
+    if (i % 500 == 0) {
+      ASSERT_EQ(testing::ReadFile(folder / "big.journal").substr(0, written.size()), written);
+    }
+  }
+  file.reset();
+  EXPECT_EQ(testing::ReadFile(folder / "big.journal"), written);
+}
+
 TEST_F(Journals, SongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPutBack) {
   for (const char* song : {"01 changed.mp3", "02 moved.mp3", "03 blocked.mp3", "04_good.mp3"})
     folder.MakeFile(std::string("music/") + song, song);
@@ -121,6 +143,30 @@ TEST_F(Journals, SongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPutBack) {
   const UndoReport again = Undo(tidy);
   EXPECT_EQ(again.result.renamed.size(), 1u);
   EXPECT_EQ(testing::ReadFile(music + "03 blocked.mp3"), "03 blocked.mp3");
+}
+
+TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenamed) {
+  std::vector<std::string> songs;
+  for (int i = 10; i < 30; ++i)
+    songs.push_back(folder.MakeFile("music/song " + std::to_string(i) + ".mp3", "song"));
+  folder.MakeFile("music/other.mp3", "other");
+  const std::map<std::string, std::string> before = testing::SnapshotFiles(folder / "music");
+  const std::string music = folder / "music/";
+  std::string name;
+  {
+    RecordedRun run(&store, RealFileSystem(), {RunKind::kTidyup, ++clock, folder.path(), {}});
+    FileSystem& disk = run.fileSystem();
+    disk.AboutToRename(songs);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // all taken ahead by now
+    // The last song leaves out of turn, and another file takes its name before its turn.
+    ASSERT_FALSE(disk.Rename(songs.back(), music + "moved.mp3"));
+    ASSERT_FALSE(disk.Rename(music + "other.mp3", songs.back()));
+    for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed"));
+    EXPECT_EQ(run.Finish(), "");
+    name = run.name();
+  }
+  EXPECT_TRUE(Undo(name).result.refused.empty());
+  EXPECT_EQ(testing::SnapshotFiles(folder / "music"), before);
 }
 
 TEST_F(Journals, AJournalThatCannotBeWrittenStopsTheRunBeforeItStartsAndOnlyFiftyAreKept) {
