@@ -87,6 +87,7 @@ class JournalingFileSystem final : public ForwardingFileSystem {
   JournalingFileSystem(FileSystem& disk, JournalWriter& journal)
       : ForwardingFileSystem(disk), journal_(journal), lookahead_(disk) {}
 
+  bool WantsRenamesAhead() const override { return true; }
   void AboutToRename(std::vector<std::string> paths) override {
     lookahead_.Expect(std::move(paths));
   }

@@ -51,6 +51,13 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
     result.refused.push_back({entry.to, entry.from, std::move(reason)});
     blocked.insert(entry.from);
   };
+  if (fileSystem.WantsRenamesAhead()) {
+    std::vector<std::string> songs;  // where the songs to be put back are, newest first
+    for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded)
+      if (recorded->outcome != JournalEntry::Outcome::kFailed)
+        songs.push_back(resolved(recorded->to));
+    fileSystem.AboutToRename(std::move(songs));
+  }
   for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded) {
     if (recorded->outcome == JournalEntry::Outcome::kFailed) continue;
     const JournalEntry resolvedEntry{resolved(recorded->from), resolved(recorded->to),

@@ -119,7 +119,8 @@ class FileSystem {
 
   // A hint that the files at `paths` are about to be renamed, in this order, so that a
   // file system with work of its own to do per rename may do it ahead. Replaces the hint
-  // before it; changes nothing on disk.
+  // before it; changes nothing on disk. Worth giving only where WantsRenamesAhead().
+  virtual bool WantsRenamesAhead() const { return false; }
   virtual void AboutToRename(std::vector<std::string> paths) { (void)paths; }
 
   virtual std::error_code DeleteFile(const std::string& path) = 0;

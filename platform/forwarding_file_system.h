@@ -31,6 +31,7 @@ class ForwardingFileSystem : public FileSystem {
   std::error_code Rename(const std::string& from, const std::string& to) override {
     return disk_.Rename(from, to);
   }
+  bool WantsRenamesAhead() const override { return disk_.WantsRenamesAhead(); }
   void AboutToRename(std::vector<std::string> paths) override {
     disk_.AboutToRename(std::move(paths));
   }

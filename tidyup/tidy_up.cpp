@@ -47,6 +47,7 @@ void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::si
 // `toRename(i)` gives for each i below `count` that it gives one for.
 template <typename Pick>
 void AnnounceRenames(FileSystem& fileSystem, std::size_t count, Pick toRename) {
+  if (!fileSystem.WantsRenamesAhead()) return;
   std::vector<std::string> paths;
   for (std::size_t i = 0; i < count; ++i)
     if (const SongPath* path = toRename(i)) paths.push_back(*path);
