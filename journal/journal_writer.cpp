@@ -97,7 +97,9 @@ std::error_code JournalWriter::Finish() {
 std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
   if (from == to) return disk_.Rename(from, to);
   std::optional<FileIdentity> identity = lookahead_.Take(from);
-  if (!identity) identity = disk_.IdentifyFile(from);
+  // Where inode numbers do not last, a file is known by its times, which some drivers
+  // change on a rename or show late: there only a look-up at the rename will do.
+  if (!identity || !identity->inodeStable) identity = disk_.IdentifyFile(from);
   if (!identity) {
     // Nothing there to rename (or it cannot be looked at): the rename would be refused too.
     return disk_.Exists(from) ? std::make_error_code(std::errc::permission_denied)
