@@ -51,20 +51,34 @@ void IdentityLookahead::Expect(std::vector<std::string> paths) {
 }
 
 std::optional<FileIdentity> IdentityLookahead::Take(const std::string& path) {
+  const std::optional<std::size_t> at = IndexOf(path);
+  if (!at) return std::nullopt;
+  next_ = *at + 1;
+  return IdentityAt(*at);
+}
+
+std::optional<FileIdentity> IdentityLookahead::Peek(const std::string& path) const {
+  const std::optional<std::size_t> at = IndexOf(path);
+  return at ? IdentityAt(*at) : std::nullopt;
+}
+
+std::optional<std::size_t> IdentityLookahead::IndexOf(const std::string& path) const {
   if (!batch_) return std::nullopt;
   const std::vector<std::string>& paths = batch_->paths;
   const std::size_t end = std::min(paths.size(), next_ + kPassable);
-  for (std::size_t i = next_; i < end; ++i) {
-    if (paths[i] != path) continue;
-    next_ = i + 1;
-    // The count the thread keeps is read again only when the one seen falls short, so
-    // that the two threads do not pass its cache line back and forth on every rename.
-    if (taken_ <= i) taken_ = batch_->taken.load(std::memory_order_acquire);
-    if (taken_ <= i) return std::nullopt;
-    if (anyRenamedTo_ && renamedTo_[ShortHash(path) % renamedTo_.size()]) return std::nullopt;
-    return batch_->identities[i];
-  }
+  for (std::size_t i = next_; i < end; ++i)
+    if (paths[i] == path) return i;
   return std::nullopt;
+}
+
+std::optional<FileIdentity> IdentityLookahead::IdentityAt(std::size_t i) const {
+  // The count the thread keeps is read again only when the one seen falls short, so
+  // that the two threads do not pass its cache line back and forth on every rename.
+  if (taken_ <= i) taken_ = batch_->taken.load(std::memory_order_acquire);
+  if (taken_ <= i) return std::nullopt;
+  if (anyRenamedTo_ && renamedTo_[ShortHash(batch_->paths[i]) % renamedTo_.size()])
+    return std::nullopt;
+  return batch_->identities[i];
 }
 
 void IdentityLookahead::RenamedTo(const std::string& path) {

@@ -32,6 +32,8 @@ class IdentityLookahead {
   // expected, its identity has been taken, and nothing has been renamed to it since it was
   // expected. Nothing otherwise: then the caller looks for itself.
   std::optional<FileIdentity> Take(const std::string& path);
+  // The same, leaving `path` expected.
+  std::optional<FileIdentity> Peek(const std::string& path) const;
 
   // A file was renamed to `path`: an identity taken ahead for it may be out of date.
   void RenamedTo(const std::string& path);
@@ -45,11 +47,13 @@ class IdentityLookahead {
   };
 
   void TakeIdentities();
+  std::optional<std::size_t> IndexOf(const std::string& path) const;
+  std::optional<FileIdentity> IdentityAt(std::size_t i) const;
 
   const FileSystem& disk_;
-  std::shared_ptr<Batch> batch_;  // the caller's; the thread holds its own reference
-  std::size_t next_ = 0;          // the first path of the batch not passed yet
-  std::size_t taken_ = 0;         // how many identities the thread was last seen to have taken
+  std::shared_ptr<Batch> batch_;   // the caller's; the thread holds its own reference
+  std::size_t next_ = 0;           // the first path of the batch not passed yet
+  mutable std::size_t taken_ = 0;  // how many identities the thread was last seen to have taken
   // The paths renamed to since Expect, by a short hash: a path that shares its hash with
   // one of them is looked at again, which costs a look-up, never a wrong identity.
   std::bitset<1 << 20> renamedTo_;

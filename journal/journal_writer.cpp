@@ -94,11 +94,17 @@ std::error_code JournalWriter::Finish() {
   return broken_;
 }
 
+// Where inode numbers do not last, a file is known by its times, which some drivers
+// change on a rename or show late: there only a look-up at the time will do.
+std::optional<FileIdentity> JournalingFileSystem::IdentifyFile(const std::string& path) const {
+  if (std::optional<FileIdentity> ahead = lookahead_.Peek(path); ahead && ahead->inodeStable)
+    return ahead;
+  return disk_.IdentifyFile(path);
+}
+
 std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
   if (from == to) return disk_.Rename(from, to);
   std::optional<FileIdentity> identity = lookahead_.Take(from);
-  // Where inode numbers do not last, a file is known by its times, which some drivers
-  // change on a rename or show late: there only a look-up at the rename will do.
   if (!identity || !identity->inodeStable) identity = disk_.IdentifyFile(from);
   if (!identity) {
     // Nothing there to rename (or it cannot be looked at): the rename would be refused too.

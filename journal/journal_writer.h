@@ -91,6 +91,7 @@ class JournalingFileSystem final : public ForwardingFileSystem {
   void AboutToRename(std::vector<std::string> paths) override {
     lookahead_.Expect(std::move(paths));
   }
+  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override;
   std::error_code Rename(const std::string& from, const std::string& to) override;
 
  private:

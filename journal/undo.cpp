@@ -83,7 +83,7 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
     if (isAtOld && !isAtNew) continue;  // never renamed, or back already
     if (!isAtNew) {
       refuse(*entry, std::string(kChangedSince));
-    } else if ((atOld && !isAtOld) || (!atOld && fileSystem.Exists(entry->from))) {
+    } else if (atOld && !isAtOld) {
       refuse(*entry, std::string(kOldNameTaken));
     } else if (const std::error_code error = fileSystem.Rename(entry->to, entry->from)) {
       refuse(*entry, ErrorText(error));
