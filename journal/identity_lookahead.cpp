@@ -1,7 +1,8 @@
 #include "journal/identity_lookahead.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <string_view>
+#include <unordered_set>
 
 namespace tunewick {
 namespace {
@@ -9,16 +10,6 @@ namespace {
 // How far past the next expected path a rename is still looked for: now and then a caller
 // leaves out a rename it expected, such as one to the name the file already has.
 constexpr std::size_t kPassable = 8;
-
-// Paths in one folder differ mostly near their end, so the last bytes make a hash cheap
-// enough to take for every rename.
-std::size_t ShortHash(const std::string& path) {
-  const std::size_t tail = std::min<std::size_t>(path.size(), 24);
-  std::uint64_t hash = 14695981039346656037u ^ path.size();
-  for (std::size_t i = path.size() - tail; i < path.size(); ++i)
-    hash = (hash ^ static_cast<unsigned char>(path[i])) * 1099511628211u;
-  return static_cast<std::size_t>(hash ^ (hash >> 29));
-}
 
 }  // namespace
 
@@ -33,14 +24,12 @@ IdentityLookahead::~IdentityLookahead() {
   thread_.join();
 }
 
-void IdentityLookahead::Expect(std::vector<std::string> paths) {
+void IdentityLookahead::Expect(PathList paths) {
   if (batch_) batch_->dropped = true;
   next_ = 0;
-  taken_ = 0;
-  if (anyRenamedTo_) renamedTo_.reset();
-  anyRenamedTo_ = false;
+  counted_ = 0;
   batch_ = std::make_shared<Batch>();
-  batch_->identities.resize(paths.size());
+  batch_->taken.resize(paths.size());
   batch_->paths = std::move(paths);
   {
     std::lock_guard lock(mutex_);
@@ -50,21 +39,26 @@ void IdentityLookahead::Expect(std::vector<std::string> paths) {
   wake_.notify_one();
 }
 
-std::optional<FileIdentity> IdentityLookahead::Take(const std::string& path) {
+IdentityLookahead::Turn IdentityLookahead::Take(std::string_view path) {
   const std::optional<std::size_t> at = IndexOf(path);
-  if (!at) return std::nullopt;
+  if (!at) return {};
   next_ = *at + 1;
-  return IdentityAt(*at);
+  return {true, IdentityAt(*at)};
 }
 
-std::optional<FileIdentity> IdentityLookahead::Peek(const std::string& path) const {
+std::optional<FileIdentity> IdentityLookahead::Peek(std::string_view path) const {
   const std::optional<std::size_t> at = IndexOf(path);
   return at ? IdentityAt(*at) : std::nullopt;
 }
 
-std::optional<std::size_t> IdentityLookahead::IndexOf(const std::string& path) const {
+void IdentityLookahead::OutOfTurn() {
+  // After the change on disk: a look-up that sees the new count began after it.
+  generation_.fetch_add(1, std::memory_order_acq_rel);
+}
+
+std::optional<std::size_t> IdentityLookahead::IndexOf(std::string_view path) const {
   if (!batch_) return std::nullopt;
-  const std::vector<std::string>& paths = batch_->paths;
+  const PathList& paths = batch_->paths;
   const std::size_t end = std::min(paths.size(), next_ + kPassable);
   for (std::size_t i = next_; i < end; ++i)
     if (paths[i] == path) return i;
@@ -74,17 +68,11 @@ std::optional<std::size_t> IdentityLookahead::IndexOf(const std::string& path) c
 std::optional<FileIdentity> IdentityLookahead::IdentityAt(std::size_t i) const {
   // The count the thread keeps is read again only when the one seen falls short, so
   // that the two threads do not pass its cache line back and forth on every rename.
-  if (taken_ <= i) taken_ = batch_->taken.load(std::memory_order_acquire);
-  if (taken_ <= i) return std::nullopt;
-  if (anyRenamedTo_ && renamedTo_[ShortHash(batch_->paths[i]) % renamedTo_.size()])
-    return std::nullopt;
-  return batch_->identities[i];
-}
-
-void IdentityLookahead::RenamedTo(const std::string& path) {
-  if (!batch_ || next_ == batch_->paths.size()) return;
-  renamedTo_.set(ShortHash(path) % renamedTo_.size());
-  anyRenamedTo_ = true;
+  if (counted_ <= i) counted_ = batch_->count.load(std::memory_order_acquire);
+  if (counted_ <= i) return std::nullopt;
+  const Taken& taken = batch_->taken[i];
+  if (taken.generation != generation_.load(std::memory_order_relaxed)) return std::nullopt;
+  return taken.identity;
 }
 
 void IdentityLookahead::TakeIdentities() {
@@ -97,9 +85,15 @@ void IdentityLookahead::TakeIdentities() {
       batch = std::move(waiting_);
       waiting_.reset();
     }
+    // A path expected twice may hold another file by its second turn: it is not taken.
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(batch->paths.size());
     for (std::size_t i = 0; i < batch->paths.size() && !batch->dropped; ++i) {
-      batch->identities[i] = disk_.IdentifyFile(batch->paths[i]);
-      batch->taken.store(i + 1, std::memory_order_release);
+      Taken& taken = batch->taken[i];
+      taken.generation = generation_.load(std::memory_order_acquire);
+      if (seen.insert(batch->paths[i]).second)
+        taken.identity = disk_.IdentifyFile(std::string(batch->paths[i]));
+      batch->count.store(i + 1, std::memory_order_release);
     }
   }
 }

@@ -4,8 +4,8 @@
 // of its own, so that a journaled run does not wait on a look-up before every rename.
 
 #include <atomic>
-#include <bitset>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -17,6 +17,10 @@
 
 namespace tunewick {
 
+// An identity taken ahead holds only while no other file can have come to its path
+// before that path's turn. A file comes to a path only where one left it, since renames
+// never replace; so an identity is trusted only when no file has left any path out of
+// its turn since it was taken (OutOfTurn), and its path is expected once.
 class IdentityLookahead {
  public:
   explicit IdentityLookahead(const FileSystem& disk) : disk_(disk) {}
@@ -26,38 +30,42 @@ class IdentityLookahead {
 
   // The files at `paths` are about to be renamed in this order; replaces the paths given
   // before.
-  void Expect(std::vector<std::string> paths);
+  void Expect(PathList paths);
 
-  // The identity taken ahead of the file at `path`, when `path` is among the next paths
-  // expected, its identity has been taken, and nothing has been renamed to it since it was
-  // expected. Nothing otherwise: then the caller looks for itself.
-  std::optional<FileIdentity> Take(const std::string& path);
-  // The same, leaving `path` expected.
-  std::optional<FileIdentity> Peek(const std::string& path) const;
+  struct Turn {
+    bool expected = false;                // `path` is among the next paths expected
+    std::optional<FileIdentity> identity;  // taken ahead and trusted; else look for yourself
+  };
+  // The turn of the file at `path`, which passes it when it was expected. A file that
+  // leaves a path not expected leaves out of its turn.
+  Turn Take(std::string_view path);
+  // The identity Take would give, leaving `path` expected.
+  std::optional<FileIdentity> Peek(std::string_view path) const;
 
-  // A file was renamed to `path`: an identity taken ahead for it may be out of date.
-  void RenamedTo(const std::string& path);
+  // A file left a path out of its turn, or was deleted.
+  void OutOfTurn();
 
  private:
+  struct Taken {
+    std::optional<FileIdentity> identity;
+    std::uint64_t generation = 0;  // OutOfTurn calls seen before the look-up began
+  };
   struct Batch {
-    std::vector<std::string> paths;
-    std::vector<std::optional<FileIdentity>> identities;  // filled in order, up to `taken`
-    std::atomic<std::size_t> taken = 0;
+    PathList paths;
+    std::vector<Taken> taken;  // filled in order, up to `count`
+    std::atomic<std::size_t> count = 0;
     std::atomic<bool> dropped = false;
   };
 
   void TakeIdentities();
-  std::optional<std::size_t> IndexOf(const std::string& path) const;
+  std::optional<std::size_t> IndexOf(std::string_view path) const;
   std::optional<FileIdentity> IdentityAt(std::size_t i) const;
 
   const FileSystem& disk_;
   std::shared_ptr<Batch> batch_;   // the caller's; the thread holds its own reference
   std::size_t next_ = 0;           // the first path of the batch not passed yet
-  mutable std::size_t taken_ = 0;  // how many identities the thread was last seen to have taken
-  // The paths renamed to since Expect, by a short hash: a path that shares its hash with
-  // one of them is looked at again, which costs a look-up, never a wrong identity.
-  std::bitset<1 << 20> renamedTo_;
-  bool anyRenamedTo_ = false;
+  mutable std::size_t counted_ = 0;  // how many identities the thread was last seen to have taken
+  std::atomic<std::uint64_t> generation_ = 0;
 
   std::mutex mutex_;
   std::condition_variable wake_;

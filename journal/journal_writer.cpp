@@ -104,7 +104,8 @@ std::optional<FileIdentity> JournalingFileSystem::IdentifyFile(const std::string
 
 std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
   if (from == to) return disk_.Rename(from, to);
-  std::optional<FileIdentity> identity = lookahead_.Take(from);
+  const IdentityLookahead::Turn turn = lookahead_.Take(from);
+  std::optional<FileIdentity> identity = turn.identity;
   if (!identity || !identity->inodeStable) identity = disk_.IdentifyFile(from);
   if (!identity) {
     // Nothing there to rename (or it cannot be looked at): the rename would be refused too.
@@ -114,7 +115,13 @@ std::error_code JournalingFileSystem::Rename(const std::string& from, const std:
   if (std::error_code error = journal_.BeforeRename(from, to, *identity)) return error;
   const std::error_code outcome = disk_.Rename(from, to);
   journal_.AfterRename(outcome, identity->inodeStable || outcome ? 0 : WallClockNs());
-  if (!outcome) lookahead_.RenamedTo(to);
+  if (!outcome && !turn.expected) lookahead_.OutOfTurn();
+  return outcome;
+}
+
+std::error_code JournalingFileSystem::DeleteFile(const std::string& path) {
+  const std::error_code outcome = disk_.DeleteFile(path);
+  if (!outcome) lookahead_.OutOfTurn();
   return outcome;
 }
 

@@ -52,10 +52,9 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
     blocked.insert(entry.from);
   };
   if (fileSystem.WantsRenamesAhead()) {
-    std::vector<std::string> songs;  // where the songs to be put back are, newest first
+    PathList songs;  // where the songs to be put back are, newest first
     for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded)
-      if (recorded->outcome != JournalEntry::Outcome::kFailed)
-        songs.push_back(resolved(recorded->to));
+      if (recorded->outcome != JournalEntry::Outcome::kFailed) songs.Add(resolved(recorded->to));
     fileSystem.AboutToRename(std::move(songs));
   }
   for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded) {

@@ -12,6 +12,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/path_list.h"
+
 namespace tunewick {
 
 // A file operation that failed in a way the user has to be told about. The text is
@@ -121,7 +123,7 @@ class FileSystem {
   // file system with work of its own to do per rename may do it ahead. Replaces the hint
   // before it; changes nothing on disk. Worth giving only where WantsRenamesAhead().
   virtual bool WantsRenamesAhead() const { return false; }
-  virtual void AboutToRename(std::vector<std::string> paths) { (void)paths; }
+  virtual void AboutToRename(PathList paths) { (void)paths; }
 
   virtual std::error_code DeleteFile(const std::string& path) = 0;
 

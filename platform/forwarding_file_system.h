@@ -32,7 +32,7 @@ class ForwardingFileSystem : public FileSystem {
     return disk_.Rename(from, to);
   }
   bool WantsRenamesAhead() const override { return disk_.WantsRenamesAhead(); }
-  void AboutToRename(std::vector<std::string> paths) override {
+  void AboutToRename(PathList paths) override {
     disk_.AboutToRename(std::move(paths));
   }
   std::error_code DeleteFile(const std::string& p) override { return disk_.DeleteFile(p); }

@@ -48,9 +48,9 @@ void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::si
 template <typename Pick>
 void AnnounceRenames(FileSystem& fileSystem, std::size_t count, Pick toRename) {
   if (!fileSystem.WantsRenamesAhead()) return;
-  std::vector<std::string> paths;
+  PathList paths;
   for (std::size_t i = 0; i < count; ++i)
-    if (const SongPath* path = toRename(i)) paths.push_back(*path);
+    if (const SongPath* path = toRename(i)) paths.Add(*path);
   fileSystem.AboutToRename(std::move(paths));
 }
 

@@ -147,8 +147,11 @@ TEST_F(Journals, SongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPutBack) {
 
 TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenamed) {
   std::vector<std::string> songs;
-  for (int i = 10; i < 30; ++i)
+  PathList expected;
+  for (int i = 10; i < 30; ++i) {
     songs.push_back(folder.MakeFile("music/song " + std::to_string(i) + ".mp3", "song"));
+    expected.Add(songs.back());
+  }
   folder.MakeFile("music/other.mp3", "other");
   const std::map<std::string, std::string> before = testing::SnapshotFiles(folder / "music");
   const std::string music = folder / "music/";
@@ -156,12 +159,23 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
   {
     RecordedRun run(&store, RealFileSystem(), {RunKind::kTidyup, ++clock, folder.path(), {}});
     FileSystem& disk = run.fileSystem();
-    disk.AboutToRename(songs);
+    disk.AboutToRename(std::move(expected));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // all taken ahead by now
     // The last song leaves out of turn, and another file takes its name before its turn.
     ASSERT_FALSE(disk.Rename(songs.back(), music + "moved.mp3"));
     ASSERT_FALSE(disk.Rename(music + "other.mp3", songs.back()));
     for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed"));
+
+    // Every rename in its turn, but one path is expected twice, and between its turns
+    // another song takes its name.
+    const std::string first = songs[0] + ".renamed", second = songs[1] + ".renamed";
+    PathList twice;
+    for (const std::string* path : {&first, &second, &first}) twice.Add(*path);
+    disk.AboutToRename(std::move(twice));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_FALSE(disk.Rename(first, music + "first.mp3"));
+    ASSERT_FALSE(disk.Rename(second, first));
+    ASSERT_FALSE(disk.Rename(first, music + "second.mp3"));
     EXPECT_EQ(run.Finish(), "");
     name = run.name();
   }
