@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
@@ -28,6 +31,14 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
  public:
   explicit PosixAppendOnlyFile(int fd) : fd_(fd) {}
   ~PosixAppendOnlyFile() override {
+    if (preparer_.joinable()) {
+      {
+        std::lock_guard lock(windowMutex_);
+        stopping_ = true;
+      }
+      wake_.notify_one();
+      preparer_.join();
+    }
     if (window_) {
       ::munmap(window_, windowLength_);
       if (::ftruncate(fd_, static_cast<off_t>(size_)) == 0) ::fdatasync(fd_);
@@ -41,7 +52,7 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
     if (window_) {
       std::memcpy(window_ + (size_ - windowStart_), bytes.data(), bytes.size());
       size_ += bytes.size();
-      if (size_ + kPrepared / 2 > prepared_) PrepareAhead();
+      if (size_ + kPrepared / 2 > asked_) AskForPagesAhead();
       return {};
     }
     while (!bytes.empty()) {
@@ -71,6 +82,7 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
         return {error, std::generic_category()};
       allocated_ = allocated;
     }
+    std::lock_guard lock(windowMutex_);  // not while pages of the window are made ready
     if (window_) ::munmap(window_, windowLength_);
     const std::size_t start = size_ / page_ * page_;
     const std::size_t length = std::min(allocated_ - start, std::max(kWindow, needed - start));
@@ -80,24 +92,41 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
     mappingFailed_ = window_ == nullptr;
     windowStart_ = start;
     windowLength_ = window_ ? length : 0;
-    prepared_ = start;
+    prepared_ = asked_ = askedOf_ = start;
     if (mappingFailed_ && ::ftruncate(fd_, static_cast<off_t>(size_)) != 0) return LastError();
     return {};
   }
 
   // A page of the mapping touched for the first time costs a fault, and faults one at a
   // time cost several times more than making a run of pages ready at once; so the pages
-  // just ahead of the records are made ready in batches. Only a hint: a page that is not
-  // ready yet is faulted in on writing, as usual.
-  void PrepareAhead() {
-    if (!canPrepare_) return;
-    const std::size_t from = std::max(prepared_, size_ / page_ * page_);
-    const std::size_t to = std::min(windowStart_ + windowLength_, from + kPrepared);
-    if (from >= to) return;
-    if (::madvise(window_ + (from - windowStart_), to - from, MADV_POPULATE_WRITE) != 0 &&
-        errno == EINVAL)
-      canPrepare_ = false;  // a kernel older than 5.14
-    prepared_ = to;
+  // just ahead of the records are made ready in batches, on a thread of their own. Only a
+  // hint: a page that is not ready yet is faulted in on writing, as usual.
+  void AskForPagesAhead() {
+    const std::size_t to =
+        std::min(windowStart_ + windowLength_, size_ / page_ * page_ + kPrepared);
+    if (to <= asked_) return;
+    {
+      std::lock_guard lock(windowMutex_);
+      if (!canPrepare_) return;
+      askedOf_ = asked_ = to;
+    }
+    if (!preparer_.joinable()) preparer_ = std::thread([this] { PreparePages(); });
+    wake_.notify_one();
+  }
+
+  void PreparePages() {
+    std::unique_lock lock(windowMutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return stopping_ || askedOf_ > prepared_; });
+      if (stopping_) return;
+      const std::size_t from = prepared_, to = askedOf_;
+      if (::madvise(window_ + (from - windowStart_), to - from, MADV_POPULATE_WRITE) != 0 &&
+          errno == EINVAL) {
+        canPrepare_ = false;  // a kernel older than 5.14
+        return;
+      }
+      prepared_ = to;
+    }
   }
 
   static constexpr std::size_t kPrepared = 256 << 10;
@@ -112,8 +141,15 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
   std::size_t allocated_ = 0;     // blocks allocated for the file up to here
   std::size_t windowStart_ = 0;   // where in the file the window begins
   std::size_t windowLength_ = 0;  // 0 when nothing is mapped
-  std::size_t prepared_ = 0;      // the window is ready for writing up to here
+  std::size_t asked_ = 0;         // the window is to be made ready up to here
+
+  std::mutex windowMutex_;
+  std::condition_variable wake_;
+  std::size_t askedOf_ = 0;   // asked_, for the thread that makes pages ready
+  std::size_t prepared_ = 0;  // the window is ready for writing up to here
   bool canPrepare_ = true;
+  bool stopping_ = false;
+  std::thread preparer_;
 };
 
 }  // namespace
