@@ -43,20 +43,43 @@ void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::si
   if (done % 256 == 0 || done + 1 == total) host.Progress(step, done + 1, total);
 }
 
-// Tells the file system which songs a pass is about to rename, in order: the path
-// `toRename(i)` gives for each i below `count` that it gives one for.
-template <typename Pick>
-void AnnounceRenames(FileSystem& fileSystem, std::size_t count, Pick toRename) {
-  if (!fileSystem.WantsRenamesAhead()) return;
-  PathList paths;
-  for (std::size_t i = 0; i < count; ++i)
-    if (const SongPath* path = toRename(i)) paths.Add(*path);
-  fileSystem.AboutToRename(std::move(paths));
+// The songs among `count` that a pass is to rename: those for which `toRename(i)` gives
+// a path, picked once before the pass begins. Where the file system asks, it is told
+// their paths in order, each copied while it is still in the cache from being picked.
+class PlannedRenames {
+ public:
+  template <typename Pick>
+  PlannedRenames(FileSystem& fileSystem, std::size_t count, std::size_t bytesAtMost, Pick toRename)
+      : due_(count) {
+    const bool tell = fileSystem.WantsRenamesAhead();
+    PathList paths;
+    if (tell) paths.Reserve(count, bytesAtMost);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (const SongPath* path = toRename(i)) {
+        due_[i] = true;
+        if (tell) paths.Add(*path);
+      }
+    }
+    if (tell) fileSystem.AboutToRename(std::move(paths));
+  }
+
+  bool operator[](std::size_t i) const { return due_[i]; }
+
+ private:
+  std::vector<bool> due_;
+};
+
+std::size_t TotalBytes(const std::vector<SongPath>& paths) {
+  std::size_t bytes = 0;
+  for (const SongPath& path : paths) bytes += path.size();
+  return bytes;
 }
 
+// HasBracketNumber for any digit, in one look at the name.
 bool HasAnyBracketNumber(std::string_view name) {
-  for (int digit = 0; digit <= 9; ++digit)
-    if (HasBracketNumber(name, digit)) return true;
+  for (std::size_t open = name.find('('); open != std::string_view::npos && open + 2 < name.size();
+       open = name.find('(', open + 1))
+    if (name[open + 1] >= '0' && name[open + 1] <= '9' && name[open + 2] == ')') return true;
   return false;
 }
 
@@ -66,12 +89,12 @@ template <typename Test, typename Repair>
 void DashPass(SharedState& state, FileSystem& fileSystem, TidyupHost& host, Test needs,
               Repair repair) {
   const std::size_t total = state.WorkListB.size();
-  AnnounceRenames(fileSystem, total, [&](std::size_t j) {
+  const PlannedRenames planned(fileSystem, total, TotalBytes(state.WorkListC), [&](std::size_t j) {
     return needs(state.WorkListB[j]) ? &state.WorkListC[j] : nullptr;
   });
   for (std::size_t j = 0; j < total; ++j) {
     ReportProgress(host, TidyupStep::kDash, j, total);
-    if (!needs(state.WorkListB[j])) continue;
+    if (!planned[j]) continue;
     RenameInFolder(state, fileSystem, state.WorkListC[j], repair(state.WorkListB[j]),
                    &state.DashLog);
   }
@@ -90,13 +113,14 @@ void RenameListedSong(SharedState& state, FileSystem& fileSystem, std::size_t i,
 template <typename Test, typename Repair>
 void RepairListedSongs(SharedState& state, FileSystem& fileSystem, TidyupHost& host,
                        TidyupStep step, Test needs, Repair repair, TextList& log, LogForm form) {
-  AnnounceRenames(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
-    return needs(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
-  });
+  const PlannedRenames planned(
+      fileSystem, state.AllSongs.size(), TotalBytes(state.AllSongs), [&](std::size_t i) {
+        return needs(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+      });
   for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
     ReportProgress(host, step, i, state.AllSongs.size());
-    const std::string_view name = FileNameOf(state.AllSongs[i]);
-    if (needs(name)) RenameListedSong(state, fileSystem, i, repair(name), &log, form);
+    if (planned[i])
+      RenameListedSong(state, fileSystem, i, repair(FileNameOf(state.AllSongs[i])), &log, form);
   }
 }
 
@@ -151,11 +175,13 @@ void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
     host.NoSongsFound();
   } else {
     state.SongSnapshot = state.AllSongs;
-    AnnounceRenames(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
-      return HasAnyBracketNumber(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
-    });
+    const PlannedRenames planned(
+        fileSystem, state.AllSongs.size(), TotalBytes(state.AllSongs), [&](std::size_t i) {
+          return HasAnyBracketNumber(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+        });
     for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
       ReportProgress(host, TidyupStep::kBracket, i, state.AllSongs.size());
+      if (!planned[i]) continue;
       for (int digit = 0; digit <= 9; ++digit) {
         const std::string_view name = FileNameOf(state.AllSongs[i]);
         if (!HasBracketNumber(name, digit)) continue;
@@ -188,12 +214,13 @@ void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   }
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i)
     state.WorkListD.push_back(state.WorkListC[i] + state.WorkListB[i]);
-  AnnounceRenames(fileSystem, state.WorkListA.size(),
-                  [&](std::size_t i) { return &state.WorkListA[i]; });
+  const PlannedRenames planned(fileSystem, state.WorkListA.size(), TotalBytes(state.WorkListA),
+                               [&](std::size_t i) { return &state.WorkListA[i]; });
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i) {
     ReportProgress(host, TidyupStep::kPrefix, i, state.WorkListC.size());
-    RenameInFolder(state, fileSystem, state.WorkListA[i], FileNameOf(state.WorkListD[i]),
-                   &state.PrefixLog);
+    if (planned[i])
+      RenameInFolder(state, fileSystem, state.WorkListA[i], FileNameOf(state.WorkListD[i]),
+                     &state.PrefixLog);
   }
 }
 
