@@ -10,6 +10,9 @@ namespace {
 // How far past the next expected path a rename is still looked for: now and then a caller
 // leaves out a rename it expected, such as one to the name the file already has.
 constexpr std::size_t kPassable = 8;
+// How far ahead of the renames the memory of their paths and identities is asked for: the
+// identities were written on another core, and both lists are too long to stay in cache.
+constexpr std::size_t kFetchedAhead = 16;
 
 }  // namespace
 
@@ -43,6 +46,10 @@ IdentityLookahead::Turn IdentityLookahead::Take(std::string_view path) {
   const std::optional<std::size_t> at = IndexOf(path);
   if (!at) return {};
   next_ = *at + 1;
+  if (const std::size_t ahead = next_ + kFetchedAhead; ahead < batch_->paths.size()) {
+    __builtin_prefetch(&batch_->taken[ahead]);
+    __builtin_prefetch(batch_->paths[ahead].data());
+  }
   return {true, IdentityAt(*at)};
 }
 

@@ -33,7 +33,7 @@ class IdentityLookahead {
   void Expect(PathList paths);
 
   struct Turn {
-    bool expected = false;                // `path` is among the next paths expected
+    bool expected = false;                 // `path` is among the next paths expected
     std::optional<FileIdentity> identity;  // taken ahead and trusted; else look for yourself
   };
   // The turn of the file at `path`, which passes it when it was expected. A file that
@@ -62,8 +62,8 @@ class IdentityLookahead {
   std::optional<FileIdentity> IdentityAt(std::size_t i) const;
 
   const FileSystem& disk_;
-  std::shared_ptr<Batch> batch_;   // the caller's; the thread holds its own reference
-  std::size_t next_ = 0;           // the first path of the batch not passed yet
+  std::shared_ptr<Batch> batch_;     // the caller's; the thread holds its own reference
+  std::size_t next_ = 0;             // the first path of the batch not passed yet
   mutable std::size_t counted_ = 0;  // how many identities the thread was last seen to have taken
   std::atomic<std::uint64_t> generation_ = 0;
 
