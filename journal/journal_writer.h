@@ -88,9 +88,7 @@ class JournalingFileSystem final : public ForwardingFileSystem {
       : ForwardingFileSystem(disk), journal_(journal), lookahead_(disk) {}
 
   bool WantsRenamesAhead() const override { return true; }
-  void AboutToRename(PathList paths) override {
-    lookahead_.Expect(std::move(paths));
-  }
+  void AboutToRename(PathList paths) override { lookahead_.Expect(std::move(paths)); }
   std::optional<FileIdentity> IdentifyFile(const std::string& path) const override;
   std::error_code Rename(const std::string& from, const std::string& to) override;
   std::error_code DeleteFile(const std::string& path) override;
