@@ -1,6 +1,7 @@
 #include "journal/identity_lookahead.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <unordered_set>
 
@@ -93,13 +94,22 @@ void IdentityLookahead::TakeIdentities() {
       waiting_.reset();
     }
     // A path expected twice may hold another file by its second turn: it is not taken.
-    std::unordered_set<std::string_view> seen;
-    seen.reserve(batch->paths.size());
+    // Nor is a file found twice, which is how two spellings of one name show where a file
+    // system ignores letter case. A file that only shares its key with another costs a
+    // look-up at its rename, never a wrong identity.
+    std::unordered_set<std::string_view> seenPaths;
+    std::unordered_set<std::uint64_t> seenFiles;
+    seenPaths.reserve(batch->paths.size());
+    seenFiles.reserve(batch->paths.size());
     for (std::size_t i = 0; i < batch->paths.size() && !batch->dropped; ++i) {
       Taken& taken = batch->taken[i];
       taken.generation = generation_.load(std::memory_order_acquire);
-      if (seen.insert(batch->paths[i]).second)
-        taken.identity = disk_.IdentifyFile(std::string(batch->paths[i]));
+      if (seenPaths.insert(batch->paths[i]).second) {
+        std::optional<FileIdentity> identity = disk_.IdentifyFile(std::string(batch->paths[i]));
+        if (identity &&
+            seenFiles.insert(identity->inode * 0x9E3779B97F4A7C15u ^ identity->device).second)
+          taken.identity = identity;
+      }
       batch->count.store(i + 1, std::memory_order_release);
     }
   }

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "catalogue/library_scan.h"
+#include "catalogue/song_path.h"
 #include "journal/undo.h"
 #include "platform/journal_file.h"
 #include "support/pinned_file.h"
@@ -166,16 +167,17 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
     ASSERT_FALSE(disk.Rename(music + "other.mp3", songs.back()));
     for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed"));
 
-    // Every rename in its turn, but one path is expected twice, and between its turns
-    // another song takes its name.
+    // Every rename in its turn, but one name is expected twice, spelt two ways as a file
+    // system that ignores case would take them, and between its turns another song takes it.
     const std::string first = songs[0] + ".renamed", second = songs[1] + ".renamed";
+    const std::string firstAgain = music + "./" + std::string(FileNameOf(first));
     PathList twice;
-    for (const std::string* path : {&first, &second, &first}) twice.Add(*path);
+    for (const std::string* path : {&first, &second, &firstAgain}) twice.Add(*path);
     disk.AboutToRename(std::move(twice));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_FALSE(disk.Rename(first, music + "first.mp3"));
     ASSERT_FALSE(disk.Rename(second, first));
-    ASSERT_FALSE(disk.Rename(first, music + "second.mp3"));
+    ASSERT_FALSE(disk.Rename(firstAgain, music + "second.mp3"));
     EXPECT_EQ(run.Finish(), "");
     name = run.name();
   }
