@@ -11,10 +11,6 @@ namespace tunewick {
 // allocations, not one per path.
 class PathList {
  public:
-  void Reserve(std::size_t paths, std::size_t bytes) {
-    ends_.reserve(paths);
-    bytes_.reserve(bytes);
-  }
   void Add(std::string_view path) {
     bytes_.append(path);
     ends_.push_back(bytes_.size());

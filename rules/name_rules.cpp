@@ -114,6 +114,13 @@ bool HasBracketNumber(std::string_view name, int digit) {
   return !mark.empty() && Contains(name, mark);
 }
 
+bool HasAnyBracketNumber(std::string_view name) {
+  for (std::size_t open = name.find('('); open != std::string_view::npos && open + 2 < name.size();
+       open = name.find('(', open + 1))
+    if (name[open + 1] >= '0' && name[open + 1] <= '9' && name[open + 2] == ')') return true;
+  return false;
+}
+
 std::string RemoveBracketNumber(std::string_view name, int digit) {
   char buffer[3];
   const std::string_view mark = BracketMark(digit, buffer);

@@ -99,6 +99,8 @@ std::string CapitaliseAfterSpaces(std::string_view name);
 // True when `name` contains the mark for `digit`. Always false when `digit` is outside
 // 0 to 9.
 bool HasBracketNumber(std::string_view name, int digit);
+// True when `name` contains the mark for any digit.
+bool HasAnyBracketNumber(std::string_view name);
 
 // `name` with every mark for `digit` deleted in one left-to-right pass; only the three
 // characters of each mark go, so "Song (1).mp3" gives "Song .mp3". A deletion can join the

@@ -49,11 +49,9 @@ void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::si
 class PlannedRenames {
  public:
   template <typename Pick>
-  PlannedRenames(FileSystem& fileSystem, std::size_t count, std::size_t bytesAtMost, Pick toRename)
-      : due_(count) {
+  PlannedRenames(FileSystem& fileSystem, std::size_t count, Pick toRename) : due_(count) {
     const bool tell = fileSystem.WantsRenamesAhead();
     PathList paths;
-    if (tell) paths.Reserve(count, bytesAtMost);
     for (std::size_t i = 0; i < count; ++i) {
       if (const SongPath* path = toRename(i)) {
         due_[i] = true;
@@ -69,27 +67,13 @@ class PlannedRenames {
   std::vector<bool> due_;
 };
 
-std::size_t TotalBytes(const std::vector<SongPath>& paths) {
-  std::size_t bytes = 0;
-  for (const SongPath& path : paths) bytes += path.size();
-  return bytes;
-}
-
-// HasBracketNumber for any digit, in one look at the name.
-bool HasAnyBracketNumber(std::string_view name) {
-  for (std::size_t open = name.find('('); open != std::string_view::npos && open + 2 < name.size();
-       open = name.find('(', open + 1))
-    if (name[open + 1] >= '0' && name[open + 1] <= '9' && name[open + 2] == ')') return true;
-  return false;
-}
-
 // One pass of the dash step over the songs it collected: the names and paths as they
 // were collected, whatever earlier passes did to the files.
 template <typename Test, typename Repair>
 void DashPass(SharedState& state, FileSystem& fileSystem, TidyupHost& host, Test needs,
               Repair repair) {
   const std::size_t total = state.WorkListB.size();
-  const PlannedRenames planned(fileSystem, total, TotalBytes(state.WorkListC), [&](std::size_t j) {
+  const PlannedRenames planned(fileSystem, total, [&](std::size_t j) {
     return needs(state.WorkListB[j]) ? &state.WorkListC[j] : nullptr;
   });
   for (std::size_t j = 0; j < total; ++j) {
@@ -113,10 +97,9 @@ void RenameListedSong(SharedState& state, FileSystem& fileSystem, std::size_t i,
 template <typename Test, typename Repair>
 void RepairListedSongs(SharedState& state, FileSystem& fileSystem, TidyupHost& host,
                        TidyupStep step, Test needs, Repair repair, TextList& log, LogForm form) {
-  const PlannedRenames planned(
-      fileSystem, state.AllSongs.size(), TotalBytes(state.AllSongs), [&](std::size_t i) {
-        return needs(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
-      });
+  const PlannedRenames planned(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
+    return needs(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+  });
   for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
     ReportProgress(host, step, i, state.AllSongs.size());
     if (planned[i])
@@ -175,10 +158,9 @@ void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
     host.NoSongsFound();
   } else {
     state.SongSnapshot = state.AllSongs;
-    const PlannedRenames planned(
-        fileSystem, state.AllSongs.size(), TotalBytes(state.AllSongs), [&](std::size_t i) {
-          return HasAnyBracketNumber(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
-        });
+    const PlannedRenames planned(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
+      return HasAnyBracketNumber(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+    });
     for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
       ReportProgress(host, TidyupStep::kBracket, i, state.AllSongs.size());
       if (!planned[i]) continue;
@@ -214,7 +196,7 @@ void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
   }
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i)
     state.WorkListD.push_back(state.WorkListC[i] + state.WorkListB[i]);
-  const PlannedRenames planned(fileSystem, state.WorkListA.size(), TotalBytes(state.WorkListA),
+  const PlannedRenames planned(fileSystem, state.WorkListA.size(),
                                [&](std::size_t i) { return &state.WorkListA[i]; });
   for (std::size_t i = 0; i < state.WorkListC.size(); ++i) {
     ReportProgress(host, TidyupStep::kPrefix, i, state.WorkListC.size());

@@ -104,6 +104,9 @@ TEST(NameRuleLaws, HoldOnGeneratedNames) {
     std::string bracketless = RemoveBracketNumber(name, digit);
     const std::size_t marks = digit < 0 || digit > 9 ? 0 : CountOf(name, mark);
     ASSERT_EQ(HasBracketNumber(name, digit), marks > 0);
+    bool anyMark = false;
+    for (int each = 0; each <= 9; ++each) anyMark = anyMark || HasBracketNumber(name, each);
+    ASSERT_EQ(HasAnyBracketNumber(name), anyMark);
     ASSERT_EQ(bracketless.size(), name.size() - 3 * marks);
     ASSERT_TRUE(IsSubsequence(bracketless, name));
     ASSERT_EQ(HighBytes(bracketless), high);
