@@ -105,7 +105,13 @@ void IdentityLookahead::TakeIdentities() {
       Taken& taken = batch->taken[i];
       taken.generation = generation_.load(std::memory_order_acquire);
       if (seenPaths.insert(batch->paths[i]).second) {
-        std::optional<FileIdentity> identity = disk_.IdentifyFile(std::string(batch->paths[i]));
+        // Where inode numbers do not last, a file is known by its content, which is read at
+        // its rename only: a path may hold a rename's reservation for a moment, and some FUSE
+        // drivers (fusefat) give wrong bytes while another thread works on the mount, so
+        // this thread leaves the batch alone.
+        std::optional<FileIdentity> identity =
+            disk_.IdentifyFile(std::string(batch->paths[i]), FileSystem::Fingerprint::kLeave);
+        if (identity && !identity->inodeStable) break;
         if (identity &&
             seenFiles.insert(identity->inode * 0x9E3779B97F4A7C15u ^ identity->device).second)
           taken.identity = identity;

@@ -6,7 +6,8 @@
 namespace tunewick {
 namespace {
 
-constexpr std::string_view kMagic = "Tunewick journal 1";
+constexpr std::string_view kMagic = "Tunewick journal 2";
+constexpr std::string_view kFirstVersionMagic = "Tunewick journal 1";
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -39,8 +40,14 @@ std::optional<RunKind> KindNamed(std::string_view name) {
   return std::nullopt;
 }
 
+// 1 or 2; 0 for what is not a journal.
+int VersionOf(const std::vector<std::string_view>& lines) {
+  if (lines.empty()) return 0;
+  return lines[0] == kMagic ? 2 : lines[0] == kFirstVersionMagic ? 1 : 0;
+}
+
 std::optional<RunHeader> HeaderFrom(const std::vector<std::string_view>& lines) {
-  if (lines.size() < 2 || lines[0] != kMagic) return std::nullopt;
+  if (lines.size() < 2 || VersionOf(lines) == 0) return std::nullopt;
   const auto fields = SplitFields(lines[1]);
   RunHeader header;
   auto kind = fields.size() == 5 && fields[0] == "run" ? KindNamed(fields[1]) : std::nullopt;
@@ -53,17 +60,19 @@ std::optional<RunHeader> HeaderFrom(const std::vector<std::string_view>& lines) 
   return header;
 }
 
-std::optional<JournalEntry> EntryFrom(const std::vector<std::string_view>& fields) {
-  if (fields.size() != 9) return std::nullopt;
+std::optional<JournalEntry> EntryFrom(const std::vector<std::string_view>& fields, int version) {
+  const std::size_t paths = version == 1 ? 7 : 8;  // where FROM is
+  if (fields.size() != paths + 2) return std::nullopt;
   JournalEntry entry;
   FileIdentity& id = entry.identity;
   int stable = 0;
   if (!ParseNumber(fields[1], id.device) || !ParseNumber(fields[2], id.inode) ||
       !ParseNumber(fields[3], id.birthNs) || !ParseNumber(fields[4], id.size) ||
-      !ParseNumber(fields[5], id.modifiedNs) || !ParseNumber(fields[6], stable))
+      !ParseNumber(fields[5], id.modifiedNs) || !ParseNumber(fields[6], stable) ||
+      (version > 1 && !ParseNumber(fields[7], id.fingerprint)))
     return std::nullopt;
   id.inodeStable = stable != 0;
-  auto from = UnescapeField(fields[7]), to = UnescapeField(fields[8]);
+  auto from = UnescapeField(fields[paths]), to = UnescapeField(fields[paths + 1]);
   if (!from || !to) return std::nullopt;
   entry.from = std::move(*from);
   entry.to = std::move(*to);
@@ -182,15 +191,13 @@ void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& 
   for (std::uint64_t number : {id.device, id.inode, id.birthNs, id.size})
     AppendNumberField(out, number);
   AppendNumberField(out, id.modifiedNs);
-  out += id.inodeStable ? "\t1\t" : "\t0\t";
+  out += id.inodeStable ? "\t1" : "\t0";
+  AppendNumberField(out, id.fingerprint);
+  out += '\t';
   AppendEscaped(out, from);
   out += '\t';
   AppendEscaped(out, to);
   out += '\n';
-}
-
-std::string DoneRecord(std::int64_t renamedAtNs) {
-  return "done\t" + std::to_string(renamedAtNs) + '\n';
 }
 
 std::string FailedRecord(std::string_view reason) {
@@ -217,6 +224,7 @@ std::optional<Journal> ParseJournal(std::string_view text) {
   const auto lines = CompleteLines(text);
   auto header = HeaderFrom(lines);
   if (!header) return std::nullopt;
+  const int version = VersionOf(lines);
   Journal journal;
   journal.header = std::move(*header);
   for (std::size_t i = 2; i < lines.size() && !journal.ended; ++i) {
@@ -224,10 +232,10 @@ std::optional<Journal> ParseJournal(std::string_view text) {
     const bool awaitingOutcome = !journal.entries.empty() &&
                                  journal.entries.back().outcome == JournalEntry::Outcome::kUnknown;
     if (fields[0] == "rename") {
-      auto entry = EntryFrom(fields);
+      auto entry = EntryFrom(fields, version);
       if (!entry) break;
       journal.entries.push_back(std::move(*entry));
-    } else if (fields[0] == "done" && fields.size() <= 2 && awaitingOutcome) {
+    } else if (fields[0] == "done" && fields.size() <= (version == 1 ? 2 : 1) && awaitingOutcome) {
       JournalEntry& entry = journal.entries.back();
       if (fields.size() == 2 && !ParseNumber(fields[1], entry.renamedAtNs)) break;
       entry.outcome = JournalEntry::Outcome::kDone;

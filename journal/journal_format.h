@@ -4,19 +4,23 @@
 // tabs. Paths keep their exact bytes; a backslash, tab, newline or carriage return in a
 // field is written as \\, \t, \n or \r.
 //
-//   Tunewick journal 1
+//   Tunewick journal 2
 //   run      KIND  STARTED  FOLDER  UNDOES       KIND tidy-up, tags or undo; STARTED in
 //                                                seconds since 1970; UNDOES the run an
 //                                                undo takes back, else empty
-//   rename   DEVICE INODE BIRTH SIZE MODIFIED STABLE FROM TO     before each rename
-//   done     [RENAMED]                           after it, when it happened; RENAMED, in
-//                                                nanoseconds since 1970, where inode
-//                                                numbers do not last
+//   rename   DEVICE INODE BIRTH SIZE MODIFIED STABLE FINGERPRINT FROM TO
+//                                                before each rename; FINGERPRINT 0 where
+//                                                inode numbers last
+//   done                                         after it, when it happened
 //   failed   REASON                              after it, when it was refused
 //   end      COUNT                               at the end of the run: the renames done
 //
 // A record is written before the rename it announces, so after a crash every rename that
 // happened has its "rename" record; the one in flight may lack its outcome.
+//
+// Journals of the first version are read too: their rename records have no FINGERPRINT,
+// and where inode numbers do not last a done record may say when the rename happened
+// ("done RENAMED", in nanoseconds since 1970).
 
 #include <cstdint>
 #include <optional>
@@ -48,8 +52,8 @@ struct JournalEntry {
   SongPath from, to;
   FileIdentity identity;  // of the file, taken just before the rename
   Outcome outcome = Outcome::kUnknown;
-  // When the rename happened, where the file system may have stamped the file with that
-  // time (see DoneRecord); else 0.
+  // From a first-version journal where inode numbers do not last: when the rename
+  // happened, since the file system may have stamped the file with that time; else 0.
   std::int64_t renamedAtNs = 0;
 };
 
@@ -63,10 +67,6 @@ std::string HeaderRecords(const RunHeader& header);
 void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
                         const FileIdentity& identity);
 inline constexpr std::string_view kDoneRecord = "done\n";
-// Where inode numbers do not last, a file is known by its size and modification time, and
-// some drivers (fusefat) set that time to the clock on a rename: the done record then
-// keeps when the rename happened.
-std::string DoneRecord(std::int64_t renamedAtNs);
 std::string FailedRecord(std::string_view reason);
 std::string EndRecord(std::size_t renamed);
 

@@ -63,19 +63,14 @@ std::error_code JournalWriter::BeforeRename(const SongPath& from, const SongPath
   return Write(records_);
 }
 
-void JournalWriter::AfterRename(std::error_code outcome, std::int64_t renamedAtNs) {
+void JournalWriter::AfterRename(std::error_code outcome) {
   if (outcome) {
     outcome_ = FailedRecord(ErrorText(outcome));
     pending_ = outcome_;
     return;
   }
   ++renamed_;
-  if (renamedAtNs == 0) {
-    pending_ = kDoneRecord;
-  } else {
-    outcome_ = DoneRecord(renamedAtNs);
-    pending_ = outcome_;
-  }
+  pending_ = kDoneRecord;
 }
 
 std::error_code JournalWriter::Finish() {
@@ -94,19 +89,21 @@ std::error_code JournalWriter::Finish() {
   return broken_;
 }
 
-// Where inode numbers do not last, a file is known by its times, which some drivers
-// change on a rename or show late: there only a look-up at the time will do.
-std::optional<FileIdentity> JournalingFileSystem::IdentifyFile(const std::string& path) const {
+// Where inode numbers do not last, a file is known by its content, and a path may hold for
+// a moment the empty reservation a rename to it makes (see posix_rename.h): there only a
+// look-up at the time will do (and the look-ahead takes none).
+std::optional<FileIdentity> JournalingFileSystem::IdentifyFile(const std::string& path,
+                                                               Fingerprint fingerprint) const {
   if (std::optional<FileIdentity> ahead = lookahead_.Peek(path); ahead && ahead->inodeStable)
     return ahead;
-  return disk_.IdentifyFile(path);
+  return disk_.IdentifyFile(path, fingerprint);
 }
 
 std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
   if (from == to) return disk_.Rename(from, to);
   const IdentityLookahead::Turn turn = lookahead_.Take(from);
   std::optional<FileIdentity> identity = turn.identity;
-  if (!identity || !identity->inodeStable) identity = disk_.IdentifyFile(from);
+  if (!identity) identity = disk_.IdentifyFile(from);
   if (!identity) {
     // Nothing there to rename (or it cannot be looked at): the rename would be refused too.
     return disk_.Exists(from) ? std::make_error_code(std::errc::permission_denied)
@@ -114,7 +111,7 @@ std::error_code JournalingFileSystem::Rename(const std::string& from, const std:
   }
   if (std::error_code error = journal_.BeforeRename(from, to, *identity)) return error;
   const std::error_code outcome = disk_.Rename(from, to);
-  journal_.AfterRename(outcome, identity->inodeStable || outcome ? 0 : WallClockNs());
+  journal_.AfterRename(outcome);
   if (!outcome && !turn.expected) lookahead_.OutOfTurn();
   return outcome;
 }

@@ -53,9 +53,8 @@ class JournalWriter {
   // Before a rename. An error means the record could not be written: do not rename.
   std::error_code BeforeRename(const SongPath& from, const SongPath& to,
                                const FileIdentity& identity);
-  // After it, with its outcome and, where the file system may stamp a renamed file with
-  // the clock, when it happened.
-  void AfterRename(std::error_code outcome, std::int64_t renamedAtNs = 0);
+  // After it, with its outcome.
+  void AfterRename(std::error_code outcome);
   // Writes the end record and forces the journal onto the disk.
   std::error_code Finish();
 
@@ -89,7 +88,8 @@ class JournalingFileSystem final : public ForwardingFileSystem {
 
   bool WantsRenamesAhead() const override { return true; }
   void AboutToRename(PathList paths) override { lookahead_.Expect(std::move(paths)); }
-  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override;
+  std::optional<FileIdentity> IdentifyFile(
+      const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const override;
   std::error_code Rename(const std::string& from, const std::string& to) override;
   std::error_code DeleteFile(const std::string& path) override;
 

@@ -13,13 +13,15 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
     return recorded.device == now.device && recorded.inode == now.inode &&
            (recorded.birthNs == 0 || now.birthNs == 0 || recorded.birthNs == now.birthNs);
   }
+  if (recorded.size != now.size) return false;
+  if (recorded.fingerprint != 0 && now.fingerprint != 0)
+    return recorded.fingerprint == now.fingerprint;
   // FAT keeps modification times to two seconds, and a FUSE mount may first show the
   // finer time it was given and the stored one later.
   constexpr std::int64_t kCoarsestClock = 2'000'000'000;
   auto near = [&](std::int64_t time) {
     return time - now.modifiedNs < kCoarsestClock && now.modifiedNs - time < kCoarsestClock;
   };
-  if (recorded.size != now.size) return false;
   if (near(recorded.modifiedNs)) return true;
   // A stamped time is the clock during the rename, cut down to FAT's two seconds, and the
   // time noted comes after the rename, which a busy machine may take a while over.
@@ -41,8 +43,9 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
   // Paths a song should have come back to but did not: the rename that brought it there
   // stays too.
   std::multiset<SongPath> blocked;
-  // Where inode numbers do not last: songs this undo has just renamed back, with their
-  // modification time before and the time of that rename, which may have stamped them.
+  // Where inode numbers do not last and a first-version journal kept no fingerprints: songs
+  // this undo has just renamed back, with their modification time before and the time of
+  // that rename, which may have stamped them.
   struct MovedBack {
     std::int64_t modifiedNs, renamedAtNs;
   };
@@ -60,7 +63,7 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
   for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded) {
     if (recorded->outcome == JournalEntry::Outcome::kFailed) continue;
     const JournalEntry resolvedEntry{resolved(recorded->from), resolved(recorded->to),
-                                     recorded->identity, recorded->outcome};
+                                     recorded->identity, recorded->outcome, recorded->renamedAtNs};
     const JournalEntry* entry = &resolvedEntry;
     if (auto held = blocked.find(entry->to); held != blocked.end()) {
       blocked.erase(held);
@@ -88,7 +91,8 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
       refuse(*entry, ErrorText(error));
     } else {
       result.renamed.emplace_back(entry->to, entry->from);
-      if (!atNew->inodeStable) movedBack[entry->from] = {atNew->modifiedNs, WallClockNs()};
+      if (!atNew->inodeStable && entry->identity.fingerprint == 0)
+        movedBack[entry->from] = {atNew->modifiedNs, WallClockNs()};
     }
   }
   return result;

@@ -20,8 +20,10 @@ inline constexpr std::string_view kChangedSince = "the file was changed or moved
 inline constexpr std::string_view kOldNameTaken = "the old name is taken";
 
 // True when `now` is the file that `recorded` was taken of. Where inode numbers do not
-// last, the modification time may also be one of `stampedAtNs` (times at which a rename
-// may have stamped the file with the clock; zeros are passed over).
+// last, the size and the content's fingerprint tell; for a record without a fingerprint
+// (a first-version journal), the size and the modification time, which may also be one of
+// `stampedAtNs` (times at which a rename may have stamped the file with the clock; zeros
+// are passed over).
 bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
               std::initializer_list<std::int64_t> stampedAtNs = {});
 

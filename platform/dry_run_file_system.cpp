@@ -92,10 +92,11 @@ std::optional<FolderId> DryRunFileSystem::IdentifyFolder(const std::string& fold
   return disk_.IdentifyFolder(folder);
 }
 
-std::optional<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& path) const {
+std::optional<FileIdentity> DryRunFileSystem::IdentifyFile(const std::string& path,
+                                                           Fingerprint fingerprint) const {
   std::string diskPath = path;
   if (Lookup(path, &diskPath) == State::kGone) return std::nullopt;
-  return disk_.IdentifyFile(diskPath);
+  return disk_.IdentifyFile(diskPath, fingerprint);
 }
 
 bool DryRunFileSystem::CanChangeFolder(const std::string& folder) const {

@@ -25,7 +25,8 @@ class DryRunFileSystem final : public FileSystem {
   FolderListing ListFolder(const std::string& folder) const override;
   std::size_t FolderReadsAtOnce(const std::string& folder) const override;
   std::optional<FolderId> IdentifyFolder(const std::string& folder) const override;
-  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override;
+  std::optional<FileIdentity> IdentifyFile(
+      const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const override;
   bool CanChangeFolder(const std::string& folder) const override;
   bool IgnoresCase(const std::string& path) const override;
   std::error_code ForeseenRenameRefusal(const std::string& path) const override;

@@ -46,7 +46,8 @@ struct FolderId {
 
 // Identifies a file for as long as it lives, whatever it is renamed to. Where the file
 // system's inode numbers do not last (FAT, exFAT, FUSE and network mounts), the size and
-// the modification time stand in for them.
+// a fingerprint of the content stand in for them: times will not do, since some drivers
+// stamp a renamed file with the clock.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
@@ -54,6 +55,9 @@ struct FileIdentity {
   std::uint64_t size = 0;
   std::int64_t modifiedNs = 0;
   bool inodeStable = true;
+  // Where inode numbers do not last: a hash of the size and of the first and last few
+  // KiB of the file, where tags and frame headers differ between songs. 0: none taken.
+  std::uint64_t fingerprint = 0;
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
@@ -98,8 +102,11 @@ class FileSystem {
   virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) const = 0;
 
   // The identity of the file at `path` (links are not followed); nothing when there is
-  // no file there or it cannot be looked at.
-  virtual std::optional<FileIdentity> IdentifyFile(const std::string& path) const = 0;
+  // no file there or it cannot be looked at. kLeave leaves out the fingerprint, and with
+  // it any read of the file's content.
+  enum class Fingerprint { kTake, kLeave };
+  virtual std::optional<FileIdentity> IdentifyFile(
+      const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const = 0;
 
   // True when entries of the folder may be renamed by this process.
   virtual bool CanChangeFolder(const std::string& folder) const = 0;

@@ -20,8 +20,9 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<FolderId> IdentifyFolder(const std::string& f) const override {
     return disk_.IdentifyFolder(f);
   }
-  std::optional<FileIdentity> IdentifyFile(const std::string& p) const override {
-    return disk_.IdentifyFile(p);
+  std::optional<FileIdentity> IdentifyFile(
+      const std::string& p, Fingerprint fingerprint = Fingerprint::kTake) const override {
+    return disk_.IdentifyFile(p, fingerprint);
   }
   bool CanChangeFolder(const std::string& f) const override { return disk_.CanChangeFolder(f); }
   bool IgnoresCase(const std::string& p) const override { return disk_.IgnoresCase(p); }
@@ -32,9 +33,7 @@ class ForwardingFileSystem : public FileSystem {
     return disk_.Rename(from, to);
   }
   bool WantsRenamesAhead() const override { return disk_.WantsRenamesAhead(); }
-  void AboutToRename(PathList paths) override {
-    disk_.AboutToRename(std::move(paths));
-  }
+  void AboutToRename(PathList paths) override { disk_.AboutToRename(std::move(paths)); }
   std::error_code DeleteFile(const std::string& p) override { return disk_.DeleteFile(p); }
   void SetHidden(const std::string& p, bool hidden) override { disk_.SetHidden(p, hidden); }
   void ReadLines(const std::string& p, std::vector<std::string>& lines) const override {

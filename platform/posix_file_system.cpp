@@ -167,6 +167,96 @@ bool InodesLast(long type) {
   }
 }
 
+// How much of each end of a file its fingerprint covers: the tags at the start (ID3v2,
+// ASF and RIFF headers) and at the end (ID3v1, APE), and the first and last audio frames.
+constexpr std::size_t kFingerprintedEnd = 4096;
+
+// 64-bit mixing of 8 bytes at a time (after MurmurHash64A): fast, and every input byte
+// reaches every output bit.
+class Hash64 {
+ public:
+  explicit Hash64(std::uint64_t seed) : state_(seed ^ 0x9E3779B97F4A7C15u) {}
+  void Add(std::string_view bytes) {
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes.data() + at, 8);
+      Mix(word);
+    }
+    std::uint64_t last = bytes.size() - at;
+    for (std::size_t i = at; i < bytes.size(); ++i)
+      last = (last << 8) | static_cast<unsigned char>(bytes[i]);
+    Mix(last);
+  }
+  std::uint64_t Value() const {
+    std::uint64_t value = state_;
+    value ^= value >> 47;
+    value *= kMultiplier;
+    value ^= value >> 47;
+    return value == 0 ? 1 : value;  // 0 stands for no fingerprint
+  }
+
+ private:
+  static constexpr std::uint64_t kMultiplier = 0xC6A4A7935BD1E995u;
+  void Mix(std::uint64_t word) {
+    word *= kMultiplier;
+    word ^= word >> 47;
+    word *= kMultiplier;
+    state_ ^= word;
+    state_ *= kMultiplier;
+  }
+  std::uint64_t state_;
+};
+
+// Reads up to `count` bytes at `offset`; fewer at the end or on failure.
+std::string ReadSpan(int fd, std::uint64_t offset, std::size_t count) {
+  std::string bytes(count, '\0');
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got =
+        ::pread(fd, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+// Takes the fingerprint of the file at `path` (see FileIdentity) of what is there now: the
+// identity's size, device and inode become those of the file read. A link is known by
+// where it leads. A file that cannot be read is left without one.
+void TakeFingerprint(const std::string& path, FileIdentity& identity) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) {
+    char target[PATH_MAX];
+    const ssize_t length = errno == ELOOP ? ::readlink(path.c_str(), target, sizeof target) : -1;
+    if (length < 0) return;
+    Hash64 hash(identity.size);
+    hash.Add(std::string_view(target, static_cast<std::size_t>(length)));
+    identity.fingerprint = hash.Value();
+    return;
+  }
+  struct stat info;
+  if (::fstat(fd.get(), &info) != 0) return;
+  identity.device = (std::uint64_t{major(info.st_dev)} << 32) | minor(info.st_dev);
+  identity.inode = info.st_ino;
+  identity.size = static_cast<std::uint64_t>(info.st_size);
+  Hash64 hash(identity.size);
+  if (S_ISREG(info.st_mode)) {
+    // Only the two ends are read: no read-ahead of the rest, which on a share costs time.
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_RANDOM);
+    const std::uint64_t size = identity.size;
+    if (size <= 2 * kFingerprintedEnd) {
+      hash.Add(ReadSpan(fd.get(), 0, static_cast<std::size_t>(size)));
+    } else {
+      hash.Add(ReadSpan(fd.get(), 0, kFingerprintedEnd));
+      hash.Add(ReadSpan(fd.get(), size - kFingerprintedEnd, kFingerprintedEnd));
+    }
+  }
+  identity.fingerprint = hash.Value();
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) const override {
@@ -217,7 +307,8 @@ class PosixFileSystem final : public FileSystem {
                     static_cast<std::uint64_t>(info.st_ino)};
   }
 
-  std::optional<FileIdentity> IdentifyFile(const std::string& path) const override {
+  std::optional<FileIdentity> IdentifyFile(const std::string& path,
+                                           Fingerprint fingerprint) const override {
     struct statx info;
     if (path.empty() ||
         ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
@@ -227,19 +318,13 @@ class PosixFileSystem final : public FileSystem {
     identity.device = (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
     identity.inode = info.stx_ino;
     if (info.stx_mask & STATX_BTIME)
-      identity.birthNs = static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1000000000u +
-                         info.stx_btime.tv_nsec;
+      identity.birthNs =
+          static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1000000000u + info.stx_btime.tv_nsec;
     identity.size = info.stx_size;
-    identity.modifiedNs = static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 +
-                          info.stx_mtime.tv_nsec;
-    std::lock_guard lock(inodesLastMutex_);
-    auto known = inodesLast_.find(identity.device);
-    if (known == inodesLast_.end()) {
-      struct statfs system;
-      const bool lasting = ::statfs(path.c_str(), &system) != 0 || InodesLast(system.f_type);
-      known = inodesLast_.emplace(identity.device, lasting).first;
-    }
-    identity.inodeStable = known->second;
+    identity.modifiedNs =
+        static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
+    identity.inodeStable = InodesLastOn(identity.device, path);
+    if (!identity.inodeStable && fingerprint == Fingerprint::kTake) TakeFingerprint(path, identity);
     return identity;
   }
 
@@ -371,6 +456,17 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
+  bool InodesLastOn(std::uint64_t device, const std::string& path) const {
+    std::lock_guard lock(inodesLastMutex_);
+    auto known = inodesLast_.find(device);
+    if (known == inodesLast_.end()) {
+      struct statfs system;
+      const bool lasting = ::statfs(path.c_str(), &system) != 0 || InodesLast(system.f_type);
+      known = inodesLast_.emplace(device, lasting).first;
+    }
+    return known->second;
+  }
+
   // Per device: whether its inode numbers last (asked once per device).
   mutable std::map<std::uint64_t, bool> inodesLast_;
   mutable std::mutex inodesLastMutex_;

@@ -102,7 +102,7 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
           "05 Intro.mp3", "AC-DC-Song.mp3", "Artist - Song-Remix.mp3", "Artist -Song- Live.mp3",
           "Band- Tune.mp3", "sub/cafe - ok.wav"}) {
       testing::WriteFile(root + "/m/" + name, name);
-      // Old songs: fusefat stamps a renamed file with the clock, and undo must know it still.
+      // Old songs: fusefat stamps a renamed file with the clock; undo must know them still.
       std::filesystem::last_write_time(
           root + "/m/" + name,
           std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
@@ -179,9 +179,7 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
       EXPECT_EQ(again.out, zeros);
       EXPECT_EQ(again.status, 0);
     }
-    // Undo gives the tree back as it was, the letter-case renames included; on FAT once the
-    // kernel's one-second cache of file times has lapsed and the stamped times show.
-    if (kind == MountedImage::Kind::kFat) std::this_thread::sleep_for(std::chrono::seconds(2));
+    // Undo gives the tree back as it was, the letter-case renames included.
     const Outcome undo = RunCli(root, {"undo"});
     EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
     EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
