@@ -3,7 +3,9 @@
 #include <map>
 #include <set>
 
+#include "catalogue/song_path.h"
 #include "platform/dry_run_file_system.h"
+#include "platform/rename_names.h"
 
 namespace tunewick {
 
@@ -32,6 +34,15 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
     if (stamp != 0 && stampedNear(stamp)) return true;
   return false;
 }
+
+namespace {
+
+bool IsChangeOfCase(const JournalEntry& entry) {
+  return FolderOf(entry.from) == FolderOf(entry.to) &&
+         DiffersOnlyInCase(FileNameOf(entry.from), FileNameOf(entry.to));
+}
+
+}  // namespace
 
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
   UndoResult result;
@@ -70,17 +81,22 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
       blocked.insert(entry->from);
       continue;
     }
-    const std::optional<FileIdentity> atNew = fileSystem.IdentifyFile(entry->to);
-    const std::optional<FileIdentity> atOld = fileSystem.IdentifyFile(entry->from);
     MovedBack moved{0, 0};
     if (const auto found = movedBack.find(entry->to); found != movedBack.end()) {
       moved = found->second;
       movedBack.erase(found);
     }
-    // A case-only rename on a drive that ignores case finds the song at both paths.
     const std::initializer_list<std::int64_t> stamps{entry->renamedAtNs, moved.modifiedNs,
                                                      moved.renamedAtNs};
+    const std::optional<FileIdentity> atNew = fileSystem.IdentifyFile(entry->to);
     const bool isAtNew = atNew && SameFile(entry->identity, *atNew, stamps);
+    // A change of letter case put back where the disk ignores case: the old spelling leads
+    // to the song itself (another file there would be at the new spelling too), through a
+    // name a FUSE mount may still hold for a moment for what was there before: its reads
+    // are not trusted.
+    const bool caseBack = isAtNew && IsChangeOfCase(*entry) && fileSystem.IgnoresCase(entry->to);
+    const std::optional<FileIdentity> atOld =
+        caseBack ? std::nullopt : fileSystem.IdentifyFile(entry->from);
     const bool isAtOld = atOld && SameFile(entry->identity, *atOld, stamps);
     if (isAtOld && !isAtNew) continue;  // never renamed, or back already
     if (!isAtNew) {
