@@ -14,16 +14,16 @@
 #include <filesystem>
 #include <string>
 
+#include "adapters/application.h"
 #include "app/tunewick_app.h"
-#include "bench/bench_tools.h"
-#include "bench/quiet_services.h"
-#include "catalogue/song_list_view.h"
-#include "platform/application.h"
+#include "bench_tools.h"
 #include "platform/file_system.h"
-#include "platform/look.h"
+#include "quiet_services.h"
 #include "reports/changed_files.h"
-#include "reports/changed_files_window.h"
 #include "tidyup/batch_rename.h"
+#include "widgets/look.h"
+#include "windows/changed_files_window.h"
+#include "windows/song_list_view.h"
 
 namespace tunewick::bench {
 namespace {

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "bench/bench_tools.h"
+#include "bench_tools.h"
 #include "support/mounted_image.h"
 
 namespace tunewick::bench {

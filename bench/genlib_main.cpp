@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_tools.h"
-#include "bench/library_generator.h"
+#include "bench_tools.h"
+#include "support/library_generator.h"
 
 namespace {
 
@@ -29,6 +29,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   using namespace tunewick::bench;
+  using namespace tunewick::testing;
   LibraryPlan plan;
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {

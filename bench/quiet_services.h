@@ -10,11 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/application.h"
-#include "platform/desktop_opener.h"
-#include "platform/dialogs.h"
-#include "platform/look.h"
-#include "platform/media_player.h"
+#include "adapters/application.h"
+#include "adapters/desktop_opener.h"
+#include "adapters/dialogs.h"
+#include "adapters/media_player.h"
+#include "widgets/look.h"
 
 namespace tunewick::bench {
 

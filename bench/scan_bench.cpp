@@ -31,12 +31,15 @@
 #include <utility>
 #include <vector>
 
-#include "bench/bench_tools.h"
-#include "bench/library_generator.h"
+#include "bench_tools.h"
 #include "catalogue/library_scan.h"
 #include "platform/file_system.h"
+#include "support/library_generator.h"
 
 namespace tunewick::bench {
+
+// The generated libraries and tag bytes the tests use too.
+using namespace tunewick::testing;
 namespace {
 
 constexpr double kWarmFdRatio = 0.8, kWarmFindRatio = 0.4, kColdFdRatio = 0.9;
@@ -168,17 +171,20 @@ int Run(const char* self, const BenchOptions& options, bool cold) {
     std::filesystem::remove_all(work);
     return 1;
   }
-  std::printf("the scan finds %zu songs in %zu folders, as the reference scan does; %zu folders "
-              "read at once\n",
-              state.AllSongs.size(), LibraryTree(fileSystem, root).FolderCount(),
-              fileSystem.FolderReadsAtOnce(root));
+  std::printf(
+      "the scan finds %zu songs in %zu folders, as the reference scan does; %zu folders "
+      "read at once\n",
+      state.AllSongs.size(), LibraryTree(fileSystem, root).FolderCount(),
+      fileSystem.FolderReadsAtOnce(root));
 
   const std::string cli = (std::filesystem::absolute(self).parent_path() / "../cli/tunewick-cli");
   std::vector<Contender> contenders = {
       {"tunewick-cli", {cli, "list", root}, {}},
       {"fdfind", {"fdfind", "-u", "-t", "f", "-e", "mp3", "-e", "wav", "-e", "wma", ".", root}, {}},
-      {"find", {"find", root, "-type", "f", "(", "-iname", "*.mp3", "-o", "-iname", "*.wav", "-o",
-                "-iname", "*.wma", ")"}, {}}};
+      {"find",
+       {"find", root, "-type", "f", "(", "-iname", "*.mp3", "-o", "-iname", "*.wav", "-o", "-iname",
+        "*.wma", ")"},
+       {}}};
   TakeTurns(contenders, options.repeat, false);
   Report(contenders, "warm");
   const double warmList = Median(contenders[0].times);
@@ -190,8 +196,8 @@ int Run(const char* self, const BenchOptions& options, bool cold) {
     for (Contender& contender : contenders) contender.times.clear();
     TakeTurns(contenders, options.repeat, true);
     Report(contenders, "cold");
-    met &= RatioMet("cold list / fdfind",
-                    Median(contenders[0].times) / Median(contenders[1].times), kColdFdRatio);
+    met &= RatioMet("cold list / fdfind", Median(contenders[0].times) / Median(contenders[1].times),
+                    kColdFdRatio);
   }
   std::printf("goals %s\n", met ? "met" : "MISSED");
   std::filesystem::remove_all(work);
@@ -214,9 +220,9 @@ int main(int argc, char** argv) {
     }
     rest.push_back(argv[i]);
   }
-  if (!tunewick::bench::ParseBenchOptions(
-          static_cast<int>(rest.size()), rest.data(),
-          {"--root", "--songs", "--folders", "--seed", "--repeat"}, options)) {
+  if (!tunewick::bench::ParseBenchOptions(static_cast<int>(rest.size()), rest.data(),
+                                          {"--root", "--songs", "--folders", "--seed", "--repeat"},
+                                          options)) {
     std::fprintf(stderr,
                  "usage: scan_bench [--root DIR] [--songs N] [--folders N] [--seed N] "
                  "[--repeat N] [--cold 1]\n");

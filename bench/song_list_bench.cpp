@@ -21,20 +21,23 @@
 #include <string>
 #include <vector>
 
+#include "adapters/application.h"
+#include "adapters/dialogs.h"
 #include "app/main_window.h"
 #include "app/tunewick_app.h"
-#include "bench/bench_tools.h"
-#include "bench/library_generator.h"
-#include "bench/quiet_services.h"
-#include "catalogue/song_list_view.h"
-#include "catalogue/widest_text.h"
-#include "platform/application.h"
-#include "platform/dialogs.h"
+#include "bench_tools.h"
 #include "platform/file_system.h"
-#include "platform/look.h"
-#include "platform/shown_text.h"
+#include "quiet_services.h"
+#include "support/library_generator.h"
+#include "widgets/look.h"
+#include "widgets/shown_text.h"
+#include "widgets/widest_text.h"
+#include "windows/song_list_view.h"
 
 namespace tunewick::bench {
+
+// The generated libraries and tag bytes the tests use too.
+using namespace tunewick::testing;
 namespace {
 
 constexpr double kGoalMilliseconds = 1000;

@@ -25,14 +25,17 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_tools.h"
-#include "bench/tag_bytes.h"
+#include "bench_tools.h"
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
 #include "platform/file_system.h"
-#include "songtools/tag_rename.h"
+#include "songtags/tag_rename.h"
+#include "support/tag_bytes.h"
 
 namespace tunewick::bench {
+
+// The generated libraries and tag bytes the tests use too.
+using namespace tunewick::testing;
 namespace {
 
 constexpr double kTargetRatio = 2.0;

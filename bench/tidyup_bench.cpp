@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_tools.h"
+#include "bench_tools.h"
 #include "catalogue/library_scan.h"
 #include "platform/file_system.h"
 #include "platform/forwarding_file_system.h"

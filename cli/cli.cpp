@@ -1,4 +1,4 @@
-#include "cli/cli.h"
+#include "cli.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,12 +7,10 @@
 #include <set>
 #include <string_view>
 
-#include "app/shared_state.h"
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
+#include "catalogue/shared_state.h"
 #include "catalogue/song_path.h"
-#include "cli/tag_report.h"
-#include "cli/undo_commands.h"
 #include "journal/undo.h"
 #include "library/library_file.h"
 #include "library/library_location.h"
@@ -21,10 +19,12 @@
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
 #include "reports/changed_files.h"
-#include "songtools/tag_rename.h"
-#include "tags/song_tags.h"
+#include "songtags/song_tags.h"
+#include "songtags/tag_rename.h"
+#include "tag_report.h"
 #include "tidyup/batch_rename.h"
 #include "tidyup/tidy_up.h"
+#include "undo_commands.h"
 
 namespace tunewick {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli.h"
 #include "platform/fd_stream_buffer.h"
 #include "platform/file_system.h"
 

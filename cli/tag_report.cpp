@@ -1,4 +1,4 @@
-#include "cli/tag_report.h"
+#include "tag_report.h"
 
 #include <cstdio>
 #include <ostream>

@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string_view>
 
-#include "tags/song_tags.h"
+#include "songtags/song_tags.h"
 
 namespace tunewick {
 

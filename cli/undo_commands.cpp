@@ -1,4 +1,4 @@
-#include "cli/undo_commands.h"
+#include "undo_commands.h"
 
 #include <chrono>
 #include <ctime>
@@ -20,9 +20,12 @@ void WriteLine(std::ostream& out, std::string_view line) {
 
 std::string_view UndoStateText(UndoState state) {
   switch (state) {
-    case UndoState::kNotUndone: return "not undone";
-    case UndoState::kPartlyUndone: return "partly undone";
-    case UndoState::kUndone: return "undone";
+    case UndoState::kNotUndone:
+      return "not undone";
+    case UndoState::kPartlyUndone:
+      return "partly undone";
+    case UndoState::kUndone:
+      return "undone";
   }
   return "";
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/cli.h"
+#include "cli.h"
 
 namespace tunewick {
 

@@ -16,17 +16,17 @@
 #include <regex>
 #include <thread>
 
-#include "bench/tag_bytes.h"
 #include "support/id3_tag.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
+#include "support/tag_bytes.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
 namespace {
 
-using bench::ID3v2Tag;
 using testing::ID3Tag;
+using testing::ID3v2Tag;
 using testing::MountedImage;
 using testing::ReadFile;
 using testing::TempFolder;
@@ -441,11 +441,11 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   folder.MakeFile("m/c1 control.mp3", ID3Tag("Caf\x85", "Artist"));  // a C1 control in UTF-8
   // Modern tags, each field else from ID3v1; a name that is not UTF-8.
   const std::string chunk = ID3v2Tag(3, {{"TPE1", "Chunk"}});
-  folder.MakeFile("m/05_track.wma", bench::AsfSong("Wma Title", "", "Album Artist"));
-  folder.MakeFile("m/06_track.wav", bench::WavSong("Wav Title", "Info", chunk));
+  folder.MakeFile("m/05_track.wma", testing::AsfSong("Wma Title", "", "Album Artist"));
+  folder.MakeFile("m/06_track.wav", testing::WavSong("Wav Title", "Info", chunk));
   folder.MakeFile("m/07_track.mp3", ID3v2Tag(4, {{"TIT2", kLongTitle}}) + ID3Tag("Cut", "Old"));
   folder.MakeFile("m/\xff.mp3",
-                  ID3v2Tag(2, {{"TT2", "T", bench::ID3v2Encoding::kUtf16}}) + ID3Tag("", "\xc6"));
+                  ID3v2Tag(2, {{"TT2", "T", testing::ID3v2Encoding::kUtf16}}) + ID3Tag("", "\xc6"));
 
   const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tags", "m"});
   EXPECT_EQ(real.out,
@@ -471,8 +471,8 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
 TEST(Cli, TagsShowPrintsWhatTheListedSongsTagsHoldAndWhereFrom) {
   TempFolder folder;
   folder.MakeFile("m/1.mp3", ID3v2Tag(3, {{"TIT2", " Title "}}) + ID3Tag("", "Old"));
-  folder.MakeFile("m/2.wma", bench::AsfSong("Caf\xc3\xa9", "AC/DC"));
-  folder.MakeFile("m/3.wav", bench::WavSong("Two\nLines", "Esc\x1b[2J"));
+  folder.MakeFile("m/2.wma", testing::AsfSong("Caf\xc3\xa9", "AC/DC"));
+  folder.MakeFile("m/3.wav", testing::WavSong("Two\nLines", "Esc\x1b[2J"));
   folder.MakeFile("m/4.mp3", ID3Tag("Caf\x85", ""));
   folder.MakeFile("m/5.mp3", "untagged");
   folder.MakeFile("m/Good - Name.mp3", ID3Tag("Not", "Listed"));

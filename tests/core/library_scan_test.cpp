@@ -11,8 +11,8 @@
 #include <set>
 #include <thread>
 
-#include "bench/library_generator.h"
 #include "platform/forwarding_file_system.h"
+#include "support/library_generator.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
@@ -137,13 +137,13 @@ TEST_F(LibraryScan, GeneratedMessyLibrariesGiveWhatThePlainestScanGives) {
   for (int seed : {1, 2, 3, 9, 9}) {  // seed 9 twice, without links, for the counts
     SCOPED_TRACE("seed " + std::to_string(seed));
     const std::string root = folder / ("music" + std::to_string(++round));
-    const bench::LibrarySummary made =
-        bench::GenerateLibrary({.root = root,
-                                .songs = 300,
-                                .folders = 40,
-                                .incorrectShare = 0.5,
-                                .seed = static_cast<std::uint64_t>(seed),
-                                .links = seed == 9 ? 0u : 15u});
+    const testing::LibrarySummary made =
+        testing::GenerateLibrary({.root = root,
+                                  .songs = 300,
+                                  .folders = 40,
+                                  .incorrectShare = 0.5,
+                                  .seed = static_cast<std::uint64_t>(seed),
+                                  .links = seed == 9 ? 0u : 15u});
     // A library folder given twice (once with a trailing "/"), a folder inside another
     // library folder, a link as a library folder, a missing one and two skipped ones.
     std::string inner;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <random>
 
-#include "songtools/id3_tag_reader.h"
+#include "songtags/id3_tag_reader.h"
 #include "songtools/preview_type.h"
 #include "songtools/song_correction.h"
 #include "support/temp_folder.h"

@@ -8,10 +8,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "platform/look.h"
-#include "platform/path_on_disk.h"
-#include "platform/picture_button.h"
-#include "support/app_fixture.h"
+#include "adapters/path_on_disk.h"
+#include "gui_support/app_fixture.h"
+#include "widgets/look.h"
+#include "widgets/picture_button.h"
 
 namespace tunewick::testing {
 namespace {

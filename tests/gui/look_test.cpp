@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/app_fixture.h"
+#include "gui_support/app_fixture.h"
 
 namespace tunewick::testing {
 namespace {

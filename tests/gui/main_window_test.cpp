@@ -8,9 +8,9 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "platform/look.h"
-#include "platform/picture_button.h"
-#include "support/app_fixture.h"
+#include "gui_support/app_fixture.h"
+#include "widgets/look.h"
+#include "widgets/picture_button.h"
 
 namespace tunewick::testing {
 namespace {

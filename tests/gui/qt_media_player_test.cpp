@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "bench/tag_bytes.h"
-#include "platform/media_player.h"
+#include "adapters/media_player.h"
+#include "support/tag_bytes.h"
 #include "support/temp_folder.h"
 
 namespace tunewick::testing {
@@ -16,7 +16,7 @@ namespace {
 
 // A WAV file of this many milliseconds of silence.
 std::string Wav(std::size_t milliseconds) {
-  return bench::WavSong({}, {}, {}, 44100 * 4 * milliseconds / 1000);
+  return testing::WavSong({}, {}, {}, 44100 * 4 * milliseconds / 1000);
 }
 
 // How many of this process's open files are `path`.

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 
-#include "support/app_fixture.h"
+#include "gui_support/app_fixture.h"
 #include "support/id3_tag.h"
 #include "support/pinned_file.h"
 
@@ -20,7 +20,7 @@ FileSystem& fs() { return RealFileSystem(); }
 // The title in ID3v2 (longer than ID3v1 can hold), the artist in ID3v1 only.
 const std::string kOldTitle = "Caf\xc3\xa9 Society, a Title Longer Than Thirty Bytes";
 const std::string kOldSong =
-    bench::ID3v2Tag(3, {{"TIT2", kOldTitle, bench::ID3v2Encoding::kUtf16}}) + "sound" +
+    testing::ID3v2Tag(3, {{"TIT2", kOldTitle, testing::ID3v2Encoding::kUtf16}}) + "sound" +
     ID3Tag("Caf\xe9", "Artist");
 
 // A running Tunewick on the song list of one folder of songs.

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <regex>
 
+#include "gui_support/app_fixture.h"
 #include "reports/changed_files.h"
-#include "support/app_fixture.h"
 
 namespace tunewick::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "catalogue/widest_text.h"
+#include "widgets/widest_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/song_list_view.h"
-#include "platform/look.h"
-#include "platform/shown_text.h"
+#include "widgets/look.h"
+#include "widgets/shown_text.h"
+#include "windows/song_list_view.h"
 
 namespace tunewick::testing {
 namespace {

@@ -2,7 +2,7 @@
 // field, the cleaning of the winning value, and damaged or unreadable files. How the tags
 // name songs, control characters, and paths that are not UTF-8: see the command line's tests.
 
-#include "tags/song_tags.h"
+#include "songtags/song_tags.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,18 +14,18 @@
 #include <iterator>
 #include <random>
 
-#include "bench/tag_bytes.h"
+#include "support/tag_bytes.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
 namespace {
 
-using bench::AsfSong;
-using bench::ID3v1Tag;
-using bench::ID3v2Encoding;
-using bench::ID3v2Tag;
-using bench::WavSong;
+using testing::AsfSong;
+using testing::ID3v1Tag;
+using testing::ID3v2Encoding;
+using testing::ID3v2Tag;
 using testing::TempFolder;
+using testing::WavSong;
 using Enc = ID3v2Encoding;
 
 const std::string kAudio(3000, '\xFB');  // stands for MPEG frames

@@ -1,0 +1,99 @@
+#pragma once
+
+// The scan of the music library into AllSongs.
+//
+// AllSongs lists, library folder by library folder, first every .mp3 of that folder's
+// whole tree, then every .wav, then every .wma. Within one tree the walk is depth-first:
+// a folder's own songs (in byte order of their names) before those of its subfolders,
+// each subfolder's whole tree before the next one. Folders whose names begin with "."
+// are left out. Each folder is read from the disk once per scan and its three song
+// lists are then taken from memory. Folders that exist but cannot be read are skipped,
+// and the scan says which they were.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "catalogue/shared_state.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+// The song types, in scan order.
+inline constexpr std::string_view kSongMasks[] = {"*.mp3", "*.wav", "*.wma"};
+
+// True when `fileName` ends with the extension of `mask` ("*.mp3"), ignoring case.
+bool MatchesSongMask(std::string_view fileName, std::string_view mask);
+
+// A folder the scan met but could not read: nothing under it was found.
+struct UnreadableFolder {
+  std::string path;  // as the walk reached it, without a trailing "/"
+  std::error_code error;
+};
+
+// The folders and song files under one library folder, read from the disk once.
+class LibraryTree {
+ public:
+  // Walks `folder` and all its subfolders. Links to folders are followed, but each real
+  // folder is entered at most once, so links that lead back into the tree end the walk.
+  // Missing or unreadable folders, and folders that vanish during the walk, contribute
+  // nothing; the unreadable ones are kept in Unreadable(), in the order the walk met
+  // them. Several folders are read at once (as many as the file system advises), yet
+  // the result is exactly that of reading one folder at a time in walking order.
+  LibraryTree(const FileSystem& fileSystem, const std::string& folder);
+
+  // The folders entered.
+  std::size_t FolderCount() const { return folderCount_; }
+  // Song files of all three types.
+  std::size_t SongCount() const { return songCount_; }
+  const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
+  // The songs of kSongMasks[mask], depth-first, until FindSongFiles takes them.
+  const std::vector<SongPath>& Songs(std::size_t mask) const { return songs_[mask]; }
+
+ private:
+  friend void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree,
+                            std::string_view mask);
+  std::vector<SongPath> songs_[std::size(kSongMasks)];  // full paths, one list per song mask
+  std::size_t folderCount_ = 0;
+  std::size_t songCount_ = 0;
+  std::vector<UnreadableFolder> unreadable_;
+};
+
+// Moves the full path of every file of `tree` that matches `mask` onto the end of
+// `target`, depth-first. Each mask's songs can be taken once.
+void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string_view mask);
+
+enum class FolderEntries {
+  kFromLibraryFile,  // entries that are empty or one character long are skipped
+  kAsGiven,          // every folder is searched
+};
+
+// Reads the trees of `folders` one after another and hands each to `take` as soon as it
+// is read: together, in scan order, they hold the songs ScanFolders lists. An entry
+// holding a NUL byte names no folder and is skipped like a missing one. Returns the
+// folders that could not be read, in the order met.
+std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
+                                             const std::vector<std::string>& folders,
+                                             FolderEntries entries,
+                                             const std::function<void(LibraryTree&)>& take);
+
+// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order, as
+// ScanEachFolder finds them.
+std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
+                                          const std::vector<std::string>& folders,
+                                          FolderEntries entries);
+
+struct RescanResult {
+  bool libraryFileMissing = false;
+  std::vector<UnreadableFolder> unreadableFolders;
+};
+
+// Empties AllSongs, SearchBatch, IncorrectSongs and LibraryFolders, reloads the library
+// file into LibraryFolders (marking it hidden) and fills AllSongs. Entries of the library
+// file that are empty or one character long are skipped. Throws FileError when the
+// library file exists but cannot be read.
+RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
+
+}  // namespace tunewick

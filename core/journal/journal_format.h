@@ -1,0 +1,81 @@
+#pragma once
+
+// The journal of one bulk rename: a text file, one record per line, fields separated by
+// tabs. Paths keep their exact bytes; a backslash, tab, newline or carriage return in a
+// field is written as \\, \t, \n or \r.
+//
+//   Tunewick journal 2
+//   run      KIND  STARTED  FOLDER  UNDOES       KIND tidy-up, tags or undo; STARTED in
+//                                                seconds since 1970; UNDOES the run an
+//                                                undo takes back, else empty
+//   rename   DEVICE INODE BIRTH SIZE MODIFIED STABLE FINGERPRINT FROM TO
+//                                                before each rename; FINGERPRINT 0 where
+//                                                inode numbers last
+//   done                                         after it, when it happened
+//   failed   REASON                              after it, when it was refused
+//   end      COUNT                               at the end of the run: the renames done
+//
+// A record is written before the rename it announces, so after a crash every rename that
+// happened has its "rename" record; the one in flight may lack its outcome.
+//
+// Journals of the first version are read too: their rename records have no FINGERPRINT,
+// and where inode numbers do not last a done record may say when the rename happened
+// ("done RENAMED", in nanoseconds since 1970).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/shared_state.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+std::string EscapeField(std::string_view field);
+// Nothing when `field` holds an escape that EscapeField never writes.
+std::optional<std::string> UnescapeField(std::string_view field);
+
+enum class RunKind { kTidyup, kTags, kUndo };
+std::string_view RunKindName(RunKind kind);  // "tidy-up", "tags", "undo"
+
+struct RunHeader {
+  RunKind kind = RunKind::kTidyup;
+  std::int64_t startedAt = 0;  // seconds since 1970
+  std::string folder;          // the folder the run was started from
+  std::string undoes;          // for an undo: the name of the run it takes back
+};
+
+struct JournalEntry {
+  enum class Outcome { kUnknown, kDone, kFailed };
+  SongPath from, to;
+  FileIdentity identity;  // of the file, taken just before the rename
+  Outcome outcome = Outcome::kUnknown;
+  // From a first-version journal where inode numbers do not last: when the rename
+  // happened, since the file system may have stamped the file with that time; else 0.
+  std::int64_t renamedAtNs = 0;
+};
+
+struct Journal {
+  RunHeader header;
+  std::vector<JournalEntry> entries;
+  bool ended = false;  // false: the run was cut short (a crash, a power cut)
+};
+
+std::string HeaderRecords(const RunHeader& header);
+void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
+                        const FileIdentity& identity);
+inline constexpr std::string_view kDoneRecord = "done\n";
+std::string FailedRecord(std::string_view reason);
+std::string EndRecord(std::size_t renamed);
+
+// Reads a journal. Whatever follows the first incomplete or unreadable record (the tail a
+// crash may leave) is ignored. Nothing when the header cannot be read.
+std::optional<Journal> ParseJournal(std::string_view text);
+// The header alone, from the journal's first bytes.
+std::optional<RunHeader> ParseHeader(std::string_view text);
+// The COUNT of the end record, when the text ends with one.
+std::optional<std::size_t> ParseEndCount(std::string_view tail);
+
+}  // namespace tunewick

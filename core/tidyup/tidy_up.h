@@ -1,0 +1,70 @@
+#pragma once
+
+// The automatic tidy-up: five steps, each over a fresh scan of the library, each
+// renaming songs in their own folders and writing down what it renamed.
+//
+//   dash step            spaces around the dash          DashLog
+//   underscore step      underscores to spaces           UnderscoreLog
+//   capitalisation step  capitals at the start of words  CapitalLog
+//   bracket step         "(0)" to "(9)" removed          BracketLog
+//   prefix step          track numbers and such removed  PrefixLog
+//
+// Nothing is ever overwritten: a rename the file system refuses leaves the song as it
+// was and is listed in RenameFailures instead of a log.
+
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "catalogue/shared_state.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+enum class TidyupStep { kDash, kUnderscore, kCapitalisation, kBracket, kPrefix };
+
+// What the tidy-up asks of the program around it.
+class TidyupHost {
+ public:
+  virtual ~TidyupHost() = default;
+  // Refills AllSongs (and LibraryFolders) from the disk.
+  virtual void Rescan() = 0;
+  // A step begins and ends; EndStep also runs when an error leaves the step.
+  virtual void BeginStep(TidyupStep) {}
+  virtual void EndStep(TidyupStep) {}
+  // The bracket step found no songs at all.
+  virtual void NoSongsFound() {}
+  // The underscore and bracket steps put the main window back on its menu.
+  virtual void ShowMainMenu() {}
+  // `done` of the `total` songs of the current pass have been looked at.
+  virtual void Progress(TidyupStep, std::size_t /*done*/, std::size_t /*total*/) {}
+};
+
+// A host for a tidy-up without windows: every scan reads the library file afresh.
+class LibraryFileHost : public TidyupHost {
+ public:
+  LibraryFileHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
+      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
+  void Rescan() override;
+
+ private:
+  SharedState& state_;
+  FileSystem& fileSystem_;
+  std::string libraryFile_;
+};
+
+// Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps
+// in order. An error that escapes a step ends the run; what was renamed stays renamed.
+void RunTidyup(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+
+// The single steps, as the run uses them (each rescans first).
+void DashStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+void UnderscoreStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+void CapitalisationStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+
+// Empties the lists that only live within one step.
+void ResetBetweenSteps(SharedState& state);
+
+}  // namespace tunewick

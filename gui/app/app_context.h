@@ -1,0 +1,61 @@
+#pragma once
+
+// What every window of Tunewick can reach: the shared lists, the other windows, and the
+// services of the platform.
+
+#include <functional>
+#include <string>
+
+#include "catalogue/shared_state.h"
+
+namespace tunewick {
+
+class FileSystem;
+class Dialogs;
+class MediaPlayer;
+class DesktopOpener;
+class MainWindow;
+class CorrectionDialog;
+class PreviewWindow;
+class AboutWindow;
+class LibraryEditor;
+class TidyupConfirmWindow;
+class TidyupResultsWindow;
+class ChangedFilesWindow;
+
+// The windows, filled in by the program in their creation order. Windows are created
+// once and live until the program ends; a window may only reach the ones created
+// before it while it is being built itself.
+struct WindowRegistry {
+  MainWindow* mainWindow = nullptr;
+  CorrectionDialog* correctionDialog = nullptr;
+  PreviewWindow* previewWindow = nullptr;
+  AboutWindow* aboutWindow = nullptr;
+  LibraryEditor* libraryEditor = nullptr;
+  TidyupConfirmWindow* tidyupConfirmWindow = nullptr;
+  TidyupResultsWindow* tidyupResultsWindow = nullptr;
+  ChangedFilesWindow* changedFilesWindow = nullptr;
+};
+
+struct AppPaths {
+  std::string libraryFile = "searchfolders";  // in the working directory, or a full path
+  std::string watchRoot = "rfMyComputer";     // the tree the change watch follows
+  std::string programFolder;                  // where the program file lies
+  std::string documentsFolder;                // where a log goes when not beside the program
+  std::string journalFolder;                  // where the journals of runs are kept
+};
+
+struct AppContext {
+  SharedState& state;
+  WindowRegistry& windows;
+  FileSystem& fileSystem;
+  Dialogs& dialogs;
+  // The song preview's player, and the desktop's "open" for what it cannot play.
+  MediaPlayer& mediaPlayer;
+  DesktopOpener& desktopOpener;
+  AppPaths paths;
+  // Ends the program once control returns to the event loop.
+  std::function<void()> requestTermination;
+};
+
+}  // namespace tunewick

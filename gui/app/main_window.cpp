@@ -1,0 +1,344 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+
+#include "actions/song_actions.h"
+#include "adapters/application.h"
+#include "adapters/change_watch.h"
+#include "app/about_window.h"
+#include "catalogue/library_scan.h"
+#include "catalogue/name_check.h"
+#include "library/library_file.h"
+#include "widgets/busy_cursor.h"
+#include "widgets/link_label.h"
+#include "widgets/look.h"
+#include "widgets/picture_button.h"
+#include "widgets/pictures.h"
+#include "widgets/window_behaviour.h"
+#include "windows/correction_dialog.h"
+#include "windows/library_editor.h"
+#include "windows/song_list_view.h"
+#include "windows/tidyup_confirm_window.h"
+#include "windows/tidyup_results_window.h"
+
+namespace tunewick {
+namespace {
+
+constexpr QSize kMainMenuSize{337, 177};
+constexpr QSize kSongListSize{617, 273};
+
+const QString kLibraryHint = QStringLiteral(
+    "Open your music library to add, modify or remove the folders that Tunewick searches for "
+    "your Music.");
+
+void PlaceRightAligned(QWidget* widget, int right, int top) {
+  widget->move(right - widget->width(), top);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+  // Nothing here may reach another window: this is the first one created.
+  welcomeTimer_.setInterval(1);
+  refreshTimer_.setInterval(1);
+  welcomeTimer_.stop();
+  refreshTimer_.stop();
+  connect(&welcomeTimer_, &QTimer::timeout, this,
+          [this] { RunGuarded([this] { OnWelcomeTimer(); }); });
+  connect(&refreshTimer_, &QTimer::timeout, this,
+          [this] { RunGuarded([this] { OnRefreshTimer(); }); });
+
+  look::MakeWhite(this);
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  BuildMainMenu();
+  BuildSongListScreen();
+  SetWindowSize(kMainMenuSize.width(), kMainMenuSize.height());
+  setWindowTitle(QStringLiteral("Tunewick"));
+
+  SharedState& state = context_.state;
+  state.AllSongs.clear();
+  state.IncorrectSongs.clear();
+  state.SearchBatch.clear();
+  state.LibraryFolders.clear();
+  if (!context_.fileSystem.FileExists(context_.paths.libraryFile)) {
+    welcomeTimer_.start();
+  } else {
+    RunGuarded([this] {
+      LoadLibraryFile(context_.fileSystem, context_.paths.libraryFile, LibraryRead::kMainWindow,
+                      context_.state.LibraryFolders);
+    });
+  }
+  ClassifySongs();
+
+  changeWatch_ = std::make_unique<ChangeWatch>(context_.fileSystem, context_.paths.watchRoot);
+  connect(changeWatch_.get(), &ChangeWatch::changed, this,
+          [this] { RunGuarded([this] { OpenSongList(); }); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildMainMenu() {
+  mainMenu_ = new QWidget(this);
+  mainMenu_->setGeometry(QRect(QPoint(0, 0), kMainMenuSize));
+
+  auto* heading = new QLabel(QStringLiteral("What do you want to do?"), mainMenu_);
+  look::MakeHeading(heading);
+  heading->adjustSize();
+  heading->move(16, 12);
+
+  auto* about =
+      new LinkLabel(QStringLiteral("About"),
+                    QStringLiteral("Get information about the creator of Tunewick"), mainMenu_);
+  PlaceRightAligned(about, kMainMenuSize.width() - 14, 16);
+
+  auto* library =
+      new LinkLabel(QStringLiteral("View folders in your Music Library"), kLibraryHint, mainMenu_);
+  library->move(32, 52);
+  auto* tidyup =
+      new LinkLabel(QStringLiteral("Fix song names that include basic information"),
+                    QStringLiteral("This looks for songs in the directories in your Music "
+                                   "Library, and fixes thier filenames."),
+                    mainMenu_);
+  tidyup->move(32, 80);
+  auto* songList =
+      new LinkLabel(QStringLiteral("Help name the rest of your songs"),
+                    QStringLiteral("Get help editing music filenames that don't conform to the "
+                                   "\"Artist Name - Song name.ext\" filename standard."),
+                    mainMenu_);
+  songList->move(32, 108);
+
+  auto* close = new QPushButton(QStringLiteral("Cl&ose"), mainMenu_);
+  close->setToolTip(QStringLiteral("Close the application."));
+  close->setAccessibleName(QStringLiteral("Close"));
+  close->setFont(look::Font(12));
+  close->setGeometry(kMainMenuSize.width() - 91, kMainMenuSize.height() - 37, 75, 25);
+
+  setTabOrder(library, tidyup);
+  setTabOrder(tidyup, songList);
+  setTabOrder(songList, about);
+  setTabOrder(about, close);
+
+  connect(library, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { OpenLibraryEditor(kReturnToMainMenu); }); });
+  connect(tidyup, &LinkLabel::activated, this, [this] {
+    context_.windows.tidyupConfirmWindow->show();
+    hide();
+  });
+  connect(songList, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { OpenSongList(); }); });
+  connect(about, &LinkLabel::activated, this, [this] { context_.windows.aboutWindow->show(); });
+  connect(close, &QPushButton::clicked, this, [this] {
+    context_.state.TerminationRequested = true;
+    context_.requestTermination();
+  });
+}
+
+void MainWindow::BuildSongListScreen() {
+  songListScreen_ = new QWidget(this);
+  songListScreen_->setGeometry(QRect(QPoint(0, 0), kSongListSize));
+  songListScreen_->hide();
+
+  auto* back = new PictureButton(pictures::BackArrow(), QStringLiteral("Go Back"), songListScreen_);
+  back->setGeometry(6, 6, 30, 30);
+  connect(back, &PictureButton::clicked, this, [this] { RunGuarded([this] { LeaveSongList(); }); });
+
+  songListHeading_ = new QLabel(QStringLiteral("Correct your song filenames"), songListScreen_);
+  look::MakeHeading(songListHeading_);
+  songListHeading_->adjustSize();
+  songListHeading_->move(42, 8);
+
+  songListHint_ =
+      look::AddText(songListScreen_,
+                    QStringLiteral("Right-click on a filename to edit, preview or delete the song"),
+                    12, look::kLink);
+  songListHint_->move(42, 32);
+
+  fixFromTags_ = new LinkLabel(
+      QStringLiteral("Fix songs using ID3 tags"),
+      QStringLiteral("If songs have tags (ID3 tags) in them use these to rename the files"),
+      songListScreen_);
+  PlaceRightAligned(fixFromTags_, kSongListSize.width() - 10, 12);
+
+  const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
+  songList_ = new SongListView(context_.state.IncorrectSongs, songListScreen_);
+  songList_->setGeometry(listArea);
+  songList_->setAccessibleName(QStringLiteral("Songs named incorrectly"));
+  connect(songList_, &SongListView::songMenuRequested, this, [this](int row, QPoint where) {
+    RunGuarded([this, row, where] { OnSongMenuRequested(row, where); });
+  });
+
+  // Seen in the list's place when no song is named incorrectly.
+  congratulations_ = new QWidget(songListScreen_);
+  congratulations_->setGeometry(listArea);
+  auto* picture = new PictureButton(pictures::Congratulations(), QString(), congratulations_);
+  picture->setAccessibleName(QStringLiteral("Back to the menu"));
+  picture->setGeometry(40, 40, 56, 56);
+  auto* title = look::AddText(congratulations_, QStringLiteral("Congratulations"), 16, look::kLink);
+  title->move(110, 42);
+  auto* allGood = look::AddText(
+      congratulations_, QStringLiteral("All of your filenames make sense!"), 12, look::kLink);
+  allGood->move(110, 68);
+  auto* backToMenu = new LinkLabel(QStringLiteral("Click here to go back to the menu"), QString(),
+                                   congratulations_);
+  backToMenu->move(110, 92);
+  connect(picture, &PictureButton::clicked, this, [this] { ShowMainMenu(); });
+  connect(backToMenu, &LinkLabel::activated, this, [this] { ShowMainMenu(); });
+
+  auto* library = new LinkLabel(QStringLiteral("View folders in your Music library"), kLibraryHint,
+                                songListScreen_);
+  library->move(8, kSongListSize.height() - 26);
+  auto* refresh = new LinkLabel(QStringLiteral("Look for changes to your music folder or songs"),
+                                QString(), songListScreen_);
+  PlaceRightAligned(refresh, kSongListSize.width() - 10, kSongListSize.height() - 26);
+  connect(library, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { OpenLibraryEditor(kReturnToSongList); }); });
+  connect(refresh, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { RefreshSongList(); }); });
+
+  songMenu_ = new QMenu(this);
+  look::MakeWhite(songMenu_);  // a window of its own: it would not inherit the look
+  QAction* fixName = songMenu_->addAction(pictures::FixName(), QStringLiteral("Fix this name"));
+  QAction* deleteSong =
+      songMenu_->addAction(pictures::DeleteSong(), QStringLiteral("Delete this song"));
+  QAction* previewSong =
+      songMenu_->addAction(pictures::PreviewSong(), QStringLiteral("Preview this song"));
+  connect(fixName, &QAction::triggered, this,
+          [this] { RunGuarded([this] { FixSelectedSong(context_); }); });
+  connect(deleteSong, &QAction::triggered, this,
+          [this] { RunGuarded([this] { DeleteSelectedSong(context_); }); });
+  connect(previewSong, &QAction::triggered, this,
+          [this] { RunGuarded([this] { PreviewSelectedSong(context_); }); });
+  connect(fixFromTags_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { FixSongsFromTags(context_); }); });
+
+  // Start in the congratulations state; ClassifySongs switches to the list.
+  for (QWidget* part :
+       {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
+        static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
+    part->hide();
+}
+
+void MainWindow::SetWindowSize(int width, int height) { setFixedSize(width, height); }
+
+void MainWindow::OpenLibraryEditor(const char* returnTarget) {
+  context_.windows.libraryEditor->show();
+  hide();
+  context_.state.ReturnTarget = returnTarget;
+}
+
+void MainWindow::ShowSongListScreen() {
+  mainMenu_->hide();
+  songListScreen_->show();
+  SetWindowSize(kSongListSize.width(), kSongListSize.height());
+  songListScreen_->move(0, 0);
+  CentreOnScreen(this);
+}
+
+void MainWindow::OpenSongList() {
+  {
+    BusyCursor hourglass(context_.state.SavedCursor);
+    ShowSongListScreen();
+    rescan();
+    ClassifySongs();
+  }
+  songList_->UpdateHorizontalExtent();
+}
+
+void MainWindow::LeaveSongList() {
+  if (context_.state.SongListOrigin == kSongListFromTidyup) {
+    hide();
+    context_.windows.tidyupResultsWindow->show();
+    context_.state.SongListOrigin.clear();
+  }
+  ShowMainMenu();
+}
+
+void MainWindow::ShowMainMenu() {
+  SetWindowSize(kMainMenuSize.width(), kMainMenuSize.height());
+  CentreOnScreen(this);
+  songListScreen_->hide();
+  mainMenu_->show();
+}
+
+void MainWindow::RefreshSongList() {
+  {
+    BusyCursor hourglass(context_.state.SavedCursor);
+    rescan();
+    ClassifySongs();
+  }
+  // The entries have changed: so has the width the list scrolls over.
+  songList_->UpdateHorizontalExtent();
+}
+
+void MainWindow::rescan() {
+  RescanResult result;
+  try {
+    result = tunewick::rescan(context_.state, context_.fileSystem, context_.paths.libraryFile);
+  } catch (...) {
+    songList_->Reload();
+    throw;
+  }
+  songList_->Reload();
+  if (result.libraryFileMissing) context_.windows.libraryEditor->show();
+}
+
+void MainWindow::ClassifySongs() {
+  tunewick::ClassifySongs(context_.state);
+  songList_->Reload();
+  const bool haveSongs = !context_.state.IncorrectSongs.empty();
+  if (haveSongs == songList_->isHidden()) {
+    for (QWidget* part :
+         {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
+          static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
+      part->setVisible(haveSongs);
+  }
+  congratulations_->setVisible(songList_->isHidden());
+}
+
+void MainWindow::ArmRefreshTimer() { refreshTimer_.start(); }
+
+bool MainWindow::IsShowingSongList() const { return !songListScreen_->isHidden(); }
+
+bool MainWindow::IsShowingCongratulations() const {
+  return IsShowingSongList() && !congratulations_->isHidden();
+}
+
+void MainWindow::OnSongMenuRequested(int row, QPoint where) {
+  SharedState& state = context_.state;
+  if (row < 0 || row >= static_cast<int>(state.IncorrectSongs.size())) return;
+  state.SelectedSong = state.IncorrectSongs[static_cast<std::size_t>(row)];
+  if (context_.fileSystem.FileExists(state.SelectedSong)) {
+    songMenu_->popup(where);
+  } else {
+    RefreshSongList();  // the song has gone: list the ones that are left
+  }
+}
+
+void MainWindow::OnWelcomeTimer() {
+  context_.windows.libraryEditor->show();
+  hide();
+  context_.state.ReturnTarget = kReturnToMainMenu;
+  welcomeTimer_.stop();
+  context_.windows.libraryEditor->SetHeading(
+      QStringLiteral("Welcome to Tunewick!  Add folders to your Music library to begin"));
+}
+
+void MainWindow::OnRefreshTimer() {
+  const bool dialogOpen = context_.windows.correctionDialog->isVisible();
+  refreshTimer_.stop();
+  if (!dialogOpen) RefreshSongList();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  DeleteLibraryFileAtExit(context_.fileSystem, context_.paths.libraryFile,
+                          context_.windows.libraryEditor->KeepLibrary());
+  context_.requestTermination();
+  event->accept();
+}
+
+}  // namespace tunewick

@@ -1,0 +1,117 @@
+#include "windows/changed_files_window.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "actions/undo_actions.h"
+#include "adapters/application.h"
+#include "adapters/dialogs.h"
+#include "app/main_window.h"
+#include "reports/changed_files.h"
+#include "widgets/link_label.h"
+#include "widgets/look.h"
+#include "windows/song_list_view.h"
+
+namespace tunewick {
+
+ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
+  // No title of its own: a single space keeps the desktop from putting in another.
+  setWindowTitle(QStringLiteral(" "));
+  look::MakeWhite(this);
+  setFont(look::Font(12));
+
+  heading_ = new QLabel(QStringLiteral("Tidy-Up Results"), this);
+  look::MakeHeading(heading_);
+  list_ = new SongListView(context_.state.ChangedFilesList, this);
+  list_->setAccessibleName(QStringLiteral("Files changed"));
+  auto* save = new LinkLabel(QStringLiteral("Save this log"), this);
+  undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), this);
+  undo_->hide();
+  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  close->setFixedSize(75, 25);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(save);
+  bottom->addSpacing(16);
+  bottom->addWidget(undo_);
+  bottom->addStretch();
+  bottom->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(12, 8, 12, 12);
+  layout->addWidget(heading_);
+  layout->addWidget(list_, 1);
+  layout->addLayout(bottom);
+
+  connect(save, &LinkLabel::activated, this, [this] { RunGuarded([this] { SaveLog(); }); });
+  connect(undo_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { UndoLastTidyup(context_, this); }); });
+  connect(close, &QPushButton::clicked, this, [this] {
+    context_.windows.mainWindow->show();
+    hide();
+  });
+  resize(592, 246);
+}
+
+ChangedFilesWindow::~ChangedFilesWindow() = default;
+
+void ChangedFilesWindow::ShowList(Kind kind) {
+  switch (kind) {
+    case Kind::kTidyup:
+      heading_->setText(QStringLiteral("Tidy-Up Results"));
+      break;
+    case Kind::kPreview:
+      heading_->setText(QStringLiteral("Preview: nothing has been renamed yet"));
+      break;
+    case Kind::kUndone:
+      heading_->setText(QStringLiteral("Undone: these songs have their old names back"));
+      break;
+  }
+  undo_->setVisible(kind == Kind::kTidyup && !context_.state.LastTidyupJournal.empty());
+  list_->Reload();
+  if (!placed_) {
+    // It opens at a fixed place the first time, not centred; after that where the user left it.
+    placed_ = true;
+    resize(592, 246);
+    move(432, 219);
+  }
+  extentStale_ = true;
+  if (isVisible()) UpdateExtent();
+  show();
+  raise();
+}
+
+QString ChangedFilesWindow::heading() const { return heading_->text(); }
+
+void ChangedFilesWindow::UpdateExtent() {
+  // Measuring a long list takes a moment: only when it has changed.
+  if (!extentStale_) return;
+  extentStale_ = false;
+  list_->UpdateHorizontalExtent();
+}
+
+void ChangedFilesWindow::SaveLog() {
+  const std::string folder = ProposedLogFolder(context_.fileSystem, context_.paths.programFolder,
+                                               context_.paths.documentsFolder);
+  const std::optional<std::string> chosen = context_.dialogs.PickSaveFile(
+      this, folder, QStringLiteral("Tunewick Log"), QStringLiteral("Text file (txt)"));
+  if (!chosen) return;
+  try {
+    SaveChangedFilesList(context_.fileSystem, *chosen, context_.state.ChangedFilesList);
+  } catch (const FileError& error) {
+    context_.dialogs.ShowMessage(this, QString::fromLocal8Bit(error.what()));
+  }
+}
+
+void ChangedFilesWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  UpdateExtent();
+}
+
+void ChangedFilesWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateExtent();
+}
+
+}  // namespace tunewick

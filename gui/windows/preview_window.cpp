@@ -1,0 +1,164 @@
+#include "windows/preview_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+
+#include "adapters/application.h"
+#include "adapters/desktop_opener.h"
+#include "adapters/dialogs.h"
+#include "adapters/media_player.h"
+#include "app/main_window.h"
+#include "songtools/preview_type.h"
+#include "widgets/look.h"
+#include "widgets/picture_button.h"
+#include "widgets/pictures.h"
+#include "widgets/shown_text.h"
+#include "widgets/window_behaviour.h"
+#include "windows/correction_dialog.h"
+
+namespace tunewick {
+namespace {
+
+constexpr int kHeight = 120;
+constexpr int kMargin = 100;  // the window is this much wider than the path
+constexpr int kLabelTop = 24;
+constexpr int kButtonsTop = 56;
+constexpr int kButtonSize = 32;
+constexpr int kButtonGap = 16;
+
+}  // namespace
+
+PreviewWindow::PreviewWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
+  setWindowTitle(QStringLiteral("Preview song"));
+  look::MakeWhite(this);
+  MakeFixedWindow(this, 400, kHeight);
+  MinimiseApplicationWith(this);
+
+  pathLabel_ = new QLabel(this);
+  pathLabel_->setFont(look::Font(12));
+  look::SetTextColor(pathLabel_, look::kLink);
+  look::LeaveRoomForText(pathLabel_);
+  pathLabel_->setTextFormat(Qt::PlainText);
+  pathLabel_->move(0, kLabelTop);
+  pathLabel_->adjustSize();
+
+  buttons_ = new QWidget(this);
+  buttons_->setGeometry(0, kButtonsTop, 2 * kButtonSize + kButtonGap, kButtonSize);
+  auto* back = new PictureButton(pictures::BackArrow(), QStringLiteral("Go back to the song list"),
+                                 buttons_);
+  back->setGeometry(0, 0, kButtonSize, kButtonSize);
+  auto* play = new PictureButton(pictures::Play(), QStringLiteral("Play this song"), buttons_);
+  play->setGeometry(kButtonSize + kButtonGap, 0, kButtonSize, kButtonSize);
+  connect(back, &PictureButton::clicked, this, [this] { Dismiss(); });
+  connect(play, &PictureButton::clicked, this, [this] { RunGuarded([this] { PlayAgain(); }); });
+
+  centreTimer_.setSingleShot(true);
+  centreTimer_.setInterval(1);
+  connect(&centreTimer_, &QTimer::timeout, this, [this] { CentreOnScreen(this); });
+  settleTimer_.setSingleShot(true);
+  settleTimer_.setInterval(50);
+  connect(&settleTimer_, &QTimer::timeout, this, [this] {
+    CentreLabel();
+    FitWindow();
+  });
+  layoutTimer_.setInterval(1000);
+  connect(&layoutTimer_, &QTimer::timeout, this, [this] {
+    CentreLabel();
+    FitWindow();
+    CentreLabel();
+    CentreButtons();
+  });
+  layoutTimer_.start();
+
+  FitWindow();
+  CentreLabel();
+  CentreButtons();
+}
+
+void PreviewWindow::RequestPreview(PreviewAsker asker) {
+  const SongPath song = context_.state.SelectedSong;
+  const std::string_view ending = PreviewEnding(song);
+  if (!IsPreviewable(ending)) {
+    if (asker == PreviewAsker::kCorrectionDialog)
+      context_.dialogs.ShowMessage(AskerWindow(asker), ShownText(ending));
+    return;
+  }
+  show();
+  MediaPlayer& player = context_.mediaPlayer;
+  player.SetFileName(song);
+  song_ = song;
+  pathLabel_->setText(ShownText(song));
+  pathLabel_->adjustSize();
+  FitWindow();
+  CentreLabel();
+  CentreButtons();
+  if (!player.Open() || !player.Play()) PlayFailed(asker);
+  if (isVisible()) {
+    raise();
+    activateWindow();
+  }
+  opener_ = asker;
+}
+
+void PreviewWindow::PlayFailed(PreviewAsker asker) {
+  context_.desktopOpener.Open(context_.state.SelectedSong);
+  hide();
+  AskerWindow(asker)->show();
+}
+
+void PreviewWindow::PlayAgain() {
+  MediaPlayer& player = context_.mediaPlayer;
+  player.Stop();
+  player.Rewind();
+  if (!player.Play()) PlayFailed(opener_);
+}
+
+void PreviewWindow::StopPlayer() { context_.mediaPlayer.Stop(); }
+
+void PreviewWindow::Dismiss() {
+  StopPlayer();
+  hide();
+}
+
+void PreviewWindow::LetGoOf(const SongPath& song) {
+  if (isVisible() && song == song_) Dismiss();
+}
+
+QWidget* PreviewWindow::AskerWindow(PreviewAsker asker) const {
+  if (asker == PreviewAsker::kCorrectionDialog) return context_.windows.correctionDialog;
+  return context_.windows.mainWindow;
+}
+
+void PreviewWindow::CentreLabel() {
+  pathLabel_->move(width() / 2 - pathLabel_->width() / 2, pathLabel_->y());
+}
+
+void PreviewWindow::FitWindow() { setFixedWidth(pathLabel_->width() + kMargin); }
+
+void PreviewWindow::CentreButtons() {
+  buttons_->move(width() / 2 - buttons_->width() / 2, buttons_->y());
+}
+
+void PreviewWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+    CentreLabel();
+    FitWindow();
+    centreTimer_.start();
+    settleTimer_.start();
+  }
+  QWidget::changeEvent(event);
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+  if (!context_.state.TerminationRequested) {
+    context_.state.TerminationRequested = true;
+    context_.requestTermination();
+  } else {
+    StopPlayer();
+    AskerWindow(opener_)->show();
+  }
+  event->accept();
+}
+
+}  // namespace tunewick

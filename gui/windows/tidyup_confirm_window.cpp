@@ -1,0 +1,252 @@
+#include "windows/tidyup_confirm_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <chrono>
+#include <optional>
+
+#include "actions/undo_actions.h"
+#include "adapters/application.h"
+#include "adapters/dialogs.h"
+#include "app/main_window.h"
+#include "catalogue/library_scan.h"
+#include "platform/dry_run_file_system.h"
+#include "reports/changed_files.h"
+#include "tidyup/tidy_up.h"
+#include "widgets/busy_cursor.h"
+#include "widgets/link_label.h"
+#include "widgets/look.h"
+#include "widgets/picture_button.h"
+#include "widgets/pictures.h"
+#include "widgets/window_behaviour.h"
+#include "windows/changed_files_window.h"
+#include "windows/tidyup_results_window.h"
+
+namespace tunewick {
+namespace {
+
+constexpr int kWidth = 416;
+constexpr int kHeight = 154;
+constexpr int kInformationHeight = 62;
+const QColor kHeadingBlue{57, 51, 170};
+const QColor kNavy{21, 28, 85};
+
+// Shows how far a long run has got in the window, once it has run for a moment.
+class ProgressHost : public TidyupHost {
+ public:
+  ProgressHost(int& savedCursor, QLabel* progress)
+      : savedCursor_(savedCursor), progress_(progress) {}
+  ~ProgressHost() override { progress_->hide(); }
+  void BeginStep(TidyupStep) override { hourglass_.emplace(savedCursor_); }
+  void EndStep(TidyupStep) override { hourglass_.reset(); }
+  void Progress(TidyupStep step, std::size_t done, std::size_t total) override {
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    if (now - started_ < milliseconds(300) || now - shown_ < milliseconds(100)) return;
+    shown_ = now;
+    progress_->setText(QStringLiteral("Step %1 of 5: %2%")
+                           .arg(static_cast<int>(step) + 1)
+                           .arg(total ? done * 100 / total : 100));
+    progress_->adjustSize();
+    progress_->move(kWidth - 13 - progress_->width(), 18);
+    progress_->show();
+    progress_->repaint();
+  }
+
+ private:
+  int& savedCursor_;
+  QLabel* progress_;
+  std::optional<BusyCursor> hourglass_;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now(), shown_;
+};
+
+// The tidy-up as the desktop program runs it: the hourglass during each step, the
+// main window's scan, and the message for an empty library.
+class WindowTidyupHost : public ProgressHost {
+ public:
+  WindowTidyupHost(AppContext& context, QWidget* window, QLabel* progress)
+      : ProgressHost(context.state.SavedCursor, progress), context_(context), window_(window) {}
+  void Rescan() override { context_.windows.mainWindow->rescan(); }
+  void NoSongsFound() override {
+    context_.dialogs.ShowMessage(window_, QStringLiteral("Debug: No Filenames"));
+  }
+  void ShowMainMenu() override { context_.windows.mainWindow->ShowMainMenu(); }
+
+ private:
+  AppContext& context_;
+  QWidget* window_;
+};
+
+// The same tidy-up over a view of the disk in which renames are only written down, on
+// lists of its own: the windows and their lists stay as they are.
+class PreviewTidyupHost : public ProgressHost {
+ public:
+  PreviewTidyupHost(AppContext& context, SharedState& preview, FileSystem& view, QLabel* progress)
+      : ProgressHost(context.state.SavedCursor, progress),
+        libraryFile_(context.paths.libraryFile),
+        preview_(preview),
+        view_(view) {}
+  void Rescan() override { tunewick::rescan(preview_, view_, libraryFile_); }
+
+ private:
+  const std::string& libraryFile_;
+  SharedState& preview_;
+  FileSystem& view_;
+};
+
+}  // namespace
+
+TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
+  setWindowTitle(QStringLiteral("Tunewick"));
+  look::MakeWhite(this);
+  setFont(look::Font(12));
+  MakeFixedWindow(this, kWidth, kHeight);
+  CentreWhenFirstShown(this);
+  collapsedHeight_ = height();
+
+  look::AddText(this, QStringLiteral("Are you sure you want to continue"), 15, kHeadingBlue,
+                {16, 16});
+  look::AddText(
+      this, QStringLiteral("This could take a few minutes, depending on the amount of files or if"),
+      12, kNavy)
+      ->move(16, 48);
+  look::AddText(this, QStringLiteral("the songs are on another computer on your network."), 12,
+                kNavy)
+      ->move(16, 64);
+  look::AddText(this,
+                QStringLiteral("Clicking \"Continue\" will automatically tidy your music library."),
+                12, kNavy)
+      ->move(16, 88);
+
+  expandIcon_ = new PictureButton(pictures::Expand(), QStringLiteral("More information"), this);
+  expandIcon_->setGeometry(18, 115, 22, 23);
+  collapseIcon_ = new PictureButton(pictures::Collapse(), QStringLiteral("Less information"), this);
+  collapseIcon_->setGeometry(18, 115, 22, 23);
+  collapseIcon_->hide();
+  toggleLabel_ = new LinkLabel(QStringLiteral("More information"), this);
+  toggleLabel_->setAutomaticHover(false);
+  toggleLabel_->move(46, 120);
+  toggleLabel_->adjustSize();
+
+  // In the room right of the heading; a long run shows its progress there instead.
+  preview_ = new LinkLabel(QStringLiteral("Show what will change"), this);
+  preview_->adjustSize();
+  preview_->move(kWidth - 13 - preview_->width(), 18);
+  progress_ = new QLabel(this);
+  look::SetTextColor(progress_, kNavy);
+  progress_->hide();
+
+  continue_ = new QPushButton(QStringLiteral("Continue"), this);
+  continue_->setGeometry(328, 112, 75, 25);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_->setGeometry(248, 112, 75, 25);
+  setTabOrder(continue_, cancel_);
+  setTabOrder(cancel_, toggleLabel_);
+
+  informationPanel_ = new QWidget(this);
+  informationPanel_->setGeometry(0, kHeight - kInformationHeight, kWidth, kInformationHeight);
+  look::MakeWhite(informationPanel_);
+  auto* explanation = new QPlainTextEdit(informationPanel_);
+  explanation->setPlainText(
+      QStringLiteral("Clicking \"Continue\" will replace underscores with spaces, remove \n"
+                     "non-letter prefixes, capitalize words, and remove \"(1)\" to \"(9)\" from \n"
+                     "your song filenames."));
+  explanation->setReadOnly(true);
+  explanation->setFrameShape(QFrame::NoFrame);
+  explanation->setFont(look::Font(12));
+  look::SetTextColor(explanation, kNavy);
+  explanation->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  explanation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  explanation->setAccessibleName(QStringLiteral("What the tidy-up does"));
+  explanation->setGeometry(16, 8, 393, 49);
+  explanation->document()->setDocumentMargin(0);
+  informationPanel_->hide();
+
+  for (PictureButton* icon : {expandIcon_, collapseIcon_})
+    connect(icon, &PictureButton::clicked, this, &TidyupConfirmWindow::ToggleInformation);
+  connect(toggleLabel_, &LinkLabel::activated, this, &TidyupConfirmWindow::ToggleInformation);
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    context_.windows.mainWindow->show();
+    hide();
+  });
+  connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
+  connect(preview_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { PreviewTidyup(); }); });
+}
+
+int TidyupConfirmWindow::ExpandedHeight() const { return collapsedHeight_ + kInformationHeight; }
+
+bool TidyupConfirmWindow::IsExpanded() const { return !informationPanel_->isHidden(); }
+
+void TidyupConfirmWindow::ToggleInformation() {
+  if (height() != ExpandedHeight()) {
+    setFixedHeight(ExpandedHeight());
+    informationPanel_->move(0, collapsedHeight_);
+    informationPanel_->show();
+    expandIcon_->show();
+    collapseIcon_->hide();
+  } else {
+    informationPanel_->hide();
+    setFixedHeight(collapsedHeight_);
+  }
+  const bool collapseShown = !collapseIcon_->isHidden();
+  expandIcon_->setVisible(collapseShown);
+  collapseIcon_->setVisible(!collapseShown);
+  toggleLabel_->setText(collapseShown ? QStringLiteral("More information")
+                                      : QStringLiteral("Less information"));
+  toggleLabel_->adjustSize();
+}
+
+void TidyupConfirmWindow::RunTidyup() {
+  std::unique_ptr<RecordedRun> run = StartRecordedRun(context_, this, RunKind::kTidyup);
+  if (!run) return;
+  context_.state.LastTidyupJournal.clear();
+  context_.state.LastTidyupUndone = false;
+  {
+    WindowTidyupHost host(context_, this, progress_);
+    preview_->hide();
+    struct ShowAgain {
+      QWidget* link;
+      ~ShowAgain() { link->show(); }
+    } showAgain{preview_};
+    tunewick::RunTidyup(context_.state, run->fileSystem(), host);
+  }
+  FinishRecordedRun(context_, this, *run);
+  if (run->renamed() > 0) context_.state.LastTidyupJournal = run->name();
+  TidyupResultsWindow* results = context_.windows.tidyupResultsWindow;
+  results->show();
+  CentreOnScreen(results);
+  hide();
+}
+
+void TidyupConfirmWindow::PreviewTidyup() {
+  SharedState preview;
+  {
+    DryRunFileSystem view(context_.fileSystem);
+    PreviewTidyupHost host(context_, preview, view, progress_);
+    preview_->hide();
+    struct ShowAgain {
+      QWidget* link;
+      ~ShowAgain() { link->show(); }
+    } showAgain{preview_};
+    tunewick::RunTidyup(preview, view, host);
+  }
+  context_.state.ChangedFilesList = BuildChangedFilesList(preview);
+  if (context_.state.ChangedFilesList.empty()) {
+    context_.dialogs.ShowMessage(this, QStringLiteral("The tidy-up would not rename any song."));
+    return;
+  }
+  context_.windows.changedFilesWindow->ShowList(ChangedFilesWindow::Kind::kPreview);
+}
+
+void TidyupConfirmWindow::closeEvent(QCloseEvent* event) {
+  // Closing this window always ends the program, whatever else is open.
+  context_.state.TerminationRequested = true;
+  context_.requestTermination();
+  event->accept();
+}
+
+}  // namespace tunewick

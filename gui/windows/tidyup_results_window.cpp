@@ -1,0 +1,234 @@
+#include "windows/tidyup_results_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <algorithm>
+
+#include "actions/undo_actions.h"
+#include "adapters/application.h"
+#include "adapters/dialogs.h"
+#include "app/main_window.h"
+#include "reports/changed_files.h"
+#include "widgets/link_label.h"
+#include "widgets/look.h"
+#include "widgets/picture_button.h"
+#include "widgets/pictures.h"
+#include "windows/changed_files_window.h"
+
+namespace tunewick {
+namespace {
+
+constexpr QSize kCleanSize{450, 130};
+constexpr QSize kAllCleanSize{290, 110};
+
+QString Decode(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TidyupResultsWindow::TidyupResultsWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {
+  setWindowTitle(QStringLiteral("Automatic Tidy-up results"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  look::MakeWhite(this);
+  setFont(look::Font(12));
+  BuildResultsPanel();
+  BuildCleanPanel();
+  resize(resultsSize_);
+}
+
+void TidyupResultsWindow::BuildResultsPanel() {
+  resultsPanel_ = new QWidget(this);
+  resultsPanel_->move(0, 0);
+  auto* heading = new QLabel(QStringLiteral("Tidy-Up Results"), resultsPanel_);
+  look::MakeHeading(heading);
+  heading->adjustSize();
+  heading->move(16, 10);
+  // Room for seven digits: a library of millions of songs.
+  const int counterWidth =
+      resultsPanel_->fontMetrics().horizontalAdvance(QStringLiteral("0000000"));
+  for (std::size_t row = 0; row < kCounterOrder.size(); ++row) {
+    const int y = 40 + 20 * static_cast<int>(row);
+    counters_[row] = new QLabel(QStringLiteral("0"), resultsPanel_);
+    counters_[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    counters_[row]->setGeometry(16, y, counterWidth, 18);
+    look::SetTextColor(counters_[row], look::kHeading);
+    auto* caption = new QLabel(Decode(kCounterOrder[row].counterCaption), resultsPanel_);
+    look::SetTextColor(caption, look::kLink);
+    look::LeaveRoomForText(caption);
+    caption->adjustSize();
+    caption->move(counters_[row]->geometry().right() + 9, y + (18 - caption->height()) / 2);
+    resultsSize_.setWidth(std::max(resultsSize_.width(), caption->geometry().right() + 1 + 8));
+  }
+  resultsPanel_->resize(resultsSize_);
+  undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), resultsPanel_);
+  undo_->adjustSize();
+  undo_->move(resultsSize_.width() - 16 - undo_->width(), 14);
+  connect(undo_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { UndoLastTidyup(context_, this); }); });
+  undone_ = new QLabel(QStringLiteral("Undone"), resultsPanel_);
+  look::SetTextColor(undone_, look::kLink);
+  undone_->adjustSize();
+  undone_->move(resultsSize_.width() - 16 - undone_->width(), 14);
+  auto* viewList = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
+  viewList->adjustSize();
+  viewList->move(16, 152 + (25 - viewList->height()) / 2);
+  auto* close = new QPushButton(QStringLiteral("Close"), resultsPanel_);
+  close->setGeometry(resultsSize_.width() - 91, 152, 75, 25);
+  connect(viewList, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { ShowChangedFiles(); }); });
+  connect(close, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
+}
+
+void TidyupResultsWindow::BuildCleanPanel() {
+  cleanPanel_ = new QWidget(this);
+  cleanPanel_->setGeometry(0, 0, kCleanSize.width(), 230);
+  cleanPanel_->hide();
+
+  auto* back = new PictureButton(pictures::BackArrow(), QStringLiteral("Go Back"), cleanPanel_);
+  back->setGeometry(6, 6, 30, 30);
+  connect(back, &PictureButton::clicked, this, [this] {
+    RunGuarded([this] {
+      context_.windows.mainWindow->show();
+      hide();
+      context_.windows.mainWindow->LeaveSongList();
+    });
+  });
+
+  auto* heading = new QLabel(QStringLiteral("Your songs are clean already!"), cleanPanel_);
+  look::MakeHeading(heading);
+  heading->adjustSize();
+  heading->move(42, 10);
+
+  fixRemaining_ = new LinkLabel(QString(), cleanPanel_);
+  fixRemaining_->move(16, 36);
+  connect(fixRemaining_, &LinkLabel::activated, this, [this] {
+    RunGuarded([this] {
+      context_.windows.mainWindow->show();
+      hide();
+      context_.windows.mainWindow->OpenSongList();
+      context_.state.SongListOrigin = kSongListFromTidyup;
+    });
+  });
+
+  why_ = new LinkLabel(QStringLiteral("Why weren't all of my songs tidied?"), cleanPanel_);
+  why_->adjustSize();
+  why_->move(16, 58);
+  connect(why_, &LinkLabel::activated, this, &TidyupResultsWindow::ShowExplanation);
+
+  cleanClose_ = new QPushButton(QStringLiteral("Close"), cleanPanel_);
+  cleanClose_->resize(75, 25);
+  connect(cleanClose_, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
+
+  explanation_ = new QPlainTextEdit(cleanPanel_);
+  explanation_->setReadOnly(true);
+  explanation_->setFrameShape(QFrame::NoFrame);
+  explanation_->setAccessibleName(QStringLiteral("Why some songs were not tidied"));
+  look::SetTextColor(explanation_, look::kLink);
+  explanation_->setGeometry(16, 60, kCleanSize.width() - 32, 92);
+  explanation_->hide();
+}
+
+void TidyupResultsWindow::Refresh() {
+  explanation_->hide();
+  undo_->setVisible(!context_.state.LastTidyupJournal.empty());
+  undone_->setVisible(context_.state.LastTidyupUndone);
+  // Refused renames are listed with the changed files, so they lead to the results too.
+  if (AnySongRenamed(context_.state) || !context_.state.RenameFailures.empty() ||
+      context_.state.LastTidyupUndone) {
+    resize(resultsSize_);
+    for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
+      counters_[row]->setText(QString::number((context_.state.*kCounterOrder[row].log).size()));
+    resultsPanel_->show();
+    cleanPanel_->hide();
+    return;
+  }
+
+  resultsPanel_->hide();
+  cleanPanel_->show();
+  resize(kCleanSize);
+  MainWindow* mainWindow = context_.windows.mainWindow;
+  mainWindow->rescan();
+  mainWindow->ClassifySongs();
+  const std::size_t remaining = context_.state.IncorrectSongs.size();
+  if (remaining == 0) {
+    explanation_->hide();
+    fixRemaining_->hide();
+    why_->hide();
+    resize(kAllCleanSize);
+    cleanClose_->move(185, 40);
+  } else {
+    fixRemaining_->setText(QStringLiteral("However %1 songs are still named incorrectly.  Click "
+                                          "here to fix them.")
+                               .arg(remaining));
+    fixRemaining_->adjustSize();
+    fixRemaining_->show();
+    why_->show();
+    cleanClose_->move(328, 55);
+  }
+}
+
+void TidyupResultsWindow::ShowExplanation() {
+  explanation_->setPlainText(
+      QStringLiteral("Your songs were not tidied because they don't have a dash in the filename, "
+                     "or they have more than one dash.  \n\nThe dash is used to seperate the "
+                     "Artist and Song in your song names."));
+  explanation_->move(16, 60);
+  explanation_->show();
+  resize(width(), 230);
+  cleanClose_->move(cleanClose_->x(), 160);
+  why_->hide();
+}
+
+void TidyupResultsWindow::ShowChangedFiles() {
+  context_.state.ChangedFilesList = BuildChangedFilesList(context_.state);
+  if (context_.state.ChangedFilesList.empty()) {
+    context_.dialogs.ShowMessage(this, QStringLiteral("No files were fixed"));
+    return;
+  }
+  context_.windows.changedFilesWindow->ShowList();
+}
+
+void TidyupResultsWindow::BackToMainWindow() {
+  context_.windows.mainWindow->show();
+  hide();
+}
+
+bool TidyupResultsWindow::IsShowingResults() const { return !resultsPanel_->isHidden(); }
+bool TidyupResultsWindow::IsShowingCleanPanel() const { return !cleanPanel_->isHidden(); }
+QString TidyupResultsWindow::Counter(int row) const {
+  return counters_[static_cast<std::size_t>(row)]->text();
+}
+
+void TidyupResultsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous()) {
+    RunGuarded([this] { Refresh(); });
+    upToDate_ = true;
+  }
+}
+
+void TidyupResultsWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  if (!isActiveWindow()) {
+    upToDate_ = false;
+  } else if (!upToDate_) {
+    upToDate_ = true;
+    RunGuarded([this] { Refresh(); });
+  }
+}
+
+void TidyupResultsWindow::closeEvent(QCloseEvent* event) {
+  // The close box only puts this window away: the program goes on.
+  context_.windows.mainWindow->show();
+  event->accept();
+}
+
+}  // namespace tunewick

@@ -1,0 +1,148 @@
+#include "songtags/id3v2_frames.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tunewick {
+namespace {
+
+constexpr std::size_t kHeaderSize = 10;
+constexpr std::uint8_t kUnsynchronised = 0x80;
+constexpr std::uint8_t kExtendedHeader = 0x40;  // compression in ID3v2.2
+
+std::uint8_t Byte(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint8_t>(bytes[at]);
+}
+
+// Big-endian, 7 bits a byte when `syncSafe`; false when a sync-safe byte has bit 7 set.
+bool ReadNumber(std::string_view bytes, bool syncSafe, std::uint32_t& number) {
+  number = 0;
+  for (char c : bytes) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    if (syncSafe && byte > 0x7F) return false;
+    number = (number << (syncSafe ? 7 : 8)) | byte;
+  }
+  return true;
+}
+
+std::string Number(std::uint32_t number, int length, bool syncSafe) {
+  std::string bytes(length, '\0');
+  for (int i = length - 1; i >= 0; --i) {
+    bytes[i] = static_cast<char>(number & (syncSafe ? 0x7F : 0xFF));
+    number >>= syncSafe ? 7 : 8;
+  }
+  return bytes;
+}
+
+bool IsFrameId(std::string_view id) {
+  return std::all_of(id.begin(), id.end(),
+                     [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+}
+
+bool IsWanted(std::string_view id) {
+  for (std::string_view wanted : {"TIT2", "TPE1", "TPE2", "TT2", "TP1", "TP2"})
+    if (id == wanted) return true;
+  return false;
+}
+
+// Unsynchronisation put a zero byte after every 0xFF that could be mistaken for sync.
+std::string Resynchronised(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    out += bytes[i];
+    if (Byte(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0') ++i;
+  }
+  return out;
+}
+
+struct Layout {
+  int version;
+  std::size_t idLength, sizeLength, headerLength;
+};
+
+// Whether a frame may start at `at`: another frame, the padding, or the end.
+bool FrameMayStart(std::string_view body, const Layout& layout, std::size_t at) {
+  if (at + layout.idLength > body.size()) return at <= body.size();
+  return body[at] == '\0' || IsFrameId(body.substr(at, layout.idLength));
+}
+
+// The size of the frame at `at`. ID3v2.4 sizes are sync-safe, but some taggers write
+// them as plain numbers: the reading after which another frame can start wins.
+bool FrameSize(std::string_view body, const Layout& layout, std::size_t at, std::uint32_t& size) {
+  const std::string_view bytes = body.substr(at + layout.idLength, layout.sizeLength);
+  if (layout.version != 4) return ReadNumber(bytes, false, size);
+  std::uint32_t plain = 0;
+  ReadNumber(bytes, false, plain);
+  const bool syncSafe = ReadNumber(bytes, true, size);
+  if (syncSafe && FrameMayStart(body, layout, at + layout.headerLength + size)) return true;
+  if (FrameMayStart(body, layout, at + layout.headerLength + std::uint64_t{plain})) {
+    size = plain;
+    return true;
+  }
+  return syncSafe;
+}
+
+// A text frame's body with the byte order mark its UTF-16 encoding promises.
+std::string WithByteOrderMark(std::string_view data) {
+  if (data.size() < 3 || data[0] != '\x01' || data.substr(1, 2) == "\xFF\xFE" ||
+      data.substr(1, 2) == "\xFE\xFF")
+    return std::string(data);
+  int zerosFirst = 0, zerosSecond = 0;
+  for (std::size_t at = 1; at + 1 < data.size(); at += 2) {
+    zerosFirst += data[at] == '\0';
+    zerosSecond += data[at + 1] == '\0';
+  }
+  return std::string(data.substr(0, 1)) + (zerosFirst > zerosSecond ? "\xFE\xFF" : "\xFF\xFE") +
+         std::string(data.substr(1));
+}
+
+}  // namespace
+
+std::string TitleAndArtistFrames(std::string_view tag) {
+  if (tag.size() < kHeaderSize || !tag.starts_with("ID3")) return {};
+  const int version = Byte(tag, 3);
+  std::uint8_t flags = Byte(tag, 5);
+  std::uint32_t tagSize = 0;
+  if (version < 2 || version > 4 || !ReadNumber(tag.substr(6, 4), true, tagSize)) return {};
+  if (version == 2 && (flags & kExtendedHeader)) return {};  // compressed: no known way to read
+  std::string_view body = tag.substr(kHeaderSize, tagSize);
+  std::string resynchronised;
+  if ((flags & kUnsynchronised) && version <= 3) {
+    resynchronised = Resynchronised(body);
+    body = resynchronised;
+    flags &= ~kUnsynchronised;
+  }
+  std::size_t at = 0;
+  if (flags & kExtendedHeader) {
+    // Its size counts itself in ID3v2.4, not in ID3v2.3.
+    std::uint32_t size = 0;
+    if (body.size() < 4 || !ReadNumber(body.substr(0, 4), version == 4, size)) return {};
+    at = version == 4 ? size : std::uint64_t{size} + 4;
+    flags &= ~kExtendedHeader;
+  }
+  const Layout layout = version == 2 ? Layout{2, 3, 3, 6} : Layout{version, 4, 4, 10};
+  std::string frames;
+  std::uint32_t size = 0;
+  for (; at + layout.headerLength <= body.size() && IsFrameId(body.substr(at, layout.idLength)) &&
+         FrameSize(body, layout, at, size) && size <= body.size() - at - layout.headerLength;
+       at += layout.headerLength + size) {
+    const std::string_view id = body.substr(at, layout.idLength);
+    if (!IsWanted(id)) continue;
+    const std::string_view frameFlags =
+        body.substr(at + layout.idLength + layout.sizeLength,
+                    layout.headerLength - layout.idLength - layout.sizeLength);
+    const std::string_view data = body.substr(at + layout.headerLength, size);
+    const bool plain = frameFlags.find_first_not_of('\0') == std::string_view::npos;
+    const std::string kept = plain ? WithByteOrderMark(data) : std::string(data);
+    frames.append(id).append(Number(static_cast<std::uint32_t>(kept.size()),
+                                    static_cast<int>(layout.sizeLength), version == 4));
+    frames.append(frameFlags).append(kept);
+  }
+  // No footer follows the frames any more.
+  flags &= ~0x10;
+  return std::string("ID3") + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
+         Number(static_cast<std::uint32_t>(frames.size()), 4, true) + frames;
+}
+
+}  // namespace tunewick

@@ -1,0 +1,28 @@
+#pragma once
+
+// Renaming every incorrectly named song from its tags in one pass.
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "catalogue/shared_state.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+// Runs `refresh` (a scan and a name check that rebuild IncorrectSongs), then renames each
+// listed song whose tags (ReadSongTags) give a usable title and artist to "artist - title"
+// with its own extension in its own folder, replacing its entry by the new path; then
+// runs `refresh` again. Songs without a usable title or artist (none, or holding a
+// character file names may not hold, control characters included) are skipped, and a
+// rename the file system refuses leaves the song as it was; the final refresh lists
+// those songs again. The result tells what happened.
+struct TagRenameResult {
+  std::vector<std::pair<SongPath, SongPath>> renamed;  // from, to
+  std::vector<RenameFailure> refused;
+};
+TagRenameResult RenameFromTags(SharedState& state, FileSystem& fileSystem,
+                               const std::function<void()>& refresh);
+
+}  // namespace tunewick
