@@ -40,7 +40,7 @@ int Run(std::size_t lines, int repeat) {
 
   QuietServices quiet;
   TunewickApp app(RealFileSystem(), quiet.dialogs, quiet.player, quiet.desktop, paths, [] {});
-  SharedState& state = app.state();
+  SongLists& state = app.lists();
   for (std::size_t i = 0; i < lines; ++i) {
     const std::string folder = "/home/ann/Music/Artist " + std::to_string(i % 5000) + "/Album " +
                                std::to_string(i % 7) + "/";
@@ -49,7 +49,7 @@ int Run(std::size_t lines, int repeat) {
     log.push_back(
         QuotedRenameLine(folder + "0" + std::to_string(i % 10) + " " + song, folder + song));
   }
-  state.ChangedFilesList = BuildChangedFilesList(state);
+  app.gui().ChangedFilesList = BuildChangedFilesList(state);
 
   std::vector<double> times;
   ChangedFilesWindow* window = app.windows().changedFilesWindow;
@@ -71,7 +71,7 @@ int Run(std::size_t lines, int repeat) {
   std::printf("  of which: filling the list %.1f ms, measuring the lines %.1f ms\n", reload,
               measure);
   std::printf("changed-files window with %zu lines: first opening %.1f ms, median %.1f ms of %d\n",
-              state.ChangedFilesList.size(), times.front(), median, repeat);
+              app.gui().ChangedFilesList.size(), times.front(), median, repeat);
   std::printf("horizontal extent %d px\n", window->list()->HorizontalExtent());
   std::printf("goal under %.0f ms: %s\n", kTargetMilliseconds,
               times.front() < kTargetMilliseconds ? "met" : "MISSED");

@@ -164,7 +164,7 @@ int Run(const char* self, const BenchOptions& options, bool cold) {
 
   // Warm the tree, and check the scan before timing anything.
   TimeFind(root);
-  SharedState state;
+  SongLists state;
   rescan(state, fileSystem, libraryFile);
   if (state.AllSongs != ReferenceScan(root)) {
     std::printf("FAILED: rescan differs from the reference scan\n");

@@ -109,7 +109,7 @@ int Run(const BenchOptions& options) {
       paintTimes.push_back(paintClock.Milliseconds());
     }
 
-    const SharedState& state = app.state();
+    const SongLists& state = app.lists();
     const double scan = MedianTime(options.repeat, [&] { main->rescan(); });
     const double classify = MedianTime(options.repeat, [&] { main->ClassifySongs(); });
     const double fill = MedianTime(options.repeat, [&] {

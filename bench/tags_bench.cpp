@@ -108,7 +108,7 @@ std::vector<Song> MakeSongs(const std::string& root, std::size_t count, std::uin
 }
 
 double RenameFromTagsOnce(const std::vector<std::string>& folders, const std::vector<Song>& songs) {
-  SharedState state;
+  SongLists state;
   FileSystem& fileSystem = RealFileSystem();
   Stopwatch clock;
   const TagRenameResult result = RenameFromTags(state, fileSystem, [&] {

@@ -131,7 +131,7 @@ int Run(const char* self, const BenchOptions& options) {
 
   // The tidy-up as the desktop program runs it.
   CountingFileSystem fileSystem(RealFileSystem());
-  SharedState state;
+  SongLists state;
   LibraryFileHost host(state, fileSystem, libraryFile);
   Stopwatch clock;
   RunTidyup(state, fileSystem, host);
@@ -139,7 +139,7 @@ int Run(const char* self, const BenchOptions& options) {
   const double memory = PeakMemoryMiB();
   std::size_t songsChanged = 0;
   {
-    SharedState before;
+    SongLists before;
     std::ofstream(work + "/floor-library", std::ios::binary) << floor << "\r\n";
     rescan(before, RealFileSystem(), work + "/floor-library");
     rescan(state, RealFileSystem(), libraryFile);

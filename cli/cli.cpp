@@ -9,7 +9,7 @@
 
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "catalogue/song_path.h"
 #include "journal/undo.h"
 #include "library/library_file.h"
@@ -104,14 +104,14 @@ class Library {
   bool FromFile() const { return folders_.empty(); }
 
   // Fills AllSongs (and LibraryFolders) from the disk as `fileSystem` shows it.
-  void Scan(SharedState& state, FileSystem& fileSystem) {
+  void Scan(SongLists& lists, FileSystem& fileSystem) {
     if (FromFile()) {
-      Remember(rescan(state, fileSystem, libraryFile_).unreadableFolders);
+      Remember(rescan(lists, fileSystem, libraryFile_).unreadableFolders);
       return;
     }
-    state.IncorrectSongs.clear();
-    state.LibraryFolders = folders_;
-    Remember(ScanFolders(state, fileSystem, folders_, FolderEntries::kAsGiven));
+    lists.IncorrectSongs.clear();
+    lists.LibraryFolders = folders_;
+    Remember(ScanFolders(lists, fileSystem, folders_, FolderEntries::kAsGiven));
   }
 
   // Hands the tree of each library folder to `take` as soon as it is read: the songs Scan
@@ -143,13 +143,13 @@ class Library {
 
 class CliTidyupHost : public TidyupHost {
  public:
-  CliTidyupHost(SharedState& state, FileSystem& fileSystem, Library& library, CliStreams& streams)
-      : state_(state), fileSystem_(fileSystem), library_(library), streams_(streams) {}
+  CliTidyupHost(SongLists& lists, FileSystem& fileSystem, Library& library, CliStreams& streams)
+      : lists_(lists), fileSystem_(fileSystem), library_(library), streams_(streams) {}
   ~CliTidyupHost() override {
     if (shown_) streams_.err << "\r\033[K" << std::flush;
   }
 
-  void Rescan() override { library_.Scan(state_, fileSystem_); }
+  void Rescan() override { library_.Scan(lists_, fileSystem_); }
 
   void Progress(TidyupStep step, std::size_t done, std::size_t total) override {
     if (!streams_.showProgress) return;
@@ -162,7 +162,7 @@ class CliTidyupHost : public TidyupHost {
   }
 
  private:
-  SharedState& state_;
+  SongLists& lists_;
   FileSystem& fileSystem_;
   Library& library_;
   CliStreams& streams_;
@@ -184,23 +184,23 @@ void WarnAboutJournal(const std::string& problem, CliStreams& streams) {
 }
 
 int Tidy(Library& library, FileSystem& disk, JournalStore* journals, CliStreams& streams) {
-  SharedState state;
+  SongLists lists;
   RecordedRun run(journals, disk, HeaderNow(RunKind::kTidyup));
   FileSystem& fileSystem = run.fileSystem();
   {
-    CliTidyupHost host(state, fileSystem, library, streams);
-    RunTidyup(state, fileSystem, host);
+    CliTidyupHost host(lists, fileSystem, library, streams);
+    RunTidyup(lists, fileSystem, host);
   }
   WarnAboutJournal(run.Finish(), streams);
-  const TextList changed = BuildChangedFilesList(state);
+  const TextList changed = BuildChangedFilesList(lists);
   for (const std::string& line : changed) WriteLine(streams.out, line);
   if (!changed.empty()) streams.out << '\n';
   for (const StepReport& step : kCounterOrder) {
-    streams.out << (state.*step.log).size() << ' ';
+    streams.out << (lists.*step.log).size() << ' ';
     WriteLine(streams.out, step.counterCaption);
   }
   streams.out.flush();
-  return state.RenameFailures.empty() ? kExitDone : kExitSomeRefused;
+  return lists.RenameFailures.empty() ? kExitDone : kExitSomeRefused;
 }
 
 constexpr std::size_t kLinesBlock = 64 * 1024;
@@ -228,12 +228,12 @@ int List(Library& library, FileSystem& fileSystem, CliStreams& streams) {
 }
 
 int Tags(Library& library, FileSystem& disk, JournalStore* journals, CliStreams& streams) {
-  SharedState state;
+  SongLists lists;
   RecordedRun run(journals, disk, HeaderNow(RunKind::kTags));
   FileSystem& fileSystem = run.fileSystem();
-  const TagRenameResult result = RenameFromTags(state, fileSystem, [&] {
-    library.Scan(state, fileSystem);
-    ClassifySongs(state);
+  const TagRenameResult result = RenameFromTags(lists, fileSystem, [&] {
+    library.Scan(lists, fileSystem);
+    ClassifySongs(lists);
   });
   WarnAboutJournal(run.Finish(), streams);
   for (const auto& [from, to] : result.renamed) WriteLine(streams.out, QuotedRenameLine(from, to));
@@ -248,10 +248,10 @@ int Tags(Library& library, FileSystem& disk, JournalStore* journals, CliStreams&
 }
 
 int ShowTags(Library& library, FileSystem& fileSystem, CliStreams& streams) {
-  SharedState state;
-  library.Scan(state, fileSystem);
-  ClassifySongs(state);
-  for (const SongPath& song : state.IncorrectSongs)
+  SongLists lists;
+  library.Scan(lists, fileSystem);
+  ClassifySongs(lists);
+  for (const SongPath& song : lists.IncorrectSongs)
     WriteSongTags(streams.out, song, ReadSongTags(fileSystem, song));
   streams.out.flush();
   return kExitDone;

@@ -249,41 +249,28 @@ std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
   return unreadable;
 }
 
-std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
+std::vector<UnreadableFolder> ScanFolders(SongLists& lists, const FileSystem& fileSystem,
                                           const std::vector<std::string>& folders,
                                           FolderEntries entries) {
-  state.AllSongs.clear();
-  state.SearchBatch.clear();
-  // Each search's songs go straight onto the end of AllSongs; SearchBatch ends up holding
-  // the last search's songs, as if every search had passed through it.
-  std::vector<SongPath>& songs = state.AllSongs;
-  std::size_t lastBatch = 0;
-  bool searched = false;
-  std::vector<UnreadableFolder> unreadable =
-      ScanEachFolder(fileSystem, folders, entries, [&](LibraryTree& tree) {
-        const std::size_t needed = songs.size() + tree.SongCount();
-        if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
-        for (std::string_view mask : kSongMasks) {
-          lastBatch = songs.size();
-          FindSongFiles(songs, tree, mask);
-          searched = true;
-        }
-      });
-  if (searched) state.SearchBatch.assign(songs.begin() + lastBatch, songs.end());
-  return unreadable;
+  std::vector<SongPath>& songs = lists.AllSongs;
+  songs.clear();
+  return ScanEachFolder(fileSystem, folders, entries, [&](LibraryTree& tree) {
+    const std::size_t needed = songs.size() + tree.SongCount();
+    if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
+    for (std::string_view mask : kSongMasks) FindSongFiles(songs, tree, mask);
+  });
 }
 
-RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile) {
-  state.AllSongs.clear();
-  state.SearchBatch.clear();
-  state.IncorrectSongs.clear();
-  state.LibraryFolders.clear();
+RescanResult rescan(SongLists& lists, FileSystem& fileSystem, const std::string& libraryFile) {
+  lists.AllSongs.clear();
+  lists.IncorrectSongs.clear();
+  lists.LibraryFolders.clear();
 
   RescanResult result;
   result.libraryFileMissing =
-      !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, state.LibraryFolders);
+      !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, lists.LibraryFolders);
   result.unreadableFolders =
-      ScanFolders(state, fileSystem, state.LibraryFolders, FolderEntries::kFromLibraryFile);
+      ScanFolders(lists, fileSystem, lists.LibraryFolders, FolderEntries::kFromLibraryFile);
   return result;
 }
 

@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
@@ -79,9 +79,8 @@ std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
                                              FolderEntries entries,
                                              const std::function<void(LibraryTree&)>& take);
 
-// Fills AllSongs (and SearchBatch) with the songs of `folders`, in scan order, as
-// ScanEachFolder finds them.
-std::vector<UnreadableFolder> ScanFolders(SharedState& state, const FileSystem& fileSystem,
+// Fills AllSongs with the songs of `folders`, in scan order, as ScanEachFolder finds them.
+std::vector<UnreadableFolder> ScanFolders(SongLists& lists, const FileSystem& fileSystem,
                                           const std::vector<std::string>& folders,
                                           FolderEntries entries);
 
@@ -90,10 +89,10 @@ struct RescanResult {
   std::vector<UnreadableFolder> unreadableFolders;
 };
 
-// Empties AllSongs, SearchBatch, IncorrectSongs and LibraryFolders, reloads the library
+// Empties AllSongs, IncorrectSongs and LibraryFolders, reloads the library
 // file into LibraryFolders (marking it hidden) and fills AllSongs. Entries of the library
 // file that are empty or one character long are skipped. Throws FileError when the
 // library file exists but cannot be read.
-RescanResult rescan(SharedState& state, FileSystem& fileSystem, const std::string& libraryFile);
+RescanResult rescan(SongLists& lists, FileSystem& fileSystem, const std::string& libraryFile);
 
 }  // namespace tunewick

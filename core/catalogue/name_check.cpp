@@ -9,15 +9,10 @@ bool IsNamedCorrectly(std::string_view fileName) {
   return dash != std::string_view::npos && fileName.find('-', dash + 1) == std::string_view::npos;
 }
 
-void ClassifySongs(SharedState& state) {
-  state.WorkListA.clear();
-  state.WorkListD.clear();
-  state.SearchBatch.clear();
-  state.WorkListB.clear();
-  state.IncorrectSongs.clear();
-  state.WorkListC.clear();
-  for (const SongPath& song : state.AllSongs)
-    if (!IsNamedCorrectly(FileNameOf(song))) state.IncorrectSongs.push_back(song);
+void ClassifySongs(SongLists& lists) {
+  lists.IncorrectSongs.clear();
+  for (const SongPath& song : lists.AllSongs)
+    if (!IsNamedCorrectly(FileNameOf(song))) lists.IncorrectSongs.push_back(song);
 }
 
 }  // namespace tunewick

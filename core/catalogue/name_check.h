@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 
 namespace tunewick {
 
@@ -11,8 +11,8 @@ namespace tunewick {
 // "Artist - Song - Live.mp3" do not.
 bool IsNamedCorrectly(std::string_view fileName);
 
-// Empties the work lists, SearchBatch and IncorrectSongs, then lists in IncorrectSongs
-// every song of AllSongs that is not named correctly, in AllSongs order.
-void ClassifySongs(SharedState& state);
+// Lists in IncorrectSongs (emptied first) every song of AllSongs that is not named
+// correctly, in AllSongs order.
+void ClassifySongs(SongLists& lists);
 
 }  // namespace tunewick

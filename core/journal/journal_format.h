@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {

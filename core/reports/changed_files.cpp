@@ -3,14 +3,14 @@
 namespace tunewick {
 
 const std::array<StepReport, 5> kCounterOrder = {{
-    {&SharedState::PrefixLog, "Prefixes Removed", "The following had prefixes removed"},
-    {&SharedState::UnderscoreLog, "Underscores Replaced with spaces",
+    {&SongLists::PrefixLog, "Prefixes Removed", "The following had prefixes removed"},
+    {&SongLists::UnderscoreLog, "Underscores Replaced with spaces",
      "The following had underscores replaced with spaces"},
-    {&SharedState::BracketLog, "Bracketted Numbers removed",
+    {&SongLists::BracketLog, "Bracketted Numbers removed",
      "The following had bracketted numbers removed"},
-    {&SharedState::CapitalLog, "Songs had words capitalized in them",
+    {&SongLists::CapitalLog, "Songs had words capitalized in them",
      "The following had words capitalized"},
-    {&SharedState::DashLog, "Songs had spaces before and after the dash fixed",
+    {&SongLists::DashLog, "Songs had spaces before and after the dash fixed",
      "The following had spaces around the middle dash fixed"},
 }};
 
@@ -21,27 +21,27 @@ std::string FailureLine(const RenameFailure& failure) {
   return "'" + failure.from + "' could not be renamed to '" + failure.to + "': " + failure.reason;
 }
 
-bool AnySongRenamed(const SharedState& state) {
+bool AnySongRenamed(const SongLists& lists) {
   for (const StepReport& step : kCounterOrder)
-    if (!(state.*step.log).empty()) return true;
+    if (!(lists.*step.log).empty()) return true;
   return false;
 }
 
-TextList BuildChangedFilesList(const SharedState& state) {
+TextList BuildChangedFilesList(const SongLists& lists) {
   TextList list;
   auto section = [&list](std::string_view heading) {
     if (!list.empty()) list.emplace_back();
     list.emplace_back(heading);
   };
   for (const StepReport& step : kListOrder) {
-    const TextList& log = state.*step.log;
+    const TextList& log = lists.*step.log;
     if (log.empty()) continue;
     section(step.listHeading);
     list.insert(list.end(), log.begin(), log.end());
   }
-  if (!state.RenameFailures.empty()) {
+  if (!lists.RenameFailures.empty()) {
     section(kFailuresHeading);
-    for (const RenameFailure& failure : state.RenameFailures) list.push_back(FailureLine(failure));
+    for (const RenameFailure& failure : lists.RenameFailures) list.push_back(FailureLine(failure));
   }
   return list;
 }

@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
 
 struct StepReport {
-  const TextList SharedState::*log;
+  const TextList SongLists::*log;
   std::string_view counterCaption;  // "Prefixes Removed"
   std::string_view listHeading;     // "The following had prefixes removed"
 };
@@ -29,11 +29,11 @@ inline constexpr std::string_view kFailuresHeading = "The following could not be
 std::string FailureLine(const RenameFailure& failure);
 
 // True when some step renamed something.
-bool AnySongRenamed(const SharedState& state);
+bool AnySongRenamed(const SongLists& lists);
 
 // For each step that renamed something, in list order: its heading and its lines, an
 // empty line between steps; then the renames that were refused, under their heading.
-TextList BuildChangedFilesList(const SharedState& state);
+TextList BuildChangedFilesList(const SongLists& lists);
 
 // The folder the save dialog proposes: the program's folder when this user may write there
 // (a build folder), else the documents folder (an installed program's folder is /usr/bin).

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {

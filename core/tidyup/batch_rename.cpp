@@ -24,7 +24,7 @@ std::string UnquotedRenameLine(std::string_view from, std::string_view to) {
   return line;
 }
 
-std::optional<SongPath> RenameInFolder(SharedState& state, FileSystem& fileSystem,
+std::optional<SongPath> RenameInFolder(SongLists& lists, FileSystem& fileSystem,
                                        const SongPath& from, std::string_view newName,
                                        TextList* log, LogForm form) {
   SongPath to;
@@ -37,7 +37,7 @@ std::optional<SongPath> RenameInFolder(SharedState& state, FileSystem& fileSyste
   if (error == std::errc::no_such_file_or_directory && !fileSystem.Exists(from))
     return std::nullopt;
   if (error) {
-    state.RenameFailures.push_back({from, to, ErrorText(error)});
+    lists.RenameFailures.push_back({from, to, ErrorText(error)});
     return std::nullopt;
   }
   if (log)

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
@@ -21,10 +21,10 @@ enum class LogForm { kQuoted, kUnquoted };
 
 // Renames `from` to its folder followed by `newName`, never overwriting anything.
 // A rename that happened is appended to `log` (when given) in `form`; a refused one
-// goes to state.RenameFailures with the system's reason. A song that is no longer
+// goes to lists.RenameFailures with the system's reason. A song that is no longer
 // there (an earlier pass already renamed it) and a name that would not change are
 // skipped silently. Returns the new path when the song was renamed, else nothing.
-std::optional<SongPath> RenameInFolder(SharedState& state, FileSystem& fileSystem,
+std::optional<SongPath> RenameInFolder(SongLists& lists, FileSystem& fileSystem,
                                        const SongPath& from, std::string_view newName,
                                        TextList* log, LogForm form = LogForm::kQuoted);
 

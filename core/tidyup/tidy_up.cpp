@@ -7,16 +7,9 @@
 
 namespace tunewick {
 
-void LibraryFileHost::Rescan() { rescan(state_, fileSystem_, libraryFile_); }
+void LibraryFileHost::Rescan() { rescan(lists_, fileSystem_, libraryFile_); }
 
 namespace {
-
-void ClearWorkLists(SharedState& state) {
-  state.WorkListA.clear();
-  state.WorkListB.clear();
-  state.WorkListC.clear();
-  state.WorkListD.clear();
-}
 
 bool IsLowerAscii(char c) { return c >= 'a' && c <= 'z'; }
 
@@ -67,105 +60,102 @@ class PlannedRenames {
   std::vector<bool> due_;
 };
 
+// A song the dash step looks at, with its path and name as the step found them.
+struct CollectedSong {
+  SongPath path;
+  std::string name;
+};
+
 // One pass of the dash step over the songs it collected: the names and paths as they
 // were collected, whatever earlier passes did to the files.
 template <typename Test, typename Repair>
-void DashPass(SharedState& state, FileSystem& fileSystem, TidyupHost& host, Test needs,
-              Repair repair) {
-  const std::size_t total = state.WorkListB.size();
+void DashPass(SongLists& lists, FileSystem& fileSystem, TidyupHost& host,
+              const std::vector<CollectedSong>& collected, Test needs, Repair repair) {
+  const std::size_t total = collected.size();
   const PlannedRenames planned(fileSystem, total, [&](std::size_t j) {
-    return needs(state.WorkListB[j]) ? &state.WorkListC[j] : nullptr;
+    return needs(collected[j].name) ? &collected[j].path : nullptr;
   });
   for (std::size_t j = 0; j < total; ++j) {
     ReportProgress(host, TidyupStep::kDash, j, total);
     if (!planned[j]) continue;
-    RenameInFolder(state, fileSystem, state.WorkListC[j], repair(state.WorkListB[j]),
-                   &state.DashLog);
+    RenameInFolder(lists, fileSystem, collected[j].path, repair(collected[j].name), &lists.DashLog);
   }
 }
 
 // Renames AllSongs[i] to its folder plus `newName`; AllSongs follows a rename that
 // happened and keeps the old path when it was refused.
-void RenameListedSong(SharedState& state, FileSystem& fileSystem, std::size_t i,
+void RenameListedSong(SongLists& lists, FileSystem& fileSystem, std::size_t i,
                       std::string_view newName, TextList* log, LogForm form) {
-  if (auto renamed = RenameInFolder(state, fileSystem, state.AllSongs[i], newName, log, form))
-    state.AllSongs[i] = std::move(*renamed);
+  if (auto renamed = RenameInFolder(lists, fileSystem, lists.AllSongs[i], newName, log, form))
+    lists.AllSongs[i] = std::move(*renamed);
 }
 
 // One pass over AllSongs: each song whose file name `needs` the repair is renamed to
 // `repair` of it, AllSongs following the renames that happened.
 template <typename Test, typename Repair>
-void RepairListedSongs(SharedState& state, FileSystem& fileSystem, TidyupHost& host,
-                       TidyupStep step, Test needs, Repair repair, TextList& log, LogForm form) {
-  const PlannedRenames planned(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
-    return needs(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+void RepairListedSongs(SongLists& lists, FileSystem& fileSystem, TidyupHost& host, TidyupStep step,
+                       Test needs, Repair repair, TextList& log, LogForm form) {
+  const PlannedRenames planned(fileSystem, lists.AllSongs.size(), [&](std::size_t i) {
+    return needs(FileNameOf(lists.AllSongs[i])) ? &lists.AllSongs[i] : nullptr;
   });
-  for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
-    ReportProgress(host, step, i, state.AllSongs.size());
+  for (std::size_t i = 0; i < lists.AllSongs.size(); ++i) {
+    ReportProgress(host, step, i, lists.AllSongs.size());
     if (planned[i])
-      RenameListedSong(state, fileSystem, i, repair(FileNameOf(state.AllSongs[i])), &log, form);
+      RenameListedSong(lists, fileSystem, i, repair(FileNameOf(lists.AllSongs[i])), &log, form);
   }
 }
 
 }  // namespace
 
-void ResetBetweenSteps(SharedState& state) {
-  state.IncorrectSongs.clear();
-  state.SearchBatch.clear();
-  state.LibraryFolders.clear();
-  ClearWorkLists(state);
-  state.SongSnapshot.clear();
+void ResetBetweenSteps(SongLists& lists) {
+  lists.IncorrectSongs.clear();
+  lists.LibraryFolders.clear();
 }
 
-void DashStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
-  ClearWorkLists(state);
+void DashStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   host.Rescan();
-  if (state.AllSongs.empty()) return;
-  for (const SongPath& song : state.AllSongs) {
+  if (lists.AllSongs.empty()) return;
+  std::vector<CollectedSong> unspaced;  // songs without a spaced dash
+  for (const SongPath& song : lists.AllSongs) {
     const std::string_view name = FileNameOf(song);
-    if (HasSpacedDash(name)) continue;
-    state.WorkListA.emplace_back(FolderOf(song));
-    state.WorkListB.emplace_back(name);
-    state.WorkListC.push_back(song);
+    if (!HasSpacedDash(name)) unspaced.push_back({song, std::string(name)});
   }
-  DashPass(state, fileSystem, host, NeedsSpaceAfterDash, AddSpaceAfterDash);
-  DashPass(state, fileSystem, host, NeedsSpaceBeforeDash, AddSpaceBeforeDash);
-  DashPass(state, fileSystem, host, NeedsSpacesAroundDashes, SpaceAllDashes);
+  DashPass(lists, fileSystem, host, unspaced, NeedsSpaceAfterDash, AddSpaceAfterDash);
+  DashPass(lists, fileSystem, host, unspaced, NeedsSpaceBeforeDash, AddSpaceBeforeDash);
+  DashPass(lists, fileSystem, host, unspaced, NeedsSpacesAroundDashes, SpaceAllDashes);
 }
 
-void UnderscoreStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
-  ClearWorkLists(state);
+void UnderscoreStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   host.Rescan();
-  RepairListedSongs(state, fileSystem, host, TidyupStep::kUnderscore, HasUnderscore,
-                    ReplaceUnderscores, state.UnderscoreLog, LogForm::kQuoted);
+  RepairListedSongs(lists, fileSystem, host, TidyupStep::kUnderscore, HasUnderscore,
+                    ReplaceUnderscores, lists.UnderscoreLog, LogForm::kQuoted);
   host.ShowMainMenu();
 }
 
-void CapitalisationStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
-  ClearWorkLists(state);
+void CapitalisationStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   host.Rescan();
   auto startsLower = [](std::string_view name) { return !name.empty() && IsLowerAscii(name[0]); };
-  RepairListedSongs(state, fileSystem, host, TidyupStep::kCapitalisation, startsLower,
-                    CapitaliseFirstLetter, state.CapitalLog, LogForm::kUnquoted);
+  RepairListedSongs(lists, fileSystem, host, TidyupStep::kCapitalisation, startsLower,
+                    CapitaliseFirstLetter, lists.CapitalLog, LogForm::kUnquoted);
   // The word pass sees the names as the first-letter pass left them.
-  RepairListedSongs(state, fileSystem, host, TidyupStep::kCapitalisation, HasLowerAfterSpace,
-                    CapitaliseAfterSpaces, state.CapitalLog, LogForm::kUnquoted);
+  RepairListedSongs(lists, fileSystem, host, TidyupStep::kCapitalisation, HasLowerAfterSpace,
+                    CapitaliseAfterSpaces, lists.CapitalLog, LogForm::kUnquoted);
 }
 
-void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
+void BracketStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   host.Rescan();
-  if (state.AllSongs.empty()) {
+  if (lists.AllSongs.empty()) {
     host.NoSongsFound();
   } else {
-    state.SongSnapshot = state.AllSongs;
-    const PlannedRenames planned(fileSystem, state.AllSongs.size(), [&](std::size_t i) {
-      return HasAnyBracketNumber(FileNameOf(state.AllSongs[i])) ? &state.AllSongs[i] : nullptr;
+    const std::vector<SongPath> before = lists.AllSongs;
+    const PlannedRenames planned(fileSystem, lists.AllSongs.size(), [&](std::size_t i) {
+      return HasAnyBracketNumber(FileNameOf(lists.AllSongs[i])) ? &lists.AllSongs[i] : nullptr;
     });
-    for (std::size_t i = 0; i < state.AllSongs.size(); ++i) {
-      ReportProgress(host, TidyupStep::kBracket, i, state.AllSongs.size());
+    for (std::size_t i = 0; i < lists.AllSongs.size(); ++i) {
+      ReportProgress(host, TidyupStep::kBracket, i, lists.AllSongs.size());
       if (!planned[i]) continue;
       for (int digit = 0; digit <= 9; ++digit) {
-        const std::string_view name = FileNameOf(state.AllSongs[i]);
+        const std::string_view name = FileNameOf(lists.AllSongs[i]);
         if (!HasBracketNumber(name, digit)) continue;
         std::string newName = RemoveBracketNumber(name, digit);
         while (HasBracketNumber(newName, digit)) {
@@ -173,55 +163,54 @@ void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
           if (again == newName) break;
           newName = std::move(again);
         }
-        RenameListedSong(state, fileSystem, i, newName, nullptr, LogForm::kQuoted);
+        RenameListedSong(lists, fileSystem, i, newName, nullptr, LogForm::kQuoted);
       }
     }
     // One line per song whose path changed, however many renames that took.
-    for (std::size_t i = 0; i < state.AllSongs.size(); ++i)
-      if (state.AllSongs[i] != state.SongSnapshot[i])
-        state.BracketLog.push_back(QuotedRenameLine(state.SongSnapshot[i], state.AllSongs[i]));
+    for (std::size_t i = 0; i < lists.AllSongs.size(); ++i)
+      if (lists.AllSongs[i] != before[i])
+        lists.BracketLog.push_back(QuotedRenameLine(before[i], lists.AllSongs[i]));
   }
   host.ShowMainMenu();
 }
 
-void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
-  ClearWorkLists(state);
+void PrefixStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   host.Rescan();
-  if (!state.AllSongs.empty()) {
-    for (const SongPath& song : state.AllSongs)
-      if (StartsWithPrefix(FileNameOf(song))) state.WorkListA.push_back(song);
-    for (const SongPath& song : state.WorkListA) state.WorkListB.emplace_back(FileNameOf(song));
-    for (std::string& name : state.WorkListB) name = StripPrefix(name);
-    for (const SongPath& song : state.WorkListA) state.WorkListC.emplace_back(FolderOf(song));
+  struct Prefixed {
+    SongPath path;
+    std::string strippedName;
+  };
+  std::vector<Prefixed> prefixed;  // as the scan found them, with the names they are to get
+  for (const SongPath& song : lists.AllSongs) {
+    const std::string_view name = FileNameOf(song);
+    if (StartsWithPrefix(name)) prefixed.push_back({song, StripPrefix(name)});
   }
-  for (std::size_t i = 0; i < state.WorkListC.size(); ++i)
-    state.WorkListD.push_back(state.WorkListC[i] + state.WorkListB[i]);
-  const PlannedRenames planned(fileSystem, state.WorkListA.size(),
-                               [&](std::size_t i) { return &state.WorkListA[i]; });
-  for (std::size_t i = 0; i < state.WorkListC.size(); ++i) {
-    ReportProgress(host, TidyupStep::kPrefix, i, state.WorkListC.size());
+  const PlannedRenames planned(fileSystem, prefixed.size(),
+                               [&](std::size_t i) { return &prefixed[i].path; });
+  for (std::size_t i = 0; i < prefixed.size(); ++i) {
+    ReportProgress(host, TidyupStep::kPrefix, i, prefixed.size());
     if (planned[i])
-      RenameInFolder(state, fileSystem, state.WorkListA[i], FileNameOf(state.WorkListD[i]),
-                     &state.PrefixLog);
+      RenameInFolder(lists, fileSystem, prefixed[i].path, prefixed[i].strippedName,
+                     &lists.PrefixLog);
   }
 }
 
-void RunTidyup(SharedState& state, FileSystem& fileSystem, TidyupHost& host) {
-  for (TextList* log : {&state.PrefixLog, &state.UnderscoreLog, &state.BracketLog,
-                        &state.CapitalLog, &state.DashLog})
+void RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
+  for (TextList* log : {&lists.PrefixLog, &lists.UnderscoreLog, &lists.BracketLog,
+                        &lists.CapitalLog, &lists.DashLog})
     log->clear();
-  state.RenameFailures.clear();
+  lists.RenameFailures.clear();
 
-  InStep(host, TidyupStep::kDash, [&] { DashStep(state, fileSystem, host); });
+  InStep(host, TidyupStep::kDash, [&] { DashStep(lists, fileSystem, host); });
   host.Rescan();
-  ResetBetweenSteps(state);
-  InStep(host, TidyupStep::kUnderscore, [&] { UnderscoreStep(state, fileSystem, host); });
-  ResetBetweenSteps(state);
-  InStep(host, TidyupStep::kCapitalisation, [&] { CapitalisationStep(state, fileSystem, host); });
-  ResetBetweenSteps(state);
-  InStep(host, TidyupStep::kBracket, [&] { BracketStep(state, fileSystem, host); });
-  ResetBetweenSteps(state);
-  InStep(host, TidyupStep::kPrefix, [&] { PrefixStep(state, fileSystem, host); });
+  ResetBetweenSteps(lists);
+  InStep(host, TidyupStep::kUnderscore, [&] { UnderscoreStep(lists, fileSystem, host); });
+  ResetBetweenSteps(lists);
+  InStep(host, TidyupStep::kCapitalisation, [&] { CapitalisationStep(lists, fileSystem, host); });
+  ResetBetweenSteps(lists);
+  InStep(host, TidyupStep::kBracket, [&] { BracketStep(lists, fileSystem, host); });
+  ResetBetweenSteps(lists);
+  InStep(host, TidyupStep::kPrefix, [&] { PrefixStep(lists, fileSystem, host); });
 }
 
 }  // namespace tunewick

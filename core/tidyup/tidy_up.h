@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
@@ -43,28 +43,28 @@ class TidyupHost {
 // A host for a tidy-up without windows: every scan reads the library file afresh.
 class LibraryFileHost : public TidyupHost {
  public:
-  LibraryFileHost(SharedState& state, FileSystem& fileSystem, std::string libraryFile)
-      : state_(state), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
+  LibraryFileHost(SongLists& lists, FileSystem& fileSystem, std::string libraryFile)
+      : lists_(lists), fileSystem_(fileSystem), libraryFile_(std::move(libraryFile)) {}
   void Rescan() override;
 
  private:
-  SharedState& state_;
+  SongLists& lists_;
   FileSystem& fileSystem_;
   std::string libraryFile_;
 };
 
 // Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps
 // in order. An error that escapes a step ends the run; what was renamed stays renamed.
-void RunTidyup(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+void RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 
 // The single steps, as the run uses them (each rescans first).
-void DashStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
-void UnderscoreStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
-void CapitalisationStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
-void BracketStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
-void PrefixStep(SharedState& state, FileSystem& fileSystem, TidyupHost& host);
+void DashStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
+void UnderscoreStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
+void CapitalisationStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
+void BracketStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
+void PrefixStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 
-// Empties the lists that only live within one step.
-void ResetBetweenSteps(SharedState& state);
+// Empties the lists a step leaves behind that the next one does not use.
+void ResetBetweenSteps(SongLists& lists);
 
 }  // namespace tunewick

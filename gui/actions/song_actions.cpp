@@ -21,8 +21,8 @@ void DeleteSelectedSong(AppContext& context) {
           QStringLiteral("Are you sure you want to delete this file?  Clicking \"Yes\" will "
                          "delete the file with no warning.")))
     return;
-  context.windows.previewWindow->LetGoOf(context.state.SelectedSong);
-  if (DeleteSong(context.fileSystem, context.state.SelectedSong, 2)) {
+  context.windows.previewWindow->LetGoOf(context.gui.SelectedSong);
+  if (DeleteSong(context.fileSystem, context.gui.SelectedSong, 2)) {
     context.dialogs.ShowMessage(main, QStringLiteral("File deleted successfully"));
   } else {
     context.dialogs.ShowMessage(
@@ -41,8 +41,8 @@ void FixSongsFromTags(AppContext& context) {
   std::unique_ptr<RecordedRun> run = StartRecordedRun(context, main, RunKind::kTags);
   if (!run) return;
   {
-    BusyCursor hourglass(context.state.SavedCursor);
-    RenameFromTags(context.state, run->fileSystem(), [main] {
+    BusyCursor hourglass(context.gui.SavedCursor);
+    RenameFromTags(context.lists, run->fileSystem(), [main] {
       main->rescan();
       main->ClassifySongs();
     });

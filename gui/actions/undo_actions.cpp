@@ -50,7 +50,8 @@ void FinishRecordedRun(AppContext& context, QWidget* parent, RecordedRun& run) {
 }
 
 void UndoLastTidyup(AppContext& context, QWidget* parent) {
-  SharedState& state = context.state;
+  GuiState& state = context.gui;
+  SongLists& lists = context.lists;
   JournalStore store(context.fileSystem, context.paths.journalFolder);
   const std::optional<Journal> journal = store.Read(state.LastTidyupJournal);
   if (!journal) {
@@ -84,10 +85,10 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
     // Nothing of the run is left: the results show it undone, with nothing renamed.
     state.LastTidyupJournal.clear();
     state.LastTidyupUndone = true;
-    for (TextList* log : {&state.PrefixLog, &state.UnderscoreLog, &state.BracketLog,
-                          &state.CapitalLog, &state.DashLog})
+    for (TextList* log : {&lists.PrefixLog, &lists.UnderscoreLog, &lists.BracketLog,
+                          &lists.CapitalLog, &lists.DashLog})
       log->clear();
-    state.RenameFailures.clear();
+    lists.RenameFailures.clear();
   }
 
   TextList& list = state.ChangedFilesList;

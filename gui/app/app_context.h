@@ -1,12 +1,13 @@
 #pragma once
 
-// What every window of Tunewick can reach: the shared lists, the other windows, and the
-// services of the platform.
+// What every window of Tunewick can reach: the song lists and the windows' own state, the other
+// windows, and the services of the platform.
 
 #include <functional>
 #include <string>
 
-#include "catalogue/shared_state.h"
+#include "app/gui_state.h"
+#include "catalogue/song_lists.h"
 
 namespace tunewick {
 
@@ -46,7 +47,8 @@ struct AppPaths {
 };
 
 struct AppContext {
-  SharedState& state;
+  SongLists& lists;  // the songs and the tidy-up logs, as the core leaves them
+  GuiState& gui;     // what the windows remember between them
   WindowRegistry& windows;
   FileSystem& fileSystem;
   Dialogs& dialogs;

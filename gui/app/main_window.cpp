@@ -60,17 +60,16 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
   SetWindowSize(kMainMenuSize.width(), kMainMenuSize.height());
   setWindowTitle(QStringLiteral("Tunewick"));
 
-  SharedState& state = context_.state;
-  state.AllSongs.clear();
-  state.IncorrectSongs.clear();
-  state.SearchBatch.clear();
-  state.LibraryFolders.clear();
+  SongLists& lists = context_.lists;
+  lists.AllSongs.clear();
+  lists.IncorrectSongs.clear();
+  lists.LibraryFolders.clear();
   if (!context_.fileSystem.FileExists(context_.paths.libraryFile)) {
     welcomeTimer_.start();
   } else {
     RunGuarded([this] {
       LoadLibraryFile(context_.fileSystem, context_.paths.libraryFile, LibraryRead::kMainWindow,
-                      context_.state.LibraryFolders);
+                      context_.lists.LibraryFolders);
     });
   }
   ClassifySongs();
@@ -124,7 +123,7 @@ void MainWindow::BuildMainMenu() {
   setTabOrder(about, close);
 
   connect(library, &LinkLabel::activated, this,
-          [this] { RunGuarded([this] { OpenLibraryEditor(kReturnToMainMenu); }); });
+          [this] { RunGuarded([this] { OpenLibraryEditor(AfterLibraryEditor::kMainMenu); }); });
   connect(tidyup, &LinkLabel::activated, this, [this] {
     context_.windows.tidyupConfirmWindow->show();
     hide();
@@ -133,7 +132,7 @@ void MainWindow::BuildMainMenu() {
           [this] { RunGuarded([this] { OpenSongList(); }); });
   connect(about, &LinkLabel::activated, this, [this] { context_.windows.aboutWindow->show(); });
   connect(close, &QPushButton::clicked, this, [this] {
-    context_.state.TerminationRequested = true;
+    context_.gui.TerminationRequested = true;
     context_.requestTermination();
   });
 }
@@ -165,7 +164,7 @@ void MainWindow::BuildSongListScreen() {
   PlaceRightAligned(fixFromTags_, kSongListSize.width() - 10, 12);
 
   const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
-  songList_ = new SongListView(context_.state.IncorrectSongs, songListScreen_);
+  songList_ = new SongListView(context_.lists.IncorrectSongs, songListScreen_);
   songList_->setGeometry(listArea);
   songList_->setAccessibleName(QStringLiteral("Songs named incorrectly"));
   connect(songList_, &SongListView::songMenuRequested, this, [this](int row, QPoint where) {
@@ -196,7 +195,7 @@ void MainWindow::BuildSongListScreen() {
                                 QString(), songListScreen_);
   PlaceRightAligned(refresh, kSongListSize.width() - 10, kSongListSize.height() - 26);
   connect(library, &LinkLabel::activated, this,
-          [this] { RunGuarded([this] { OpenLibraryEditor(kReturnToSongList); }); });
+          [this] { RunGuarded([this] { OpenLibraryEditor(AfterLibraryEditor::kSongList); }); });
   connect(refresh, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { RefreshSongList(); }); });
 
@@ -225,10 +224,10 @@ void MainWindow::BuildSongListScreen() {
 
 void MainWindow::SetWindowSize(int width, int height) { setFixedSize(width, height); }
 
-void MainWindow::OpenLibraryEditor(const char* returnTarget) {
+void MainWindow::OpenLibraryEditor(AfterLibraryEditor returnTarget) {
   context_.windows.libraryEditor->show();
   hide();
-  context_.state.ReturnTarget = returnTarget;
+  context_.gui.ReturnTarget = returnTarget;
 }
 
 void MainWindow::ShowSongListScreen() {
@@ -241,7 +240,7 @@ void MainWindow::ShowSongListScreen() {
 
 void MainWindow::OpenSongList() {
   {
-    BusyCursor hourglass(context_.state.SavedCursor);
+    BusyCursor hourglass(context_.gui.SavedCursor);
     ShowSongListScreen();
     rescan();
     ClassifySongs();
@@ -250,10 +249,10 @@ void MainWindow::OpenSongList() {
 }
 
 void MainWindow::LeaveSongList() {
-  if (context_.state.SongListOrigin == kSongListFromTidyup) {
+  if (context_.gui.SongListOrigin == SongListOpenedFrom::kTidyupResults) {
     hide();
     context_.windows.tidyupResultsWindow->show();
-    context_.state.SongListOrigin.clear();
+    context_.gui.SongListOrigin = SongListOpenedFrom::kMainMenu;
   }
   ShowMainMenu();
 }
@@ -267,7 +266,7 @@ void MainWindow::ShowMainMenu() {
 
 void MainWindow::RefreshSongList() {
   {
-    BusyCursor hourglass(context_.state.SavedCursor);
+    BusyCursor hourglass(context_.gui.SavedCursor);
     rescan();
     ClassifySongs();
   }
@@ -278,7 +277,7 @@ void MainWindow::RefreshSongList() {
 void MainWindow::rescan() {
   RescanResult result;
   try {
-    result = tunewick::rescan(context_.state, context_.fileSystem, context_.paths.libraryFile);
+    result = tunewick::rescan(context_.lists, context_.fileSystem, context_.paths.libraryFile);
   } catch (...) {
     songList_->Reload();
     throw;
@@ -288,9 +287,9 @@ void MainWindow::rescan() {
 }
 
 void MainWindow::ClassifySongs() {
-  tunewick::ClassifySongs(context_.state);
+  tunewick::ClassifySongs(context_.lists);
   songList_->Reload();
-  const bool haveSongs = !context_.state.IncorrectSongs.empty();
+  const bool haveSongs = !context_.lists.IncorrectSongs.empty();
   if (haveSongs == songList_->isHidden()) {
     for (QWidget* part :
          {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
@@ -309,10 +308,10 @@ bool MainWindow::IsShowingCongratulations() const {
 }
 
 void MainWindow::OnSongMenuRequested(int row, QPoint where) {
-  SharedState& state = context_.state;
-  if (row < 0 || row >= static_cast<int>(state.IncorrectSongs.size())) return;
-  state.SelectedSong = state.IncorrectSongs[static_cast<std::size_t>(row)];
-  if (context_.fileSystem.FileExists(state.SelectedSong)) {
+  const std::vector<SongPath>& songs = context_.lists.IncorrectSongs;
+  if (row < 0 || row >= static_cast<int>(songs.size())) return;
+  context_.gui.SelectedSong = songs[static_cast<std::size_t>(row)];
+  if (context_.fileSystem.FileExists(context_.gui.SelectedSong)) {
     songMenu_->popup(where);
   } else {
     RefreshSongList();  // the song has gone: list the ones that are left
@@ -322,7 +321,7 @@ void MainWindow::OnSongMenuRequested(int row, QPoint where) {
 void MainWindow::OnWelcomeTimer() {
   context_.windows.libraryEditor->show();
   hide();
-  context_.state.ReturnTarget = kReturnToMainMenu;
+  context_.gui.ReturnTarget = AfterLibraryEditor::kMainMenu;
   welcomeTimer_.stop();
   context_.windows.libraryEditor->SetHeading(
       QStringLiteral("Welcome to Tunewick!  Add folders to your Music library to begin"));

@@ -61,7 +61,7 @@ class MainWindow : public QWidget {
  private:
   void BuildMainMenu();
   void BuildSongListScreen();
-  void OpenLibraryEditor(const char* returnTarget);
+  void OpenLibraryEditor(AfterLibraryEditor returnTarget);
   // SelectedSong becomes the entry; its menu opens at `where` while its file is there.
   void OnSongMenuRequested(int row, QPoint where);
   void OnWelcomeTimer();

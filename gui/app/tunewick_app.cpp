@@ -30,8 +30,15 @@ Window* Create(std::vector<std::unique_ptr<QWidget>>& owned, AppContext& context
 TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& mediaPlayer,
                          DesktopOpener& desktopOpener, AppPaths paths,
                          std::function<void()> requestTermination)
-    : context_{state_,      windows_,      fileSystem,       dialogs,
-               mediaPlayer, desktopOpener, std::move(paths), std::move(requestTermination)} {
+    : context_{lists_,
+               gui_,
+               windows_,
+               fileSystem,
+               dialogs,
+               mediaPlayer,
+               desktopOpener,
+               std::move(paths),
+               std::move(requestTermination)} {
   Application::SetErrorReporter(
       [&dialogs](const QString& text) { dialogs.ShowMessage(QApplication::activeWindow(), text); });
   windows_.mainWindow = Create<MainWindow>(ownedWindows_, context_);

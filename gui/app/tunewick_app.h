@@ -25,12 +25,14 @@ class TunewickApp {
   // Shows the main window, centred on the screen.
   void Start();
 
-  SharedState& state() { return state_; }
+  SongLists& lists() { return lists_; }
+  GuiState& gui() { return gui_; }
   WindowRegistry& windows() { return windows_; }
   AppContext& context() { return context_; }
 
  private:
-  SharedState state_;
+  SongLists lists_;
+  GuiState gui_;
   WindowRegistry windows_;
   AppContext context_;
   // Destroyed in reverse creation order.

@@ -24,7 +24,7 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
 
   heading_ = new QLabel(QStringLiteral("Tidy-Up Results"), this);
   look::MakeHeading(heading_);
-  list_ = new SongListView(context_.state.ChangedFilesList, this);
+  list_ = new SongListView(context_.gui.ChangedFilesList, this);
   list_->setAccessibleName(QStringLiteral("Files changed"));
   auto* save = new LinkLabel(QStringLiteral("Save this log"), this);
   undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), this);
@@ -68,7 +68,7 @@ void ChangedFilesWindow::ShowList(Kind kind) {
       heading_->setText(QStringLiteral("Undone: these songs have their old names back"));
       break;
   }
-  undo_->setVisible(kind == Kind::kTidyup && !context_.state.LastTidyupJournal.empty());
+  undo_->setVisible(kind == Kind::kTidyup && !context_.gui.LastTidyupJournal.empty());
   list_->Reload();
   if (!placed_) {
     // It opens at a fixed place the first time, not centred; after that where the user left it.
@@ -98,7 +98,7 @@ void ChangedFilesWindow::SaveLog() {
       this, folder, QStringLiteral("Tunewick Log"), QStringLiteral("Text file (txt)"));
   if (!chosen) return;
   try {
-    SaveChangedFilesList(context_.fileSystem, *chosen, context_.state.ChangedFilesList);
+    SaveChangedFilesList(context_.fileSystem, *chosen, context_.gui.ChangedFilesList);
   } catch (const FileError& error) {
     context_.dialogs.ShowMessage(this, QString::fromLocal8Bit(error.what()));
   }

@@ -166,7 +166,7 @@ void CorrectionDialog::Open() {
 }
 
 void CorrectionDialog::FillFromTag() {
-  const SongPath& song = context_.state.SelectedSong;
+  const SongPath& song = context_.gui.SelectedSong;
   if (!context_.fileSystem.FileExists(song)) {
     Tell(QStringLiteral("MP3 file ") + ShownText(song) + QStringLiteral(" does not exist!"));
     Cancel();
@@ -178,7 +178,7 @@ void CorrectionDialog::FillFromTag() {
 }
 
 void CorrectionDialog::RenameSong() {
-  const SongPath song = context_.state.SelectedSong;
+  const SongPath song = context_.gui.SelectedSong;
   PreviewWindow* preview = context_.windows.previewWindow;
   const CorrectionResult result = CorrectSongName(context_.fileSystem, song, Bytes(artist_->text()),
                                                   Bytes(songName_->text()), [preview] {
@@ -219,7 +219,7 @@ void CorrectionDialog::RenameSong() {
 }
 
 void CorrectionDialog::DeleteSong() {
-  const SongPath song = context_.state.SelectedSong;
+  const SongPath song = context_.gui.SelectedSong;
   if (!context_.dialogs.AskConfirmOkCancel(this, QStringLiteral("Confirm"),
                                            QStringLiteral("Are you sure you want to delete ") +
                                                ShownText(song) + QStringLiteral("?")))
@@ -264,7 +264,7 @@ void CorrectionDialog::ShowHelp() {
 bool CorrectionDialog::IsHelpShown() const { return !explanation_->isHidden(); }
 
 void CorrectionDialog::ShowFileName() {
-  fileName_->setText(ShownText(FileNameOf(context_.state.SelectedSong)));
+  fileName_->setText(ShownText(FileNameOf(context_.gui.SelectedSong)));
 }
 
 void CorrectionDialog::ClearBoxes() {
@@ -289,8 +289,8 @@ void CorrectionDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void CorrectionDialog::closeEvent(QCloseEvent* event) {
-  if (!context_.state.TerminationRequested) {
-    context_.state.TerminationRequested = true;
+  if (!context_.gui.TerminationRequested) {
+    context_.gui.TerminationRequested = true;
     context_.requestTermination();
   }
   ClearBoxes();

@@ -209,7 +209,7 @@ void LibraryEditor::showEvent(QShowEvent* event) {
 
 void LibraryEditor::closeEvent(QCloseEvent* event) {
   RunGuarded([this] {
-    SharedState& state = context_.state;
+    GuiState& state = context_.gui;
     if (!state.TerminationRequested) {
       state.TerminationRequested = true;
       context_.requestTermination();
@@ -286,7 +286,7 @@ void LibraryEditor::Continue() {
   MainWindow* mainWindow = context_.windows.mainWindow;
   mainWindow->show();
   hide();
-  if (context_.state.ReturnTarget == kReturnToSongList) mainWindow->OpenSongList();
+  if (context_.gui.ReturnTarget == AfterLibraryEditor::kSongList) mainWindow->OpenSongList();
 }
 
 void LibraryEditor::GoBack() {

@@ -77,7 +77,7 @@ PreviewWindow::PreviewWindow(AppContext& context, QWidget* parent)
 }
 
 void PreviewWindow::RequestPreview(PreviewAsker asker) {
-  const SongPath song = context_.state.SelectedSong;
+  const SongPath song = context_.gui.SelectedSong;
   const std::string_view ending = PreviewEnding(song);
   if (!IsPreviewable(ending)) {
     if (asker == PreviewAsker::kCorrectionDialog)
@@ -102,7 +102,7 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
 }
 
 void PreviewWindow::PlayFailed(PreviewAsker asker) {
-  context_.desktopOpener.Open(context_.state.SelectedSong);
+  context_.desktopOpener.Open(context_.gui.SelectedSong);
   hide();
   AskerWindow(asker)->show();
 }
@@ -151,8 +151,8 @@ void PreviewWindow::changeEvent(QEvent* event) {
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {
-  if (!context_.state.TerminationRequested) {
-    context_.state.TerminationRequested = true;
+  if (!context_.gui.TerminationRequested) {
+    context_.gui.TerminationRequested = true;
     context_.requestTermination();
   } else {
     StopPlayer();

@@ -4,7 +4,7 @@
 #include <QListView>
 #include <vector>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 
 namespace tunewick {
 

@@ -67,7 +67,7 @@ class ProgressHost : public TidyupHost {
 class WindowTidyupHost : public ProgressHost {
  public:
   WindowTidyupHost(AppContext& context, QWidget* window, QLabel* progress)
-      : ProgressHost(context.state.SavedCursor, progress), context_(context), window_(window) {}
+      : ProgressHost(context.gui.SavedCursor, progress), context_(context), window_(window) {}
   void Rescan() override { context_.windows.mainWindow->rescan(); }
   void NoSongsFound() override {
     context_.dialogs.ShowMessage(window_, QStringLiteral("Debug: No Filenames"));
@@ -83,8 +83,8 @@ class WindowTidyupHost : public ProgressHost {
 // lists of its own: the windows and their lists stay as they are.
 class PreviewTidyupHost : public ProgressHost {
  public:
-  PreviewTidyupHost(AppContext& context, SharedState& preview, FileSystem& view, QLabel* progress)
-      : ProgressHost(context.state.SavedCursor, progress),
+  PreviewTidyupHost(AppContext& context, SongLists& preview, FileSystem& view, QLabel* progress)
+      : ProgressHost(context.gui.SavedCursor, progress),
         libraryFile_(context.paths.libraryFile),
         preview_(preview),
         view_(view) {}
@@ -92,7 +92,7 @@ class PreviewTidyupHost : public ProgressHost {
 
  private:
   const std::string& libraryFile_;
-  SharedState& preview_;
+  SongLists& preview_;
   FileSystem& view_;
 };
 
@@ -203,8 +203,8 @@ void TidyupConfirmWindow::ToggleInformation() {
 void TidyupConfirmWindow::RunTidyup() {
   std::unique_ptr<RecordedRun> run = StartRecordedRun(context_, this, RunKind::kTidyup);
   if (!run) return;
-  context_.state.LastTidyupJournal.clear();
-  context_.state.LastTidyupUndone = false;
+  context_.gui.LastTidyupJournal.clear();
+  context_.gui.LastTidyupUndone = false;
   {
     WindowTidyupHost host(context_, this, progress_);
     preview_->hide();
@@ -212,10 +212,10 @@ void TidyupConfirmWindow::RunTidyup() {
       QWidget* link;
       ~ShowAgain() { link->show(); }
     } showAgain{preview_};
-    tunewick::RunTidyup(context_.state, run->fileSystem(), host);
+    tunewick::RunTidyup(context_.lists, run->fileSystem(), host);
   }
   FinishRecordedRun(context_, this, *run);
-  if (run->renamed() > 0) context_.state.LastTidyupJournal = run->name();
+  if (run->renamed() > 0) context_.gui.LastTidyupJournal = run->name();
   TidyupResultsWindow* results = context_.windows.tidyupResultsWindow;
   results->show();
   CentreOnScreen(results);
@@ -223,7 +223,7 @@ void TidyupConfirmWindow::RunTidyup() {
 }
 
 void TidyupConfirmWindow::PreviewTidyup() {
-  SharedState preview;
+  SongLists preview;
   {
     DryRunFileSystem view(context_.fileSystem);
     PreviewTidyupHost host(context_, preview, view, progress_);
@@ -234,8 +234,8 @@ void TidyupConfirmWindow::PreviewTidyup() {
     } showAgain{preview_};
     tunewick::RunTidyup(preview, view, host);
   }
-  context_.state.ChangedFilesList = BuildChangedFilesList(preview);
-  if (context_.state.ChangedFilesList.empty()) {
+  context_.gui.ChangedFilesList = BuildChangedFilesList(preview);
+  if (context_.gui.ChangedFilesList.empty()) {
     context_.dialogs.ShowMessage(this, QStringLiteral("The tidy-up would not rename any song."));
     return;
   }
@@ -244,7 +244,7 @@ void TidyupConfirmWindow::PreviewTidyup() {
 
 void TidyupConfirmWindow::closeEvent(QCloseEvent* event) {
   // Closing this window always ends the program, whatever else is open.
-  context_.state.TerminationRequested = true;
+  context_.gui.TerminationRequested = true;
   context_.requestTermination();
   event->accept();
 }

@@ -113,7 +113,7 @@ void TidyupResultsWindow::BuildCleanPanel() {
       context_.windows.mainWindow->show();
       hide();
       context_.windows.mainWindow->OpenSongList();
-      context_.state.SongListOrigin = kSongListFromTidyup;
+      context_.gui.SongListOrigin = SongListOpenedFrom::kTidyupResults;
     });
   });
 
@@ -137,14 +137,14 @@ void TidyupResultsWindow::BuildCleanPanel() {
 
 void TidyupResultsWindow::Refresh() {
   explanation_->hide();
-  undo_->setVisible(!context_.state.LastTidyupJournal.empty());
-  undone_->setVisible(context_.state.LastTidyupUndone);
+  undo_->setVisible(!context_.gui.LastTidyupJournal.empty());
+  undone_->setVisible(context_.gui.LastTidyupUndone);
   // Refused renames are listed with the changed files, so they lead to the results too.
-  if (AnySongRenamed(context_.state) || !context_.state.RenameFailures.empty() ||
-      context_.state.LastTidyupUndone) {
+  if (AnySongRenamed(context_.lists) || !context_.lists.RenameFailures.empty() ||
+      context_.gui.LastTidyupUndone) {
     resize(resultsSize_);
     for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
-      counters_[row]->setText(QString::number((context_.state.*kCounterOrder[row].log).size()));
+      counters_[row]->setText(QString::number((context_.lists.*kCounterOrder[row].log).size()));
     resultsPanel_->show();
     cleanPanel_->hide();
     return;
@@ -156,7 +156,7 @@ void TidyupResultsWindow::Refresh() {
   MainWindow* mainWindow = context_.windows.mainWindow;
   mainWindow->rescan();
   mainWindow->ClassifySongs();
-  const std::size_t remaining = context_.state.IncorrectSongs.size();
+  const std::size_t remaining = context_.lists.IncorrectSongs.size();
   if (remaining == 0) {
     explanation_->hide();
     fixRemaining_->hide();
@@ -187,8 +187,8 @@ void TidyupResultsWindow::ShowExplanation() {
 }
 
 void TidyupResultsWindow::ShowChangedFiles() {
-  context_.state.ChangedFilesList = BuildChangedFilesList(context_.state);
-  if (context_.state.ChangedFilesList.empty()) {
+  context_.gui.ChangedFilesList = BuildChangedFilesList(context_.lists);
+  if (context_.gui.ChangedFilesList.empty()) {
     context_.dialogs.ShowMessage(this, QStringLiteral("No files were fixed"));
     return;
   }

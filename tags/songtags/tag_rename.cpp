@@ -5,13 +5,13 @@
 
 namespace tunewick {
 
-TagRenameResult RenameFromTags(SharedState& state, FileSystem& fileSystem,
+TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
                                const std::function<void()>& refresh) {
   TagRenameResult result;
   refresh();
-  const std::size_t count = state.IncorrectSongs.size();
+  const std::size_t count = lists.IncorrectSongs.size();
   for (std::size_t i = 0; i < count; ++i) {
-    const SongPath song = state.IncorrectSongs[i];
+    const SongPath song = lists.IncorrectSongs[i];
     const SongTags tags = ReadSongTags(fileSystem, song);
     if (!tags.title.Usable() || !tags.artist.Usable()) continue;
     SongPath renamed = CorrectedPath(song, tags.artist.text, tags.title.text);
@@ -22,7 +22,7 @@ TagRenameResult RenameFromTags(SharedState& state, FileSystem& fileSystem,
     } else if (renamed != song) {
       result.renamed.emplace_back(song, renamed);
     }
-    state.IncorrectSongs[i] = std::move(renamed);
+    lists.IncorrectSongs[i] = std::move(renamed);
   }
   refresh();
   return result;

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/shared_state.h"
+#include "catalogue/song_lists.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
@@ -22,7 +22,7 @@ struct TagRenameResult {
   std::vector<std::pair<SongPath, SongPath>> renamed;  // from, to
   std::vector<RenameFailure> refused;
 };
-TagRenameResult RenameFromTags(SharedState& state, FileSystem& fileSystem,
+TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
                                const std::function<void()>& refresh);
 
 }  // namespace tunewick

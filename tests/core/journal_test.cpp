@@ -30,7 +30,7 @@ class Journals : public ::testing::Test {
   std::string Tidy(FileSystem& disk, const std::string& library) {
     folder.MakeFile("searchfolders", library + "\r\n");
     RecordedRun run(&store, disk, {RunKind::kTidyup, ++clock, folder.path(), {}});
-    SharedState state;
+    SongLists state;
     LibraryFileHost host(state, run.fileSystem(), folder / "searchfolders");
     RunTidyup(state, run.fileSystem(), host);
     EXPECT_EQ(run.Finish(), "");

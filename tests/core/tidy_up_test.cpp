@@ -51,7 +51,7 @@ class Tidyup : public ::testing::Test {
 
   TempFolder folder;
   std::string music;
-  SharedState state;
+  SongLists state;
   RecordingHost host;
 };
 
@@ -138,7 +138,7 @@ TEST_F(Tidyup, EachRunLogsOnlyWhatItRenamedAndAnEmptyLibrarySaysSoOnce) {
 
 // Steps without a rename leave no heading; see the command line's tests for whole lists.
 TEST(ChangedFilesList, StepsInListOrderWithEmptyLinesBetweenAndFailuresLast) {
-  SharedState state;
+  SongLists state;
   state.PrefixLog = {"p1", "p2"};
   state.DashLog = {"d1"};
   state.CapitalLog = {"c1"};

@@ -139,7 +139,7 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   OpenFromMainMenu();
   ClickFolder(0);
   Click(window->removeLink());
-  app->state().TerminationRequested = true;
+  app->gui().TerminationRequested = true;
   window->close();
   EXPECT_EQ(dialogs.Messages().back(),
             "Because you have not entered any folders into your music library, this "
@@ -200,15 +200,15 @@ TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefresh
 
   Click(window->backArrow());
   main()->OpenSongList();
-  ASSERT_EQ(app->state().IncorrectSongs, Songs{first});
+  ASSERT_EQ(app->lists().IncorrectSongs, Songs{first});
   Click(main(), "View folders in your Music library");
   EXPECT_EQ(OnScreen(), "editor");
-  EXPECT_EQ(app->state().ReturnTarget, "renamefiles");
+  EXPECT_EQ(app->gui().ReturnTarget, AfterLibraryEditor::kSongList);
   TypeAndEnter(a);
   Click(window->continueButton());
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->state().IncorrectSongs, (Songs{second, first}));
+  EXPECT_EQ(app->lists().IncorrectSongs, (Songs{second, first}));
 }
 
 // The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in

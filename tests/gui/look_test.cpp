@@ -236,7 +236,7 @@ class Layout : public AppFixture {
 
 TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
   WindowRegistry& windows = app->windows();
-  SharedState& state = app->state();
+  SongLists& state = app->lists();
 
   ExpectWhole(windows.mainWindow, "main menu");
   windows.mainWindow->OpenSongList();
@@ -248,7 +248,7 @@ TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
   ExpectWhole(windows.libraryEditor, "as opened");
   ExpectWhole(windows.aboutWindow, "as opened");
 
-  state.SelectedSong = folder.MakeFile("music/" + std::string(60, 'n') + ".mp3");
+  app->gui().SelectedSong = folder.MakeFile("music/" + std::string(60, 'n') + ".mp3");
   windows.previewWindow->RequestPreview(PreviewAsker::kMainWindow);
   ExpectWhole(windows.previewWindow, "previewing a long path");
   windows.correctionDialog->ShowHelp();

@@ -46,10 +46,10 @@ TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows
   Click(app->windows().aboutWindow, "Close this Window");
   EXPECT_EQ(OnScreen(), "main");
 
-  app->state().ReturnTarget = "renamefiles";
+  app->gui().ReturnTarget = AfterLibraryEditor::kSongList;
   Click(main(), "View folders in your Music Library");
   EXPECT_EQ(OnScreen(), "editor");
-  EXPECT_EQ(app->state().ReturnTarget, "mainmenu");
+  EXPECT_EQ(app->gui().ReturnTarget, AfterLibraryEditor::kMainMenu);
 }
 
 // With every name right, the song list congratulates and leads back to the menu; a refresh
@@ -74,7 +74,7 @@ TEST_F(MainWindowTest, SongListCongratulatesOrListsTheIncorrectSongsEachReadable
   EXPECT_FALSE(main()->IsShowingCongratulations());
   EXPECT_EQ(main()->size(), QSize(617, 273));
   const Songs incorrect{Song("Artist_Song.mp3"), Song(longest), Song("A - B - C.wav")};
-  EXPECT_EQ(app->state().IncorrectSongs, incorrect);
+  EXPECT_EQ(app->lists().IncorrectSongs, incorrect);
   SongListView* list = main()->songList();
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->model()->rowCount(), 3);
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASo
       QString::fromStdString(music) + QString::fromUtf16(u"/caf\uFFFD \"live\"\u240Aversion.mp3"));
   list->setCurrentIndex(list->model()->index(1, 0));
   RightClick(0);
-  EXPECT_EQ(app->state().SelectedSong, Song(odd));
+  EXPECT_EQ(app->gui().SelectedSong, Song(odd));
   EXPECT_EQ(list->currentIndex().row(), 1);  // the selection stays where it was
   EXPECT_TRUE(main()->songMenu()->isVisible());
   main()->songMenu()->hide();
@@ -116,14 +116,14 @@ TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASo
                                        {Qt::Key_Menu, Qt::ControlModifier, false},
                                        {Qt::Key_Menu, Qt::NoModifier, true},
                                        {Qt::Key_F10, Qt::ShiftModifier, true}}) {
-    app->state().SelectedSong.clear();
+    app->gui().SelectedSong.clear();
     QTest::keyClick(list, key, modifiers);
-    EXPECT_EQ(app->state().SelectedSong, opens ? Song("one.mp3") : "") << key;
+    EXPECT_EQ(app->gui().SelectedSong, opens ? Song("one.mp3") : "") << key;
     EXPECT_EQ(main()->songMenu()->isVisible(), opens) << key;
     main()->songMenu()->hide();
   }
 
-  app->state().SelectedSong.clear();
+  app->gui().SelectedSong.clear();
   for (Qt::KeyboardModifier modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
     RightClick(0, modifier);
   QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier,
@@ -135,14 +135,14 @@ TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASo
                      list->viewport()->mapToGlobal(RowCentre(0)), Qt::RightButton, Qt::RightButton,
                      Qt::NoModifier);
   QApplication::sendEvent(list->viewport(), &second);
-  EXPECT_TRUE(app->state().SelectedSong.empty());
+  EXPECT_TRUE(app->gui().SelectedSong.empty());
   EXPECT_FALSE(main()->songMenu()->isVisible());
 
   ::unlink(Song("one.mp3").c_str());
   RightClick(1);
-  EXPECT_EQ(app->state().SelectedSong, Song("one.mp3"));
+  EXPECT_EQ(app->gui().SelectedSong, Song("one.mp3"));
   EXPECT_FALSE(main()->songMenu()->isVisible());
-  EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song(odd), Song("two.mp3")}));
+  EXPECT_EQ(app->lists().IncorrectSongs, (Songs{Song(odd), Song("two.mp3")}));
   EXPECT_EQ(list->model()->rowCount(), 2);
   EXPECT_TRUE(dialogs.shown().empty());
 }

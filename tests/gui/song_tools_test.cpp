@@ -33,7 +33,7 @@ class SongTools : public AppFixture {
 
   // Picks an entry of the song list's menu for this song (the main window's tests right-click).
   void UseMenu(const std::string& song, const QString& entry) {
-    app->state().SelectedSong = song;
+    app->gui().SelectedSong = song;
     for (QAction* action : main()->songMenu()->actions()) {
       if (action->text() == entry) return action->trigger();
     }
@@ -156,7 +156,7 @@ TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamedOrRenamesAsTy
   EXPECT_TRUE(main()->IsShowingSongList());
   // The refresh timer runs once the dialog is gone.
   const Songs left{Song("other.wav")};
-  EXPECT_TRUE(QTest::qWaitFor([&] { return app->state().IncorrectSongs == left; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return app->lists().IncorrectSongs == left; }, 10000));
 }
 
 // Delete asks with the full path first; a deletion that fails is told and the dialog stays;
@@ -194,7 +194,7 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   EXPECT_FALSE(player.playing());  // a hidden preview does not play on
   EXPECT_EQ(Boxes(), "||");
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song("other.wav")}));
+  EXPECT_EQ(app->lists().IncorrectSongs, (Songs{Song("other.wav")}));
 }
 
 // The menu plays the song in a window fitted around its path until Back is clicked; an
@@ -247,7 +247,7 @@ TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
   OpenSongList({{"01_track.mp3", "x" + ID3Tag("Song", "Band")}, "one.mp3", "two.mp3"});
   Click(main(), "Fix songs using ID3 tags");
   EXPECT_EQ(ReadFile(Song("Band - Song.mp3")), "x" + ID3Tag("Song", "Band"));
-  EXPECT_EQ(app->state().IncorrectSongs, (Songs{Song("one.mp3"), Song("two.mp3")}));
+  EXPECT_EQ(app->lists().IncorrectSongs, (Songs{Song("one.mp3"), Song("two.mp3")}));
   EXPECT_EQ(main()->songList()->model()->rowCount(), 2);
   EXPECT_TRUE(dialogs.shown().empty());
 
@@ -278,7 +278,7 @@ TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
   EXPECT_FALSE(fs().Exists(Song("one.mp3")));
   EXPECT_TRUE(fs().Exists(Song("two.mp3")));
   EXPECT_EQ(dialogs.Messages(), Messages{"File deleted successfully"});
-  EXPECT_EQ(app->state().IncorrectSongs, Songs{Song("two.mp3")});
+  EXPECT_EQ(app->lists().IncorrectSongs, Songs{Song("two.mp3")});
   EXPECT_EQ(main()->songList()->model()->rowCount(), 1);
 }
 

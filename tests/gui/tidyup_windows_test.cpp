@@ -63,7 +63,7 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   Click(view);
   Click(view);  // twice: the same list, not a doubled one
   EXPECT_EQ(OnScreen(), "results changes");
-  const TextList expected = BuildChangedFilesList(app->state());
+  const TextList expected = BuildChangedFilesList(app->lists());
   EXPECT_EQ(expected.size(), 18u);
   EXPECT_EQ(ListLines(), expected);
 
@@ -195,7 +195,7 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
                         "However 3 songs are still named incorrectly.  Click here to fix them."));
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->state().SongListOrigin, "tidyup");
+  EXPECT_EQ(app->gui().SongListOrigin, SongListOpenedFrom::kTidyupResults);
   main()->LeaveSongList();
   EXPECT_EQ(OnScreen(), "results");
 }

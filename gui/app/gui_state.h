@@ -1,0 +1,39 @@
+#pragma once
+
+// What the windows remember between them: the song the single-song tools act on, the
+// tidy-up that can still be undone from the windows, the changed-files window's lines, and
+// where the windows lead back to.
+
+#include <string>
+
+#include "catalogue/song_lists.h"
+
+namespace tunewick {
+
+// Where the library editor's Continue leads.
+enum class AfterLibraryEditor { kMainMenu, kSongList };
+// Where the song list was opened from: its back arrow leads there.
+enum class SongListOpenedFrom { kMainMenu, kTidyupResults };
+
+struct GuiState {
+  // The song last right-clicked in the song list; the single-song tools act on it.
+  SongPath SelectedSong;
+
+  // The journal of the last tidy-up, while it can be undone from the windows; empty when
+  // it was not recorded or has been undone.
+  std::string LastTidyupJournal;
+  // Set once the last tidy-up was undone in full.
+  bool LastTidyupUndone = false;
+
+  // The changed-files window's lines: step headings, rename lines, separators.
+  TextList ChangedFilesList;
+
+  AfterLibraryEditor ReturnTarget = AfterLibraryEditor::kMainMenu;
+  SongListOpenedFrom SongListOrigin = SongListOpenedFrom::kMainMenu;
+  // Set once the application has been asked to end.
+  bool TerminationRequested = false;
+  // The cursor shape (a Qt::CursorShape) in force before the last hourglass phase.
+  int SavedCursor = 0;
+};
+
+}  // namespace tunewick
