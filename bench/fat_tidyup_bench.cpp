@@ -156,18 +156,17 @@ bool RunOn(testing::MountedImage::Kind kind, std::vector<Contender>& contenders,
                   contender.tidyTimes.back(), contender.undoTimes.back());
     std::printf(" mv %.0f ms\n", mvTimes.back());
   }
-  bool good = true;
   const Contender& self = contenders.front();
   std::printf("%zu songs on a%s %s image, medians of %d rounds (%zu renames):\n", options.songs,
               kind == testing::MountedImage::Kind::kFat ? "" : "n", kindName, options.repeat,
               self.renames);
-  for (const Contender& contender : contenders) {
+  for (const Contender& contender : contenders)
     std::printf("  %-8s tidy %6.0f ms  undo %6.0f ms   dry run %s the real run, undo %s\n",
                 contender.name.c_str(), Median(contender.tidyTimes), Median(contender.undoTimes),
                 contender.samePrint ? "printed the same as" : "printed SOMETHING ELSE THAN",
                 contender.treeBack ? "gave the tree back" : "DID NOT GIVE THE TREE BACK");
-    good = good && contender.samePrint && contender.treeBack;
-  }
+  // Only this build's checks decide: the other one is there to be measured.
+  const bool good = self.samePrint && self.treeBack;
   std::printf("  mv loop  %6.0f ms\n", Median(mvTimes));
   const double ratio = Median(self.tidyTimes) / Median(mvTimes);
   std::printf("  tunewick-cli tidy / mv   %.2f (goal at most 1): %s\n", ratio,
