@@ -90,11 +90,12 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
                                                      moved.renamedAtNs};
     const std::optional<FileIdentity> atNew = fileSystem.IdentifyFile(entry->to);
     const bool isAtNew = atNew && SameFile(entry->identity, *atNew, stamps);
-    // A change of letter case put back where the disk ignores case: the old spelling leads
-    // to the song itself (another file there would be at the new spelling too), through a
-    // name a FUSE mount may still hold for a moment for what was there before: its reads
-    // are not trusted.
-    const bool caseBack = isAtNew && IsChangeOfCase(*entry) && fileSystem.IgnoresCase(entry->to);
+    // A change of letter case put back where inode numbers do not last and case is
+    // ignored: the old spelling leads to the song itself (another file there would be at
+    // the new spelling too), through a name a FUSE mount may still hold for a moment for
+    // what was there before, so reads through it are not trusted.
+    const bool caseBack = isAtNew && !atNew->inodeStable && IsChangeOfCase(*entry) &&
+                          fileSystem.IgnoresCase(entry->to);
     const std::optional<FileIdentity> atOld =
         caseBack ? std::nullopt : fileSystem.IdentifyFile(entry->from);
     const bool isAtOld = atOld && SameFile(entry->identity, *atOld, stamps);
