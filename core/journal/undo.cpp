@@ -42,77 +42,120 @@ bool IsChangeOfCase(const JournalEntry& entry) {
          DiffersOnlyInCase(FileNameOf(entry.from), FileNameOf(entry.to));
 }
 
-}  // namespace
+// Where the file a rename moved is now, as far as undo can tell.
+struct Whereabouts {
+  std::optional<FileIdentity> atNew;  // what is at the rename's new path
+  bool isAtNew = false;               // the file renamed is there
+  bool oldPathTaken = false;          // another file has the rename's old path
+  bool isAtOld = false;               // the file renamed is at its old path
+};
 
-UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
-  UndoResult result;
-  // Paths of a run started elsewhere are taken from the folder it was started from.
-  const std::string& startFolder = journal.header.folder;
-  auto resolved = [&](const SongPath& path) {
-    return path.empty() || path[0] == '/' || startFolder.empty() ? path : startFolder + "/" + path;
-  };
-  // Paths a song should have come back to but did not: the rename that brought it there
-  // stays too.
-  std::multiset<SongPath> blocked;
-  // Where inode numbers do not last and a first-version journal kept no fingerprints: songs
-  // this undo has just renamed back, with their modification time before and the time of
-  // that rename, which may have stamped them.
-  struct MovedBack {
-    std::int64_t modifiedNs, renamedAtNs;
-  };
-  std::map<SongPath, MovedBack> movedBack;
-  auto refuse = [&](const JournalEntry& entry, std::string reason) {
-    result.refused.push_back({entry.to, entry.from, std::move(reason)});
-    blocked.insert(entry.from);
-  };
-  if (fileSystem.WantsRenamesAhead()) {
-    PathList songs;  // where the songs to be put back are, newest first
-    for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded)
-      if (recorded->outcome != JournalEntry::Outcome::kFailed) songs.Add(resolved(recorded->to));
-    fileSystem.AboutToRename(std::move(songs));
+// One undo of a journal's renames, newest first.
+class RunReversal {
+ public:
+  RunReversal(const Journal& journal, FileSystem& fileSystem)
+      : journal_(journal), fileSystem_(fileSystem) {}
+
+  UndoResult Run() {
+    TellWhereSongsAre();
+    for (auto recorded = journal_.entries.rbegin(); recorded != journal_.entries.rend();
+         ++recorded) {
+      if (recorded->outcome == JournalEntry::Outcome::kFailed) continue;
+      const JournalEntry entry = Resolved(*recorded);
+      if (auto held = blocked_.find(entry.to); held != blocked_.end()) {
+        blocked_.erase(held);
+        blocked_.insert(entry.from);
+        continue;
+      }
+      PutBack(entry);
+    }
+    return std::move(result_);
   }
-  for (auto recorded = journal.entries.rbegin(); recorded != journal.entries.rend(); ++recorded) {
-    if (recorded->outcome == JournalEntry::Outcome::kFailed) continue;
-    const JournalEntry resolvedEntry{resolved(recorded->from), resolved(recorded->to),
-                                     recorded->identity, recorded->outcome, recorded->renamedAtNs};
-    const JournalEntry* entry = &resolvedEntry;
-    if (auto held = blocked.find(entry->to); held != blocked.end()) {
-      blocked.erase(held);
-      blocked.insert(entry->from);
-      continue;
-    }
+
+ private:
+  // Paths of a run started elsewhere are taken from the folder it was started from.
+  SongPath Resolved(const SongPath& path) const {
+    const std::string& start = journal_.header.folder;
+    return path.empty() || path[0] == '/' || start.empty() ? path : start + "/" + path;
+  }
+  JournalEntry Resolved(const JournalEntry& recorded) const {
+    return {Resolved(recorded.from), Resolved(recorded.to), recorded.identity, recorded.outcome,
+            recorded.renamedAtNs};
+  }
+
+  void TellWhereSongsAre() {
+    if (!fileSystem_.WantsRenamesAhead()) return;
+    PathList songs;  // where the songs to be put back are, newest first
+    for (auto recorded = journal_.entries.rbegin(); recorded != journal_.entries.rend(); ++recorded)
+      if (recorded->outcome != JournalEntry::Outcome::kFailed) songs.Add(Resolved(recorded->to));
+    fileSystem_.AboutToRename(std::move(songs));
+  }
+
+  Whereabouts Find(const JournalEntry& entry) {
     MovedBack moved{0, 0};
-    if (const auto found = movedBack.find(entry->to); found != movedBack.end()) {
+    if (const auto found = movedBack_.find(entry.to); found != movedBack_.end()) {
       moved = found->second;
-      movedBack.erase(found);
+      movedBack_.erase(found);
     }
-    const std::initializer_list<std::int64_t> stamps{entry->renamedAtNs, moved.modifiedNs,
+    const std::initializer_list<std::int64_t> stamps{entry.renamedAtNs, moved.modifiedNs,
                                                      moved.renamedAtNs};
-    const std::optional<FileIdentity> atNew = fileSystem.IdentifyFile(entry->to);
-    const bool isAtNew = atNew && SameFile(entry->identity, *atNew, stamps);
+    Whereabouts where;
+    where.atNew = fileSystem_.IdentifyFile(entry.to);
+    where.isAtNew = where.atNew && SameFile(entry.identity, *where.atNew, stamps);
     // A change of letter case put back where inode numbers do not last and case is
     // ignored: the old spelling leads to the song itself (another file there would be at
     // the new spelling too), through a name a FUSE mount may still hold for a moment for
     // what was there before, so reads through it are not trusted.
-    const bool caseBack = isAtNew && !atNew->inodeStable && IsChangeOfCase(*entry) &&
-                          fileSystem.IgnoresCase(entry->to);
-    const std::optional<FileIdentity> atOld =
-        caseBack ? std::nullopt : fileSystem.IdentifyFile(entry->from);
-    const bool isAtOld = atOld && SameFile(entry->identity, *atOld, stamps);
-    if (isAtOld && !isAtNew) continue;  // never renamed, or back already
-    if (!isAtNew) {
-      refuse(*entry, std::string(kChangedSince));
-    } else if (atOld && !isAtOld) {
-      refuse(*entry, std::string(kOldNameTaken));
-    } else if (const std::error_code error = fileSystem.Rename(entry->to, entry->from)) {
-      refuse(*entry, ErrorText(error));
+    if (where.isAtNew && !where.atNew->inodeStable && IsChangeOfCase(entry) &&
+        fileSystem_.IgnoresCase(entry.to))
+      return where;
+    if (const std::optional<FileIdentity> atOld = fileSystem_.IdentifyFile(entry.from)) {
+      where.isAtOld = SameFile(entry.identity, *atOld, stamps);
+      where.oldPathTaken = !where.isAtOld;
+    }
+    return where;
+  }
+
+  void PutBack(const JournalEntry& entry) {
+    const Whereabouts where = Find(entry);
+    if (where.isAtOld && !where.isAtNew) return;  // never renamed, or back already
+    if (!where.isAtNew) {
+      Refuse(entry, std::string(kChangedSince));
+    } else if (where.oldPathTaken) {
+      Refuse(entry, std::string(kOldNameTaken));
+    } else if (const std::error_code error = fileSystem_.Rename(entry.to, entry.from)) {
+      Refuse(entry, ErrorText(error));
     } else {
-      result.renamed.emplace_back(entry->to, entry->from);
-      if (!atNew->inodeStable && entry->identity.fingerprint == 0)
-        movedBack[entry->from] = {atNew->modifiedNs, WallClockNs()};
+      result_.renamed.emplace_back(entry.to, entry.from);
+      if (!where.atNew->inodeStable && entry.identity.fingerprint == 0)
+        movedBack_[entry.from] = {where.atNew->modifiedNs, WallClockNs()};
     }
   }
-  return result;
+
+  void Refuse(const JournalEntry& entry, std::string reason) {
+    result_.refused.push_back({entry.to, entry.from, std::move(reason)});
+    blocked_.insert(entry.from);
+  }
+
+  const Journal& journal_;
+  FileSystem& fileSystem_;
+  UndoResult result_;
+  // Paths a song should have come back to but did not: the rename that brought it there
+  // stays too.
+  std::multiset<SongPath> blocked_;
+  // Where inode numbers do not last and a first-version journal kept no fingerprints:
+  // songs this undo has just renamed back, with their modification time before and the
+  // time of that rename, which may have stamped them.
+  struct MovedBack {
+    std::int64_t modifiedNs, renamedAtNs;
+  };
+  std::map<SongPath, MovedBack> movedBack_;
+};
+
+}  // namespace
+
+UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem) {
+  return RunReversal(journal, fileSystem).Run();
 }
 
 std::size_t SongsRenamed(const Journal& journal) {
