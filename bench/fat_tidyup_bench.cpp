@@ -28,17 +28,13 @@
 
 #include "bench_tools.h"
 #include "support/mounted_image.h"
+#include "support/temp_folder.h"
 
 namespace tunewick::bench {
 namespace {
 
 std::string ProgramBeside(const char* self, const char* name) {
   return (std::filesystem::absolute(self).parent_path() / name).string();
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The bytes of a small song: a tag naming it at the start, frames of its own in between
@@ -79,15 +75,6 @@ std::vector<std::string> WriteLibrary(const std::string& root, std::size_t songs
   return written;
 }
 
-// Every file below `root` with its bytes, by path relative to `root`.
-std::map<std::string, std::string> Snapshot(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-    if (entry.is_regular_file())
-      files[entry.path().string().substr(root.size())] = ReadAll(entry.path().string());
-  return files;
-}
-
 // One build of tunewick-cli, with a folder of journals of its own: builds may not read
 // each other's.
 struct Contender {
@@ -101,14 +88,14 @@ struct Contender {
   // Tidies `library` (a dry run first), then undoes the tidy-up.
   void TidyAndUndo(const std::string& library, const std::string& prints) {
     ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
-    const auto before = Snapshot(library);
+    const auto before = testing::SnapshotFiles(library);
     const std::string dryPrint = prints + "/dry.txt", realPrint = prints + "/real.txt";
     TimeProgram({cli, "tidy", "--dry-run", library}, dryPrint.c_str(), {0, 1});
     tidyTimes.push_back(TimeProgram({cli, "tidy", library}, realPrint.c_str(), {0, 1}));
     undoTimes.push_back(TimeProgram({cli, "undo"}, "/dev/null", {0, 1}));
-    const std::string print = ReadAll(realPrint);
-    samePrint = samePrint && print == ReadAll(dryPrint);
-    treeBack = treeBack && Snapshot(library) == before;
+    const std::string print = testing::ReadFile(realPrint);
+    samePrint = samePrint && print == testing::ReadFile(dryPrint);
+    treeBack = treeBack && testing::SnapshotFiles(library) == before;
     renames = 0;
     for (std::size_t at = 0; (at = print.find(" was renamed to ", at)) != std::string::npos; ++at)
       ++renames;

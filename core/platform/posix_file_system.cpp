@@ -46,6 +46,19 @@ class UniqueFd {
   int fd_;
 };
 
+// Reads up to `count` bytes at `offset` into `buffer`; returns how many were read, fewer at
+// the file's end or when reading fails.
+std::size_t ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd, buffer + done, count - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
   PosixReadableFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
@@ -53,15 +66,7 @@ class PosixReadableFile final : public ReadableFile {
   std::uint64_t Size() const override { return size_; }
 
   std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count) const override {
-    std::size_t done = 0;
-    while (done < count) {
-      const ssize_t got =
-          ::pread(fd_.get(), buffer + done, count - done, static_cast<off_t>(offset + done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    return done;
+    return tunewick::ReadAt(fd_.get(), offset, buffer, count);
   }
 
  private:
@@ -208,18 +213,10 @@ class Hash64 {
   std::uint64_t state_;
 };
 
-// Reads up to `count` bytes at `offset`; fewer at the end or on failure.
+// Up to `count` bytes at `offset`.
 std::string ReadSpan(int fd, std::uint64_t offset, std::size_t count) {
   std::string bytes(count, '\0');
-  std::size_t done = 0;
-  while (done < count) {
-    const ssize_t got =
-        ::pread(fd, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  bytes.resize(done);
+  bytes.resize(ReadAt(fd, offset, bytes.data(), count));
   return bytes;
 }
 
