@@ -23,7 +23,7 @@
 #include "tidyup/batch_rename.h"
 #include "widgets/look.h"
 #include "windows/changed_files_window.h"
-#include "windows/song_list_view.h"
+#include "widgets/song_list_view.h"
 
 namespace tunewick::bench {
 namespace {

@@ -32,7 +32,7 @@
 #include "widgets/look.h"
 #include "widgets/shown_text.h"
 #include "widgets/widest_text.h"
-#include "windows/song_list_view.h"
+#include "widgets/song_list_view.h"
 
 namespace tunewick::bench {
 

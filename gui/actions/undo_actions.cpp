@@ -8,8 +8,6 @@
 #include "reports/changed_files.h"
 #include "tidyup/batch_rename.h"
 #include "widgets/busy_cursor.h"
-#include "windows/changed_files_window.h"
-#include "windows/tidyup_results_window.h"
 
 namespace tunewick {
 namespace {
@@ -99,9 +97,8 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
     list.emplace_back(kUndoFailuresHeading);
     for (const RenameFailure& failure : report.result.refused) list.push_back(FailureLine(failure));
   }
-  if (context.windows.tidyupResultsWindow->isVisible())
-    context.windows.tidyupResultsWindow->Refresh();
-  context.windows.changedFilesWindow->ShowList(ChangedFilesWindow::Kind::kUndone);
+  context.navigator.RefreshTidyupResults();
+  context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone);
   if (!report.warning.empty()) context.dialogs.ShowMessage(parent, Text(report.warning));
 }
 

@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/main_window.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
@@ -20,7 +19,7 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent)
   picture->setGeometry(16, 16, 72, 72);
   connect(picture, &PictureButton::clicked, this, [this, &context] {
     hide();
-    context.windows.mainWindow->show();
+    context.navigator.ShowMainWindow();
   });
 
   auto* name = new QLabel(QStringLiteral("Tunewick"), this);

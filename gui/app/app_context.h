@@ -1,12 +1,13 @@
 #pragma once
 
-// What every window of Tunewick can reach: the song lists and the windows' own state, the other
-// windows, and the services of the platform.
+// What every window of Tunewick can reach: the song lists and the windows' own state, the way
+// to the other windows, and the services of the platform.
 
 #include <functional>
 #include <string>
 
 #include "app/gui_state.h"
+#include "app/navigator.h"
 #include "catalogue/song_lists.h"
 
 namespace tunewick {
@@ -15,28 +16,6 @@ class FileSystem;
 class Dialogs;
 class MediaPlayer;
 class DesktopOpener;
-class MainWindow;
-class CorrectionDialog;
-class PreviewWindow;
-class AboutWindow;
-class LibraryEditor;
-class TidyupConfirmWindow;
-class TidyupResultsWindow;
-class ChangedFilesWindow;
-
-// The windows, filled in by the program in their creation order. Windows are created
-// once and live until the program ends; a window may only reach the ones created
-// before it while it is being built itself.
-struct WindowRegistry {
-  MainWindow* mainWindow = nullptr;
-  CorrectionDialog* correctionDialog = nullptr;
-  PreviewWindow* previewWindow = nullptr;
-  AboutWindow* aboutWindow = nullptr;
-  LibraryEditor* libraryEditor = nullptr;
-  TidyupConfirmWindow* tidyupConfirmWindow = nullptr;
-  TidyupResultsWindow* tidyupResultsWindow = nullptr;
-  ChangedFilesWindow* changedFilesWindow = nullptr;
-};
 
 struct AppPaths {
   std::string libraryFile = "searchfolders";  // in the working directory, or a full path
@@ -47,9 +26,9 @@ struct AppPaths {
 };
 
 struct AppContext {
-  SongLists& lists;  // the songs and the tidy-up logs, as the core leaves them
-  GuiState& gui;     // what the windows remember between them
-  WindowRegistry& windows;
+  SongLists& lists;      // the songs and the tidy-up logs, as the core leaves them
+  GuiState& gui;         // what the windows remember between them
+  Navigator& navigator;  // the way to the other windows
   FileSystem& fileSystem;
   Dialogs& dialogs;
   // The song preview's player, and the desktop's "open" for what it cannot play.

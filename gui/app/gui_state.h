@@ -30,6 +30,9 @@ struct GuiState {
 
   AfterLibraryEditor ReturnTarget = AfterLibraryEditor::kMainMenu;
   SongListOpenedFrom SongListOrigin = SongListOpenedFrom::kMainMenu;
+  // "Keep my music library (I plan to run this tool again)", as the library editor shows it:
+  // without it, the library file goes when the program ends.
+  bool KeepLibrary = true;
   // Set once the application has been asked to end.
   bool TerminationRequested = false;
   // The cursor shape (a Qt::CursorShape) in force before the last hourglass phase.

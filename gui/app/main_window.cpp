@@ -8,7 +8,6 @@
 #include "actions/song_actions.h"
 #include "adapters/application.h"
 #include "adapters/change_watch.h"
-#include "app/about_window.h"
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
 #include "library/library_file.h"
@@ -17,12 +16,8 @@
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
+#include "widgets/song_list_view.h"
 #include "widgets/window_behaviour.h"
-#include "windows/correction_dialog.h"
-#include "windows/library_editor.h"
-#include "windows/song_list_view.h"
-#include "windows/tidyup_confirm_window.h"
-#include "windows/tidyup_results_window.h"
 
 namespace tunewick {
 namespace {
@@ -125,12 +120,12 @@ void MainWindow::BuildMainMenu() {
   connect(library, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { OpenLibraryEditor(AfterLibraryEditor::kMainMenu); }); });
   connect(tidyup, &LinkLabel::activated, this, [this] {
-    context_.windows.tidyupConfirmWindow->show();
+    context_.navigator.ShowTidyupConfirmation();
     hide();
   });
   connect(songList, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { OpenSongList(); }); });
-  connect(about, &LinkLabel::activated, this, [this] { context_.windows.aboutWindow->show(); });
+  connect(about, &LinkLabel::activated, this, [this] { context_.navigator.ShowAbout(); });
   connect(close, &QPushButton::clicked, this, [this] {
     context_.gui.TerminationRequested = true;
     context_.requestTermination();
@@ -225,7 +220,7 @@ void MainWindow::BuildSongListScreen() {
 void MainWindow::SetWindowSize(int width, int height) { setFixedSize(width, height); }
 
 void MainWindow::OpenLibraryEditor(AfterLibraryEditor returnTarget) {
-  context_.windows.libraryEditor->show();
+  context_.navigator.ShowLibraryEditor();
   hide();
   context_.gui.ReturnTarget = returnTarget;
 }
@@ -245,13 +240,12 @@ void MainWindow::OpenSongList() {
     rescan();
     ClassifySongs();
   }
-  songList_->UpdateHorizontalExtent();
 }
 
 void MainWindow::LeaveSongList() {
   if (context_.gui.SongListOrigin == SongListOpenedFrom::kTidyupResults) {
     hide();
-    context_.windows.tidyupResultsWindow->show();
+    context_.navigator.ShowTidyupResults();
     context_.gui.SongListOrigin = SongListOpenedFrom::kMainMenu;
   }
   ShowMainMenu();
@@ -270,8 +264,6 @@ void MainWindow::RefreshSongList() {
     rescan();
     ClassifySongs();
   }
-  // The entries have changed: so has the width the list scrolls over.
-  songList_->UpdateHorizontalExtent();
 }
 
 void MainWindow::rescan() {
@@ -283,12 +275,14 @@ void MainWindow::rescan() {
     throw;
   }
   songList_->Reload();
-  if (result.libraryFileMissing) context_.windows.libraryEditor->show();
+  if (result.libraryFileMissing) context_.navigator.ShowLibraryEditor();
 }
 
 void MainWindow::ClassifySongs() {
   tunewick::ClassifySongs(context_.lists);
   songList_->Reload();
+  // The entries have changed: so has the width the list scrolls over.
+  songList_->UpdateHorizontalExtent();
   const bool haveSongs = !context_.lists.IncorrectSongs.empty();
   if (haveSongs == songList_->isHidden()) {
     for (QWidget* part :
@@ -319,23 +313,21 @@ void MainWindow::OnSongMenuRequested(int row, QPoint where) {
 }
 
 void MainWindow::OnWelcomeTimer() {
-  context_.windows.libraryEditor->show();
+  context_.navigator.WelcomeNewUser();
   hide();
   context_.gui.ReturnTarget = AfterLibraryEditor::kMainMenu;
   welcomeTimer_.stop();
-  context_.windows.libraryEditor->SetHeading(
-      QStringLiteral("Welcome to Tunewick!  Add folders to your Music library to begin"));
 }
 
 void MainWindow::OnRefreshTimer() {
-  const bool dialogOpen = context_.windows.correctionDialog->isVisible();
+  const bool dialogOpen = context_.navigator.IsCorrectionDialogOpen();
   refreshTimer_.stop();
   if (!dialogOpen) RefreshSongList();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   DeleteLibraryFileAtExit(context_.fileSystem, context_.paths.libraryFile,
-                          context_.windows.libraryEditor->KeepLibrary());
+                          context_.gui.KeepLibrary);
   context_.requestTermination();
   event->accept();
 }

@@ -32,7 +32,7 @@ TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& 
                          std::function<void()> requestTermination)
     : context_{lists_,
                gui_,
-               windows_,
+               navigator_,
                fileSystem,
                dialogs,
                mediaPlayer,

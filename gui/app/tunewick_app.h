@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/window_navigator.h"
 
 namespace tunewick {
 
@@ -34,6 +35,7 @@ class TunewickApp {
   SongLists lists_;
   GuiState gui_;
   WindowRegistry windows_;
+  WindowNavigator navigator_{windows_};
   AppContext context_;
   // Destroyed in reverse creation order.
   std::vector<std::unique_ptr<QWidget>> ownedWindows_;

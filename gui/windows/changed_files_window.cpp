@@ -7,11 +7,10 @@
 #include "actions/undo_actions.h"
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
-#include "app/main_window.h"
 #include "reports/changed_files.h"
 #include "widgets/link_label.h"
 #include "widgets/look.h"
-#include "windows/song_list_view.h"
+#include "widgets/song_list_view.h"
 
 namespace tunewick {
 
@@ -48,7 +47,7 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
   connect(undo_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { UndoLastTidyup(context_, this); }); });
   connect(close, &QPushButton::clicked, this, [this] {
-    context_.windows.mainWindow->show();
+    context_.navigator.ShowMainWindow();
     hide();
   });
   resize(592, 246);
@@ -56,19 +55,19 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
 
 ChangedFilesWindow::~ChangedFilesWindow() = default;
 
-void ChangedFilesWindow::ShowList(Kind kind) {
+void ChangedFilesWindow::ShowList(ChangedFilesKind kind) {
   switch (kind) {
-    case Kind::kTidyup:
+    case ChangedFilesKind::kTidyup:
       heading_->setText(QStringLiteral("Tidy-Up Results"));
       break;
-    case Kind::kPreview:
+    case ChangedFilesKind::kPreview:
       heading_->setText(QStringLiteral("Preview: nothing has been renamed yet"));
       break;
-    case Kind::kUndone:
+    case ChangedFilesKind::kUndone:
       heading_->setText(QStringLiteral("Undone: these songs have their old names back"));
       break;
   }
-  undo_->setVisible(kind == Kind::kTidyup && !context_.gui.LastTidyupJournal.empty());
+  undo_->setVisible(kind == ChangedFilesKind::kTidyup && !context_.gui.LastTidyupJournal.empty());
   list_->Reload();
   if (!placed_) {
     // It opens at a fixed place the first time, not centred; after that where the user left it.

@@ -19,12 +19,8 @@ class ChangedFilesWindow : public QWidget {
   explicit ChangedFilesWindow(AppContext& context, QWidget* parent = nullptr);
   ~ChangedFilesWindow() override;
 
-  // What ChangedFilesList holds: the renames of the last tidy-up, what a tidy-up would
-  // rename, or what an undo put back.
-  enum class Kind { kTidyup, kPreview, kUndone };
-
   // Shows the window with the lines now in ChangedFilesList, under the heading of `kind`.
-  void ShowList(Kind kind = Kind::kTidyup);
+  void ShowList(ChangedFilesKind kind = ChangedFilesKind::kTidyup);
   // Asks where to save the list and writes it there.
   void SaveLog();
 

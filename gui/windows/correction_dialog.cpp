@@ -9,7 +9,6 @@
 
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
-#include "app/main_window.h"
 #include "catalogue/song_path.h"
 #include "platform/file_system.h"
 #include "songtags/song_tags.h"
@@ -21,7 +20,6 @@
 #include "widgets/pictures.h"
 #include "widgets/shown_text.h"
 #include "widgets/window_behaviour.h"
-#include "windows/preview_window.h"
 
 namespace tunewick {
 namespace {
@@ -142,9 +140,8 @@ CorrectionDialog::CorrectionDialog(AppContext& context, QWidget* parent)
   connect(rename, &QPushButton::clicked, this, [this] { RunGuarded([this] { RenameSong(); }); });
   connect(remove, &QPushButton::clicked, this, [this] { RunGuarded([this] { DeleteSong(); }); });
   connect(preview, &QPushButton::clicked, this, [this] {
-    RunGuarded([this] {
-      context_.windows.previewWindow->RequestPreview(PreviewAsker::kCorrectionDialog);
-    });
+    RunGuarded(
+        [this] { context_.navigator.Preview().RequestPreview(PreviewAsker::kCorrectionDialog); });
   });
   // Enter in either box renames, as the dialog's main action.
   for (QLineEdit* box : {songName_, artist_})
@@ -159,7 +156,7 @@ void CorrectionDialog::Open() {
   }
   raise();
   activateWindow();
-  context_.windows.mainWindow->hide();
+  context_.navigator.HideMainWindow();
   ShowFileName();
   songName_->setFocus();
   FillFromTag();
@@ -179,13 +176,11 @@ void CorrectionDialog::FillFromTag() {
 
 void CorrectionDialog::RenameSong() {
   const SongPath song = context_.gui.SelectedSong;
-  PreviewWindow* preview = context_.windows.previewWindow;
-  const CorrectionResult result = CorrectSongName(context_.fileSystem, song, Bytes(artist_->text()),
-                                                  Bytes(songName_->text()), [preview] {
-                                                    // The player must let go of the file before it
-                                                    // is renamed.
-                                                    if (preview->isVisible()) preview->StopPlayer();
-                                                  });
+  SongPreview& preview = context_.navigator.Preview();
+  // The player must let go of the file before it is renamed.
+  const CorrectionResult result =
+      CorrectSongName(context_.fileSystem, song, Bytes(artist_->text()), Bytes(songName_->text()),
+                      [&preview] { preview.Pause(); });
   switch (result.outcome) {
     case CorrectionOutcome::kBoxEmpty:
       Tell(QStringLiteral("You must enter both the Artist and song name to rename the file."));
@@ -209,13 +204,10 @@ void CorrectionDialog::RenameSong() {
       break;
   }
   Tell(QStringLiteral("Renaming Successful"));
-  MainWindow* main = context_.windows.mainWindow;
-  main->ArmRefreshTimer();
-  main->show();
-  preview->Dismiss();
+  preview.Dismiss();
   hide();
   ClearBoxes();
-  main->ShowSongListScreen();
+  context_.navigator.ShowSongListAfterRename();
 }
 
 void CorrectionDialog::DeleteSong() {
@@ -224,30 +216,28 @@ void CorrectionDialog::DeleteSong() {
                                            QStringLiteral("Are you sure you want to delete ") +
                                                ShownText(song) + QStringLiteral("?")))
     return;
-  context_.windows.previewWindow->LetGoOf(song);
+  context_.navigator.Preview().LetGoOf(song);
   if (!tunewick::DeleteSong(context_.fileSystem, song, 1)) {
     Tell(QStringLiteral("The song is in use, close the application that's using it, and retry."));
     return;
   }
   Tell(QStringLiteral("Your song was deleted successfully"));
-  MainWindow* main = context_.windows.mainWindow;
-  main->ArmRefreshTimer();
-  main->show();
   // A hidden preview must not go on playing the deleted song.
-  context_.windows.previewWindow->Dismiss();
+  context_.navigator.Preview().Dismiss();
   hide();
   ClearBoxes();
-  main->OpenSongList();
+  context_.navigator.ShowMainWindow();
+  context_.navigator.OpenSongList();
 }
 
 void CorrectionDialog::Cancel() {
   ClearBoxes();
-  context_.windows.mainWindow->show();
+  context_.navigator.ShowMainWindow();
   hide();
 }
 
 void CorrectionDialog::BackToMainWindow() {
-  context_.windows.mainWindow->show();
+  context_.navigator.ShowMainWindow();
   hide();
 }
 
@@ -294,7 +284,7 @@ void CorrectionDialog::closeEvent(QCloseEvent* event) {
     context_.requestTermination();
   }
   ClearBoxes();
-  if (context_.windows.mainWindow->isHidden()) context_.windows.mainWindow->show();
+  context_.navigator.ShowMainWindow();
   event->accept();
 }
 

@@ -12,7 +12,6 @@
 
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
-#include "app/main_window.h"
 #include "widgets/link_label.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
@@ -138,7 +137,9 @@ void LibraryEditor::BuildWindow() {
 
   const QString keepText = QStringLiteral("Keep my music library (I plan to run this tool again)");
   keepLibrary_ = new QCheckBox(keepText, this);
-  keepLibrary_->setChecked(true);
+  keepLibrary_->setChecked(context_.gui.KeepLibrary);
+  connect(keepLibrary_, &QCheckBox::toggled, this,
+          [this](bool keep) { context_.gui.KeepLibrary = keep; });
   keepLibrary_->setToolTip(
       QStringLiteral("Tick this box if you don't want to remove the file containing your music "
                      "library when this application closes."));
@@ -193,8 +194,6 @@ void LibraryEditor::SetHeading(const QString& text) {
 
 QString LibraryEditor::Heading() const { return heading_->text(); }
 
-bool LibraryEditor::KeepLibrary() const { return keepLibrary_->isChecked(); }
-
 void LibraryEditor::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // Only being shown again by the program after it was hidden starts the list over from
@@ -217,7 +216,7 @@ void LibraryEditor::closeEvent(QCloseEvent* event) {
       ShowMessage(kCannotContinueMessage);
       context_.requestTermination();
     } else {
-      context_.windows.mainWindow->show();
+      context_.navigator.ShowMainWindow();
     }
   });
   event->accept();
@@ -283,14 +282,13 @@ void LibraryEditor::Continue() {
     ShowMessage(message);
     return;
   }
-  MainWindow* mainWindow = context_.windows.mainWindow;
-  mainWindow->show();
+  context_.navigator.ShowMainWindow();
   hide();
-  if (context_.gui.ReturnTarget == AfterLibraryEditor::kSongList) mainWindow->OpenSongList();
+  if (context_.gui.ReturnTarget == AfterLibraryEditor::kSongList) context_.navigator.OpenSongList();
 }
 
 void LibraryEditor::GoBack() {
-  context_.windows.mainWindow->show();
+  context_.navigator.ShowMainWindow();
   hide();
 }
 

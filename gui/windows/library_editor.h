@@ -31,9 +31,6 @@ class LibraryEditor : public QWidget {
   void SetHeading(const QString& text);
   QString Heading() const;
 
-  // "Keep my music library (I plan to run this tool again)": read at exit.
-  bool KeepLibrary() const;
-
   // The folders listed, as path bytes, in the order shown.
   const std::vector<std::string>& Folders() const { return model_.Folders(); }
   // The editing box's content as path bytes.

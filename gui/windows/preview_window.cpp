@@ -7,14 +7,12 @@
 #include "adapters/desktop_opener.h"
 #include "adapters/dialogs.h"
 #include "adapters/media_player.h"
-#include "app/main_window.h"
 #include "songtools/preview_type.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
 #include "widgets/shown_text.h"
 #include "widgets/window_behaviour.h"
-#include "windows/correction_dialog.h"
 
 namespace tunewick {
 namespace {
@@ -81,7 +79,7 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
   const std::string_view ending = PreviewEnding(song);
   if (!IsPreviewable(ending)) {
     if (asker == PreviewAsker::kCorrectionDialog)
-      context_.dialogs.ShowMessage(AskerWindow(asker), ShownText(ending));
+      context_.dialogs.ShowMessage(context_.navigator.WindowOf(asker), ShownText(ending));
     return;
   }
   show();
@@ -104,7 +102,7 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
 void PreviewWindow::PlayFailed(PreviewAsker asker) {
   context_.desktopOpener.Open(context_.gui.SelectedSong);
   hide();
-  AskerWindow(asker)->show();
+  context_.navigator.WindowOf(asker)->show();
 }
 
 void PreviewWindow::PlayAgain() {
@@ -116,6 +114,10 @@ void PreviewWindow::PlayAgain() {
 
 void PreviewWindow::StopPlayer() { context_.mediaPlayer.Stop(); }
 
+void PreviewWindow::Pause() {
+  if (isVisible()) StopPlayer();
+}
+
 void PreviewWindow::Dismiss() {
   StopPlayer();
   hide();
@@ -123,11 +125,6 @@ void PreviewWindow::Dismiss() {
 
 void PreviewWindow::LetGoOf(const SongPath& song) {
   if (isVisible() && song == song_) Dismiss();
-}
-
-QWidget* PreviewWindow::AskerWindow(PreviewAsker asker) const {
-  if (asker == PreviewAsker::kCorrectionDialog) return context_.windows.correctionDialog;
-  return context_.windows.mainWindow;
 }
 
 void PreviewWindow::CentreLabel() {
@@ -156,7 +153,7 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
     context_.requestTermination();
   } else {
     StopPlayer();
-    AskerWindow(opener_)->show();
+    context_.navigator.WindowOf(opener_)->show();
   }
   event->accept();
 }

@@ -11,12 +11,9 @@ namespace tunewick {
 
 class PictureButton;
 
-// Which window asked for a preview.
-enum class PreviewAsker { kMainWindow, kCorrectionDialog };
-
 // The window that plays a song so the user can hear what it is. Its width follows the
 // song's path, which it shows centred above a back and a play button.
-class PreviewWindow : public QWidget {
+class PreviewWindow : public QWidget, public SongPreview {
   Q_OBJECT
 
  public:
@@ -26,15 +23,13 @@ class PreviewWindow : public QWidget {
   // Another ending is ignored when the main window asks, and shown in a message when the
   // correction dialog asks. What the player cannot open or play goes to the desktop's
   // own "open", and the asking window is shown again.
-  void RequestPreview(PreviewAsker asker);
+  void RequestPreview(PreviewAsker asker) override;
 
   // Stops the player, letting go of the song's file.
   void StopPlayer();
-  // Stops the player and hides the window.
-  void Dismiss();
-  // Dismisses the window if it is showing `song`, so that nothing plays a song that is
-  // about to go.
-  void LetGoOf(const SongPath& song);
+  void Pause() override;
+  void Dismiss() override;
+  void LetGoOf(const SongPath& song) override;
 
   // The window that asked for the last preview that reached the player.
   PreviewAsker PreviewOpener() const { return opener_; }
@@ -46,7 +41,6 @@ class PreviewWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QWidget* AskerWindow(PreviewAsker asker) const;
   void PlayFailed(PreviewAsker asker);
   void PlayAgain();
   void CentreLabel();

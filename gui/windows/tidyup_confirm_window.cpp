@@ -10,7 +10,6 @@
 #include "actions/undo_actions.h"
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
-#include "app/main_window.h"
 #include "catalogue/library_scan.h"
 #include "platform/dry_run_file_system.h"
 #include "reports/changed_files.h"
@@ -21,8 +20,6 @@
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
 #include "widgets/window_behaviour.h"
-#include "windows/changed_files_window.h"
-#include "windows/tidyup_results_window.h"
 
 namespace tunewick {
 namespace {
@@ -68,11 +65,11 @@ class WindowTidyupHost : public ProgressHost {
  public:
   WindowTidyupHost(AppContext& context, QWidget* window, QLabel* progress)
       : ProgressHost(context.gui.SavedCursor, progress), context_(context), window_(window) {}
-  void Rescan() override { context_.windows.mainWindow->rescan(); }
+  void Rescan() override { context_.navigator.Rescan(); }
   void NoSongsFound() override {
     context_.dialogs.ShowMessage(window_, QStringLiteral("Debug: No Filenames"));
   }
-  void ShowMainMenu() override { context_.windows.mainWindow->ShowMainMenu(); }
+  void ShowMainMenu() override { context_.navigator.ShowMainMenu(); }
 
  private:
   AppContext& context_;
@@ -169,7 +166,7 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
     connect(icon, &PictureButton::clicked, this, &TidyupConfirmWindow::ToggleInformation);
   connect(toggleLabel_, &LinkLabel::activated, this, &TidyupConfirmWindow::ToggleInformation);
   connect(cancel_, &QPushButton::clicked, this, [this] {
-    context_.windows.mainWindow->show();
+    context_.navigator.ShowMainWindow();
     hide();
   });
   connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
@@ -216,9 +213,7 @@ void TidyupConfirmWindow::RunTidyup() {
   }
   FinishRecordedRun(context_, this, *run);
   if (run->renamed() > 0) context_.gui.LastTidyupJournal = run->name();
-  TidyupResultsWindow* results = context_.windows.tidyupResultsWindow;
-  results->show();
-  CentreOnScreen(results);
+  context_.navigator.ShowTidyupResults();
   hide();
 }
 
@@ -239,7 +234,7 @@ void TidyupConfirmWindow::PreviewTidyup() {
     context_.dialogs.ShowMessage(this, QStringLiteral("The tidy-up would not rename any song."));
     return;
   }
-  context_.windows.changedFilesWindow->ShowList(ChangedFilesWindow::Kind::kPreview);
+  context_.navigator.ShowChangedFiles(ChangedFilesKind::kPreview);
 }
 
 void TidyupConfirmWindow::closeEvent(QCloseEvent* event) {

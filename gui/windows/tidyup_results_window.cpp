@@ -10,13 +10,11 @@
 #include "actions/undo_actions.h"
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
-#include "app/main_window.h"
 #include "reports/changed_files.h"
 #include "widgets/link_label.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
-#include "windows/changed_files_window.h"
 
 namespace tunewick {
 namespace {
@@ -95,9 +93,9 @@ void TidyupResultsWindow::BuildCleanPanel() {
   back->setGeometry(6, 6, 30, 30);
   connect(back, &PictureButton::clicked, this, [this] {
     RunGuarded([this] {
-      context_.windows.mainWindow->show();
+      context_.navigator.ShowMainWindow();
       hide();
-      context_.windows.mainWindow->LeaveSongList();
+      context_.navigator.LeaveSongList();
     });
   });
 
@@ -110,9 +108,9 @@ void TidyupResultsWindow::BuildCleanPanel() {
   fixRemaining_->move(16, 36);
   connect(fixRemaining_, &LinkLabel::activated, this, [this] {
     RunGuarded([this] {
-      context_.windows.mainWindow->show();
+      context_.navigator.ShowMainWindow();
       hide();
-      context_.windows.mainWindow->OpenSongList();
+      context_.navigator.OpenSongList();
       context_.gui.SongListOrigin = SongListOpenedFrom::kTidyupResults;
     });
   });
@@ -153,9 +151,8 @@ void TidyupResultsWindow::Refresh() {
   resultsPanel_->hide();
   cleanPanel_->show();
   resize(kCleanSize);
-  MainWindow* mainWindow = context_.windows.mainWindow;
-  mainWindow->rescan();
-  mainWindow->ClassifySongs();
+  context_.navigator.Rescan();
+  context_.navigator.CheckNames();
   const std::size_t remaining = context_.lists.IncorrectSongs.size();
   if (remaining == 0) {
     explanation_->hide();
@@ -192,11 +189,11 @@ void TidyupResultsWindow::ShowChangedFiles() {
     context_.dialogs.ShowMessage(this, QStringLiteral("No files were fixed"));
     return;
   }
-  context_.windows.changedFilesWindow->ShowList();
+  context_.navigator.ShowChangedFiles(ChangedFilesKind::kTidyup);
 }
 
 void TidyupResultsWindow::BackToMainWindow() {
-  context_.windows.mainWindow->show();
+  context_.navigator.ShowMainWindow();
   hide();
 }
 
@@ -227,7 +224,7 @@ void TidyupResultsWindow::changeEvent(QEvent* event) {
 
 void TidyupResultsWindow::closeEvent(QCloseEvent* event) {
   // The close box only puts this window away: the program goes on.
-  context_.windows.mainWindow->show();
+  context_.navigator.ShowMainWindow();
   event->accept();
 }
 

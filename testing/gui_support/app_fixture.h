@@ -24,7 +24,7 @@
 #include "windows/correction_dialog.h"
 #include "windows/library_editor.h"
 #include "windows/preview_window.h"
-#include "windows/song_list_view.h"
+#include "widgets/song_list_view.h"
 #include "windows/tidyup_confirm_window.h"
 #include "windows/tidyup_results_window.h"
 

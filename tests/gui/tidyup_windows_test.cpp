@@ -196,7 +196,7 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
   EXPECT_EQ(app->gui().SongListOrigin, SongListOpenedFrom::kTidyupResults);
-  main()->LeaveSongList();
+  Click(main(), "Go Back");
   EXPECT_EQ(OnScreen(), "results");
 }
 

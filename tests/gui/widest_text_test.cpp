@@ -10,7 +10,7 @@
 
 #include "widgets/look.h"
 #include "widgets/shown_text.h"
-#include "windows/song_list_view.h"
+#include "widgets/song_list_view.h"
 
 namespace tunewick::testing {
 namespace {

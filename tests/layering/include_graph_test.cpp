@@ -53,6 +53,17 @@ std::string TargetLayer(const fs::path& file, const std::string& include) {
   return found.size() == 1 ? *found.begin() : std::string();
 }
 
+// Windows reach each other through the navigator: only a window's own source and the
+// program, which creates the windows and the navigator over them, see a window's class.
+bool IsWindowHeader(const std::string& include) {
+  return include.rfind("windows/", 0) == 0 || include == "app/main_window.h" ||
+         include == "app/about_window.h";
+}
+bool MaySeeWindows(const fs::path& file, const std::string& include) {
+  const std::string name = file.stem().string();
+  return fs::path(include).stem() == name || name == "tunewick_app" || name == "window_navigator";
+}
+
 // Every wrong arrow under `folder`, one line each.
 std::vector<std::string> WrongIncludes(const fs::path& folder) {
   static const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
@@ -77,13 +88,16 @@ std::vector<std::string> WrongIncludes(const fs::path& folder) {
         wrong.push_back(where + ": found in no layer, or in several");
       } else if (!kMayInclude.at(layer).count(target)) {
         wrong.push_back(where + ": " + layer + " may not include " + target);
+      } else if (layer == "gui" && IsWindowHeader(include) &&
+                 !MaySeeWindows(entry.path(), include)) {
+        wrong.push_back(where + ": a window reaches another only through the navigator");
       }
     }
   }
   return wrong;
 }
 
-TEST(Layering, NoLayerIncludesALayerAboveItOrQtOrTagLibBelowTheirPlace) {
+TEST(Layering, NoLayerIncludesALayerAboveItOrQtOrTagLibBelowTheirPlaceOrAWindowAnother) {
   for (const char* folder : {"core", "tags", "gui", "cli", "testing", "bench", "tests"}) {
     SCOPED_TRACE(folder);
     EXPECT_EQ(WrongIncludes(kSource / folder), std::vector<std::string>());

@@ -1,4 +1,4 @@
-#include "windows/song_list_view.h"
+#include "widgets/song_list_view.h"
 
 #include <QCursor>
 #include <QFontMetrics>
