@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string_view>
@@ -270,11 +271,25 @@ void WarnUnreadable(CliStreams& streams, const Library& library) {
   }
 }
 
-int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
-               CliStreams& streams) {
-  if (arguments.empty()) return UsageError(streams, "no command given");
-  const std::string& command = arguments.front();
-  const std::string libraryFile = CliLibraryFile(fileSystem, UserConfigFolder());
+// A command with its options, as the command line gives them.
+struct Invocation {
+  std::string command;
+  bool dryRun = false;
+  bool noUndo = false;
+  bool show = false;
+  std::vector<std::string> folders;
+};
+
+// Reads the command and its options. Nothing, with the exit status in `status`, when the
+// command line asked for the help or the version or was wrong.
+std::optional<Invocation> ReadCommandLine(const std::vector<std::string>& arguments,
+                                          const std::string& libraryFile, CliStreams& streams,
+                                          int& status) {
+  status = kExitDone;
+  if (arguments.empty()) {
+    status = UsageError(streams, "no command given");
+    return std::nullopt;
+  }
   auto isHelp = [](const std::string& argument) {
     return argument == "--help" || argument == "-h";
   };
@@ -284,97 +299,121 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
     streams.out << kUsageIntro << "  " << (libraryFile == kLibraryFileName ? "./" : "")
                 << libraryFile << '\n'
                 << kUsage;
-    return kExitDone;
+    return std::nullopt;
   }
+  Invocation invocation;
+  invocation.command = arguments.front();
+  const std::string& command = invocation.command;
   if (command == "--version") {
     streams.out << "tunewick-cli " TUNEWICK_VERSION "\n";
-    return kExitDone;
+    return std::nullopt;
   }
   if (command != "tidy" && command != "list" && command != "tags" && command != "undo" &&
       command != "history") {
-    return UsageError(streams, "unknown command \"" + command + "\"");
+    status = UsageError(streams, "unknown command \"" + command + "\"");
+    return std::nullopt;
   }
   const bool renames = command != "list" && command != "history";
-
-  bool dryRun = false;
-  bool noUndo = false;
-  bool show = false;
   bool optionsEnded = false;
-  std::vector<std::string> folders;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!optionsEnded && argument == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && argument == "--dry-run" && renames) {
-      dryRun = true;
+      invocation.dryRun = true;
     } else if (!optionsEnded && argument == "--no-undo" && renames) {
-      noUndo = true;
+      invocation.noUndo = true;
     } else if (!optionsEnded && argument == "--show" && command == "tags") {
-      show = true;
+      invocation.show = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-      return UsageError(streams, "unknown option \"" + argument + "\" for " + command);
+      status = UsageError(streams, "unknown option \"" + argument + "\" for " + command);
+      return std::nullopt;
     } else {
-      folders.push_back(argument);
+      invocation.folders.push_back(argument);
     }
   }
-  JournalStore journals(fileSystem, DefaultJournalFolder());
-  if (command == "history") {
-    if (!folders.empty()) return UsageError(streams, "history takes no arguments");
+  return invocation;
+}
+
+// `history` and `undo`: the commands on the journals of earlier runs.
+int RunJournalCommand(const Invocation& invocation, JournalStore& journals, FileSystem& fileSystem,
+                      CliStreams& streams) {
+  const std::vector<std::string>& arguments = invocation.folders;
+  if (invocation.command == "history") {
+    if (!arguments.empty()) return UsageError(streams, "history takes no arguments");
     return HistoryCommand(journals, streams);
   }
-  if (command == "undo") {
-    if (folders.size() > 1) return UsageError(streams, "undo takes one RUN at most");
-    try {
-      return UndoCommand(journals, fileSystem, folders.empty() ? std::string() : folders[0], dryRun,
-                         !noUndo, streams);
-    } catch (const JournalUnavailable& error) {
-      streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
-      return kExitUsage;
-    } catch (const FileError& error) {
-      streams.err << "tunewick-cli: " << error.what() << '\n';
-      return kExitUsage;
-    }
-  }
-  if (show && dryRun) return UsageError(streams, "--show changes nothing: no --dry-run with it");
-  for (const std::string& folder : folders)
-    if (!fileSystem.FolderExists(folder)) {
-      streams.err << "tunewick-cli: no such folder: " << folder << '\n';
-      return kExitUsage;
-    }
-  if (folders.empty() && !fileSystem.FileExists(libraryFile) &&
-      fileSystem.FolderExists(std::string(kLibraryFileName))) {
-    streams.err << "tunewick-cli: no library: ./" << kLibraryFileName
-                << " is a folder, not a list of library folders\n";
-    return kExitUsage;
-  }
-  if (folders.empty() && !fileSystem.FileExists(libraryFile)) {
-    streams.err << "tunewick-cli: no library: name its FOLDERs, or list them in ./searchfolders or "
-                << libraryFile << '\n';
-    return kExitUsage;
-  }
-
-  Library library(std::move(folders), libraryFile);
-  int status = kExitDone;
+  if (arguments.size() > 1) return UsageError(streams, "undo takes one RUN at most");
   try {
-    auto run = [&](FileSystem& target, JournalStore* store) {
-      if (command == "list") return List(library, target, streams);
-      if (show) return ShowTags(library, target, streams);
-      return command == "tags" ? Tags(library, target, store, streams)
-                               : Tidy(library, target, store, streams);
-    };
-    if (dryRun) {
-      DryRunFileSystem view(fileSystem);
-      status = run(view, nullptr);
-    } else {
-      status = run(fileSystem, noUndo ? nullptr : &journals);
-    }
+    return UndoCommand(journals, fileSystem, arguments.empty() ? std::string() : arguments[0],
+                       invocation.dryRun, !invocation.noUndo, streams);
   } catch (const JournalUnavailable& error) {
     streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
-    status = kExitUsage;
   } catch (const FileError& error) {
     streams.err << "tunewick-cli: " << error.what() << '\n';
-    status = kExitUsage;
   }
+  return kExitUsage;
+}
+
+// Whether the command has songs to work on: the FOLDERs named all exist, or else there is a
+// library file. Says why not.
+bool HaveLibrary(const Invocation& invocation, const std::string& libraryFile,
+                 FileSystem& fileSystem, CliStreams& streams) {
+  for (const std::string& folder : invocation.folders)
+    if (!fileSystem.FolderExists(folder)) {
+      streams.err << "tunewick-cli: no such folder: " << folder << '\n';
+      return false;
+    }
+  if (!invocation.folders.empty() || fileSystem.FileExists(libraryFile)) return true;
+  if (fileSystem.FolderExists(std::string(kLibraryFileName))) {
+    streams.err << "tunewick-cli: no library: ./" << kLibraryFileName
+                << " is a folder, not a list of library folders\n";
+  } else {
+    streams.err << "tunewick-cli: no library: name its FOLDERs, or list them in ./searchfolders or "
+                << libraryFile << '\n';
+  }
+  return false;
+}
+
+// `list`, `tidy` and `tags`: the commands on the songs of the library, for real or as a
+// dry run.
+int RunLibraryCommand(const Invocation& invocation, Library& library, JournalStore& journals,
+                      FileSystem& fileSystem, CliStreams& streams) {
+  auto run = [&](FileSystem& target, JournalStore* store) {
+    if (invocation.command == "list") return List(library, target, streams);
+    if (invocation.show) return ShowTags(library, target, streams);
+    return invocation.command == "tags" ? Tags(library, target, store, streams)
+                                        : Tidy(library, target, store, streams);
+  };
+  try {
+    if (invocation.dryRun) {
+      DryRunFileSystem view(fileSystem);
+      return run(view, nullptr);
+    }
+    return run(fileSystem, invocation.noUndo ? nullptr : &journals);
+  } catch (const JournalUnavailable& error) {
+    streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
+  } catch (const FileError& error) {
+    streams.err << "tunewick-cli: " << error.what() << '\n';
+  }
+  return kExitUsage;
+}
+
+int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
+               CliStreams& streams) {
+  const std::string libraryFile = CliLibraryFile(fileSystem, UserConfigFolder());
+  int status = kExitDone;
+  std::optional<Invocation> invocation = ReadCommandLine(arguments, libraryFile, streams, status);
+  if (!invocation) return status;
+  JournalStore journals(fileSystem, DefaultJournalFolder());
+  if (invocation->command == "history" || invocation->command == "undo")
+    return RunJournalCommand(*invocation, journals, fileSystem, streams);
+  if (invocation->show && invocation->dryRun)
+    return UsageError(streams, "--show changes nothing: no --dry-run with it");
+  if (!HaveLibrary(*invocation, libraryFile, fileSystem, streams)) return kExitUsage;
+
+  Library library(std::move(invocation->folders), libraryFile);
+  status = RunLibraryCommand(*invocation, library, journals, fileSystem, streams);
   WarnUnreadable(streams, library);
   return status;
 }
