@@ -140,7 +140,27 @@ void MainWindow::BuildSongListScreen() {
   auto* back = new PictureButton(pictures::BackArrow(), QStringLiteral("Go Back"), songListScreen_);
   back->setGeometry(6, 6, 30, 30);
   connect(back, &PictureButton::clicked, this, [this] { RunGuarded([this] { LeaveSongList(); }); });
+  BuildSongListHeading();
 
+  const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
+  songList_ = new SongListView(context_.lists.IncorrectSongs, songListScreen_);
+  songList_->setGeometry(listArea);
+  songList_->setAccessibleName(QStringLiteral("Songs named incorrectly"));
+  connect(songList_, &SongListView::songMenuRequested, this, [this](int row, QPoint where) {
+    RunGuarded([this, row, where] { OnSongMenuRequested(row, where); });
+  });
+  BuildCongratulations(listArea);
+  BuildSongListLinks();
+  BuildSongMenu();
+
+  // Start in the congratulations state; ClassifySongs switches to the list.
+  for (QWidget* part :
+       {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
+        static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
+    part->hide();
+}
+
+void MainWindow::BuildSongListHeading() {
   songListHeading_ = new QLabel(QStringLiteral("Correct your song filenames"), songListScreen_);
   look::MakeHeading(songListHeading_);
   songListHeading_->adjustSize();
@@ -157,16 +177,12 @@ void MainWindow::BuildSongListScreen() {
       QStringLiteral("If songs have tags (ID3 tags) in them use these to rename the files"),
       songListScreen_);
   PlaceRightAligned(fixFromTags_, kSongListSize.width() - 10, 12);
+  connect(fixFromTags_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { FixSongsFromTags(context_); }); });
+}
 
-  const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
-  songList_ = new SongListView(context_.lists.IncorrectSongs, songListScreen_);
-  songList_->setGeometry(listArea);
-  songList_->setAccessibleName(QStringLiteral("Songs named incorrectly"));
-  connect(songList_, &SongListView::songMenuRequested, this, [this](int row, QPoint where) {
-    RunGuarded([this, row, where] { OnSongMenuRequested(row, where); });
-  });
-
-  // Seen in the list's place when no song is named incorrectly.
+// Seen in the list's place when no song is named incorrectly.
+void MainWindow::BuildCongratulations(const QRect& listArea) {
   congratulations_ = new QWidget(songListScreen_);
   congratulations_->setGeometry(listArea);
   auto* picture = new PictureButton(pictures::Congratulations(), QString(), congratulations_);
@@ -182,7 +198,9 @@ void MainWindow::BuildSongListScreen() {
   backToMenu->move(110, 92);
   connect(picture, &PictureButton::clicked, this, [this] { ShowMainMenu(); });
   connect(backToMenu, &LinkLabel::activated, this, [this] { ShowMainMenu(); });
+}
 
+void MainWindow::BuildSongListLinks() {
   auto* library = new LinkLabel(QStringLiteral("View folders in your Music library"), kLibraryHint,
                                 songListScreen_);
   library->move(8, kSongListSize.height() - 26);
@@ -193,7 +211,9 @@ void MainWindow::BuildSongListScreen() {
           [this] { RunGuarded([this] { OpenLibraryEditor(AfterLibraryEditor::kSongList); }); });
   connect(refresh, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { RefreshSongList(); }); });
+}
 
+void MainWindow::BuildSongMenu() {
   songMenu_ = new QMenu(this);
   look::MakeWhite(songMenu_);  // a window of its own: it would not inherit the look
   QAction* fixName = songMenu_->addAction(pictures::FixName(), QStringLiteral("Fix this name"));
@@ -207,14 +227,6 @@ void MainWindow::BuildSongListScreen() {
           [this] { RunGuarded([this] { DeleteSelectedSong(context_); }); });
   connect(previewSong, &QAction::triggered, this,
           [this] { RunGuarded([this] { PreviewSelectedSong(context_); }); });
-  connect(fixFromTags_, &LinkLabel::activated, this,
-          [this] { RunGuarded([this] { FixSongsFromTags(context_); }); });
-
-  // Start in the congratulations state; ClassifySongs switches to the list.
-  for (QWidget* part :
-       {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
-        static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
-    part->hide();
 }
 
 void MainWindow::SetWindowSize(int width, int height) { setFixedSize(width, height); }

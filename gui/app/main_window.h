@@ -61,6 +61,10 @@ class MainWindow : public QWidget {
  private:
   void BuildMainMenu();
   void BuildSongListScreen();
+  void BuildSongListHeading();
+  void BuildCongratulations(const QRect& listArea);
+  void BuildSongListLinks();
+  void BuildSongMenu();
   void OpenLibraryEditor(AfterLibraryEditor returnTarget);
   // SelectedSong becomes the entry; its menu opens at `where` while its file is there.
   void OnSongMenuRequested(int row, QPoint where);

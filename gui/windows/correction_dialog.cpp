@@ -83,7 +83,43 @@ CorrectionDialog::CorrectionDialog(AppContext& context, QWidget* parent)
 
   auto* back = new PictureButton(pictures::BackArrow(), QStringLiteral("Go Back"), this);
   back->setGeometry(6, 6, 30, 30);
+  BuildBoxes();
+  BuildHelpLink();
 
+  auto* cancel = Button(QStringLiteral("&Cancel"), this, QRect(kWidth - 91, 190, 75, 25));
+  auto* rename = Button(QStringLiteral("Rename song"), this, QRect(cancel->x() - 101, 190, 95, 25));
+  auto* remove =
+      Button(QStringLiteral("Delete this song"), this, QRect(rename->x() - 111, 190, 105, 25));
+  auto* preview = Button(QStringLiteral("Preview"), this, QRect(remove->x() - 81, 190, 75, 25));
+
+  explanation_ = FixedText(
+      QStringLiteral("All filenames should be in the form of: \"Artist Name - Song Name.xxx\".  "
+                     "This filename isn't.  Please \nenter the song's name and artist, and the "
+                     "song will be renamed for you."),
+      QStringLiteral("What's wrong with the filename"), this, QRect(16, 248, kWidth - 32, 40));
+  explanation_->hide();
+
+  QWidget* order[] = {songName_, artist_,   rename,    cancel, preview,
+                      remove,    helpLink_, fileName_, back};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  connect(back, &PictureButton::clicked, this, [this] { BackToMainWindow(); });
+  connect(helpIcon_, &PictureButton::clicked, this, [this] { ShowHelp(); });
+  connect(helpLink_, &LinkLabel::activated, this, [this] { ShowHelp(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  connect(rename, &QPushButton::clicked, this, [this] { RunGuarded([this] { RenameSong(); }); });
+  connect(remove, &QPushButton::clicked, this, [this] { RunGuarded([this] { DeleteSong(); }); });
+  connect(preview, &QPushButton::clicked, this, [this] {
+    RunGuarded(
+        [this] { context_.navigator.Preview().RequestPreview(PreviewAsker::kCorrectionDialog); });
+  });
+  // Enter in either box renames, as the dialog's main action.
+  for (QLineEdit* box : {songName_, artist_})
+    connect(box, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { RenameSong(); }); });
+}
+
+// The heading, the song's file name and the boxes for its title and artist.
+void CorrectionDialog::BuildBoxes() {
   auto* heading = new QLabel(QStringLiteral("Correct the song's name"), this);
   look::MakeHeading(heading);
   heading->adjustSize();
@@ -104,48 +140,14 @@ CorrectionDialog::CorrectionDialog(AppContext& context, QWidget* parent)
   look::AddText(this, QStringLiteral("Song Artist / Band"), 12, look::kLink, {42, 148});
   artist_ =
       Box(QStringLiteral("Song Artist / Band"), this, QRect(170, 144, kWidth - 186, 24), true);
+}
 
+void CorrectionDialog::BuildHelpLink() {
   helpIcon_ = new PictureButton(pictures::Help(), QStringLiteral("What's wrong?"), this);
   helpIcon_->setGeometry(14, 189, 26, 26);
   helpLink_ = new LinkLabel(QStringLiteral("What's wrong?"), this);
   helpLink_->adjustSize();
   helpLink_->move(44, 202 - helpLink_->height() / 2);
-
-  auto* cancel = Button(QStringLiteral("&Cancel"), this, QRect(kWidth - 91, 190, 75, 25));
-  auto* rename = Button(QStringLiteral("Rename song"), this, QRect(cancel->x() - 101, 190, 95, 25));
-  auto* remove =
-      Button(QStringLiteral("Delete this song"), this, QRect(rename->x() - 111, 190, 105, 25));
-  auto* preview = Button(QStringLiteral("Preview"), this, QRect(remove->x() - 81, 190, 75, 25));
-
-  explanation_ = FixedText(
-      QStringLiteral("All filenames should be in the form of: \"Artist Name - Song Name.xxx\".  "
-                     "This filename isn't.  Please \nenter the song's name and artist, and the "
-                     "song will be renamed for you."),
-      QStringLiteral("What's wrong with the filename"), this, QRect(16, 248, kWidth - 32, 40));
-  explanation_->hide();
-
-  setTabOrder(songName_, artist_);
-  setTabOrder(artist_, rename);
-  setTabOrder(rename, cancel);
-  setTabOrder(cancel, preview);
-  setTabOrder(preview, remove);
-  setTabOrder(remove, helpLink_);
-  setTabOrder(helpLink_, fileName_);
-  setTabOrder(fileName_, back);
-
-  connect(back, &PictureButton::clicked, this, [this] { BackToMainWindow(); });
-  connect(helpIcon_, &PictureButton::clicked, this, [this] { ShowHelp(); });
-  connect(helpLink_, &LinkLabel::activated, this, [this] { ShowHelp(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { Cancel(); });
-  connect(rename, &QPushButton::clicked, this, [this] { RunGuarded([this] { RenameSong(); }); });
-  connect(remove, &QPushButton::clicked, this, [this] { RunGuarded([this] { DeleteSong(); }); });
-  connect(preview, &QPushButton::clicked, this, [this] {
-    RunGuarded(
-        [this] { context_.navigator.Preview().RequestPreview(PreviewAsker::kCorrectionDialog); });
-  });
-  // Enter in either box renames, as the dialog's main action.
-  for (QLineEdit* box : {songName_, artist_})
-    connect(box, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { RenameSong(); }); });
 }
 
 void CorrectionDialog::Open() {

@@ -47,6 +47,8 @@ class CorrectionDialog : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildBoxes();
+  void BuildHelpLink();
   void FillFromTag();
   void ShowFileName();
   void ClearBoxes();

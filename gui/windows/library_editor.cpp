@@ -93,8 +93,18 @@ void LibraryEditor::BuildWindow() {
   look::MakeHeading(heading_);
   heading_->setGeometry(46, 13, kWidth - 46 - kMargin, 22);
   SetHeading(QStringLiteral("Welcome to your music library "));
+  BuildFolderBox();
+  BuildFolderList();
+  BuildFooter();
 
-  // Where folders are typed or browsed for.
+  QWidget* order[] = {backArrow_, textBox_,    browseLink_,  addLink_,       folderList_,
+                      editLink_,  removeLink_, keepLibrary_, continueButton_};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  ConnectControls();
+}
+
+// Where folders are typed or browsed for.
+void LibraryEditor::BuildFolderBox() {
   auto* box = new FramedBox(look::kHeading, this);
   box->setGeometry(kMargin, 48, kInnerWidth, 98);
   auto* prompt = Label(kPrompt, box);
@@ -113,7 +123,10 @@ void LibraryEditor::BuildWindow() {
       QStringLiteral("Add the folder path in the box above into your music library"), box);
   addLink_->move(kInnerWidth - 12 - addLink_->width(), 68);
   addLink_->setAutomaticHover(false);
+}
 
+// The folders of the library, with the links that act on the one selected.
+void LibraryEditor::BuildFolderList() {
   auto* listLabel = Label(kListLabel, this);
   listLabel->move(kMargin, 158);
   folderList_ = new QListWidget(this);
@@ -134,7 +147,9 @@ void LibraryEditor::BuildWindow() {
                     QStringLiteral("Remove the selected folder from your music library"), this);
   removeLink_->move(kWidth - kMargin - removeLink_->width(), 326);
   removeLink_->setAutomaticHover(false);
+}
 
+void LibraryEditor::BuildFooter() {
   const QString keepText = QStringLiteral("Keep my music library (I plan to run this tool again)");
   keepLibrary_ = new QCheckBox(keepText, this);
   keepLibrary_->setChecked(context_.gui.KeepLibrary);
@@ -152,11 +167,9 @@ void LibraryEditor::BuildWindow() {
   continueButton_->setAccessibleName(QStringLiteral("Continue"));
   continueButton_->setAutoDefault(true);  // Enter presses it while it has the focus
   continueButton_->setGeometry(kWidth - kMargin - 96, 359, 96, 28);
+}
 
-  QWidget* order[] = {backArrow_, textBox_,    browseLink_,  addLink_,       folderList_,
-                      editLink_,  removeLink_, keepLibrary_, continueButton_};
-  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-
+void LibraryEditor::ConnectControls() {
   connect(textBox_, &QLineEdit::textChanged, this, [this] { OnTextEdited(); });
   connect(textBox_, &QLineEdit::returnPressed, this,
           [this] { RunGuarded([this] { AddFolder(AddTrigger::kEnterKey); }); });

@@ -52,6 +52,10 @@ class LibraryEditor : public QWidget {
 
  private:
   void BuildWindow();
+  void BuildFolderBox();
+  void BuildFolderList();
+  void BuildFooter();
+  void ConnectControls();
   void Reload();
   void AddFolder(AddTrigger trigger);
   void BrowseForFolder();

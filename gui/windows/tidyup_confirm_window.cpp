@@ -103,30 +103,8 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   MakeFixedWindow(this, kWidth, kHeight);
   CentreWhenFirstShown(this);
   collapsedHeight_ = height();
-
-  look::AddText(this, QStringLiteral("Are you sure you want to continue"), 15, kHeadingBlue,
-                {16, 16});
-  look::AddText(
-      this, QStringLiteral("This could take a few minutes, depending on the amount of files or if"),
-      12, kNavy)
-      ->move(16, 48);
-  look::AddText(this, QStringLiteral("the songs are on another computer on your network."), 12,
-                kNavy)
-      ->move(16, 64);
-  look::AddText(this,
-                QStringLiteral("Clicking \"Continue\" will automatically tidy your music library."),
-                12, kNavy)
-      ->move(16, 88);
-
-  expandIcon_ = new PictureButton(pictures::Expand(), QStringLiteral("More information"), this);
-  expandIcon_->setGeometry(18, 115, 22, 23);
-  collapseIcon_ = new PictureButton(pictures::Collapse(), QStringLiteral("Less information"), this);
-  collapseIcon_->setGeometry(18, 115, 22, 23);
-  collapseIcon_->hide();
-  toggleLabel_ = new LinkLabel(QStringLiteral("More information"), this);
-  toggleLabel_->setAutomaticHover(false);
-  toggleLabel_->move(46, 120);
-  toggleLabel_->adjustSize();
+  BuildQuestion();
+  BuildInformationToggle();
 
   // In the room right of the heading; a long run shows its progress there instead.
   preview_ = new LinkLabel(QStringLiteral("Show what will change"), this);
@@ -142,7 +120,50 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   cancel_->setGeometry(248, 112, 75, 25);
   setTabOrder(continue_, cancel_);
   setTabOrder(cancel_, toggleLabel_);
+  BuildInformationPanel();
 
+  for (PictureButton* icon : {expandIcon_, collapseIcon_})
+    connect(icon, &PictureButton::clicked, this, &TidyupConfirmWindow::ToggleInformation);
+  connect(toggleLabel_, &LinkLabel::activated, this, &TidyupConfirmWindow::ToggleInformation);
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    context_.navigator.ShowMainWindow();
+    hide();
+  });
+  connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
+  connect(preview_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { PreviewTidyup(); }); });
+}
+
+void TidyupConfirmWindow::BuildQuestion() {
+  look::AddText(this, QStringLiteral("Are you sure you want to continue"), 15, kHeadingBlue,
+                {16, 16});
+  look::AddText(
+      this, QStringLiteral("This could take a few minutes, depending on the amount of files or if"),
+      12, kNavy)
+      ->move(16, 48);
+  look::AddText(this, QStringLiteral("the songs are on another computer on your network."), 12,
+                kNavy)
+      ->move(16, 64);
+  look::AddText(this,
+                QStringLiteral("Clicking \"Continue\" will automatically tidy your music library."),
+                12, kNavy)
+      ->move(16, 88);
+}
+
+void TidyupConfirmWindow::BuildInformationToggle() {
+  expandIcon_ = new PictureButton(pictures::Expand(), QStringLiteral("More information"), this);
+  expandIcon_->setGeometry(18, 115, 22, 23);
+  collapseIcon_ = new PictureButton(pictures::Collapse(), QStringLiteral("Less information"), this);
+  collapseIcon_->setGeometry(18, 115, 22, 23);
+  collapseIcon_->hide();
+  toggleLabel_ = new LinkLabel(QStringLiteral("More information"), this);
+  toggleLabel_->setAutomaticHover(false);
+  toggleLabel_->move(46, 120);
+  toggleLabel_->adjustSize();
+}
+
+// What the tidy-up does, shown below the buttons on request.
+void TidyupConfirmWindow::BuildInformationPanel() {
   informationPanel_ = new QWidget(this);
   informationPanel_->setGeometry(0, kHeight - kInformationHeight, kWidth, kInformationHeight);
   look::MakeWhite(informationPanel_);
@@ -161,17 +182,6 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   explanation->setGeometry(16, 8, 393, 49);
   explanation->document()->setDocumentMargin(0);
   informationPanel_->hide();
-
-  for (PictureButton* icon : {expandIcon_, collapseIcon_})
-    connect(icon, &PictureButton::clicked, this, &TidyupConfirmWindow::ToggleInformation);
-  connect(toggleLabel_, &LinkLabel::activated, this, &TidyupConfirmWindow::ToggleInformation);
-  connect(cancel_, &QPushButton::clicked, this, [this] {
-    context_.navigator.ShowMainWindow();
-    hide();
-  });
-  connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
-  connect(preview_, &LinkLabel::activated, this,
-          [this] { RunGuarded([this] { PreviewTidyup(); }); });
 }
 
 int TidyupConfirmWindow::ExpandedHeight() const { return collapsedHeight_ + kInformationHeight; }

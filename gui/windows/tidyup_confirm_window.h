@@ -33,6 +33,9 @@ class TidyupConfirmWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildQuestion();
+  void BuildInformationToggle();
+  void BuildInformationPanel();
   int ExpandedHeight() const;
 
   AppContext& context_;
