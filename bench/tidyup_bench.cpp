@@ -106,84 +106,118 @@ double MeasureFloor(const std::string& root, const std::string& work, std::size_
   return walks + loop;
 }
 
-int Run(const char* self, const BenchOptions& options) {
+// The work folder and the copies of the generated library in it.
+struct Copies {
+  std::string work;
+  std::string library, floor, cli, recorded, unrecorded;
+  std::string libraryFile;  // lists `library`
+};
+
+Copies MakeCopies(const char* self, const BenchOptions& options) {
   char workPattern[] = "/tmp/tunewick-tidyup-bench-XXXXXX";
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
-  const std::string library = work + "/library", floor = work + "/floor", cli = work + "/cli",
-                    recorded = work + "/recorded", unrecorded = work + "/unrecorded";
+  Copies copies{work,
+                work + "/library",
+                work + "/floor",
+                work + "/cli",
+                work + "/recorded",
+                work + "/unrecorded",
+                work + "/searchfolders"};
   // Journals go into the work folder, never into the home folder.
   ::setenv("XDG_STATE_HOME", (work + "/state").c_str(), 1);
 
   Stopwatch making;
-  TimeProgram({ProgramBeside(self, "tunewick-genlib"), library, std::to_string(options.songs),
-               std::to_string(options.folders), "--seed", std::to_string(options.seed),
-               "--incorrect", std::to_string(options.incorrectShare)});
-  TimeProgram({"cp", "-a", library, floor});
-  TimeProgram({"cp", "-a", library, cli});
+  TimeProgram({ProgramBeside(self, "tunewick-genlib"), copies.library,
+               std::to_string(options.songs), std::to_string(options.folders), "--seed",
+               std::to_string(options.seed), "--incorrect",
+               std::to_string(options.incorrectShare)});
+  TimeProgram({"cp", "-a", copies.library, copies.floor});
+  TimeProgram({"cp", "-a", copies.library, copies.cli});
   std::printf("library: %zu songs in %zu folders, generated and copied twice in %.1f s\n",
               options.songs, options.folders, making.Milliseconds() / 1000);
+  std::ofstream(copies.libraryFile, std::ios::binary) << copies.library << "\r\n";
+  TimeFind(copies.library);  // warm the tree
+  TimeFind(copies.floor);
+  return copies;
+}
 
-  const std::string libraryFile = work + "/searchfolders";
-  std::ofstream(libraryFile, std::ios::binary) << library << "\r\n";
-  TimeFind(library);  // warm the tree
-  TimeFind(floor);
+// The tidy-up as the desktop program runs it.
+struct DesktopRun {
+  double milliseconds = 0;
+  double peakMemoryMiB = 0;
+  std::size_t renames = 0;
+  SongLists lists;
+};
 
-  // The tidy-up as the desktop program runs it.
+DesktopRun RunAsTheDesktopDoes(const Copies& copies) {
+  DesktopRun run;
   CountingFileSystem fileSystem(RealFileSystem());
-  SongLists state;
-  LibraryFileHost host(state, fileSystem, libraryFile);
+  LibraryFileHost host(run.lists, fileSystem, copies.libraryFile);
   Stopwatch clock;
-  RunTidyup(state, fileSystem, host);
-  const double tidyup = clock.Milliseconds();
-  const double memory = PeakMemoryMiB();
+  RunTidyup(run.lists, fileSystem, host);
+  run.milliseconds = clock.Milliseconds();
+  run.peakMemoryMiB = PeakMemoryMiB();
+  run.renames = fileSystem.renames;
+
+  SongLists before;
+  std::ofstream(copies.work + "/floor-library", std::ios::binary) << copies.floor << "\r\n";
+  rescan(before, RealFileSystem(), copies.work + "/floor-library");
+  rescan(run.lists, RealFileSystem(), copies.libraryFile);
   std::size_t songsChanged = 0;
-  {
-    SongLists before;
-    std::ofstream(work + "/floor-library", std::ios::binary) << floor << "\r\n";
-    rescan(before, RealFileSystem(), work + "/floor-library");
-    rescan(state, RealFileSystem(), libraryFile);
-    for (std::size_t i = 0; i < before.AllSongs.size() && i < state.AllSongs.size(); ++i)
-      songsChanged += std::filesystem::path(before.AllSongs[i]).filename() !=
-                      std::filesystem::path(state.AllSongs[i]).filename();
-  }
+  for (std::size_t i = 0; i < before.AllSongs.size() && i < run.lists.AllSongs.size(); ++i)
+    songsChanged += std::filesystem::path(before.AllSongs[i]).filename() !=
+                    std::filesystem::path(run.lists.AllSongs[i]).filename();
   std::printf("tidy-up: %.0f ms, %zu renames, %zu refused; about %zu of %zu songs renamed\n",
-              tidyup, fileSystem.renames, state.RenameFailures.size(), songsChanged,
-              state.AllSongs.size());
+              run.milliseconds, run.renames, run.lists.RenameFailures.size(), songsChanged,
+              run.lists.AllSongs.size());
+  return run;
+}
 
-  const double floorTime = MeasureFloor(floor, work, fileSystem.renames);
+// tunewick-cli on its copy: the dry run, the real run and its undo.
+struct CliRun {
+  double dryRun = 0, realRun = 0;
+  bool undoneWhole = false;
+};
 
-  // tunewick-cli on the third copy: the dry run, then the real run.
-  const std::string cliProgram = ProgramBeside(self, "../cli/tunewick-cli");
-  TimeFind(cli, (work + "/before.txt").c_str());
-  const double dryRun =
-      TimeProgram({cliProgram, "tidy", "--dry-run", cli}, (work + "/dry.txt").c_str(), {0, 1});
-  const double cliRun =
-      TimeProgram({cliProgram, "tidy", cli}, (work + "/real.txt").c_str(), {0, 1});
+CliRun RunTheCli(const std::string& cliProgram, const Copies& copies) {
+  const std::string& work = copies.work;
+  CliRun run;
+  TimeFind(copies.cli, (work + "/before.txt").c_str());
+  run.dryRun = TimeProgram({cliProgram, "tidy", "--dry-run", copies.cli},
+                           (work + "/dry.txt").c_str(), {0, 1});
+  run.realRun = TimeProgram({cliProgram, "tidy", copies.cli}, (work + "/real.txt").c_str(), {0, 1});
   TimeProgram({cliProgram, "undo"}, "/dev/null", {0, 1});
-  TimeFind(cli, (work + "/after-undo.txt").c_str());
-  const bool undoneWhole =
-      SortedLines(work + "/before.txt") == SortedLines(work + "/after-undo.txt");
+  TimeFind(copies.cli, (work + "/after-undo.txt").c_str());
+  run.undoneWhole = SortedLines(work + "/before.txt") == SortedLines(work + "/after-undo.txt");
+  return run;
+}
 
-  // Journaling: one copy tidied with the journal and one with --no-undo, the order taking
-  // turns, each round on fresh copies of the tree undo gave back; then the undo. The copies
-  // are hard links: renames treat them as any file, and making and removing them creates
-  // and deletes no files, which after a few rounds would slow every round (ext4 without a
-  // journal passes over recently deleted inodes while it looks for a free one).
+// Journaling: one copy tidied with the journal and one with --no-undo, the order taking
+// turns, each round on fresh copies of the tree undo gave back; then the undo. The copies
+// are hard links: renames treat them as any file, and making and removing them creates
+// and deletes no files, which after a few rounds would slow every round (ext4 without a
+// journal passes over recently deleted inodes while it looks for a free one).
+struct JournalRounds {
   std::vector<double> journaledRuns, unjournaledRuns, undoRuns, journalCosts, undoShares;
-  for (int round = 0; round < options.repeat && undoneWhole; ++round) {
-    for (const std::string* copy : {&recorded, &unrecorded}) {
+};
+
+JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& copies, int repeat) {
+  JournalRounds rounds;
+  for (int round = 0; round < repeat; ++round) {
+    for (const std::string* copy : {&copies.recorded, &copies.unrecorded}) {
       std::filesystem::remove_all(*copy);
-      TimeProgram({"cp", "-al", cli, *copy});
+      TimeProgram({"cp", "-al", copies.cli, *copy});
       TimeFind(*copy);
     }
     ::sync();  // no writing back of the copies while the runs are timed
     auto journaled = [&] {
-      journaledRuns.push_back(TimeProgram({cliProgram, "tidy", recorded}, "/dev/null", {0, 1}));
+      rounds.journaledRuns.push_back(
+          TimeProgram({cliProgram, "tidy", copies.recorded}, "/dev/null", {0, 1}));
     };
     auto unjournaled = [&] {
-      unjournaledRuns.push_back(
-          TimeProgram({cliProgram, "tidy", "--no-undo", unrecorded}, "/dev/null", {0, 1}));
+      rounds.unjournaledRuns.push_back(
+          TimeProgram({cliProgram, "tidy", "--no-undo", copies.unrecorded}, "/dev/null", {0, 1}));
     };
     if (round % 2 == 0) {
       journaled();
@@ -192,52 +226,73 @@ int Run(const char* self, const BenchOptions& options) {
       unjournaled();
       journaled();
     }
-    undoRuns.push_back(TimeProgram({cliProgram, "undo"}, "/dev/null", {0, 1}));
-    journalCosts.push_back(journaledRuns.back() / unjournaledRuns.back());
-    undoShares.push_back(undoRuns.back() / journaledRuns.back());
+    rounds.undoRuns.push_back(TimeProgram({cliProgram, "undo"}, "/dev/null", {0, 1}));
+    rounds.journalCosts.push_back(rounds.journaledRuns.back() / rounds.unjournaledRuns.back());
+    rounds.undoShares.push_back(rounds.undoRuns.back() / rounds.journaledRuns.back());
   }
-  const bool samePrint = ReadAll(work + "/dry.txt") == ReadAll(work + "/real.txt");
-  TextList desktopList = BuildChangedFilesList(state);
-  std::string desktopPrint;
-  for (const std::string& line : desktopList) desktopPrint += line + "\n";
-  const bool sameAsDesktop =
-      ReadAll(work + "/real.txt").rfind(Replaced(desktopPrint, library, cli), 0) == 0;
+  return rounds;
+}
 
-  auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
-  std::printf("tidy-up / floor        %.2f (goal at most %.1f): %s\n", tidyup / floorTime,
-              kTargetRatio, verdict(tidyup / floorTime <= kTargetRatio));
-  std::printf("tunewick-cli tidy      %.0f ms, / floor %.2f: %s\n", cliRun, cliRun / floorTime,
-              verdict(cliRun / floorTime <= kTargetRatio));
-  std::printf("tunewick-cli --dry-run %.0f ms, / real run %.2f: %s\n", dryRun, dryRun / cliRun,
-              verdict(dryRun <= cliRun));
-  auto range = [](const std::vector<double>& values) {
-    char text[64] = "";
-    if (!values.empty())
-      std::snprintf(text, sizeof text, "%.2f to %.2f",
-                    *std::min_element(values.begin(), values.end()),
-                    *std::max_element(values.begin(), values.end()));
-    return std::string(text);
-  };
-  std::printf("undo of the real run: %s\n",
-              undoneWhole ? "the tree is back as it was" : "THE TREE IS NOT BACK");
+std::string Range(const std::vector<double>& values) {
+  char text[64] = "";
+  if (!values.empty())
+    std::snprintf(text, sizeof text, "%.2f to %.2f",
+                  *std::min_element(values.begin(), values.end()),
+                  *std::max_element(values.begin(), values.end()));
+  return text;
+}
+
+const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
+
+void ReportJournaling(const JournalRounds& rounds) {
+  const std::vector<double>& costs = rounds.journalCosts;
+  const std::vector<double>& shares = rounds.undoShares;
   std::printf(
       "journaled / --no-undo   %.0f ms / %.0f ms; median of %zu rounds %.2f (rounds %s; "
       "goal at most 1.10): %s\n",
-      Median(journaledRuns), Median(unjournaledRuns), journalCosts.size(), Median(journalCosts),
-      range(journalCosts).c_str(), verdict(!journalCosts.empty() && Median(journalCosts) <= 1.10));
+      Median(rounds.journaledRuns), Median(rounds.unjournaledRuns), costs.size(), Median(costs),
+      Range(costs).c_str(), Verdict(!costs.empty() && Median(costs) <= 1.10));
   std::printf(
       "undo / the run         %.0f ms / %.0f ms; median of %zu rounds %.2f (rounds %s; "
       "goal at most 1.0): %s\n",
-      Median(undoRuns), Median(journaledRuns), undoShares.size(), Median(undoShares),
-      range(undoShares).c_str(), verdict(!undoShares.empty() && Median(undoShares) <= 1.0));
+      Median(rounds.undoRuns), Median(rounds.journaledRuns), shares.size(), Median(shares),
+      Range(shares).c_str(), Verdict(!shares.empty() && Median(shares) <= 1.0));
+}
+
+int Run(const char* self, const BenchOptions& options) {
+  const Copies copies = MakeCopies(self, options);
+  const std::string& work = copies.work;
+  const DesktopRun desktop = RunAsTheDesktopDoes(copies);
+  const double floorTime = MeasureFloor(copies.floor, work, desktop.renames);
+  const std::string cliProgram = ProgramBeside(self, "../cli/tunewick-cli");
+  const CliRun cli = RunTheCli(cliProgram, copies);
+  const JournalRounds rounds =
+      MeasureJournaling(cliProgram, copies, cli.undoneWhole ? options.repeat : 0);
+
+  const bool samePrint = ReadAll(work + "/dry.txt") == ReadAll(work + "/real.txt");
+  std::string desktopPrint;
+  for (const std::string& line : BuildChangedFilesList(desktop.lists)) desktopPrint += line + "\n";
+  const bool sameAsDesktop =
+      ReadAll(work + "/real.txt").rfind(Replaced(desktopPrint, copies.library, copies.cli), 0) == 0;
+
+  const double ratio = desktop.milliseconds / floorTime;
+  std::printf("tidy-up / floor        %.2f (goal at most %.1f): %s\n", ratio, kTargetRatio,
+              Verdict(ratio <= kTargetRatio));
+  std::printf("tunewick-cli tidy      %.0f ms, / floor %.2f: %s\n", cli.realRun,
+              cli.realRun / floorTime, Verdict(cli.realRun / floorTime <= kTargetRatio));
+  std::printf("tunewick-cli --dry-run %.0f ms, / real run %.2f: %s\n", cli.dryRun,
+              cli.dryRun / cli.realRun, Verdict(cli.dryRun <= cli.realRun));
+  std::printf("undo of the real run: %s\n",
+              cli.undoneWhole ? "the tree is back as it was" : "THE TREE IS NOT BACK");
+  ReportJournaling(rounds);
   std::printf("dry run printed %s the real run; the real run printed %s the desktop's list\n",
               samePrint ? "the same as" : "SOMETHING ELSE THAN",
               sameAsDesktop ? "the same as" : "SOMETHING ELSE THAN");
-  std::printf("peak memory of the tidy-up: %.1f MiB (goal under %.0f): %s\n", memory,
-              kTargetMemoryMiB, verdict(memory < kTargetMemoryMiB));
+  std::printf("peak memory of the tidy-up: %.1f MiB (goal under %.0f): %s\n", desktop.peakMemoryMiB,
+              kTargetMemoryMiB, Verdict(desktop.peakMemoryMiB < kTargetMemoryMiB));
 
   std::filesystem::remove_all(work);
-  return samePrint && sameAsDesktop && undoneWhole ? 0 : 1;
+  return samePrint && sameAsDesktop && cli.undoneWhole ? 0 : 1;
 }
 
 }  // namespace
