@@ -31,8 +31,10 @@ void InStep(TidyupHost& host, TidyupStep step, Work work) {
   work();
 }
 
-// Tells the host how far a pass has got, every so many songs and at its end.
-void ReportProgress(TidyupHost& host, TidyupStep step, std::size_t done, std::size_t total) {
+// Before each song of a pass: ends the run if the host asks, and tells the host how far
+// the pass has got, every so many songs and at its end.
+void BeforeSong(TidyupHost& host, TidyupStep step, std::size_t done, std::size_t total) {
+  if (host.StopRequested()) throw TidyupStopped{};
   if (done % 256 == 0 || done + 1 == total) host.Progress(step, done + 1, total);
 }
 
@@ -76,7 +78,7 @@ void DashPass(SongLists& lists, FileSystem& fileSystem, TidyupHost& host,
     return needs(collected[j].name) ? &collected[j].path : nullptr;
   });
   for (std::size_t j = 0; j < total; ++j) {
-    ReportProgress(host, TidyupStep::kDash, j, total);
+    BeforeSong(host, TidyupStep::kDash, j, total);
     if (!planned[j]) continue;
     RenameInFolder(lists, fileSystem, collected[j].path, repair(collected[j].name), &lists.DashLog);
   }
@@ -99,7 +101,7 @@ void RepairListedSongs(SongLists& lists, FileSystem& fileSystem, TidyupHost& hos
     return needs(FileNameOf(lists.AllSongs[i])) ? &lists.AllSongs[i] : nullptr;
   });
   for (std::size_t i = 0; i < lists.AllSongs.size(); ++i) {
-    ReportProgress(host, step, i, lists.AllSongs.size());
+    BeforeSong(host, step, i, lists.AllSongs.size());
     if (planned[i])
       RenameListedSong(lists, fileSystem, i, repair(FileNameOf(lists.AllSongs[i])), &log, form);
   }
@@ -147,12 +149,22 @@ void BracketStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   if (lists.AllSongs.empty()) {
     host.NoSongsFound();
   } else {
-    const std::vector<SongPath> before = lists.AllSongs;
+    // One line per song whose path changed, however many renames that took; written
+    // also when the run stops part-way.
+    struct LogOnExit {
+      SongLists& lists;
+      const std::vector<SongPath> before = lists.AllSongs;
+      ~LogOnExit() {
+        for (std::size_t i = 0; i < lists.AllSongs.size(); ++i)
+          if (lists.AllSongs[i] != before[i])
+            lists.BracketLog.push_back(QuotedRenameLine(before[i], lists.AllSongs[i]));
+      }
+    } log{lists};
     const PlannedRenames planned(fileSystem, lists.AllSongs.size(), [&](std::size_t i) {
       return HasAnyBracketNumber(FileNameOf(lists.AllSongs[i])) ? &lists.AllSongs[i] : nullptr;
     });
     for (std::size_t i = 0; i < lists.AllSongs.size(); ++i) {
-      ReportProgress(host, TidyupStep::kBracket, i, lists.AllSongs.size());
+      BeforeSong(host, TidyupStep::kBracket, i, lists.AllSongs.size());
       if (!planned[i]) continue;
       for (int digit = 0; digit <= 9; ++digit) {
         const std::string_view name = FileNameOf(lists.AllSongs[i]);
@@ -166,10 +178,6 @@ void BracketStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
         RenameListedSong(lists, fileSystem, i, newName, nullptr, LogForm::kQuoted);
       }
     }
-    // One line per song whose path changed, however many renames that took.
-    for (std::size_t i = 0; i < lists.AllSongs.size(); ++i)
-      if (lists.AllSongs[i] != before[i])
-        lists.BracketLog.push_back(QuotedRenameLine(before[i], lists.AllSongs[i]));
   }
   host.ShowMainMenu();
 }
@@ -188,29 +196,34 @@ void PrefixStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   const PlannedRenames planned(fileSystem, prefixed.size(),
                                [&](std::size_t i) { return &prefixed[i].path; });
   for (std::size_t i = 0; i < prefixed.size(); ++i) {
-    ReportProgress(host, TidyupStep::kPrefix, i, prefixed.size());
+    BeforeSong(host, TidyupStep::kPrefix, i, prefixed.size());
     if (planned[i])
       RenameInFolder(lists, fileSystem, prefixed[i].path, prefixed[i].strippedName,
                      &lists.PrefixLog);
   }
 }
 
-void RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
+TidyupEnd RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
   for (TextList* log : {&lists.PrefixLog, &lists.UnderscoreLog, &lists.BracketLog,
                         &lists.CapitalLog, &lists.DashLog})
     log->clear();
   lists.RenameFailures.clear();
 
-  InStep(host, TidyupStep::kDash, [&] { DashStep(lists, fileSystem, host); });
-  host.Rescan();
-  ResetBetweenSteps(lists);
-  InStep(host, TidyupStep::kUnderscore, [&] { UnderscoreStep(lists, fileSystem, host); });
-  ResetBetweenSteps(lists);
-  InStep(host, TidyupStep::kCapitalisation, [&] { CapitalisationStep(lists, fileSystem, host); });
-  ResetBetweenSteps(lists);
-  InStep(host, TidyupStep::kBracket, [&] { BracketStep(lists, fileSystem, host); });
-  ResetBetweenSteps(lists);
-  InStep(host, TidyupStep::kPrefix, [&] { PrefixStep(lists, fileSystem, host); });
+  try {
+    InStep(host, TidyupStep::kDash, [&] { DashStep(lists, fileSystem, host); });
+    host.Rescan();
+    ResetBetweenSteps(lists);
+    InStep(host, TidyupStep::kUnderscore, [&] { UnderscoreStep(lists, fileSystem, host); });
+    ResetBetweenSteps(lists);
+    InStep(host, TidyupStep::kCapitalisation, [&] { CapitalisationStep(lists, fileSystem, host); });
+    ResetBetweenSteps(lists);
+    InStep(host, TidyupStep::kBracket, [&] { BracketStep(lists, fileSystem, host); });
+    ResetBetweenSteps(lists);
+    InStep(host, TidyupStep::kPrefix, [&] { PrefixStep(lists, fileSystem, host); });
+  } catch (const TidyupStopped&) {
+    return TidyupEnd::kStopped;
+  }
+  return TidyupEnd::kFinished;
 }
 
 }  // namespace tunewick

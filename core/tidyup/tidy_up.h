@@ -38,7 +38,12 @@ class TidyupHost {
   virtual void ShowMainMenu() {}
   // `done` of the `total` songs of the current pass have been looked at.
   virtual void Progress(TidyupStep, std::size_t /*done*/, std::size_t /*total*/) {}
+  // Asked before each song: true ends the run there, after the rename in hand.
+  virtual bool StopRequested() { return false; }
 };
+
+// Leaves a step when the host asked the run to stop; RunTidyup catches it.
+struct TidyupStopped {};
 
 // A host for a tidy-up without windows: every scan reads the library file afresh.
 class LibraryFileHost : public TidyupHost {
@@ -53,11 +58,15 @@ class LibraryFileHost : public TidyupHost {
   std::string libraryFile_;
 };
 
-// Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps
-// in order. An error that escapes a step ends the run; what was renamed stays renamed.
-void RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
+enum class TidyupEnd { kFinished, kStopped };
 
-// The single steps, as the run uses them (each rescans first).
+// Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps
+// in order. An error that escapes a step ends the run, and so does the host's asking it to
+// stop; what was renamed stays renamed, and written down in the logs.
+TidyupEnd RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
+
+// The single steps, as the run uses them (each rescans first). A step the host stops
+// throws TidyupStopped.
 void DashStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 void UnderscoreStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 void CapitalisationStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);

@@ -89,8 +89,7 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
     lists.RenameFailures.clear();
   }
 
-  TextList& list = state.ChangedFilesList;
-  list.clear();
+  TextList list;
   for (const auto& [from, to] : report.result.renamed) list.push_back(QuotedRenameLine(from, to));
   if (!report.result.refused.empty()) {
     if (!list.empty()) list.emplace_back();
@@ -98,7 +97,7 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
     for (const RenameFailure& failure : report.result.refused) list.push_back(FailureLine(failure));
   }
   context.navigator.RefreshTidyupResults();
-  context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone);
+  context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone, std::move(list));
   if (!report.warning.empty()) context.dialogs.ShowMessage(parent, Text(report.warning));
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
 // What the windows remember between them: the song the single-song tools act on, the
-// tidy-up that can still be undone from the windows, the changed-files window's lines, and
-// where the windows lead back to.
+// tidy-up that can still be undone from the windows, and where the windows lead back to.
 
 #include <string>
 
@@ -24,9 +23,11 @@ struct GuiState {
   std::string LastTidyupJournal;
   // Set once the last tidy-up was undone in full.
   bool LastTidyupUndone = false;
-
-  // The changed-files window's lines: step headings, rename lines, separators.
-  TextList ChangedFilesList;
+  // Set when the last tidy-up was cancelled before its end.
+  bool LastTidyupStopped = false;
+  // Set while a tidy-up or its preview runs: the lists are the run's, and what would
+  // refresh them waits.
+  bool BulkRunInProgress = false;
 
   AfterLibraryEditor ReturnTarget = AfterLibraryEditor::kMainMenu;
   SongListOpenedFrom SongListOrigin = SongListOpenedFrom::kMainMenu;

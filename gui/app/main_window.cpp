@@ -70,8 +70,10 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
   ClassifySongs();
 
   changeWatch_ = std::make_unique<ChangeWatch>(context_.fileSystem, context_.paths.watchRoot);
-  connect(changeWatch_.get(), &ChangeWatch::changed, this,
-          [this] { RunGuarded([this] { OpenSongList(); }); });
+  // The changes a tidy-up makes are its own: they do not take the user to the song list.
+  connect(changeWatch_.get(), &ChangeWatch::changed, this, [this] {
+    if (!context_.gui.BulkRunInProgress) RunGuarded([this] { OpenSongList(); });
+  });
 }
 
 MainWindow::~MainWindow() = default;
@@ -332,6 +334,7 @@ void MainWindow::OnWelcomeTimer() {
 }
 
 void MainWindow::OnRefreshTimer() {
+  if (context_.gui.BulkRunInProgress) return;  // the lists are the run's: later
   const bool dialogOpen = context_.navigator.IsCorrectionDialogOpen();
   refreshTimer_.stop();
   if (!dialogOpen) RefreshSongList();

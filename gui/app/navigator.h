@@ -69,8 +69,10 @@ class Navigator {
   virtual void ShowTidyupResults() = 0;
   // Brings the tidy-up results up to date when they are showing.
   virtual void RefreshTidyupResults() = 0;
-  // Shows the changed-files window with the lines now in ChangedFilesList.
-  virtual void ShowChangedFiles(ChangedFilesKind kind) = 0;
+  // Shows `lines` in the changed-files window, `firstRow` at the top; they stay there until
+  // the window is shown again.
+  virtual void ShowChangedFiles(ChangedFilesKind kind, TextList lines,
+                                std::size_t firstRow = 0) = 0;
   virtual void ShowAbout() = 0;
   // The correction dialog for SelectedSong.
   virtual void OpenCorrectionDialog() = 0;

@@ -60,8 +60,9 @@ void WindowNavigator::RefreshTidyupResults() {
   if (windows_.tidyupResultsWindow->isVisible()) windows_.tidyupResultsWindow->Refresh();
 }
 
-void WindowNavigator::ShowChangedFiles(ChangedFilesKind kind) {
-  windows_.changedFilesWindow->ShowList(kind);
+void WindowNavigator::ShowChangedFiles(ChangedFilesKind kind, TextList lines,
+                                       std::size_t firstRow) {
+  windows_.changedFilesWindow->ShowList(kind, std::move(lines), firstRow);
 }
 
 void WindowNavigator::ShowAbout() { windows_.aboutWindow->show(); }

@@ -48,7 +48,7 @@ class WindowNavigator : public Navigator {
   void ShowTidyupConfirmation() override;
   void ShowTidyupResults() override;
   void RefreshTidyupResults() override;
-  void ShowChangedFiles(ChangedFilesKind kind) override;
+  void ShowChangedFiles(ChangedFilesKind kind, TextList lines, std::size_t firstRow) override;
   void ShowAbout() override;
   void OpenCorrectionDialog() override;
   bool IsCorrectionDialogOpen() override;

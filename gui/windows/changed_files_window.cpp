@@ -23,7 +23,7 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
 
   heading_ = new QLabel(QStringLiteral("Tidy-Up Results"), this);
   look::MakeHeading(heading_);
-  list_ = new SongListView(context_.gui.ChangedFilesList, this);
+  list_ = new SongListView(lines_, this);
   list_->setAccessibleName(QStringLiteral("Files changed"));
   auto* save = new LinkLabel(QStringLiteral("Save this log"), this);
   undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), this);
@@ -55,7 +55,9 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
 
 ChangedFilesWindow::~ChangedFilesWindow() = default;
 
-void ChangedFilesWindow::ShowList(ChangedFilesKind kind) {
+void ChangedFilesWindow::ShowList(ChangedFilesKind kind, TextList lines, std::size_t firstRow) {
+  kind_ = kind;
+  lines_ = std::move(lines);
   switch (kind) {
     case ChangedFilesKind::kTidyup:
       heading_->setText(QStringLiteral("Tidy-Up Results"));
@@ -69,6 +71,13 @@ void ChangedFilesWindow::ShowList(ChangedFilesKind kind) {
   }
   undo_->setVisible(kind == ChangedFilesKind::kTidyup && !context_.gui.LastTidyupJournal.empty());
   list_->Reload();
+  if (firstRow < lines_.size()) {
+    const QModelIndex row = list_->model()->index(static_cast<int>(firstRow), 0);
+    list_->scrollTo(row, QAbstractItemView::PositionAtTop);
+    list_->setCurrentIndex(row);
+  } else {
+    list_->scrollToTop();
+  }
   if (!placed_) {
     // It opens at a fixed place the first time, not centred; after that where the user left it.
     placed_ = true;
@@ -91,13 +100,22 @@ void ChangedFilesWindow::UpdateExtent() {
 }
 
 void ChangedFilesWindow::SaveLog() {
+  if (lines_.empty()) {
+    context_.dialogs.ShowMessage(this,
+                                 QStringLiteral("The list is empty: there is nothing to save."));
+    return;
+  }
   const std::string folder = ProposedLogFolder(context_.fileSystem, context_.paths.programFolder,
                                                context_.paths.documentsFolder);
   const std::optional<std::string> chosen = context_.dialogs.PickSaveFile(
       this, folder, QStringLiteral("Tunewick Log"), QStringLiteral("Text file (txt)"));
   if (!chosen) return;
   try {
-    SaveChangedFilesList(context_.fileSystem, *chosen, context_.gui.ChangedFilesList);
+    TextList log;
+    if (kind_ == ChangedFilesKind::kPreview)
+      log = {"Preview: nothing has been renamed yet. The tidy-up would make these renames.", ""};
+    log.insert(log.end(), lines_.begin(), lines_.end());
+    SaveChangedFilesList(context_.fileSystem, *chosen, log);
   } catch (const FileError& error) {
     context_.dialogs.ShowMessage(this, QString::fromLocal8Bit(error.what()));
   }

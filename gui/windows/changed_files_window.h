@@ -19,9 +19,10 @@ class ChangedFilesWindow : public QWidget {
   explicit ChangedFilesWindow(AppContext& context, QWidget* parent = nullptr);
   ~ChangedFilesWindow() override;
 
-  // Shows the window with the lines now in ChangedFilesList, under the heading of `kind`.
-  void ShowList(ChangedFilesKind kind = ChangedFilesKind::kTidyup);
-  // Asks where to save the list and writes it there.
+  // Shows the window with `lines` under the heading of `kind`, `firstRow` at the top.
+  void ShowList(ChangedFilesKind kind, TextList lines, std::size_t firstRow = 0);
+  // Asks where to save the list and writes it there; a preview's log says at its top
+  // that nothing was renamed.
   void SaveLog();
 
   SongListView* list() const { return list_; }
@@ -35,6 +36,8 @@ class ChangedFilesWindow : public QWidget {
   void UpdateExtent();
 
   AppContext& context_;
+  ChangedFilesKind kind_ = ChangedFilesKind::kTidyup;
+  TextList lines_;
   QLabel* heading_ = nullptr;
   SongListView* list_ = nullptr;
   LinkLabel* undo_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 #include "actions/undo_actions.h"
@@ -16,6 +17,7 @@
 #include "tidyup/tidy_up.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/link_label.h"
+#include "widgets/long_operation.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
@@ -30,11 +32,12 @@ constexpr int kInformationHeight = 62;
 const QColor kHeadingBlue{57, 51, 170};
 const QColor kNavy{21, 28, 85};
 
-// Shows how far a long run has got in the window, once it has run for a moment.
+// Shows how far a long run has got in the window, once it has run for a moment, and stops
+// it when the window's Cancel was clicked meanwhile.
 class ProgressHost : public TidyupHost {
  public:
-  ProgressHost(int& savedCursor, QLabel* progress)
-      : savedCursor_(savedCursor), progress_(progress) {}
+  ProgressHost(int& savedCursor, QLabel* progress, LongOperation& operation, const bool& stop)
+      : savedCursor_(savedCursor), progress_(progress), operation_(operation), stop_(stop) {}
   ~ProgressHost() override { progress_->hide(); }
   void BeginStep(TidyupStep) override { hourglass_.emplace(savedCursor_); }
   void EndStep(TidyupStep) override { hourglass_.reset(); }
@@ -51,10 +54,16 @@ class ProgressHost : public TidyupHost {
     progress_->show();
     progress_->repaint();
   }
+  bool StopRequested() override {
+    operation_.LetEventsThrough();
+    return stop_;
+  }
 
  private:
   int& savedCursor_;
   QLabel* progress_;
+  LongOperation& operation_;
+  const bool& stop_;
   std::optional<BusyCursor> hourglass_;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now(), shown_;
 };
@@ -63,8 +72,11 @@ class ProgressHost : public TidyupHost {
 // main window's scan, and the message for an empty library.
 class WindowTidyupHost : public ProgressHost {
  public:
-  WindowTidyupHost(AppContext& context, QWidget* window, QLabel* progress)
-      : ProgressHost(context.gui.SavedCursor, progress), context_(context), window_(window) {}
+  WindowTidyupHost(AppContext& context, QWidget* window, QLabel* progress, LongOperation& operation,
+                   const bool& stop)
+      : ProgressHost(context.gui.SavedCursor, progress, operation, stop),
+        context_(context),
+        window_(window) {}
   void Rescan() override { context_.navigator.Rescan(); }
   void NoSongsFound() override {
     context_.dialogs.ShowMessage(window_, QStringLiteral("Debug: No Filenames"));
@@ -80,8 +92,9 @@ class WindowTidyupHost : public ProgressHost {
 // lists of its own: the windows and their lists stay as they are.
 class PreviewTidyupHost : public ProgressHost {
  public:
-  PreviewTidyupHost(AppContext& context, SongLists& preview, FileSystem& view, QLabel* progress)
-      : ProgressHost(context.gui.SavedCursor, progress),
+  PreviewTidyupHost(AppContext& context, SongLists& preview, FileSystem& view, QLabel* progress,
+                    LongOperation& operation, const bool& stop)
+      : ProgressHost(context.gui.SavedCursor, progress, operation, stop),
         libraryFile_(context.paths.libraryFile),
         preview_(preview),
         view_(view) {}
@@ -125,10 +138,7 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   for (PictureButton* icon : {expandIcon_, collapseIcon_})
     connect(icon, &PictureButton::clicked, this, &TidyupConfirmWindow::ToggleInformation);
   connect(toggleLabel_, &LinkLabel::activated, this, &TidyupConfirmWindow::ToggleInformation);
-  connect(cancel_, &QPushButton::clicked, this, [this] {
-    context_.navigator.ShowMainWindow();
-    hide();
-  });
+  connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
   connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
   connect(preview_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { PreviewTidyup(); }); });
@@ -207,20 +217,47 @@ void TidyupConfirmWindow::ToggleInformation() {
   toggleLabel_->adjustSize();
 }
 
+void TidyupConfirmWindow::Cancel() {
+  if (running_) {
+    stopRequested_ = true;
+    cancel_->setEnabled(false);  // taken: the run ends after the rename in hand
+    return;
+  }
+  context_.navigator.ShowMainWindow();
+  hide();
+}
+
+TidyupEnd TidyupConfirmWindow::RunStoppable(
+    const std::function<TidyupEnd(LongOperation&, const bool&)>& steps) {
+  running_ = true;
+  stopRequested_ = false;
+  context_.gui.BulkRunInProgress = true;
+  preview_->hide();
+  continue_->setEnabled(false);
+  struct Restore {
+    TidyupConfirmWindow& window;
+    ~Restore() {
+      window.running_ = false;
+      window.context_.gui.BulkRunInProgress = false;
+      window.preview_->show();
+      window.continue_->setEnabled(true);
+      window.cancel_->setEnabled(true);
+    }
+  } restore{*this};
+  LongOperation operation(this);
+  return steps(operation, stopRequested_);
+}
+
 void TidyupConfirmWindow::RunTidyup() {
   std::unique_ptr<RecordedRun> run = StartRecordedRun(context_, this, RunKind::kTidyup);
   if (!run) return;
   context_.gui.LastTidyupJournal.clear();
   context_.gui.LastTidyupUndone = false;
-  {
-    WindowTidyupHost host(context_, this, progress_);
-    preview_->hide();
-    struct ShowAgain {
-      QWidget* link;
-      ~ShowAgain() { link->show(); }
-    } showAgain{preview_};
-    tunewick::RunTidyup(context_.lists, run->fileSystem(), host);
-  }
+  const TidyupEnd end = RunStoppable([&](LongOperation& operation, const bool& stop) {
+    WindowTidyupHost host(context_, this, progress_, operation, stop);
+    return tunewick::RunTidyup(context_.lists, run->fileSystem(), host);
+  });
+  context_.gui.LastTidyupStopped = end == TidyupEnd::kStopped;
   FinishRecordedRun(context_, this, *run);
   if (run->renamed() > 0) context_.gui.LastTidyupJournal = run->name();
   context_.navigator.ShowTidyupResults();
@@ -229,26 +266,24 @@ void TidyupConfirmWindow::RunTidyup() {
 
 void TidyupConfirmWindow::PreviewTidyup() {
   SongLists preview;
-  {
-    DryRunFileSystem view(context_.fileSystem);
-    PreviewTidyupHost host(context_, preview, view, progress_);
-    preview_->hide();
-    struct ShowAgain {
-      QWidget* link;
-      ~ShowAgain() { link->show(); }
-    } showAgain{preview_};
-    tunewick::RunTidyup(preview, view, host);
-  }
-  context_.gui.ChangedFilesList = BuildChangedFilesList(preview);
-  if (context_.gui.ChangedFilesList.empty()) {
+  DryRunFileSystem view(context_.fileSystem);
+  const TidyupEnd end = RunStoppable([&](LongOperation& operation, const bool& stop) {
+    PreviewTidyupHost host(context_, preview, view, progress_, operation, stop);
+    return tunewick::RunTidyup(preview, view, host);
+  });
+  if (end == TidyupEnd::kStopped) return;  // the user no longer wants to see it
+  TextList lines = BuildChangedFilesList(preview);
+  if (lines.empty()) {
     context_.dialogs.ShowMessage(this, QStringLiteral("The tidy-up would not rename any song."));
     return;
   }
-  context_.navigator.ShowChangedFiles(ChangedFilesKind::kPreview);
+  context_.navigator.ShowChangedFiles(ChangedFilesKind::kPreview, std::move(lines));
 }
 
 void TidyupConfirmWindow::closeEvent(QCloseEvent* event) {
-  // Closing this window always ends the program, whatever else is open.
+  // Closing this window always ends the program, whatever else is open; a run going on
+  // stops first, after the rename in hand, and is recorded as far as it got.
+  stopRequested_ = true;
   context_.gui.TerminationRequested = true;
   context_.requestTermination();
   event->accept();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "app/app_context.h"
+#include "tidyup/tidy_up.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -11,6 +13,7 @@ class QPushButton;
 namespace tunewick {
 
 class LinkLabel;
+class LongOperation;
 class PictureButton;
 
 // Asks the user to confirm the automatic tidy-up before anything is renamed, and can
@@ -24,7 +27,7 @@ class TidyupConfirmWindow : public QWidget {
   // Unfolds or folds the explanation.
   void ToggleInformation();
   bool IsExpanded() const;
-  // Runs the tidy-up and shows its results.
+  // Runs the tidy-up and shows its results. Cancel stops it after the rename in hand.
   void RunTidyup();
   // Runs the same tidy-up without renaming anything and lists what it would rename.
   void PreviewTidyup();
@@ -33,6 +36,10 @@ class TidyupConfirmWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Leaves the window, or stops the run going on.
+  void Cancel();
+  // Runs `steps` with the window's controls set for a run that Cancel can stop.
+  TidyupEnd RunStoppable(const std::function<TidyupEnd(LongOperation&, const bool&)>& steps);
   void BuildQuestion();
   void BuildInformationToggle();
   void BuildInformationPanel();
@@ -48,6 +55,8 @@ class TidyupConfirmWindow : public QWidget {
   QWidget* informationPanel_ = nullptr;
   LinkLabel* preview_ = nullptr;
   QLabel* progress_ = nullptr;
+  bool running_ = false;
+  bool stopRequested_ = false;
 };
 
 }  // namespace tunewick

@@ -21,6 +21,7 @@ namespace {
 
 constexpr QSize kCleanSize{450, 130};
 constexpr QSize kAllCleanSize{290, 110};
+constexpr int kNoteHeight = 20;
 
 QString Decode(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -65,6 +66,15 @@ void TidyupResultsWindow::BuildResultsPanel() {
     resultsSize_.setWidth(std::max(resultsSize_.width(), caption->geometry().right() + 1 + 8));
   }
   resultsPanel_->resize(resultsSize_);
+  // Below the counters, when there is something to say: a cancelled run, and the renames
+  // that could not be made, which lead to their part of the list.
+  stopped_ = new QLabel(QStringLiteral("The tidy-up was cancelled: the counts are what it did."),
+                        resultsPanel_);
+  look::SetTextColor(stopped_, look::kHeading);
+  stopped_->adjustSize();
+  refusals_ = new LinkLabel(QString(), resultsPanel_);
+  connect(refusals_, &LinkLabel::activated, this,
+          [this] { RunGuarded([this] { ShowChangedFiles(true); }); });
   undo_ = new LinkLabel(QStringLiteral("Undo this tidy-up"), resultsPanel_);
   undo_->adjustSize();
   undo_->move(resultsSize_.width() - 16 - undo_->width(), 14);
@@ -74,14 +84,28 @@ void TidyupResultsWindow::BuildResultsPanel() {
   look::SetTextColor(undone_, look::kLink);
   undone_->adjustSize();
   undone_->move(resultsSize_.width() - 16 - undone_->width(), 14);
-  auto* viewList = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
-  viewList->adjustSize();
-  viewList->move(16, 152 + (25 - viewList->height()) / 2);
-  auto* close = new QPushButton(QStringLiteral("Close"), resultsPanel_);
-  close->setGeometry(resultsSize_.width() - 91, 152, 75, 25);
-  connect(viewList, &LinkLabel::activated, this,
+  viewList_ = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
+  viewList_->adjustSize();
+  resultsClose_ = new QPushButton(QStringLiteral("Close"), resultsPanel_);
+  PlaceResultsFooter(0);
+  connect(viewList_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { ShowChangedFiles(); }); });
-  connect(close, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
+  connect(resultsClose_, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
+}
+
+// The list link and Close at the bottom, below `notes` lines under the counters.
+void TidyupResultsWindow::PlaceResultsFooter(int notes) {
+  const int top = 152 + kNoteHeight * notes;
+  viewList_->move(16, top + (25 - viewList_->height()) / 2);
+  resultsClose_->setGeometry(resultsSize_.width() - 91, top, 75, 25);
+  int y = 142;
+  for (QWidget* note : {static_cast<QWidget*>(stopped_), static_cast<QWidget*>(refusals_)}) {
+    note->move(16, y);
+    if (!note->isHidden()) y += kNoteHeight;
+  }
+  const QSize size(resultsSize_.width(), resultsSize_.height() + kNoteHeight * notes);
+  resultsPanel_->resize(size);
+  resize(size);
 }
 
 void TidyupResultsWindow::BuildCleanPanel() {
@@ -140,9 +164,16 @@ void TidyupResultsWindow::Refresh() {
   // Refused renames are listed with the changed files, so they lead to the results too.
   if (AnySongRenamed(context_.lists) || !context_.lists.RenameFailures.empty() ||
       context_.gui.LastTidyupUndone) {
-    resize(resultsSize_);
     for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
       counters_[row]->setText(QString::number((context_.lists.*kCounterOrder[row].log).size()));
+    const std::size_t refused = context_.lists.RenameFailures.size();
+    stopped_->setVisible(context_.gui.LastTidyupStopped && !context_.gui.LastTidyupUndone);
+    refusals_->setVisible(refused > 0);
+    refusals_->setText(refused == 1
+                           ? QStringLiteral("1 rename could not be made: see why")
+                           : QStringLiteral("%1 renames could not be made: see why").arg(refused));
+    refusals_->adjustSize();
+    PlaceResultsFooter(int(!stopped_->isHidden()) + int(!refusals_->isHidden()));
     resultsPanel_->show();
     cleanPanel_->hide();
     return;
@@ -183,13 +214,17 @@ void TidyupResultsWindow::ShowExplanation() {
   why_->hide();
 }
 
-void TidyupResultsWindow::ShowChangedFiles() {
-  context_.gui.ChangedFilesList = BuildChangedFilesList(context_.lists);
-  if (context_.gui.ChangedFilesList.empty()) {
+void TidyupResultsWindow::ShowChangedFiles(bool atRefusals) {
+  TextList lines = BuildChangedFilesList(context_.lists);
+  if (lines.empty()) {
     context_.dialogs.ShowMessage(this, QStringLiteral("No files were fixed"));
     return;
   }
-  context_.navigator.ShowChangedFiles(ChangedFilesKind::kTidyup);
+  std::size_t firstRow = 0;
+  if (atRefusals)
+    firstRow = static_cast<std::size_t>(std::find(lines.begin(), lines.end(), kFailuresHeading) -
+                                        lines.begin());
+  context_.navigator.ShowChangedFiles(ChangedFilesKind::kTidyup, std::move(lines), firstRow);
 }
 
 void TidyupResultsWindow::BackToMainWindow() {

@@ -24,8 +24,9 @@ class TidyupResultsWindow : public QWidget {
   // Brings the window up to date with the logs (and, when nothing was renamed, with a
   // fresh scan). Runs each time the window is shown or becomes active.
   void Refresh();
-  // Builds the list of renames and shows it, or says that nothing was fixed.
-  void ShowChangedFiles();
+  // Builds the list of renames and shows it (at the refused renames when asked), or says
+  // that nothing was fixed.
+  void ShowChangedFiles(bool atRefusals = false);
 
   bool IsShowingResults() const;
   bool IsShowingCleanPanel() const;
@@ -40,6 +41,7 @@ class TidyupResultsWindow : public QWidget {
  private:
   void BuildResultsPanel();
   void BuildCleanPanel();
+  void PlaceResultsFooter(int notes);
   void ShowExplanation();
   void BackToMainWindow();
 
@@ -48,6 +50,10 @@ class TidyupResultsWindow : public QWidget {
   QWidget* resultsPanel_ = nullptr;
   LinkLabel* undo_ = nullptr;
   QLabel* undone_ = nullptr;
+  QLabel* stopped_ = nullptr;
+  LinkLabel* refusals_ = nullptr;
+  LinkLabel* viewList_ = nullptr;
+  QPushButton* resultsClose_ = nullptr;
   std::array<QLabel*, 5> counters_{};
   QSize resultsSize_{340, 190};  // wider where the captions need it
   QWidget* cleanPanel_ = nullptr;

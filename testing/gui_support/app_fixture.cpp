@@ -24,13 +24,11 @@ void AppFixture::StartApp() {
   paths.watchRoot = folder / "rfMyComputer";
   paths.programFolder = folder.path();
   paths.journalFolder = folder / "state/tunewick";
-  app = std::make_unique<TunewickApp>(RealFileSystem(), dialogs, player, desktopOpener, paths,
-                                      [this] {
-                                        ++terminationRequests;
-                                        // Outside an event loop, exit() would end the next one.
-                                        if (QThread::currentThread()->loopLevel() > 0)
-                                          Application::EndEventLoop();
-                                      });
+  app = std::make_unique<TunewickApp>(disk, dialogs, player, desktopOpener, paths, [this] {
+    ++terminationRequests;
+    // Outside an event loop, exit() would end the next one.
+    if (QThread::currentThread()->loopLevel() > 0) Application::EndEventLoop();
+  });
   app->Start();
   ProcessEvents();
 }

@@ -18,13 +18,14 @@
 #include "gui_support/scripted_dialogs.h"
 #include "gui_support/scripted_player.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "support/temp_folder.h"
 #include "widgets/link_label.h"
+#include "widgets/song_list_view.h"
 #include "windows/changed_files_window.h"
 #include "windows/correction_dialog.h"
 #include "windows/library_editor.h"
 #include "windows/preview_window.h"
-#include "widgets/song_list_view.h"
 #include "windows/tidyup_confirm_window.h"
 #include "windows/tidyup_results_window.h"
 
@@ -40,6 +41,18 @@ struct SongFile {
       : name(std::move(name)), content(std::move(content)) {}
   std::string name;
   std::string content;
+};
+
+// The machine's file system, calling `afterRename` after each rename it made.
+class WatchedDisk final : public ForwardingFileSystem {
+ public:
+  WatchedDisk() : ForwardingFileSystem(RealFileSystem()) {}
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    const std::error_code error = disk_.Rename(from, to);
+    if (!error && afterRename) afterRename();
+    return error;
+  }
+  std::function<void()> afterRename;
 };
 
 // A whole Tunewick on the offscreen platform, working in a temporary folder: the library
@@ -78,6 +91,7 @@ class AppFixture : public ::testing::Test {
   ChangedFilesWindow* changedFiles() const { return app->windows().changedFilesWindow; }
 
   TempFolder folder;
+  WatchedDisk disk;   // the program's
   std::string music;  // the library's folder after StartWithSongs
   ScriptedDialogs dialogs;
   ScriptedMediaPlayer player;

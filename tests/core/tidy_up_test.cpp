@@ -76,6 +76,33 @@ TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
       (std::map<std::string, std::string>{{music + "/e/f/g/Song .mp3", "e/f/g/Song (1)(2).mp3"}}));
 }
 
+// A run the host stops ends after the rename in hand, with every rename it made logged:
+// here the bracket step stops part-way through a song that needs two.
+TEST_F(Tidyup, AStoppedRunEndsAfterTheRenameInHandAndLogsWhatItDid) {
+  Song("A - One (1)(2).mp3");
+  Song("A - Two (1)(2).mp3");
+  class StoppingHost : public RecordingHost {
+   public:
+    using RecordingHost::RecordingHost;
+    void BeginStep(TidyupStep step) override {
+      RecordingHost::BeginStep(step);
+      bracket = step == TidyupStep::kBracket;
+    }
+    bool StopRequested() override { return bracket && ++asked > 1; }  // at the second song
+    bool bracket = false;
+    int asked = 0;
+  };
+  StoppingHost stopping(state, RealFileSystem(), folder / "searchfolders");
+  EXPECT_EQ(RunTidyup(state, RealFileSystem(), stopping), TidyupEnd::kStopped);
+  EXPECT_EQ(state.BracketLog, TextList{Quoted("A - One (1)(2).mp3", "A - One .mp3")});
+  EXPECT_EQ(
+      testing::SnapshotFiles(music),
+      (std::map<std::string, std::string>{{music + "/A - One .mp3", "A - One (1)(2).mp3"},
+                                          {music + "/A - Two (1)(2).mp3", "A - Two (1)(2).mp3"}}));
+  EXPECT_EQ(stopping.depth, 0);
+  EXPECT_EQ(RunTidyup(state, RealFileSystem(), host), TidyupEnd::kFinished);
+}
+
 // The file system refuses to overwrite: the song keeps its name, its content and, in the
 // steps that follow AllSongs, its old path; the refusal is listed, not logged.
 TEST_F(Tidyup, ARefusedRenameLeavesTheSongAsItWasAndIsListed) {

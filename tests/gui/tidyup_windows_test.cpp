@@ -53,11 +53,14 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   Click(confirm(), "Continue");
   EXPECT_EQ(OnScreen(), "results");
   EXPECT_TRUE(results()->IsShowingResults());
-  EXPECT_EQ(results()->height(), 190);
-  EXPECT_GE(results()->width(), 340);  // wider only where the captions need it
+  EXPECT_EQ(results()->height(), 190 + 20);  // a line more for the rename refused
+  EXPECT_GE(results()->width(), 340);        // wider only where the captions need it
   // Prefixes, underscores, bracketed numbers, capitals, spaces around the dash.
   const char* counters[] = {"2", "1", "1", "1", "1"};
   for (int row = 0; row < 5; ++row) EXPECT_EQ(results()->Counter(row), counters[row]) << row;
+  Click(results(), "1 rename could not be made: see why");
+  EXPECT_EQ(OnScreen(), "results changes");
+  EXPECT_EQ(changedFiles()->list()->currentIndex().data().toString(), kFailuresHeading.data());
 
   LinkLabel* view = Find<LinkLabel>(results(), "View a list of files changed");
   Click(view);
@@ -136,6 +139,42 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   EXPECT_TRUE(results()->IsShowingResults());
   EXPECT_FALSE(Find<LinkLabel>(results(), "Undo this tidy-up")->isVisible());
   for (int row = 0; row < 5; ++row) EXPECT_EQ(results()->Counter(row), "0");
+}
+
+// Cancel stops a run after the rename in hand; the results say so and count what was
+// done, and the run is undone like any other. Meanwhile no other window takes input.
+TEST_F(TidyupWindows, CancelStopsARunAfterTheRenameInHandWhichIsThenUndoneLikeAnyOther) {
+  MakeMessyLibrary(folder, "music", 200, 1206);
+  StartWithSongs({});
+  const auto before = SnapshotFiles(music);
+  OpenConfirmation();
+  Click(confirm(), "Show what will change");
+  int renames = 0;
+  disk.afterRename = [&] {
+    if (++renames != 40) return;
+    auto press = [](QWidget* window, const char* button) {
+      QTest::mouseClick(Find<QPushButton>(window, button), Qt::LeftButton);
+    };
+    press(changedFiles(), "Close");  // held back: not the running window
+    press(confirm(), "Continue");    // off while running
+    press(confirm(), "Cancel");
+  };
+  Click(confirm(), "Continue");
+  EXPECT_EQ(renames, 40);
+  EXPECT_EQ(OnScreen(), "results changes");
+  EXPECT_NE(Find<QLabel>(results(), "The tidy-up was cancelled: the counts are what it did."),
+            nullptr);
+  int counted = 0;
+  for (int row = 0; row < 5; ++row) counted += results()->Counter(row).toInt();
+  EXPECT_GT(counted, 0);
+  EXPECT_LE(counted, 40);
+
+  dialogs.QueueAnswer(true);
+  Click(results(), "Undo this tidy-up");
+  EXPECT_EQ(SnapshotFiles(music), before);
+  EXPECT_EQ(Find<QLabel>(results(), "The tidy-up was cancelled: the counts are what it did.")
+                ->isVisible(),
+            false);
 }
 
 TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
