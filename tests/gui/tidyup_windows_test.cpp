@@ -112,6 +112,14 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   EXPECT_EQ(SnapshotFiles(music), before);
   const std::vector<std::string> preview = ListLines();
   EXPECT_GT(preview.size(), 50u);
+  dialogs.QueuePick(folder / "preview");  // its log says what it is
+  Click(changedFiles(), "Save this log");
+  EXPECT_EQ(ReadFile(folder / "preview.txt")
+                .rfind("Preview: nothing has been renamed yet. The tidy-up would make these "
+                       "renames.\r\n\r\n" +
+                           preview[0] + "\r\n",
+                       0),
+            0u);
 
   // The real run renames exactly what the preview listed.
   Click(confirm(), "Continue");
@@ -135,7 +143,12 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   EXPECT_EQ(SnapshotFiles(music), before);
   EXPECT_EQ(changedFiles()->heading(), "Undone: these songs have their old names back");
   EXPECT_FALSE(undo->isVisible());
-  EXPECT_GT(ListLines().size(), 50u);
+  const std::vector<std::string> undone = ListLines();
+  EXPECT_GT(undone.size(), 50u);
+  // Another window's list leaves this one as it is.
+  Click(results(), "View a list of files changed");
+  EXPECT_EQ(dialogs.Messages().back(), "No files were fixed");
+  EXPECT_EQ(ListLines(), undone);
   EXPECT_TRUE(results()->IsShowingResults());
   EXPECT_FALSE(Find<LinkLabel>(results(), "Undo this tidy-up")->isVisible());
   for (int row = 0; row < 5; ++row) EXPECT_EQ(results()->Counter(row), "0");
