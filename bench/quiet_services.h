@@ -26,7 +26,7 @@ class QuietDialogs final : public Dialogs {
     Report(text);
     return false;
   }
-  bool AskConfirmOkCancel(QWidget*, const QString&, const QString& text) override {
+  bool AskConfirmOkCancel(QWidget*, const QString&, const QString& text, DefaultAnswer) override {
     Report(text);
     return false;
   }

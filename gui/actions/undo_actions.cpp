@@ -60,8 +60,8 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
   }
   if (!context.dialogs.AskConfirmOkCancel(
           parent, QStringLiteral("Undo this tidy-up"),
-          QStringLiteral("Put back the %1 songs this tidy-up renamed?")
-              .arg(SongsRenamed(*journal))))
+          QStringLiteral("Put back the %1 songs this tidy-up renamed?").arg(SongsRenamed(*journal)),
+          DefaultAnswer::kCancel))
     return;
 
   UndoRequest request{state.LastTidyupJournal, false, true, CurrentFolder(), Now()};

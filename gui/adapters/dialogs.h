@@ -11,6 +11,9 @@ class QWidget;
 
 namespace tunewick {
 
+// Which answer Return gives.
+enum class DefaultAnswer { kOk, kCancel };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -21,8 +24,9 @@ class Dialogs {
   // A warning with "&Yes" (the default) and "Cancel" (also Escape). True for Yes.
   virtual bool AskWarningYesCancel(QWidget* parent, const QString& title, const QString& text) = 0;
 
-  // A question with "OK" (the default) and "Cancel" (also Escape). True for OK.
-  virtual bool AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A question with "OK" and "Cancel" (also Escape), `preferred` the default. True for OK.
+  virtual bool AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text,
+                                  DefaultAnswer preferred) = 0;
 
   // The folder picker, rooted at `root`. The chosen folder's exact path bytes, or nothing
   // on cancel or when those cannot be told for sure (the user is told why).
@@ -41,7 +45,8 @@ class QtDialogs final : public Dialogs {
  public:
   void ShowMessage(QWidget* parent, const QString& text) override;
   bool AskWarningYesCancel(QWidget* parent, const QString& title, const QString& text) override;
-  bool AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text) override;
+  bool AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text,
+                          DefaultAnswer preferred) override;
   std::optional<std::string> PickFolder(QWidget* parent, const QString& title,
                                         const std::string& root) override;
   std::optional<std::string> PickSaveFile(QWidget* parent, const std::string& folder,

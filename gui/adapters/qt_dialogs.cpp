@@ -36,11 +36,12 @@ bool QtDialogs::AskWarningYesCancel(QWidget* parent, const QString& title, const
   return box.clickedButton() == yes;
 }
 
-bool QtDialogs::AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text) {
+bool QtDialogs::AskConfirmOkCancel(QWidget* parent, const QString& title, const QString& text,
+                                   DefaultAnswer preferred) {
   QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
                   parent);
   box.setTextFormat(Qt::PlainText);
-  box.setDefaultButton(QMessageBox::Ok);
+  box.setDefaultButton(preferred == DefaultAnswer::kOk ? QMessageBox::Ok : QMessageBox::Cancel);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
 }

@@ -216,7 +216,8 @@ void CorrectionDialog::DeleteSong() {
   const SongPath song = context_.gui.SelectedSong;
   if (!context_.dialogs.AskConfirmOkCancel(this, QStringLiteral("Confirm"),
                                            QStringLiteral("Are you sure you want to delete ") +
-                                               ShownText(song) + QStringLiteral("?")))
+                                               ShownText(song) + QStringLiteral("?"),
+                                           DefaultAnswer::kOk))
     return;
   context_.navigator.Preview().LetGoOf(song);
   if (!tunewick::DeleteSong(context_.fileSystem, song, 1)) {

@@ -87,7 +87,12 @@ void TidyupResultsWindow::BuildResultsPanel() {
   viewList_ = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
   viewList_->adjustSize();
   resultsClose_ = new QPushButton(QStringLiteral("Close"), resultsPanel_);
+  resultsClose_->setDefault(true);
   PlaceResultsFooter(0);
+  // The keyboard starts on Close, where Return does no harm; undo comes last.
+  setTabOrder(resultsClose_, viewList_);
+  setTabOrder(viewList_, refusals_);
+  setTabOrder(refusals_, undo_);
   connect(viewList_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { ShowChangedFiles(); }); });
   connect(resultsClose_, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
@@ -243,6 +248,8 @@ void TidyupResultsWindow::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     RunGuarded([this] { Refresh(); });
     upToDate_ = true;
+    // The keyboard starts on Close, where Return does no harm.
+    (IsShowingResults() ? resultsClose_ : cleanClose_)->setFocus();
   }
 }
 

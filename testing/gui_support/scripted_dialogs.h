@@ -20,6 +20,7 @@ class ScriptedDialogs final : public Dialogs {
     QString title;
     QString text;        // the message, or the picker's proposed name
     std::string folder;  // the picker's root or initial folder
+    DefaultAnswer preferred = DefaultAnswer::kOk;
   };
 
   void QueueAnswer(bool yes) { answers_.push_back(yes); }
@@ -41,8 +42,9 @@ class ScriptedDialogs final : public Dialogs {
   bool AskWarningYesCancel(QWidget*, const QString& title, const QString& text) override {
     return Next(answers_, false, {Kind::kWarningYesCancel, title, text, {}});
   }
-  bool AskConfirmOkCancel(QWidget*, const QString& title, const QString& text) override {
-    return Next(answers_, false, {Kind::kConfirmOkCancel, title, text, {}});
+  bool AskConfirmOkCancel(QWidget*, const QString& title, const QString& text,
+                          DefaultAnswer preferred) override {
+    return Next(answers_, false, {Kind::kConfirmOkCancel, title, text, {}, preferred});
   }
   std::optional<std::string> PickFolder(QWidget*, const QString& title,
                                         const std::string& root) override {

@@ -121,8 +121,10 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
                        0),
             0u);
 
-  // The real run renames exactly what the preview listed.
+  // The real run renames exactly what the preview listed. The results start on Close,
+  // where Return does no harm.
   Click(confirm(), "Continue");
+  EXPECT_EQ(results()->focusWidget(), Find<QPushButton>(results(), "Close"));
   Click(results(), "View a list of files changed");
   EXPECT_EQ(changedFiles()->heading(), "Tidy-Up Results");
   EXPECT_EQ(ListLines(), preview);
@@ -134,6 +136,7 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   EXPECT_TRUE(Find<LinkLabel>(results(), "Undo this tidy-up")->isVisible());
   Click(undo);  // cancelled
   EXPECT_EQ(dialogs.shown().back().kind, ScriptedDialogs::Kind::kConfirmOkCancel);
+  EXPECT_EQ(dialogs.shown().back().preferred, DefaultAnswer::kCancel);
   EXPECT_TRUE(
       std::regex_match(dialogs.shown().back().text.toStdString(),
                        std::regex("Put back the [1-9][0-9]+ songs this tidy-up renamed\\?")));
