@@ -168,7 +168,7 @@ void TidyupResultsWindow::Refresh() {
   undone_->setVisible(context_.gui.LastTidyupUndone);
   // Refused renames are listed with the changed files, so they lead to the results too.
   if (AnySongRenamed(context_.lists) || !context_.lists.RenameFailures.empty() ||
-      context_.gui.LastTidyupUndone) {
+      context_.gui.LastTidyupStopped || context_.gui.LastTidyupUndone) {
     for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
       counters_[row]->setText(QString::number((context_.lists.*kCounterOrder[row].log).size()));
     const std::size_t refused = context_.lists.RenameFailures.size();
