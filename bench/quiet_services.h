@@ -56,12 +56,14 @@ class QuietPlayer final : public MediaPlayer {
   bool Play() override { return ++used, false; }
   void Stop() override {}
   void Rewind() override {}
+  std::string Problem() const override { return {}; }
+  bool CanBeHeard() const override { return true; }
 };
 
 class QuietDesktop final : public DesktopOpener {
  public:
   int used = 0;
-  void Open(const std::string&) override { ++used; }
+  bool Open(const std::string&) override { return ++used, false; }
 };
 
 // Everything a TunewickApp needs besides the file system, all of it quiet.

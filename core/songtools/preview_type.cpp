@@ -1,5 +1,7 @@
 #include "songtools/preview_type.h"
 
+#include "catalogue/library_scan.h"
+
 namespace tunewick {
 
 std::string_view PreviewEnding(std::string_view path) {
@@ -15,8 +17,10 @@ std::string_view PreviewEnding(std::string_view path) {
   return path.substr(start);
 }
 
-bool IsPreviewable(std::string_view ending) {
-  return ending == "wav" || ending == "mp3" || ending == "wma" || ending == "mid";
+bool IsPreviewable(std::string_view path) {
+  for (std::string_view mask : kSongMasks)
+    if (MatchesSongMask(path, mask)) return true;
+  return MatchesSongMask(path, "*.mid");
 }
 
 }  // namespace tunewick

@@ -10,7 +10,8 @@ namespace tunewick {
 // them whole); the whole path when it is shorter.
 std::string_view PreviewEnding(std::string_view path);
 
-// True for the endings the player knows: "wav", "mp3", "wma" and "mid", case included.
-bool IsPreviewable(std::string_view ending);
+// True for the songs the preview plays: every song the scan finds, and MIDI files
+// (".mid"); in any letter case.
+bool IsPreviewable(std::string_view path);
 
 }  // namespace tunewick

@@ -52,7 +52,7 @@ CorrectionResult CorrectSongName(FileSystem& fileSystem, const SongPath& song,
                                  std::string_view artist, std::string_view title,
                                  const std::function<void()>& beforeRename) {
   CorrectionResult result;
-  if (artist.empty() || title.empty()) {
+  if (TrimWhiteSpace(artist).empty() || TrimWhiteSpace(title).empty()) {
     result.outcome = CorrectionOutcome::kBoxEmpty;
     return result;
   }

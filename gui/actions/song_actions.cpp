@@ -2,6 +2,7 @@
 
 #include "actions/undo_actions.h"
 #include "adapters/dialogs.h"
+#include "platform/file_system.h"
 #include "songtags/tag_rename.h"
 #include "songtools/song_deletion.h"
 #include "widgets/busy_cursor.h"
@@ -18,14 +19,19 @@ void DeleteSelectedSong(AppContext& context) {
                          "delete the file with no warning.")))
     return;
   context.navigator.Preview().LetGoOf(context.gui.SelectedSong);
-  if (DeleteSong(context.fileSystem, context.gui.SelectedSong, 2)) {
-    context.dialogs.ShowMessage(main, QStringLiteral("File deleted successfully"));
+  if (const std::error_code error = DeleteSong(context.fileSystem, context.gui.SelectedSong, 2)) {
+    context.dialogs.ShowMessage(main, DeletionRefusal(error));
   } else {
-    context.dialogs.ShowMessage(
-        main,
-        QStringLiteral("The song is in use, close the application that's using it, and retry."));
+    context.dialogs.ShowMessage(main, QStringLiteral("File deleted successfully"));
   }
   context.navigator.RefreshSongList();  // the songs that are left
+}
+
+QString DeletionRefusal(std::error_code error) {
+  if (IsInUse(error))
+    return QStringLiteral("The song is in use, close the application that's using it, and retry.");
+  return QStringLiteral("The song could not be deleted: ") +
+         QString::fromLocal8Bit(ErrorText(error).c_str());
 }
 
 void PreviewSelectedSong(AppContext& context) {

@@ -9,14 +9,15 @@ namespace tunewick {
 class DesktopOpener {
  public:
   virtual ~DesktopOpener() = default;
-  // Asks the desktop to open the file (path bytes). Whether it succeeds is not observed.
-  virtual void Open(const std::string& path) = 0;
+  // Asks the desktop to open the file (path bytes). False when no program could be
+  // started for it; whether that program then manages is not observed.
+  virtual bool Open(const std::string& path) = 0;
 };
 
 // Through QDesktopServices.
 class QtDesktopOpener final : public DesktopOpener {
  public:
-  void Open(const std::string& path) override;
+  bool Open(const std::string& path) override;
 };
 
 }  // namespace tunewick

@@ -28,6 +28,11 @@ class MediaPlayer {
   virtual void Stop() = 0;
   // Back to the start of the song.
   virtual void Rewind() = 0;
+  // Why the last Open or Play failed, for the user: "the file is empty", the decoder's
+  // own words...
+  virtual std::string Problem() const = 0;
+  // False when the computer has no sound output: a song plays, but no one hears it.
+  virtual bool CanBeHeard() const = 0;
 };
 
 // The player on the desktop, built on Qt Multimedia (QMediaPlayer with a QAudioOutput).
@@ -46,6 +51,8 @@ class QtMediaPlayer final : public MediaPlayer {
   bool Play() override;
   void Stop() override;
   void Rewind() override;
+  std::string Problem() const override { return problem_; }
+  bool CanBeHeard() const override;
 
   // True while a song is playing (for tests and diagnostics).
   bool IsPlaying() const;
@@ -57,6 +64,7 @@ class QtMediaPlayer final : public MediaPlayer {
   std::unique_ptr<QMediaPlayer> player_;  // none until a file is opened
   int file_ = -1;                         // the song, opened by its path bytes
   bool failed_ = false;                   // the current player reported an error
+  std::string problem_;                   // why the last Open or Play failed
 };
 
 }  // namespace tunewick

@@ -47,12 +47,12 @@ bool StartDetached(const std::string& program, const std::string& file) {
 
 }  // namespace
 
-void QtDesktopOpener::Open(const std::string& path) {
+bool QtDesktopOpener::Open(const std::string& path) {
   // xdg-open is what the desktop's "open" comes down to on Linux; Qt's own way goes through
   // text and cannot pass every file name.
   const std::string opener = FindOnPath("xdg-open");
-  if (!opener.empty() && StartDetached(opener, path)) return;
-  QDesktopServices::openUrl(
+  if (!opener.empty() && StartDetached(opener, path)) return true;
+  return QDesktopServices::openUrl(
       QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
 }
 

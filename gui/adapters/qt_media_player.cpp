@@ -1,11 +1,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <QAudioDevice>
 #include <QAudioOutput>
 #include <QEventLoop>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QTimer>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 #include "adapters/media_player.h"
 
@@ -30,6 +36,13 @@ bool Settled(const QMediaPlayer& player) {
   }
 }
 
+std::string ProblemOf(const QMediaPlayer& player) {
+  const QString said = player.errorString();
+  if (!said.isEmpty()) return said.toStdString();
+  return "its sound could not be read: the file is damaged, or of a kind this computer "
+         "cannot play";
+}
+
 }  // namespace
 
 QtMediaPlayer::QtMediaPlayer() = default;
@@ -43,6 +56,7 @@ void QtMediaPlayer::SetFileName(const std::string& path) {
 
 bool QtMediaPlayer::Open() {
   Discard();
+  problem_.clear();
   // A fresh player for every file: after an error the GStreamer backend still reads
   // "playing" and takes a second to stop, while destroying it is immediate.
   player_ = std::make_unique<QMediaPlayer>();
@@ -60,6 +74,13 @@ bool QtMediaPlayer::Open() {
   // song's open file instead.
   file_ = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
   if (file_ < 0) {
+    problem_ = std::strerror(errno);
+    Discard();
+    return false;
+  }
+  struct stat status {};
+  if (::fstat(file_, &status) == 0 && status.st_size == 0) {
+    problem_ = "the file is empty";
     Discard();
     return false;
   }
@@ -67,16 +88,20 @@ bool QtMediaPlayer::Open() {
   if (!failed_ && !Settled(*player)) loop.exec(QEventLoop::ExcludeUserInputEvents);
 
   if (failed_ || player->mediaStatus() == QMediaPlayer::InvalidMedia) {
+    problem_ = ProblemOf(*player);
     Discard();
     return false;
   }
   return true;
 }
 
+bool QtMediaPlayer::CanBeHeard() const { return !QMediaDevices::audioOutputs().isEmpty(); }
+
 bool QtMediaPlayer::Play() {
   if (!player_ && !Open()) return false;
   player_->play();
   if (failed_) {
+    problem_ = ProblemOf(*player_);
     Discard();
     return false;
   }

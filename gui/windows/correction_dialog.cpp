@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "actions/song_actions.h"
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
 #include "catalogue/song_path.h"
@@ -130,6 +131,7 @@ void CorrectionDialog::BuildBoxes() {
   const int boxLeft = caption->x() + caption->width() + 8;
   fileName_ = Box(QStringLiteral("The song's filename"), this,
                   QRect(boxLeft, 40, kWidth - 16 - boxLeft, 22), false);
+  fileName_->setReadOnly(true);  // shown to be read and copied: the boxes below rename
 
   FixedText(QStringLiteral("If the information in the boxes below is correct click \"Rename "
                            "file\", otherwise correct this \ninformation before continuing."),
@@ -220,8 +222,8 @@ void CorrectionDialog::DeleteSong() {
                                            DefaultAnswer::kOk))
     return;
   context_.navigator.Preview().LetGoOf(song);
-  if (!tunewick::DeleteSong(context_.fileSystem, song, 1)) {
-    Tell(QStringLiteral("The song is in use, close the application that's using it, and retry."));
+  if (const std::error_code error = tunewick::DeleteSong(context_.fileSystem, song, 1)) {
+    Tell(DeletionRefusal(error));
     return;
   }
   Tell(QStringLiteral("Your song was deleted successfully"));

@@ -76,10 +76,10 @@ PreviewWindow::PreviewWindow(AppContext& context, QWidget* parent)
 
 void PreviewWindow::RequestPreview(PreviewAsker asker) {
   const SongPath song = context_.gui.SelectedSong;
-  const std::string_view ending = PreviewEnding(song);
-  if (!IsPreviewable(ending)) {
+  if (!IsPreviewable(song)) {
     if (asker == PreviewAsker::kCorrectionDialog)
-      context_.dialogs.ShowMessage(context_.navigator.WindowOf(asker), ShownText(ending));
+      context_.dialogs.ShowMessage(context_.navigator.WindowOf(asker),
+                                   ShownText(PreviewEnding(song)));
     return;
   }
   show();
@@ -91,18 +91,29 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
   FitWindow();
   CentreLabel();
   CentreButtons();
-  if (!player.Open() || !player.Play()) PlayFailed(asker);
-  if (isVisible()) {
-    raise();
-    activateWindow();
-  }
   opener_ = asker;
+  if (!player.Open() || !player.Play()) return PlayFailed(asker);
+  raise();
+  activateWindow();
+  if (!player.CanBeHeard())
+    context_.dialogs.ShowMessage(
+        this, QStringLiteral("The song is playing, but this computer has no sound output to hear "
+                             "it on."));
 }
 
 void PreviewWindow::PlayFailed(PreviewAsker asker) {
-  context_.desktopOpener.Open(context_.gui.SelectedSong);
+  QString problem = QString::fromStdString(context_.mediaPlayer.Problem());
+  if (problem.isEmpty()) problem = QStringLiteral("it could not be opened");
+  const bool handedOn = context_.desktopOpener.Open(context_.gui.SelectedSong);
   hide();
-  context_.navigator.WindowOf(asker)->show();
+  QWidget* window = context_.navigator.WindowOf(asker);
+  window->show();
+  QString text = QStringLiteral("Tunewick cannot play this song: ") + problem + QStringLiteral(".");
+  if (handedOn)
+    text += QStringLiteral(
+        "\n\nIt has been handed to the program your desktop opens such "
+        "songs with.");
+  context_.dialogs.ShowMessage(window, text);
 }
 
 void PreviewWindow::PlayAgain() {

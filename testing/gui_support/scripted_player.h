@@ -18,6 +18,8 @@ class ScriptedMediaPlayer final : public MediaPlayer {
   bool playing() const { return playing_; }
   // From now on, Open (and Play) report failure.
   void FailOpen(bool fail) { failOpen_ = fail; }
+  // From now on, the computer has no sound output.
+  void Mute(bool mute) { mute_ = mute; }
 
   void SetFileName(const std::string& path) override {
     calls_.push_back("file " + path);
@@ -40,19 +42,25 @@ class ScriptedMediaPlayer final : public MediaPlayer {
     opened_ = playing_ = false;
   }
   void Rewind() override { calls_.push_back("rewind"); }
+  std::string Problem() const override { return failOpen_ ? "the file is empty" : ""; }
+  bool CanBeHeard() const override { return !mute_; }
 
  private:
   std::vector<std::string> calls_;
   bool opened_ = false;
   bool playing_ = false;
   bool failOpen_ = false;
+  bool mute_ = false;
 };
 
 // Records the files handed to the desktop instead of opening them.
 class ScriptedDesktopOpener final : public DesktopOpener {
  public:
   const std::vector<std::string>& opened() const { return opened_; }
-  void Open(const std::string& path) override { opened_.push_back(path); }
+  bool Open(const std::string& path) override {
+    opened_.push_back(path);
+    return true;
+  }
 
  private:
   std::vector<std::string> opened_;

@@ -96,6 +96,7 @@ TEST(SongCorrection, RenamesInTheSongsOwnFolderOnlyWhatCannotLeaveIt) {
   };
   EXPECT_EQ(correct("", "B").outcome, CorrectionOutcome::kBoxEmpty);
   EXPECT_EQ(correct("A", "").outcome, CorrectionOutcome::kBoxEmpty);
+  EXPECT_EQ(correct("Slash", " \t ").outcome, CorrectionOutcome::kBoxEmpty);  // blank is empty
   folder.MakeFolder("music/sub");
   EXPECT_EQ(correct("sub/A", "B").outcome, CorrectionOutcome::kForbiddenCharacter);
   EXPECT_EQ(correct("..", "/../../B").outcome, CorrectionOutcome::kForbiddenCharacter);
@@ -110,15 +111,16 @@ TEST(SongCorrection, RenamesInTheSongsOwnFolderOnlyWhatCannotLeaveIt) {
   EXPECT_EQ(beforeRename, 1);
 }
 
-TEST(PreviewType, TheLastThreeCharactersCountCaseIncluded) {
+TEST(PreviewType, EverySongAndMidiIsPlayedAndAMessageShowsTheLastThreeCharacters) {
   EXPECT_EQ(PreviewEnding("ab"), "ab");
   // Whole UTF-8 characters, so that a message can show them.
   EXPECT_EQ(PreviewEnding("/m/song.m\xc3\xa9p"), "m\xc3\xa9p");
   EXPECT_EQ(PreviewEnding("/m/\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac"),
             "\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac");
-  for (std::string_view known : {"wav", "mp3", "wma", "mid"}) EXPECT_TRUE(IsPreviewable(known));
-  for (std::string_view unknown : {"MP3", "Wav", "ogg", "p3", "", "flac"})
-    EXPECT_FALSE(IsPreviewable(unknown)) << unknown;
+  for (std::string_view song : {"/m/a.wav", "/m/a.mp3", "/m/a.wma", "/m/A.MP3", "/m/a.Mid"})
+    EXPECT_TRUE(IsPreviewable(song)) << song;
+  for (std::string_view other : {"/m/a.ogg", "/m/amp3", "/m/a.mp3/b", "", "/m/a.flac"})
+    EXPECT_FALSE(IsPreviewable(other)) << other;
 }
 
 }  // namespace

@@ -115,13 +115,14 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
 // as typed once the preview let go of the song, and the list follows.
 TEST_F(CorrectionDialogTest, RenameSongExplainsWhyNothingWasRenamedOrRenamesAsTyped) {
   OpenForOldSong();
+  EXPECT_TRUE(dialog()->fileNameBox()->isReadOnly());  // only the boxes below rename
   const std::string taken = Song("Taken - Name.mp3");
   const QString forbidden =
       "Artist and song names cannot contain any of these characters:\n\\ / : * ? \" < > |";
   const struct {
     QString artist, title, message;
   } cases[] = {
-      {"A", "", "You must enter both the Artist and song name to rename the file."},
+      {"A", "   ", "You must enter both the Artist and song name to rename the file."},
       {"Taken", "Name",
        QString::fromStdString("There's already a file with the name and author you entered ('" +
                               taken + "')")},
@@ -177,8 +178,9 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
     dialogs.QueueAnswer(true);
     Click(dialog(), "Delete this song");
     EXPECT_TRUE(fs().Exists(Song("old.mp3")));
+    // Not another program's doing: the system's reason, not the advice to close it.
     EXPECT_EQ(dialogs.Messages(),
-              Messages{"The song is in use, close the application that's using it, and retry."});
+              Messages{"The song could not be deleted: Operation not permitted"});
     EXPECT_EQ(OnScreen(), "dialog");
     EXPECT_EQ(Boxes(), "old.mp3|" + kOldTitle + "|Artist");
   }
@@ -197,9 +199,9 @@ TEST_F(CorrectionDialogTest, DeleteAsksWithTheFullPathAndDeletesOnOk) {
   EXPECT_EQ(app->lists().IncorrectSongs, (Songs{Song("other.wav")}));
 }
 
-// The menu plays the song in a window fitted around its path until Back is clicked; an
-// ending the preview does not know is refused, and told only in the dialog; a song the
-// player cannot play goes to the desktop.
+// The menu plays the song in a window fitted around its path until Back is clicked, in any
+// letter case; a song the player cannot play goes to the desktop, and the user is told why,
+// as when nothing can be heard.
 TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPath) {
   const std::string longName = std::string(60, 'l') + ".wav";
   OpenSongList({"song.mp3", longName, "LOUD.MP3", "song.wma"});
@@ -226,19 +228,26 @@ TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPa
   EXPECT_EQ(OnScreen(), "main");
 
   player.ClearCalls();
-  UseMenu(Song("LOUD.MP3"), "Preview this song");
-  EXPECT_TRUE(dialogs.shown().empty());
   UseMenu(Song("LOUD.MP3"), "Fix this name");
   Click(dialog(), "Preview");
-  EXPECT_EQ(dialogs.Messages(), Messages{"MP3"});
-  EXPECT_EQ(OnScreen(), "dialog");
-  EXPECT_TRUE(player.calls().empty());
-
+  EXPECT_EQ(player.calls(), (Calls{"file " + Song("LOUD.MP3"), "open", "play"}));
+  EXPECT_EQ(OnScreen(), "dialog preview");
+  EXPECT_TRUE(dialogs.shown().empty());
+  Click(preview(), "Go back to the song list");
   Click(dialog(), "Go Back");
+
   player.FailOpen(true);
   UseMenu(Song("song.wma"), "Preview this song");
   EXPECT_EQ(desktopOpener.opened(), Calls{Song("song.wma")});
   EXPECT_EQ(OnScreen(), "main");
+  EXPECT_EQ(dialogs.Messages(),
+            Messages{"Tunewick cannot play this song: the file is empty.\n\nIt has been handed to "
+                     "the program your desktop opens such songs with."});
+  player.FailOpen(false);
+  player.Mute(true);
+  UseMenu(Song("song.wma"), "Preview this song");
+  EXPECT_EQ(dialogs.Messages().back(),
+            "The song is playing, but this computer has no sound output to hear it on.");
 }
 
 // The list's own tools: names from the tags for every tagged song, without a question or a
