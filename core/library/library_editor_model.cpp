@@ -1,8 +1,10 @@
 #include "library/library_editor_model.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "library/library_file.h"
+#include "platform/journal_file.h"
 
 namespace tunewick {
 namespace {
@@ -18,6 +20,14 @@ LinkLook TargetLook(bool hasTarget, bool pointerOver) {
 }
 
 }  // namespace
+
+std::string LibraryFolderOf(std::string_view text, std::string_view currentFolder) {
+  std::filesystem::path path(text);
+  if (path.is_relative()) path = std::filesystem::path(currentFolder) / path;
+  std::string folder = path.lexically_normal().native();
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
 
 bool FolderSortsBefore(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -57,25 +67,34 @@ std::size_t LibraryEditorModel::Insert(std::string folder) {
   return index;
 }
 
+std::optional<std::size_t> LibraryEditorModel::Listed(const std::string& folder) const {
+  const std::string here = CurrentFolder();
+  const std::optional<FolderId> id = fileSystem_.IdentifyFolder(folder);
+  for (std::size_t i = 0; i < folders_.size(); ++i) {
+    if (LibraryFolderOf(folders_[i], here) == folder) return i;
+    if (id && fileSystem_.IdentifyFolder(folders_[i]) == id) return i;
+  }
+  return std::nullopt;
+}
+
 AddOutcome LibraryEditorModel::Add(AddTrigger trigger) {
   AddOutcome outcome;
   if (text_.empty()) return outcome;
 
-  // The typed text as it stands, case counted: "/Music" and "/music/" are not "/music".
-  const auto listed = std::find(folders_.begin(), folders_.end(), text_);
-  if (listed != folders_.end()) {
+  const std::string folder = LibraryFolderOf(text_, CurrentFolder());
+  if (const std::optional<std::size_t> listed = Listed(folder)) {
     outcome.message = kAlreadyListedMessage;
-    selected_ = static_cast<std::size_t>(listed - folders_.begin());
+    selected_ = listed;
     return outcome;
   }
 
   outcome.focusTextBox = true;
   if (text_.size() > 1 && text_.back() == '/') {
-    // A folder typed with its closing "/" is taken at its word, without it.
-    outcome.added = Insert(text_.substr(0, text_.size() - 1));
+    // A folder typed with its closing "/" is taken at its word.
+    outcome.added = Insert(folder);
     if (trigger == AddTrigger::kEnterKey) text_.clear();
-  } else if (fileSystem_.FolderExists(text_)) {
-    outcome.added = Insert(text_);
+  } else if (fileSystem_.FolderExists(folder)) {
+    outcome.added = Insert(folder);
     text_.clear();
   } else {
     if (trigger == AddTrigger::kAddLink) {

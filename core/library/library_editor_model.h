@@ -29,6 +29,10 @@ inline constexpr const char* kCannotContinueMessage =
     "continue, and will close.";
 inline constexpr const char* kSaveFailedMessage = "Your music library could not be saved: ";
 
+// The folder `text` names, as the library keeps it: absolute (a relative one is taken from
+// `currentFolder`), without "." and ".." steps, doubled "/" or a closing "/" (except "/").
+std::string LibraryFolderOf(std::string_view text, std::string_view currentFolder);
+
 // True when `a` sorts before `b` in the editor's list: byte by byte, with the ASCII letters
 // compared without regard to case.
 bool FolderSortsBefore(std::string_view a, std::string_view b);
@@ -64,12 +68,14 @@ class LibraryEditorModel {
   const std::string& Text() const { return text_; }
   void SetText(std::string text) { text_ = std::move(text); }
 
-  // Adds the editing box's folder to the list. An empty box does nothing. A folder that
-  // is listed already, spelt exactly so (case counted), is selected and the user told.
-  // A text ending in "/" (other than "/" itself) is added without that "/" as it stands;
-  // Enter empties the box, the link leaves the text in it. Any other text is added when
-  // it names an existing folder, emptying the box; otherwise the user is told, and Enter
-  // empties the box while the link leaves the text for mending.
+  // Adds the editing box's folder to the list, as LibraryFolderOf gives it. An empty box
+  // does nothing. A folder that is listed already, under any spelling of its path or
+  // through a link, is selected and the user told (where the disk tells letter cases
+  // apart, "/Music" and "/music" are two folders). A text ending in "/" (other than "/"
+  // itself) is added without looking for the folder; Enter empties the box, the link
+  // leaves the text in it. Any other text is added when it names an existing folder,
+  // emptying the box; otherwise the user is told, and Enter empties the box while the
+  // link leaves the text for mending.
   AddOutcome Add(AddTrigger trigger);
 
   // Moves the selected folder back into the editing box and out of the list. False when
@@ -91,6 +97,8 @@ class LibraryEditorModel {
 
  private:
   std::size_t Insert(std::string folder);
+  // Where `folder` (as LibraryFolderOf gives it) is listed already, if it is.
+  std::optional<std::size_t> Listed(const std::string& folder) const;
 
   FileSystem& fileSystem_;
   std::vector<std::string> folders_;

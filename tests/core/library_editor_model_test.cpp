@@ -1,8 +1,10 @@
 #include "library/library_editor_model.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include "library/library_file.h"
 #include "support/temp_folder.h"
@@ -62,8 +64,9 @@ TEST_F(LibraryEditorModelTest, ReloadListsTheExistingFoldersSortedAndDropsTheRes
 }
 
 // An added folder takes its sorted place (after those that differ only in case) and the
-// selection stays on its folder; only the exact text counts as listed already.
-TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceUnlessItsTextIsListed) {
+// selection stays on its folder; a folder is listed once, whatever spelling or link leads
+// to it, and a relative one is kept as the absolute folder it names.
+TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceUnlessItIsListedAlready) {
   const std::string a = folder.MakeFolder("a");
   const std::string c = folder.MakeFolder("c");
   const std::string upperB = folder.MakeFolder("B");
@@ -78,10 +81,18 @@ TEST_F(LibraryEditorModelTest, AnAddedFolderTakesItsSortedPlaceUnlessItsTextIsLi
             "This folder is already in your music library, It's been selected to show you where.");
   EXPECT_EQ(model.Selected(), 1u);
   EXPECT_EQ(model.Text(), upperB);  // left for the user to see
-  // Another letter case, or a closing "/", is another text: the folder is listed again.
+  // Another letter case is another folder where the disk tells them apart.
   EXPECT_EQ(Type(folder.MakeFolder("C"), AddTrigger::kAddLink).message, "");
-  EXPECT_EQ(Type(a + "/", AddTrigger::kEnterKey).message, "");
-  EXPECT_EQ(model.Folders(), (Folders{a, a, upperB, folder / "b", c, folder / "C"}));
+  std::filesystem::create_directory_symlink(a, folder / "link");
+  const std::string relative =
+      std::filesystem::relative(a, std::filesystem::current_path()).string() + "/.";
+  for (const std::string& spelling :
+       {a + "/", folder / "c//", folder / "x/../a", folder / "link", relative}) {
+    EXPECT_EQ(Type(spelling, AddTrigger::kEnterKey).message, kAlreadyListedMessage) << spelling;
+  }
+  std::filesystem::remove(folder / "link");
+  EXPECT_EQ(Type(relative + "/../d/", AddTrigger::kEnterKey).message, "");
+  EXPECT_EQ(model.Folders(), (Folders{a, upperB, folder / "b", c, folder / "C", folder / "d"}));
 }
 
 // A closing "/" is dropped without looking for the folder; a missing folder is not added.
@@ -108,10 +119,10 @@ TEST_F(LibraryEditorModelTest, ClosingSlashesMissingFoldersAndWhatTheBoxKeeps) {
             "That folder doesn't exist, try entering it in again.");
   EXPECT_EQ(model.Text(), "");
 
-  // Only one "/" goes, and "/" alone is a folder like any other.
+  // Every closing "/" goes, and "/" alone is a folder like any other.
   Type(folder / "twice//", AddTrigger::kEnterKey);
   Type("/", AddTrigger::kEnterKey);
-  EXPECT_EQ(model.Folders(), (Folders{"/", music, folder / "nowhere", folder / "twice/"}));
+  EXPECT_EQ(model.Folders(), (Folders{"/", music, folder / "nowhere", folder / "twice"}));
 }
 
 TEST_F(LibraryEditorModelTest, EditAndRemoveActOnTheSelectedFolderOnly) {
