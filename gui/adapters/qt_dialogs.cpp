@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "adapters/dialogs.h"
-#include "adapters/path_on_disk.h"
+#include "adapters/folder_picker.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
@@ -48,15 +48,9 @@ bool QtDialogs::AskConfirmOkCancel(QWidget* parent, const QString& title, const 
 
 std::optional<std::string> QtDialogs::PickFolder(QWidget* parent, const QString& title,
                                                  const std::string& root) {
-  const QString chosen = QFileDialog::getExistingDirectory(
-      parent, title, QFile::decodeName(root.c_str()), QFileDialog::ShowDirsOnly);
-  if (chosen.isEmpty()) return std::nullopt;
-  if (std::optional<std::string> path = PathOnDisk(RealFileSystem(), chosen)) return path;
-  ShowMessage(parent, QStringLiteral("The folder \"%1\" cannot be added: its name is not plain "
-                                     "text, and Tunewick cannot tell exactly which folder it "
-                                     "is. Rename the folder, then browse for it again.")
-                          .arg(chosen));
-  return std::nullopt;
+  FolderPicker picker(RealFileSystem(), title, root, parent);
+  if (picker.exec() != QDialog::Accepted) return std::nullopt;
+  return picker.Selected();
 }
 
 std::optional<std::string> QtDialogs::PickSaveFile(QWidget* parent, const std::string& folder,

@@ -8,10 +8,13 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "adapters/path_on_disk.h"
+#include <QTreeView>
+
+#include "adapters/folder_picker.h"
 #include "gui_support/app_fixture.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
+#include "widgets/shown_text.h"
 
 namespace tunewick::testing {
 namespace {
@@ -211,20 +214,24 @@ TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefresh
   EXPECT_EQ(app->lists().IncorrectSongs, (Songs{second, first}));
 }
 
-// The folder picker answers in text: a name that is not UTF-8 comes back with U+FFFD in
-// it, and is mapped back to its bytes, or refused when two names read the same.
-TEST(PathOnDiskTest, FindsTheBytesBehindTheTextOrNothing) {
+// The folder picker lists every folder by its bytes, a name that is not UTF-8 too, and
+// gives back exactly the bytes of the one chosen; nothing before one is selected.
+TEST(FolderPickerTest, ListsEveryFolderAndGivesBackItsBytes) {
   TempFolder folder;
   const std::string latin1 = folder.MakeFolder("caf\xe9/sub \xc3\xa9");
-  const QString root = QString::fromStdString(folder.path());
-  const QString shown = root + QString::fromUtf16(u"/caf\uFFFD/sub \u00E9");
-  const FileSystem& fs = RealFileSystem();
-  EXPECT_EQ(PathOnDisk(fs, shown), latin1);
-  EXPECT_EQ(PathOnDisk(fs, root + "/"), folder.path());
-  EXPECT_EQ(PathOnDisk(fs, "/"), "/");
-  EXPECT_EQ(PathOnDisk(fs, root + QString::fromUtf16(u"/caf\uFFFD/gone")), std::nullopt);
-  folder.MakeFolder("caf\xe8");  // reads the same as caf\xe9
-  EXPECT_EQ(PathOnDisk(fs, shown), std::nullopt);
+  folder.MakeFile("caf\xe9/a song.mp3");
+  FolderPicker picker(RealFileSystem(), "Pick", "/");
+  EXPECT_EQ(picker.Selected(), "/");
+  picker.tree()->clearSelection();
+  EXPECT_EQ(picker.Selected(), std::nullopt);
+  ASSERT_TRUE(picker.Reveal(latin1));
+  EXPECT_EQ(picker.Selected(), latin1);
+  const QModelIndex shown = picker.tree()->currentIndex();
+  EXPECT_EQ(shown.data().toString(), QString::fromUtf16(u"sub \u00E9"));
+  EXPECT_EQ(shown.parent().data().toString(), ShownText("caf\xe9"));
+  picker.tree()->expand(shown.parent());
+  EXPECT_EQ(picker.tree()->model()->rowCount(shown.parent()), 1);  // folders only
+  EXPECT_FALSE(picker.Reveal(folder / "gone"));
 }
 
 }  // namespace
