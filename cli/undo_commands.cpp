@@ -18,18 +18,6 @@ void WriteLine(std::ostream& out, std::string_view line) {
   out.put('\n');
 }
 
-std::string_view UndoStateText(UndoState state) {
-  switch (state) {
-    case UndoState::kNotUndone:
-      return "not undone";
-    case UndoState::kPartlyUndone:
-      return "partly undone";
-    case UndoState::kUndone:
-      return "undone";
-  }
-  return "";
-}
-
 }  // namespace
 
 int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& name, bool dryRun,
@@ -58,14 +46,7 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
     streams.err << "tunewick-cli: " << refused.what() << '\n';
     return kExitUsage;
   }
-  for (const auto& [from, to] : report.result.renamed)
-    WriteLine(streams.out, QuotedRenameLine(from, to));
-  if (!report.result.refused.empty()) {
-    if (!report.result.renamed.empty()) streams.out << '\n';
-    WriteLine(streams.out, kUndoFailuresHeading);
-    for (const RenameFailure& failure : report.result.refused)
-      WriteLine(streams.out, FailureLine(failure));
-  }
+  for (const std::string& line : UndoReportLines(report.result)) WriteLine(streams.out, line);
   streams.out.flush();
   if (!report.warning.empty()) streams.err << "tunewick-cli: " << report.warning << '\n';
   return report.result.refused.empty() ? kExitDone : kExitSomeRefused;
@@ -78,7 +59,7 @@ int HistoryCommand(const JournalStore& store, CliStreams& streams) {
     streams.out.write(run.header.folder.data(),
                       static_cast<std::streamsize>(run.header.folder.size()));
     streams.out << "'  " << run.renames << (run.renames == 1 ? " rename  " : " renames  ")
-                << UndoStateText(run.undoState) << "  " << run.name << '\n';
+                << UndoStateName(run.undoState) << "  " << run.name << '\n';
   }
   streams.out.flush();
   return kExitDone;

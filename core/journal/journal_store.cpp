@@ -20,6 +20,18 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 }  // namespace
 
+std::string_view UndoStateName(UndoState state) {
+  switch (state) {
+    case UndoState::kNotUndone:
+      return "not undone";
+    case UndoState::kPartlyUndone:
+      return "partly undone";
+    case UndoState::kUndone:
+      return "undone";
+  }
+  return "";
+}
+
 std::string LocalTimeText(std::int64_t seconds, const char* format) {
   const std::time_t time = static_cast<std::time_t>(seconds);
   std::tm local{};

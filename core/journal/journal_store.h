@@ -22,6 +22,7 @@ std::string LocalTimeText(std::int64_t seconds, const char* format);
 inline constexpr std::size_t kJournalsKept = 50;
 
 enum class UndoState { kNotUndone, kPartlyUndone, kUndone };
+std::string_view UndoStateName(UndoState state);  // "not undone", "partly undone", "undone"
 
 struct RunSummary {
   std::string name;

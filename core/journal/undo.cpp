@@ -6,6 +6,8 @@
 #include "catalogue/song_path.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/rename_names.h"
+#include "reports/changed_files.h"
+#include "tidyup/batch_rename.h"
 
 namespace tunewick {
 
@@ -171,6 +173,17 @@ std::size_t SongsRenamed(const Journal& journal) {
     songsAt.insert(entry.to);
   }
   return songs;
+}
+
+std::vector<std::string> UndoReportLines(const UndoResult& result) {
+  std::vector<std::string> lines;
+  for (const auto& [from, to] : result.renamed) lines.push_back(QuotedRenameLine(from, to));
+  if (!result.refused.empty()) {
+    if (!lines.empty()) lines.emplace_back();
+    lines.emplace_back(kUndoFailuresHeading);
+    for (const RenameFailure& failure : result.refused) lines.push_back(FailureLine(failure));
+  }
+  return lines;
 }
 
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request) {

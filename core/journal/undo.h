@@ -41,6 +41,9 @@ UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem);
 // How many songs the run renamed (a song renamed several times counts once).
 std::size_t SongsRenamed(const Journal& journal);
 
+// What an undo put back, one line each, then what it could not, under their heading.
+std::vector<std::string> UndoReportLines(const UndoResult& result);
+
 // An undo that cannot begin: an unknown run, or one undone already.
 class UndoRefused : public std::runtime_error {
  public:

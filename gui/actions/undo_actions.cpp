@@ -5,8 +5,6 @@
 
 #include "adapters/dialogs.h"
 #include "platform/journal_file.h"
-#include "reports/changed_files.h"
-#include "tidyup/batch_rename.h"
 #include "widgets/busy_cursor.h"
 
 namespace tunewick {
@@ -49,38 +47,51 @@ void FinishRecordedRun(AppContext& context, QWidget* parent, RecordedRun& run) {
 
 void UndoLastTidyup(AppContext& context, QWidget* parent) {
   GuiState& state = context.gui;
-  SongLists& lists = context.lists;
   JournalStore store(context.fileSystem, context.paths.journalFolder);
-  const std::optional<Journal> journal = store.Read(state.LastTidyupJournal);
-  if (!journal) {
+  if (!store.Read(state.LastTidyupJournal)) {
     context.dialogs.ShowMessage(parent, QStringLiteral("The record of this tidy-up is gone: it "
                                                        "cannot be undone any more."));
     state.LastTidyupJournal.clear();
     return;
   }
-  if (!context.dialogs.AskConfirmOkCancel(
-          parent, QStringLiteral("Undo this tidy-up"),
-          QStringLiteral("Put back the %1 songs this tidy-up renamed?").arg(SongsRenamed(*journal)),
-          DefaultAnswer::kCancel))
-    return;
+  UndoKeptRun(context, parent, state.LastTidyupJournal, QStringLiteral("Undo this tidy-up"),
+              QStringLiteral("this tidy-up"));
+}
 
-  UndoRequest request{state.LastTidyupJournal, false, true, CurrentFolder(), Now()};
+bool UndoKeptRun(AppContext& context, QWidget* parent, const std::string& name,
+                 const QString& title, const QString& what) {
+  GuiState& state = context.gui;
+  SongLists& lists = context.lists;
+  JournalStore store(context.fileSystem, context.paths.journalFolder);
+  const std::optional<Journal> journal = store.Read(name);
+  if (!journal) {
+    context.dialogs.ShowMessage(parent, QStringLiteral("The record of this run cannot be read: it "
+                                                       "cannot be undone."));
+    return false;
+  }
+  if (!context.dialogs.AskConfirmOkCancel(
+          parent, title,
+          QStringLiteral("Put back the %1 songs %2 renamed?").arg(SongsRenamed(*journal)).arg(what),
+          DefaultAnswer::kCancel))
+    return false;
+
+  UndoRequest request{name, false, true, CurrentFolder(), Now()};
   UndoReport report;
   {
     BusyCursor hourglass(state.SavedCursor);
     try {
       report = UndoRun(store, context.fileSystem, request);
     } catch (const JournalUnavailable& problem) {
-      if (!GoOnWithoutUndo(context, parent, problem)) return;
+      if (!GoOnWithoutUndo(context, parent, problem)) return false;
       request.record = false;
       report = UndoRun(store, context.fileSystem, request);
     } catch (const UndoRefused& refused) {
       context.dialogs.ShowMessage(parent, Text(refused.what()));
-      return;
+      return false;
     }
   }
-  if (report.result.refused.empty()) {
-    // Nothing of the run is left: the results show it undone, with nothing renamed.
+  if (name == state.LastTidyupJournal && report.result.refused.empty()) {
+    // Nothing of the last tidy-up is left: the results show it undone, with nothing renamed.
     state.LastTidyupJournal.clear();
     state.LastTidyupUndone = true;
     for (TextList* log : {&lists.PrefixLog, &lists.UnderscoreLog, &lists.BracketLog,
@@ -88,17 +99,28 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
       log->clear();
     lists.RenameFailures.clear();
   }
-
-  TextList list;
-  for (const auto& [from, to] : report.result.renamed) list.push_back(QuotedRenameLine(from, to));
-  if (!report.result.refused.empty()) {
-    if (!list.empty()) list.emplace_back();
-    list.emplace_back(kUndoFailuresHeading);
-    for (const RenameFailure& failure : report.result.refused) list.push_back(FailureLine(failure));
-  }
   context.navigator.RefreshTidyupResults();
-  context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone, std::move(list));
+  context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone, UndoReportLines(report.result));
   if (!report.warning.empty()) context.dialogs.ShowMessage(parent, Text(report.warning));
+  return true;
+}
+
+void PreviewUndo(AppContext& context, QWidget* parent, const std::string& name) {
+  JournalStore store(context.fileSystem, context.paths.journalFolder);
+  UndoReport report;
+  try {
+    BusyCursor hourglass(context.gui.SavedCursor);
+    report = UndoRun(store, context.fileSystem, {name, true, false, CurrentFolder(), Now()});
+  } catch (const UndoRefused& refused) {
+    context.dialogs.ShowMessage(parent, Text(refused.what()));
+    return;
+  }
+  TextList lines = UndoReportLines(report.result);
+  if (lines.empty()) {
+    context.dialogs.ShowMessage(parent, QStringLiteral("Undo would not put back any song."));
+    return;
+  }
+  context.navigator.ShowChangedFiles(ChangedFilesKind::kUndoPreview, std::move(lines));
 }
 
 }  // namespace tunewick

@@ -22,7 +22,7 @@
 namespace tunewick {
 namespace {
 
-constexpr QSize kMainMenuSize{337, 177};
+constexpr QSize kMainMenuSize{337, 205};
 constexpr QSize kSongListSize{617, 273};
 
 const QString kLibraryHint = QStringLiteral(
@@ -107,6 +107,12 @@ void MainWindow::BuildMainMenu() {
                                    "\"Artist Name - Song name.ext\" filename standard."),
                     mainMenu_);
   songList->move(32, 108);
+  auto* history = new LinkLabel(
+      QStringLiteral("Undo an earlier run"),
+      QStringLiteral("See the tidy-ups and renames Tunewick kept, and undo one of them, also "
+                     "after Tunewick was closed in between."),
+      mainMenu_);
+  history->move(32, 136);
 
   auto* close = new QPushButton(QStringLiteral("Cl&ose"), mainMenu_);
   close->setToolTip(QStringLiteral("Close the application."));
@@ -116,7 +122,8 @@ void MainWindow::BuildMainMenu() {
 
   setTabOrder(library, tidyup);
   setTabOrder(tidyup, songList);
-  setTabOrder(songList, about);
+  setTabOrder(songList, history);
+  setTabOrder(history, about);
   setTabOrder(about, close);
 
   connect(library, &LinkLabel::activated, this,
@@ -127,6 +134,10 @@ void MainWindow::BuildMainMenu() {
   });
   connect(songList, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { OpenSongList(); }); });
+  connect(history, &LinkLabel::activated, this, [this] {
+    context_.navigator.ShowHistory();
+    hide();
+  });
   connect(about, &LinkLabel::activated, this, [this] { context_.navigator.ShowAbout(); });
   connect(close, &QPushButton::clicked, this, [this] {
     context_.gui.TerminationRequested = true;

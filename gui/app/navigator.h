@@ -13,8 +13,8 @@ namespace tunewick {
 // Which window asked for a preview: the one shown again when the preview ends.
 enum class PreviewAsker { kMainWindow, kCorrectionDialog };
 // What the changed-files window lists: the renames of the last tidy-up, what a tidy-up
-// would rename, or what an undo put back.
-enum class ChangedFilesKind { kTidyup, kPreview, kUndone };
+// would rename, what an undo put back, or what it would put back.
+enum class ChangedFilesKind { kTidyup, kPreview, kUndone, kUndoPreview };
 
 // The preview of the selected song.
 class SongPreview {
@@ -74,6 +74,8 @@ class Navigator {
   virtual void ShowChangedFiles(ChangedFilesKind kind, TextList lines,
                                 std::size_t firstRow = 0) = 0;
   virtual void ShowAbout() = 0;
+  // The kept runs, to undo one of them.
+  virtual void ShowHistory() = 0;
   // The correction dialog for SelectedSong.
   virtual void OpenCorrectionDialog() = 0;
   virtual bool IsCorrectionDialogOpen() = 0;

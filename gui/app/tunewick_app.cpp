@@ -9,6 +9,7 @@
 #include "widgets/window_behaviour.h"
 #include "windows/changed_files_window.h"
 #include "windows/correction_dialog.h"
+#include "windows/history_window.h"
 #include "windows/library_editor.h"
 #include "windows/preview_window.h"
 #include "windows/tidyup_confirm_window.h"
@@ -49,6 +50,7 @@ TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& 
   windows_.tidyupConfirmWindow = Create<TidyupConfirmWindow>(ownedWindows_, context_);
   windows_.tidyupResultsWindow = Create<TidyupResultsWindow>(ownedWindows_, context_);
   windows_.changedFilesWindow = Create<ChangedFilesWindow>(ownedWindows_, context_);
+  windows_.historyWindow = Create<HistoryWindow>(ownedWindows_, context_);
 }
 
 TunewickApp::~TunewickApp() {

@@ -5,6 +5,7 @@
 #include "widgets/window_behaviour.h"
 #include "windows/changed_files_window.h"
 #include "windows/correction_dialog.h"
+#include "windows/history_window.h"
 #include "windows/library_editor.h"
 #include "windows/preview_window.h"
 #include "windows/tidyup_confirm_window.h"
@@ -66,6 +67,8 @@ void WindowNavigator::ShowChangedFiles(ChangedFilesKind kind, TextList lines,
 }
 
 void WindowNavigator::ShowAbout() { windows_.aboutWindow->show(); }
+
+void WindowNavigator::ShowHistory() { windows_.historyWindow->Open(); }
 
 void WindowNavigator::OpenCorrectionDialog() { windows_.correctionDialog->Open(); }
 

@@ -12,6 +12,7 @@ class LibraryEditor;
 class TidyupConfirmWindow;
 class TidyupResultsWindow;
 class ChangedFilesWindow;
+class HistoryWindow;
 
 // The windows, filled in by the program in their creation order. Windows are created
 // once and live until the program ends; a window may only reach the ones created
@@ -25,6 +26,7 @@ struct WindowRegistry {
   TidyupConfirmWindow* tidyupConfirmWindow = nullptr;
   TidyupResultsWindow* tidyupResultsWindow = nullptr;
   ChangedFilesWindow* changedFilesWindow = nullptr;
+  HistoryWindow* historyWindow = nullptr;
 };
 
 // The navigation between the program's own windows.
@@ -50,6 +52,7 @@ class WindowNavigator : public Navigator {
   void RefreshTidyupResults() override;
   void ShowChangedFiles(ChangedFilesKind kind, TextList lines, std::size_t firstRow) override;
   void ShowAbout() override;
+  void ShowHistory() override;
   void OpenCorrectionDialog() override;
   bool IsCorrectionDialogOpen() override;
   SongPreview& Preview() override;

@@ -65,6 +65,9 @@ void ChangedFilesWindow::ShowList(ChangedFilesKind kind, TextList lines, std::si
     case ChangedFilesKind::kPreview:
       heading_->setText(QStringLiteral("Preview: nothing has been renamed yet"));
       break;
+    case ChangedFilesKind::kUndoPreview:
+      heading_->setText(QStringLiteral("Preview: undo would give these songs their old names"));
+      break;
     case ChangedFilesKind::kUndone:
       heading_->setText(QStringLiteral("Undone: these songs have their old names back"));
       break;
@@ -114,6 +117,8 @@ void ChangedFilesWindow::SaveLog() {
     TextList log;
     if (kind_ == ChangedFilesKind::kPreview)
       log = {"Preview: nothing has been renamed yet. The tidy-up would make these renames.", ""};
+    if (kind_ == ChangedFilesKind::kUndoPreview)
+      log = {"Preview: nothing has been renamed yet. Undo would make these renames.", ""};
     log.insert(log.end(), lines_.begin(), lines_.end());
     SaveChangedFilesList(context_.fileSystem, *chosen, log);
   } catch (const FileError& error) {

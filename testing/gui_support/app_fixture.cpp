@@ -42,11 +42,11 @@ void AppFixture::StartWithSongs(const std::vector<SongFile>& songs) {
 
 std::string AppFixture::OnScreen() const {
   const WindowRegistry& w = app->windows();
-  const QWidget* windows[] = {w.mainWindow,          w.correctionDialog,  w.previewWindow,
-                              w.aboutWindow,         w.libraryEditor,     w.tidyupConfirmWindow,
-                              w.tidyupResultsWindow, w.changedFilesWindow};
-  const char* names[] = {"main",   "dialog",  "preview", "about",
-                         "editor", "confirm", "results", "changes"};
+  const QWidget* windows[] = {w.mainWindow,          w.correctionDialog,   w.previewWindow,
+                              w.aboutWindow,         w.libraryEditor,      w.tidyupConfirmWindow,
+                              w.tidyupResultsWindow, w.changedFilesWindow, w.historyWindow};
+  const char* names[] = {"main",    "dialog",  "preview", "about",  "editor",
+                         "confirm", "results", "changes", "history"};
   std::string shown;
   for (std::size_t i = 0; i < std::size(windows); ++i)
     if (windows[i]->isVisible()) shown += (shown.empty() ? "" : " ") + std::string(names[i]);

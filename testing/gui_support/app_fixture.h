@@ -24,6 +24,7 @@
 #include "widgets/song_list_view.h"
 #include "windows/changed_files_window.h"
 #include "windows/correction_dialog.h"
+#include "windows/history_window.h"
 #include "windows/library_editor.h"
 #include "windows/preview_window.h"
 #include "windows/tidyup_confirm_window.h"
@@ -80,7 +81,8 @@ class AppFixture : public ::testing::Test {
   static bool EndsTheProgram(const std::function<void()>& action);
 
   // The program's windows on screen, in creation order: "main", "dialog" (correction),
-  // "preview", "about", "editor" (library), "confirm", "results" and "changes" (the list).
+  // "preview", "about", "editor" (library), "confirm", "results", "changes" (the list) and
+  // "history".
   std::string OnScreen() const;
   MainWindow* main() const { return app->windows().mainWindow; }
   LibraryEditor* editor() const { return app->windows().libraryEditor; }
@@ -89,6 +91,7 @@ class AppFixture : public ::testing::Test {
   TidyupConfirmWindow* confirm() const { return app->windows().tidyupConfirmWindow; }
   TidyupResultsWindow* results() const { return app->windows().tidyupResultsWindow; }
   ChangedFilesWindow* changedFiles() const { return app->windows().changedFilesWindow; }
+  HistoryWindow* history() const { return app->windows().historyWindow; }
 
   TempFolder folder;
   WatchedDisk disk;   // the program's

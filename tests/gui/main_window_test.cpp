@@ -29,7 +29,7 @@ class MainWindowTest : public AppFixture {
 TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows) {
   StartWithSongs({});
   EXPECT_FALSE(main()->IsShowingSongList());
-  EXPECT_EQ(main()->size(), QSize(337, 177));  // the main menu's own size
+  EXPECT_EQ(main()->size(), QSize(337, 205));  // the main menu's own size
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(dialogs.shown().empty());
 
@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, SongListCongratulatesOrListsTheIncorrectSongsEachReadable
   EXPECT_FALSE(main()->songList()->isVisible());
   Click(main(), "Click here to go back to the menu");
   EXPECT_FALSE(main()->IsShowingSongList());
-  EXPECT_EQ(main()->size(), QSize(337, 177));
+  EXPECT_EQ(main()->size(), QSize(337, 205));
 
   main()->OpenSongList();
   const std::string longest = std::string(150, 'w') + ".mp3";

@@ -3,6 +3,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <regex>
 
 #include "gui_support/app_fixture.h"
@@ -191,6 +192,46 @@ TEST_F(TidyupWindows, CancelStopsARunAfterTheRenameInHandWhichIsThenUndoneLikeAn
   EXPECT_EQ(Find<QLabel>(results(), "The tidy-up was cancelled: the counts are what it did.")
                 ->isVisible(),
             false);
+}
+
+// After a restart the kept runs are offered from the main menu, newest first, as the
+// command line's history lists them; the one picked is previewed, then undone.
+TEST_F(TidyupWindows, AfterARestartAKeptRunIsPreviewedAndUndoneFromTheHistory) {
+  MakeMessyLibrary(folder, "music", 60, 77);
+  StartWithSongs({});
+  const auto before = SnapshotFiles(music);
+  RunTidyup();
+  const auto tidied = SnapshotFiles(music);
+  ASSERT_NE(tidied, before);
+  app.reset();
+  StartApp();
+
+  Click(main(), "Undo an earlier run");
+  EXPECT_EQ(OnScreen(), "history");
+  QTreeWidget* runs = history()->runs();
+  ASSERT_EQ(runs->topLevelItemCount(), 1);
+  const QTreeWidgetItem* run = runs->topLevelItem(0);
+  EXPECT_EQ(run->text(1), "tidy-up");
+  EXPECT_EQ(run->text(4), "not undone");
+  EXPECT_TRUE(history()->SelectedRun().has_value());
+
+  Click(history(), "Show what undo will put back");
+  EXPECT_EQ(OnScreen(), "changes history");
+  EXPECT_EQ(changedFiles()->heading(), "Preview: undo would give these songs their old names");
+  EXPECT_EQ(ListLines().size(), run->text(3).toULong());
+  EXPECT_EQ(SnapshotFiles(music), tidied);
+
+  dialogs.QueueAnswer(true);
+  Click(history(), "Undo this run");
+  EXPECT_EQ(dialogs.shown().back().preferred, DefaultAnswer::kCancel);
+  EXPECT_EQ(SnapshotFiles(music), before);
+  EXPECT_EQ(changedFiles()->heading(), "Undone: these songs have their old names back");
+  ASSERT_EQ(runs->topLevelItemCount(), 2);  // the undo is a run of its own
+  EXPECT_EQ(runs->topLevelItem(0)->text(1), "undo");
+  EXPECT_EQ(runs->topLevelItem(1)->text(4), "undone");
+  EXPECT_TRUE(runs->topLevelItem(1)->isDisabled());
+  QTest::keyClick(history(), Qt::Key_Escape);
+  EXPECT_EQ(OnScreen(), "main changes");
 }
 
 TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
