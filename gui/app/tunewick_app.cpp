@@ -42,6 +42,7 @@ TunewickApp::TunewickApp(FileSystem& fileSystem, Dialogs& dialogs, MediaPlayer& 
                std::move(requestTermination)} {
   Application::SetErrorReporter(
       [&dialogs](const QString& text) { dialogs.ShowMessage(QApplication::activeWindow(), text); });
+  ExposeWindowsToScreenReaders();
   windows_.mainWindow = Create<MainWindow>(ownedWindows_, context_);
   windows_.correctionDialog = Create<CorrectionDialog>(ownedWindows_, context_);
   windows_.previewWindow = Create<PreviewWindow>(ownedWindows_, context_);

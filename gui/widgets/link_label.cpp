@@ -1,16 +1,51 @@
 #include "widgets/link_label.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 
 #include "widgets/look.h"
 
 namespace tunewick {
+namespace {
+
+// What screen readers see of a link: a link they can press, disabled while it is grey.
+class AccessibleLink : public QAccessibleWidget {
+ public:
+  explicit AccessibleLink(LinkLabel* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.disabled = state.disabled || link()->look() == LinkLabel::Look::kGrey;
+    return state;
+  }
+  QStringList actionNames() const override {
+    return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& action) override {
+    if (action != pressAction()) return QAccessibleWidget::doAction(action);
+    // After the screen reader has its answer: what the link opens may wait for the user.
+    QTimer::singleShot(0, link(), [link = link()] { emit link->activated(); });
+  }
+
+ private:
+  LinkLabel* link() const { return static_cast<LinkLabel*>(widget()); }
+};
+
+QAccessibleInterface* LinkForScreenReaders(const QString&, QObject* object) {
+  auto* link = qobject_cast<LinkLabel*>(object);
+  return link ? new AccessibleLink(link) : nullptr;
+}
+
+}  // namespace
 
 LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+  static const bool exposed = (QAccessible::installFactory(&LinkForScreenReaders), true);
+  (void)exposed;
   setFont(look::LinkFont());
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
@@ -31,7 +66,14 @@ void LinkLabel::setText(const QString& text) {
 }
 
 void LinkLabel::setLook(Look look) {
+  const bool greyChanged = (look == Look::kGrey) != (look_ == Look::kGrey);
   look_ = look;
+  if (greyChanged) {
+    QAccessible::State changed;
+    changed.disabled = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+  }
   QFont linkFont = font();
   linkFont.setUnderline(look == Look::kHover);
   setFont(linkFont);

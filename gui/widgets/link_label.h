@@ -6,7 +6,8 @@ namespace tunewick {
 
 // A text that acts like a link: 12-pixel Tahoma in navy, turning blue and underlined
 // while the pointer is over it. It takes the keyboard focus with Tab and is activated
-// by a click, Enter or Space. Its accessible name follows its text.
+// by a click, Enter or Space. Screen readers see a link named after its text, which they
+// can press, disabled while it is grey as while the widget is.
 class LinkLabel : public QLabel {
   Q_OBJECT
 

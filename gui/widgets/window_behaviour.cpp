@@ -1,5 +1,7 @@
 #include "widgets/window_behaviour.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEvent>
 #include <QScreen>
@@ -78,7 +80,27 @@ class CentreOnceFramed : public QTimer {
   int looks_ = 0;
 };
 
+QAccessibleInterface* WindowForScreenReaders(const QString& className, QObject* object) {
+  auto* window = qobject_cast<QWidget*>(object);
+  if (!window || !window->isWindow() || !className.startsWith(QLatin1String("tunewick::")))
+    return nullptr;
+
+  class Window : public QAccessibleWidget {
+   public:
+    explicit Window(QWidget* window) : QAccessibleWidget(window, QAccessible::Window) {}
+    QAccessible::Role role() const override {
+      return widget()->windowType() == Qt::Dialog ? QAccessible::Dialog : QAccessible::Window;
+    }
+  };
+  return new Window(window);
+}
+
 }  // namespace
+
+void ExposeWindowsToScreenReaders() {
+  static const bool exposed = (QAccessible::installFactory(&WindowForScreenReaders), true);
+  (void)exposed;
+}
 
 void CentreWhenFirstShown(QWidget* window) {
   window->installEventFilter(new CentreOnFirstShow(window));

@@ -4,6 +4,11 @@ class QWidget;
 
 namespace tunewick {
 
+// Screen readers see each window of a class of Tunewick's own as a frame, or as a dialog once
+// it has been tied to another window, instead of a plain panel. Call it before the first
+// window is made: what they are told of a window is settled the first time they ask.
+void ExposeWindowsToScreenReaders();
+
 // Moves the window to the centre of its screen.
 void CentreOnScreen(QWidget* window);
 

@@ -23,6 +23,7 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
 
   heading_ = new QLabel(QStringLiteral("Tidy-Up Results"), this);
   look::MakeHeading(heading_);
+  setAccessibleName(heading_->text());  // the window's title is blank
   list_ = new SongListView(lines_, this);
   list_->setAccessibleName(QStringLiteral("Files changed"));
   auto* save = new LinkLabel(QStringLiteral("Save this log"), this);
@@ -72,6 +73,7 @@ void ChangedFilesWindow::ShowList(ChangedFilesKind kind, TextList lines, std::si
       heading_->setText(QStringLiteral("Undone: these songs have their old names back"));
       break;
   }
+  setAccessibleName(heading_->text());
   undo_->setVisible(kind == ChangedFilesKind::kTidyup && !context_.gui.LastTidyupJournal.empty());
   list_->Reload();
   if (firstRow < lines_.size()) {

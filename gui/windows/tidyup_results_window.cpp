@@ -27,6 +27,12 @@ QString Decode(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The counter of the tidy-up step in `row`; a screen reader reads it with its caption.
+void ShowCount(QLabel* counter, std::size_t row, std::size_t count) {
+  counter->setText(QString::number(count));
+  counter->setAccessibleName(counter->text() + ' ' + Decode(kCounterOrder[row].counterCaption));
+}
+
 }  // namespace
 
 TidyupResultsWindow::TidyupResultsWindow(AppContext& context, QWidget* parent)
@@ -54,7 +60,8 @@ void TidyupResultsWindow::BuildResultsPanel() {
       resultsPanel_->fontMetrics().horizontalAdvance(QStringLiteral("0000000"));
   for (std::size_t row = 0; row < kCounterOrder.size(); ++row) {
     const int y = 40 + 20 * static_cast<int>(row);
-    counters_[row] = new QLabel(QStringLiteral("0"), resultsPanel_);
+    counters_[row] = new QLabel(resultsPanel_);
+    ShowCount(counters_[row], row, 0);
     counters_[row]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     counters_[row]->setGeometry(16, y, counterWidth, 18);
     look::SetTextColor(counters_[row], look::kHeading);
@@ -170,7 +177,7 @@ void TidyupResultsWindow::Refresh() {
   if (AnySongRenamed(context_.lists) || !context_.lists.RenameFailures.empty() ||
       context_.gui.LastTidyupStopped || context_.gui.LastTidyupUndone) {
     for (std::size_t row = 0; row < kCounterOrder.size(); ++row)
-      counters_[row]->setText(QString::number((context_.lists.*kCounterOrder[row].log).size()));
+      ShowCount(counters_[row], row, (context_.lists.*kCounterOrder[row].log).size());
     const std::size_t refused = context_.lists.RenameFailures.size();
     stopped_->setVisible(context_.gui.LastTidyupStopped && !context_.gui.LastTidyupUndone);
     refusals_->setVisible(refused > 0);

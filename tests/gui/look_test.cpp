@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "gui_support/app_fixture.h"
+#include "reports/changed_files.h"
 
 namespace tunewick::testing {
 namespace {
@@ -277,19 +278,49 @@ QString AccessibleName(QWidget* widget) {
   return face ? face->text(QAccessible::Name) : QString();
 }
 
-// Screen readers read out every control by the text the user sees on it, also after the text
-// changes; controls that show only a picture are read out by their hint.
+// Screen readers (through QAccessible, which AT-SPI reads) find every window as a frame, or
+// as a dialog once tied to another window, and named; every control named after the text the
+// user sees on it, also after the text changes, or after its hint when it shows a picture; a
+// link as a link they can press, disabled while it is grey; each result counter with its
+// caption.
 using Accessibility = AppFixture;
 
-TEST_F(Accessibility, EveryControlIsNamedAfterWhatItShows) {
+TEST_F(Accessibility, EveryWindowAndControlTellsScreenReadersWhatItIsAndDoes) {
   WriteLibrary({folder.path()});
   StartApp();
-  int checked = 0;
+  Click(main(), "About");
+  SongLists& lists = app->lists();
+  std::size_t count = 0;  // the counters read 1 to 5, each telling its row
+  for (TextList* log : {&lists.PrefixLog, &lists.UnderscoreLog, &lists.BracketLog,
+                        &lists.CapitalLog, &lists.DashLog})
+    log->assign(++count, "x");
+  results()->Refresh();
+
+  int windows = 0, checked = 0, grey = 0;
   for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->parentWidget()) continue;  // the song menu, a part of the main window
+    ++windows;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(window);
+    EXPECT_EQ(face->role(), QAccessible::Window) << Describe(window);
+    EXPECT_FALSE(AccessibleName(window).trimmed().isEmpty()) << Describe(window);
     for (QLabel* label : window->findChildren<QLabel*>()) {
       if (label->text().isEmpty()) continue;
-      EXPECT_EQ(AccessibleName(label), label->text()) << label->text().toStdString();
+      QString name = label->text();
+      if (const int row = window == results() ? name.toInt() : 0)  // a counter
+        name += ' ' + QString::fromUtf8(kCounterOrder[row - 1].counterCaption.data());
+      EXPECT_EQ(AccessibleName(label), name) << Describe(label);
       ++checked;
+      if (auto* link = qobject_cast<LinkLabel*>(label)) {
+        QAccessibleInterface* linkFace = QAccessible::queryAccessibleInterface(link);
+        EXPECT_EQ(linkFace->role(), QAccessible::Link) << Describe(link);
+        EXPECT_TRUE(linkFace->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()))
+            << Describe(link);
+        EXPECT_EQ(linkFace->state().disabled,
+                  link->look() == LinkLabel::Look::kGrey || !link->isEnabled())
+            << Describe(link);
+        grey += link->look() == LinkLabel::Look::kGrey;
+      }
     }
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
       if (button->text().isEmpty()) {
@@ -302,10 +333,19 @@ TEST_F(Accessibility, EveryControlIsNamedAfterWhatItShows) {
       ++checked;
     }
   }
-  EXPECT_GT(checked, 20);
+  EXPECT_EQ(windows, 9);
+  EXPECT_GT(checked, 60);
+  EXPECT_GT(grey, 0);
+
   LinkLabel link(QStringLiteral("before"));
   link.setText(QStringLiteral("after"));
   EXPECT_EQ(AccessibleName(&link), "after");
+  int pressed = 0;
+  QObject::connect(&link, &LinkLabel::activated, [&pressed] { ++pressed; });
+  QAccessible::queryAccessibleInterface(&link)->actionInterface()->doAction(
+      QAccessibleActionInterface::pressAction());
+  ProcessEvents();
+  EXPECT_EQ(pressed, 1);
 }
 
 }  // namespace
