@@ -8,6 +8,7 @@
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
 #include "widgets/window_behaviour.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 
@@ -40,6 +41,8 @@ AboutWindow::AboutWindow(AppContext& context, QWidget* parent) : QWidget(parent)
   auto* close = new QPushButton(QStringLiteral("Close this Window"), this);
   close->setFont(look::Font(12));
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
+  MakeDefaultButton(close);
+  LeaveOnEscape(this, [close] { close->click(); });
 
   // The credits decide the size, so that no line is cut whatever the font.
   constexpr int kMargin = 16;

@@ -18,6 +18,7 @@
 #include "widgets/pictures.h"
 #include "widgets/song_list_view.h"
 #include "widgets/window_behaviour.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 namespace {
@@ -153,15 +154,19 @@ void MainWindow::BuildSongListScreen() {
   auto* back = new PictureButton(pictures::BackArrow(), QStringLiteral("Go Back"), songListScreen_);
   back->setGeometry(6, 6, 30, 30);
   connect(back, &PictureButton::clicked, this, [this] { RunGuarded([this] { LeaveSongList(); }); });
+  LeaveOnEscape(this, [this, back] {
+    if (IsShowingSongList()) back->click();
+  });
   BuildSongListHeading();
 
   const QRect listArea(8, 56, kSongListSize.width() - 16, 180);
   songList_ = new SongListView(context_.lists.IncorrectSongs, songListScreen_);
   songList_->setGeometry(listArea);
   songList_->setAccessibleName(QStringLiteral("Songs named incorrectly"));
-  connect(songList_, &SongListView::songMenuRequested, this, [this](int row, QPoint where) {
-    RunGuarded([this, row, where] { OnSongMenuRequested(row, where); });
-  });
+  connect(songList_, &SongListView::songMenuRequested, this,
+          [this](int row, QPoint where, bool fromKeyboard) {
+            RunGuarded([=, this] { OnSongMenuRequested(row, where, fromKeyboard); });
+          });
   BuildCongratulations(listArea);
   BuildSongListLinks();
   BuildSongMenu();
@@ -326,12 +331,14 @@ bool MainWindow::IsShowingCongratulations() const {
   return IsShowingSongList() && !congratulations_->isHidden();
 }
 
-void MainWindow::OnSongMenuRequested(int row, QPoint where) {
+void MainWindow::OnSongMenuRequested(int row, QPoint where, bool fromKeyboard) {
   const std::vector<SongPath>& songs = context_.lists.IncorrectSongs;
   if (row < 0 || row >= static_cast<int>(songs.size())) return;
   context_.gui.SelectedSong = songs[static_cast<std::size_t>(row)];
   if (context_.fileSystem.FileExists(context_.gui.SelectedSong)) {
     songMenu_->popup(where);
+    // Opened from the keyboard, it goes on from there: its first entry is ready for Return.
+    if (fromKeyboard) songMenu_->setActiveAction(songMenu_->actions().constFirst());
   } else {
     RefreshSongList();  // the song has gone: list the ones that are left
   }

@@ -67,7 +67,7 @@ class MainWindow : public QWidget {
   void BuildSongMenu();
   void OpenLibraryEditor(AfterLibraryEditor returnTarget);
   // SelectedSong becomes the entry; its menu opens at `where` while its file is there.
-  void OnSongMenuRequested(int row, QPoint where);
+  void OnSongMenuRequested(int row, QPoint where, bool fromKeyboard);
   void OnWelcomeTimer();
   void OnRefreshTimer();
   void SetWindowSize(int width, int height);

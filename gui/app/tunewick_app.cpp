@@ -22,6 +22,7 @@ template <typename Window>
 Window* Create(std::vector<std::unique_ptr<QWidget>>& owned, AppContext& context) {
   auto window = std::make_unique<Window>(context);
   Window* raw = window.get();
+  BehaveAsDesktopWindow(raw);
   owned.push_back(std::move(window));
   return raw;
 }

@@ -82,7 +82,7 @@ void SongListView::keyPressEvent(QKeyEvent* event) {
   // Under the entry's start, kept inside the list when it is scrolled sideways.
   const QRect row = visualRect(entry);
   const QPoint at(std::clamp(row.left(), 0, viewport()->width() - 1), row.bottom());
-  emit songMenuRequested(entry.row(), viewport()->mapToGlobal(at));
+  emit songMenuRequested(entry.row(), viewport()->mapToGlobal(at), true);
 }
 
 bool SongListView::eventFilter(QObject* watched, QEvent* event) {
@@ -95,7 +95,7 @@ bool SongListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress && mouse->buttons() == Qt::RightButton &&
         held == Qt::NoModifier) {
       const QModelIndex entry = indexAt(mouse->position().toPoint());
-      if (entry.isValid()) emit songMenuRequested(entry.row(), QCursor::pos());
+      if (entry.isValid()) emit songMenuRequested(entry.row(), QCursor::pos(), false);
     }
     return true;  // a right press never moves the selection
   }

@@ -50,7 +50,7 @@ class SongListView : public QListView {
   int HorizontalExtent() const { return horizontalExtent_; }
 
  signals:
-  void songMenuRequested(int row, QPoint where);
+  void songMenuRequested(int row, QPoint where, bool fromKeyboard);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

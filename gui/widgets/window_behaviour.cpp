@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
+#include "widgets/window_keys.h"
+
 namespace tunewick {
 namespace {
 
@@ -101,6 +103,8 @@ void ExposeWindowsToScreenReaders() {
   static const bool exposed = (QAccessible::installFactory(&WindowForScreenReaders), true);
   (void)exposed;
 }
+
+void BehaveAsDesktopWindow(QWidget* window) { PressButtonsWithReturn(window); }
 
 void CentreWhenFirstShown(QWidget* window) {
   window->installEventFilter(new CentreOnFirstShow(window));

@@ -9,6 +9,10 @@ namespace tunewick {
 // window is made: what they are told of a window is settled the first time they ask.
 void ExposeWindowsToScreenReaders();
 
+// What every Tunewick window does on the desktop: its push buttons are pressed by Return and
+// Enter while they have the keyboard focus, as by Space.
+void BehaveAsDesktopWindow(QWidget* window);
+
 // Moves the window to the centre of its screen.
 void CentreOnScreen(QWidget* window);
 

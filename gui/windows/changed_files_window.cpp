@@ -11,6 +11,7 @@
 #include "widgets/link_label.h"
 #include "widgets/look.h"
 #include "widgets/song_list_view.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 
@@ -51,6 +52,8 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
     context_.navigator.ShowMainWindow();
     hide();
   });
+  MakeDefaultButton(close);
+  LeaveOnEscape(this, [close] { close->click(); });
   resize(592, 246);
 }
 

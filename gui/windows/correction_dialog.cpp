@@ -21,6 +21,7 @@
 #include "widgets/pictures.h"
 #include "widgets/shown_text.h"
 #include "widgets/window_behaviour.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 namespace {
@@ -92,6 +93,7 @@ CorrectionDialog::CorrectionDialog(AppContext& context, QWidget* parent)
   auto* remove =
       Button(QStringLiteral("Delete this song"), this, QRect(rename->x() - 111, 190, 105, 25));
   auto* preview = Button(QStringLiteral("Preview"), this, QRect(remove->x() - 81, 190, 75, 25));
+  MakeDefaultButton(rename);
 
   explanation_ = FixedText(
       QStringLiteral("All filenames should be in the form of: \"Artist Name - Song Name.xxx\".  "

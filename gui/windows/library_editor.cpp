@@ -18,6 +18,7 @@
 #include "widgets/pictures.h"
 #include "widgets/shown_text.h"
 #include "widgets/window_behaviour.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 namespace {
@@ -88,6 +89,7 @@ void LibraryEditor::BuildWindow() {
   backArrow_ = new PictureButton(pictures::BackArrow(), QStringLiteral("Go Back"), this);
   backArrow_->setGeometry(8, 8, 30, 30);
   connect(backArrow_, &PictureButton::clicked, this, [this] { RunGuarded([this] { GoBack(); }); });
+  LeaveOnEscape(this, [this] { backArrow_->click(); });
 
   heading_ = new QLabel(this);
   look::MakeHeading(heading_);
@@ -165,7 +167,7 @@ void LibraryEditor::BuildFooter() {
   continueButton_->setToolTip(
       QStringLiteral("Save changes made and go back to where you were last."));
   continueButton_->setAccessibleName(QStringLiteral("Continue"));
-  continueButton_->setAutoDefault(true);  // Enter presses it while it has the focus
+  MakeDefaultButton(continueButton_);
   continueButton_->setGeometry(kWidth - kMargin - 96, 359, 96, 28);
 }
 

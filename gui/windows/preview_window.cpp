@@ -13,6 +13,7 @@
 #include "widgets/pictures.h"
 #include "widgets/shown_text.h"
 #include "widgets/window_behaviour.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 namespace {
@@ -49,6 +50,7 @@ PreviewWindow::PreviewWindow(AppContext& context, QWidget* parent)
   auto* play = new PictureButton(pictures::Play(), QStringLiteral("Play this song"), buttons_);
   play->setGeometry(kButtonSize + kButtonGap, 0, kButtonSize, kButtonSize);
   connect(back, &PictureButton::clicked, this, [this] { Dismiss(); });
+  LeaveOnEscape(this, [back] { back->click(); });
   connect(play, &PictureButton::clicked, this, [this] { RunGuarded([this] { PlayAgain(); }); });
 
   centreTimer_.setSingleShot(true);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
 #include "widgets/window_behaviour.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 namespace {
@@ -131,14 +133,16 @@ TidyupConfirmWindow::TidyupConfirmWindow(AppContext& context, QWidget* parent)
   continue_->setGeometry(328, 112, 75, 25);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_->setGeometry(248, 112, 75, 25);
-  setTabOrder(continue_, cancel_);
-  setTabOrder(cancel_, toggleLabel_);
+  MakeDefaultButton(continue_);
+  QWidget* order[] = {continue_, cancel_, toggleLabel_, preview_, expandIcon_, collapseIcon_};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   BuildInformationPanel();
 
   for (PictureButton* icon : {expandIcon_, collapseIcon_})
     connect(icon, &PictureButton::clicked, this, &TidyupConfirmWindow::ToggleInformation);
   connect(toggleLabel_, &LinkLabel::activated, this, &TidyupConfirmWindow::ToggleInformation);
   connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
+  LeaveOnEscape(this, [this] { cancel_->click(); });
   connect(continue_, &QPushButton::clicked, this, [this] { RunGuarded([this] { RunTidyup(); }); });
   connect(preview_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { PreviewTidyup(); }); });
@@ -278,6 +282,11 @@ void TidyupConfirmWindow::PreviewTidyup() {
     return;
   }
   context_.navigator.ShowChangedFiles(ChangedFilesKind::kPreview, std::move(lines));
+}
+
+void TidyupConfirmWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous()) continue_->setFocus();
 }
 
 void TidyupConfirmWindow::closeEvent(QCloseEvent* event) {

@@ -33,6 +33,7 @@ class TidyupConfirmWindow : public QWidget {
   void PreviewTidyup();
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -15,6 +15,7 @@
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
+#include "widgets/window_keys.h"
 
 namespace tunewick {
 namespace {
@@ -46,6 +47,7 @@ TidyupResultsWindow::TidyupResultsWindow(AppContext& context, QWidget* parent)
   BuildResultsPanel();
   BuildCleanPanel();
   resize(resultsSize_);
+  LeaveOnEscape(this, [this] { BackToMainWindow(); });
 }
 
 void TidyupResultsWindow::BuildResultsPanel() {
@@ -94,7 +96,7 @@ void TidyupResultsWindow::BuildResultsPanel() {
   viewList_ = new LinkLabel(QStringLiteral("View a list of files changed"), resultsPanel_);
   viewList_->adjustSize();
   resultsClose_ = new QPushButton(QStringLiteral("Close"), resultsPanel_);
-  resultsClose_->setDefault(true);
+  MakeDefaultButton(resultsClose_);
   PlaceResultsFooter(0);
   // The keyboard starts on Close, where Return does no harm; undo comes last.
   setTabOrder(resultsClose_, viewList_);
@@ -158,6 +160,7 @@ void TidyupResultsWindow::BuildCleanPanel() {
 
   cleanClose_ = new QPushButton(QStringLiteral("Close"), cleanPanel_);
   cleanClose_->resize(75, 25);
+  MakeDefaultButton(cleanClose_);
   connect(cleanClose_, &QPushButton::clicked, this, &TidyupResultsWindow::BackToMainWindow);
 
   explanation_ = new QPlainTextEdit(cleanPanel_);

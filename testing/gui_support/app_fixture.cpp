@@ -82,6 +82,10 @@ void Click(QWidget* control) {
   QTest::mouseClick(control, Qt::LeftButton);
 }
 
+void Press(QWidget* window, Qt::Key key) {
+  QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, key);
+}
+
 void Click(const QWidget* root, const QString& textOrHint) {
   for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
     if (button->text() == textOrHint || button->toolTip() == textOrHint) return Click(button);

@@ -117,5 +117,7 @@ Widget* Find(const QWidget* root, const QString& text) {
 void Click(QWidget* control);
 // Presses the button (found by its text or hint) or the link below `root`.
 void Click(const QWidget* root, const QString& textOrHint);
+// Presses `key` where the keyboard focus is in `window`, as the user would.
+void Press(QWidget* window, Qt::Key key);
 
 }  // namespace tunewick::testing

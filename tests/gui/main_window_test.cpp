@@ -43,7 +43,8 @@ TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows
 
   Click(about);
   EXPECT_EQ(OnScreen(), "main about");
-  Click(app->windows().aboutWindow, "Close this Window");
+  QWidget* aboutWindow = app->windows().aboutWindow;
+  Press(aboutWindow, Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main");
 
   app->gui().ReturnTarget = AfterLibraryEditor::kSongList;
@@ -94,8 +95,9 @@ TEST_F(MainWindowTest, SongListCongratulatesOrListsTheIncorrectSongsEachReadable
   EXPECT_LE(row.right(), list->viewport()->width());
 }
 
-// Only a plain right click on an entry, the Menu key or Shift+F10 opens the song menu; the
-// song is remembered byte for byte, and one that vanished is dropped from the list instead.
+// Only a plain right click on an entry, the Menu key or Shift+F10 opens the song menu (the
+// keys with its first entry chosen); the song is remembered byte for byte, and one that
+// vanished is dropped from the list instead.
 TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASongStillThere) {
   const std::string odd = "caf\xe9 \"live\"\nversion.mp3";  // not UTF-8, first in byte order
   StartWithSongs({"one.mp3", odd, "two.mp3"});
@@ -110,6 +112,7 @@ TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASo
   EXPECT_EQ(app->gui().SelectedSong, Song(odd));
   EXPECT_EQ(list->currentIndex().row(), 1);  // the selection stays where it was
   EXPECT_TRUE(main()->songMenu()->isVisible());
+  EXPECT_EQ(main()->songMenu()->activeAction(), nullptr);
   main()->songMenu()->hide();
 
   for (auto [key, modifiers, opens] : {std::tuple{Qt::Key_F10, Qt::NoModifier, false},
@@ -120,6 +123,9 @@ TEST_F(MainWindowTest, TheSongMenuOpensOnlyForAPlainRightClickOrTheMenuKeysOnASo
     QTest::keyClick(list, key, modifiers);
     EXPECT_EQ(app->gui().SelectedSong, opens ? Song("one.mp3") : "") << key;
     EXPECT_EQ(main()->songMenu()->isVisible(), opens) << key;
+    if (opens) {
+      EXPECT_EQ(main()->songMenu()->activeAction(), main()->songMenu()->actions()[0]);
+    }
     main()->songMenu()->hide();
   }
 

@@ -98,7 +98,7 @@ TEST_F(CorrectionDialogTest, OpensInPlaceOfTheMainWindowFilledFromTheTagTillCanc
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
   UseMenu(Song("old.mp3"), "Fix this name");
-  QTest::keyClick(dialog(), Qt::Key_Escape);
+  Press(dialog(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_EQ(Boxes(), "||");
 
@@ -223,11 +223,11 @@ TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPa
   EXPECT_TRUE(QTest::qWaitFor([&] { return FitsAroundThePath(); }, 10000));
   EXPECT_GT(preview()->width(), narrow);
 
-  // Play starts the song again from its start; back stops it.
+  // Play starts the song again from its start; back (or Escape) stops it.
   Click(preview(), "Play this song");
   EXPECT_EQ(player.calls().back(), "play");
   player.ClearCalls();
-  Click(preview(), "Go back to the song list");
+  Press(preview(), Qt::Key_Escape);
   EXPECT_EQ(player.calls(), (Calls{"stop"}));
   EXPECT_EQ(OnScreen(), "main");
 

@@ -15,9 +15,10 @@ namespace {
 class TidyupWindows : public AppFixture {
  protected:
   void OpenConfirmation() { Click(main(), "Fix song names that include basic information"); }
+  // Return goes on: the confirmation opens on Continue.
   void RunTidyup() {
     OpenConfirmation();
-    Click(confirm(), "Continue");
+    Press(confirm(), Qt::Key_Return);
   }
   std::vector<std::string> ListLines() {
     std::vector<std::string> lines;
@@ -30,6 +31,7 @@ class TidyupWindows : public AppFixture {
 
 // The confirmation unfolds its explanation right below its buttons, and keeps it unfolded
 // for next time. A run shows its counters and leads to the list of renames, to save.
+// Escape leaves each window as its Cancel or Close does.
 TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAndList) {
   StartWithSongs({"01_artist-song (1).mp3", "02 Intro.mp3", "03 Intro.mp3"});
   OpenConfirmation();
@@ -43,7 +45,7 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   ASSERT_NE(explanation, nullptr);
   EXPECT_TRUE(explanation->isVisible());
   EXPECT_EQ(explanation->parentWidget()->geometry(), QRect(0, 154, 416, 62));
-  Click(confirm(), "Cancel");
+  Press(confirm(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main");
   OpenConfirmation();
   EXPECT_TRUE(confirm()->IsExpanded());
@@ -51,7 +53,11 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   EXPECT_EQ(confirm()->height(), 154);
   EXPECT_EQ(toggle->text(), "More information");
 
-  Click(confirm(), "Continue");
+  // Return presses the focused button; the confirmation opens on Continue all the same.
+  Find<QPushButton>(confirm(), "Cancel")->setFocus();
+  Press(confirm(), Qt::Key_Return);
+  EXPECT_EQ(OnScreen(), "main");
+  RunTidyup();
   EXPECT_EQ(OnScreen(), "results");
   EXPECT_TRUE(results()->IsShowingResults());
   EXPECT_EQ(results()->height(), 190 + 20);  // a line more for the rename refused
@@ -84,7 +90,7 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   Click(save);
   EXPECT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_EQ(OnScreen(), "results changes");
-  Click(changedFiles(), "Close");
+  Press(changedFiles(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main results");
 }
 
@@ -263,7 +269,7 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
   EXPECT_EQ(results()->size(), QSize(290, 110));
   LinkLabel* why = Find<LinkLabel>(results(), "Why weren't all of my songs tidied?");
   EXPECT_FALSE(why->isVisible());
-  Click(results()->cleanCloseButton());
+  Press(results(), Qt::Key_Escape);
   results()->ShowChangedFiles();
   EXPECT_EQ(dialogs.Messages(), (Messages{"Debug: No Filenames", "No files were fixed"}));
   EXPECT_EQ(OnScreen(), "main");
@@ -292,7 +298,7 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeft) {
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_TRUE(main()->IsShowingSongList());
   EXPECT_EQ(app->gui().SongListOrigin, SongListOpenedFrom::kTidyupResults);
-  Click(main(), "Go Back");
+  Press(main(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "results");
 }
 
