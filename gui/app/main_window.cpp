@@ -286,6 +286,7 @@ void MainWindow::ShowMainMenu() {
   CentreOnScreen(this);
   songListScreen_->hide();
   mainMenu_->show();
+  FocusInto(mainMenu_);
 }
 
 void MainWindow::RefreshSongList() {
@@ -319,8 +320,10 @@ void MainWindow::ClassifySongs() {
          {static_cast<QWidget*>(songListHint_), static_cast<QWidget*>(songListHeading_),
           static_cast<QWidget*>(songList_), static_cast<QWidget*>(fixFromTags_)})
       part->setVisible(haveSongs);
+    if (haveSongs && IsShowingSongList()) songList_->setFocus();  // it has just come up
   }
   congratulations_->setVisible(songList_->isHidden());
+  if (IsShowingSongList()) FocusInto(songListScreen_, songList_);
 }
 
 void MainWindow::ArmRefreshTimer() { refreshTimer_.start(); }

@@ -63,10 +63,21 @@ void WindowNavigator::RefreshTidyupResults() {
 
 void WindowNavigator::ShowChangedFiles(ChangedFilesKind kind, TextList lines,
                                        std::size_t firstRow) {
+  // The list belongs to the window it was asked from: the confirmation shows what the
+  // tidy-up would do, the history window what undo would do or did, the results the rest.
+  QWidget* owner = windows_.tidyupResultsWindow;
+  if (kind == ChangedFilesKind::kPreview) owner = windows_.tidyupConfirmWindow;
+  if (kind == ChangedFilesKind::kUndoPreview ||
+      (kind == ChangedFilesKind::kUndone && windows_.historyWindow->isVisible()))
+    owner = windows_.historyWindow;
+  TieTo(windows_.changedFilesWindow, owner);
   windows_.changedFilesWindow->ShowList(kind, std::move(lines), firstRow);
 }
 
-void WindowNavigator::ShowAbout() { windows_.aboutWindow->show(); }
+void WindowNavigator::ShowAbout() {
+  TieTo(windows_.aboutWindow, windows_.mainWindow);
+  windows_.aboutWindow->show();
+}
 
 void WindowNavigator::ShowHistory() { windows_.historyWindow->Open(); }
 

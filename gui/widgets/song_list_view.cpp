@@ -59,9 +59,26 @@ SongListView::SongListView(const std::vector<SongPath>& songs, QWidget* parent)
   setTextElideMode(Qt::ElideNone);
   look::MakeListBox(this);
   viewport()->installEventFilter(this);
+  // The entry's song is remembered now: by the time of a reload the list has changed.
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (reloading_) return;
+            currentRow_ = current.row();
+            currentSong_ =
+                current.isValid() ? songs_[static_cast<std::size_t>(current.row())] : SongPath();
+          });
 }
 
-void SongListView::Reload() { model_.Reload(); }
+void SongListView::Reload() {
+  reloading_ = true;
+  model_.Reload();
+  reloading_ = false;
+  if (currentRow_ < 0 || songs_.empty()) return;
+  const auto found = std::find(songs_.begin(), songs_.end(), currentSong_);
+  const int last = static_cast<int>(songs_.size()) - 1;
+  setCurrentIndex(model_.index(found != songs_.end() ? static_cast<int>(found - songs_.begin())
+                                                     : std::min(currentRow_, last)));
+}
 
 void SongListView::UpdateHorizontalExtent() {
   const int widest = WidestTextWidth(font(), songs_, QLatin1Char('x'));

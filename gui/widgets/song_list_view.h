@@ -34,7 +34,8 @@ class SongListModel : public QAbstractListModel {
 // modifier, no other button, not a double-click) over an entry asks for the song menu
 // of that entry at the mouse cursor, and never changes the selection; the Menu key and
 // Shift+F10 ask for it for the current entry, under that entry. The list opens no menu
-// of its own.
+// of its own. A reload keeps the current entry on the same song, or on the same row when
+// that song has left the list.
 class SongListView : public QListView {
   Q_OBJECT
 
@@ -60,6 +61,9 @@ class SongListView : public QListView {
   const std::vector<SongPath>& songs_;
   SongListModel model_;
   int horizontalExtent_ = 0;
+  bool reloading_ = false;
+  int currentRow_ = -1;  // the current entry's row and song, as last chosen
+  SongPath currentSong_;
 };
 
 }  // namespace tunewick

@@ -11,6 +11,7 @@
 #include "widgets/link_label.h"
 #include "widgets/look.h"
 #include "widgets/song_list_view.h"
+#include "widgets/window_behaviour.h"
 #include "widgets/window_keys.h"
 
 namespace tunewick {
@@ -49,7 +50,8 @@ ChangedFilesWindow::ChangedFilesWindow(AppContext& context, QWidget* parent)
   connect(undo_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { UndoLastTidyup(context_, this); }); });
   connect(close, &QPushButton::clicked, this, [this] {
-    context_.navigator.ShowMainWindow();
+    // Back to the window the list belongs to; the main window only when that one has gone.
+    if (!ShowingOwnerOf(this)) context_.navigator.ShowMainWindow();
     hide();
   });
   MakeDefaultButton(close);
@@ -87,7 +89,8 @@ void ChangedFilesWindow::ShowList(ChangedFilesKind kind, TextList lines, std::si
     list_->scrollToTop();
   }
   if (!placed_) {
-    // It opens at a fixed place the first time, not centred; after that where the user left it.
+    // It opens at a fixed place the first time, not centred, as far as the screen allows;
+    // after that where the user left it.
     placed_ = true;
     resize(592, 246);
     move(432, 219);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScreen>
 
 #include "adapters/application.h"
 #include "adapters/desktop_opener.h"
@@ -84,12 +85,13 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
                                    ShownText(PreviewEnding(song)));
     return;
   }
+  QWidget* askerWindow = context_.navigator.WindowOf(asker);
+  TieTo(this, askerWindow);
   show();
   MediaPlayer& player = context_.mediaPlayer;
   player.SetFileName(song);
   song_ = song;
-  pathLabel_->setText(ShownText(song));
-  pathLabel_->adjustSize();
+  ShowPath(ShownText(song), *askerWindow);
   FitWindow();
   CentreLabel();
   CentreButtons();
@@ -138,6 +140,17 @@ void PreviewWindow::Dismiss() {
 
 void PreviewWindow::LetGoOf(const SongPath& song) {
   if (isVisible() && song == song_) Dismiss();
+}
+
+void PreviewWindow::ShowPath(const QString& path, const QWidget& asker) {
+  // As wide as the screen at most, frame included: a longer path loses its middle.
+  const int frame = asker.frameGeometry().width() - asker.width();
+  const int room = asker.screen()->availableGeometry().width() - frame - kMargin;
+  const QString shown = pathLabel_->fontMetrics().elidedText(path, Qt::ElideMiddle, room);
+  pathLabel_->setText(shown);
+  pathLabel_->setToolTip(shown == path ? QString() : path);
+  pathLabel_->setAccessibleName(path);
+  pathLabel_->adjustSize();
 }
 
 void PreviewWindow::CentreLabel() {

@@ -11,8 +11,9 @@ namespace tunewick {
 
 class PictureButton;
 
-// The window that plays a song so the user can hear what it is. Its width follows the
-// song's path, which it shows centred above a back and a play button.
+// The window that plays a song so the user can hear what it is, a dialog of the window that
+// asked. Its width follows the song's path, which it shows centred above a back and a play
+// button, up to the width of the screen: a longer path loses its middle.
 class PreviewWindow : public QWidget, public SongPreview {
   Q_OBJECT
 
@@ -43,6 +44,8 @@ class PreviewWindow : public QWidget, public SongPreview {
  private:
   void PlayFailed(PreviewAsker asker);
   void PlayAgain();
+  // The path in the label, whole or, when the asker's screen is too narrow for it, cut.
+  void ShowPath(const QString& path, const QWidget& asker);
   void CentreLabel();
   void FitWindow();
   void CentreButtons();

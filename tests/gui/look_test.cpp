@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolTip>
 #include <QtMath>
 #include <algorithm>
@@ -162,13 +163,22 @@ class Layout : public AppFixture {
  protected:
   void SetUp() override { StartWithSongs({"01_artist-song (1).mp3", "A - B - C.wav"}); }
 
-  // Every widget the user sees in `window` in its present state lies inside it, wide and
-  // high enough for its text, and every framed list shows all four sides of its frame.
+  // The window lies on its screen (one too large for it from its top left); every widget
+  // the user sees in it in its present state lies inside it, wide and high enough for its
+  // text, and every framed list shows all four sides of its frame.
   static void ExpectWhole(QWidget* window, const std::string& state) {
     SCOPED_TRACE(window->windowTitle().toStdString() + ", " + state);
     window->show();
     if (QWidget* focused = window->focusWidget()) focused->clearFocus();  // no focus frame
     ProcessEvents();
+    const QRect area = window->screen()->availableGeometry(), frame = window->frameGeometry();
+    auto fits = [](int from, int to, int areaFrom, int areaTo) {
+      return to - from <= areaTo - areaFrom ? from >= areaFrom && to <= areaTo : from == areaFrom;
+    };
+    EXPECT_TRUE(fits(frame.left(), frame.right(), area.left(), area.right()) &&
+                fits(frame.top(), frame.bottom(), area.top(), area.bottom()))
+        << "at " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height()
+        << " on a screen of " << area.width() << "x" << area.height();
     const QImage picture = window->grab().toImage();
     const qreal scale = picture.devicePixelRatio();
     for (QWidget* widget : window->findChildren<QWidget*>()) {
@@ -249,9 +259,11 @@ TEST_F(Layout, EveryWindowKeepsItsContentsInsideIt) {
   ExpectWhole(windows.libraryEditor, "as opened");
   ExpectWhole(windows.aboutWindow, "as opened");
 
-  app->gui().SelectedSong = folder.MakeFile("music/" + std::string(60, 'n') + ".mp3");
+  app->gui().SelectedSong = folder.MakeFile("music/" + std::string(200, 'n') + ".mp3");
   windows.previewWindow->RequestPreview(PreviewAsker::kMainWindow);
   ExpectWhole(windows.previewWindow, "previewing a long path");
+  EXPECT_LE(windows.previewWindow->frameGeometry().width(),
+            windows.previewWindow->screen()->availableGeometry().width());
   windows.correctionDialog->ShowHelp();
   ExpectWhole(windows.correctionDialog, "with its help");
 
@@ -301,7 +313,9 @@ TEST_F(Accessibility, EveryWindowAndControlTellsScreenReadersWhatItIsAndDoes) {
     if (window->parentWidget()) continue;  // the song menu, a part of the main window
     ++windows;
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(window);
-    EXPECT_EQ(face->role(), QAccessible::Window) << Describe(window);
+    EXPECT_EQ(face->role(),
+              window == app->windows().aboutWindow ? QAccessible::Dialog : QAccessible::Window)
+        << Describe(window);
     EXPECT_FALSE(AccessibleName(window).trimmed().isEmpty()) << Describe(window);
     for (QLabel* label : window->findChildren<QLabel*>()) {
       if (label->text().isEmpty()) continue;

@@ -41,9 +41,11 @@ TEST_F(MainWindowTest, StartsOnTheMainMenuWhoseLinksLightUpAndLeadToTheirWindows
   EXPECT_EQ(look::TextColor(about), look::kLink);
   EXPECT_FALSE(about->font().underline());
 
+  // About is a dialog of the main window.
   Click(about);
   EXPECT_EQ(OnScreen(), "main about");
   QWidget* aboutWindow = app->windows().aboutWindow;
+  EXPECT_EQ(aboutWindow->windowHandle()->transientParent(), main()->windowHandle());
   Press(aboutWindow, Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main");
 
@@ -63,9 +65,11 @@ TEST_F(MainWindowTest, SongListCongratulatesOrListsTheIncorrectSongsEachReadable
   ASSERT_NE(allRight, nullptr);
   EXPECT_TRUE(allRight->isVisible());
   EXPECT_FALSE(main()->songList()->isVisible());
+  EXPECT_TRUE(main()->focusWidget()->isVisible());  // not left behind on the menu
   Click(main(), "Click here to go back to the menu");
   EXPECT_FALSE(main()->IsShowingSongList());
   EXPECT_EQ(main()->size(), QSize(337, 205));
+  EXPECT_EQ(main()->focusWidget(), Find<LinkLabel>(main(), "View folders in your Music Library"));
 
   main()->OpenSongList();
   const std::string longest = std::string(150, 'w') + ".mp3";
@@ -93,6 +97,15 @@ TEST_F(MainWindowTest, SongListCongratulatesOrListsTheIncorrectSongsEachReadable
   EXPECT_GT(longestWidth, list->viewport()->width());
   EXPECT_GE(row.width(), longestWidth + 2 * margin);
   EXPECT_LE(row.right(), list->viewport()->width());
+
+  // A refresh keeps the current entry on its song, or on its row once the song has gone.
+  list->setCurrentIndex(list->model()->index(2, 0));
+  folder.MakeFile("music/0 first.mp3");
+  main()->RefreshSongList();
+  EXPECT_EQ(list->currentIndex().row(), 3);
+  ::unlink(Song("A - B - C.wav").c_str());
+  main()->RefreshSongList();
+  EXPECT_EQ(list->currentIndex().row(), 2);
 }
 
 // Only a plain right click on an entry, the Menu key or Shift+F10 opens the song menu (the

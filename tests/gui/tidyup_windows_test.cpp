@@ -90,8 +90,10 @@ TEST_F(TidyupWindows, ConfirmationTogglesItsExplanationAndARunShowsItsCountersAn
   Click(save);
   EXPECT_EQ(dialogs.Messages().size(), 1u);
   EXPECT_EQ(OnScreen(), "results changes");
-  Press(changedFiles(), Qt::Key_Escape);
-  EXPECT_EQ(OnScreen(), "main results");
+  Press(changedFiles(), Qt::Key_Escape);  // back to the window the list belongs to
+  EXPECT_EQ(OnScreen(), "results");
+  ProcessEvents();
+  EXPECT_EQ(QApplication::activeWindow(), results());  // where the user came from
 }
 
 TEST_F(TidyupWindows, RenamesThatWereAllRefusedStillLeadToTheirList) {
@@ -114,6 +116,7 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   OpenConfirmation();
   Click(confirm(), "Show what will change");
   EXPECT_EQ(OnScreen(), "confirm changes");
+  EXPECT_EQ(changedFiles()->windowHandle()->transientParent(), confirm()->windowHandle());
   EXPECT_EQ(changedFiles()->heading(), "Preview: nothing has been renamed yet");
   EXPECT_FALSE(Find<LinkLabel>(changedFiles(), "Undo this tidy-up")->isVisible());
   EXPECT_EQ(SnapshotFiles(music), before);
@@ -127,6 +130,8 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
                            preview[0] + "\r\n",
                        0),
             0u);
+  Press(changedFiles(), Qt::Key_Escape);  // the confirmation stays the window in front
+  EXPECT_EQ(OnScreen(), "confirm");
 
   // The real run renames exactly what the preview listed. The results start on Close,
   // where Return does no harm.
