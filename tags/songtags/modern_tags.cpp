@@ -161,6 +161,7 @@ bool AsfObjectIsSound(TagStream& stream, std::string_view guid, std::uint64_t bo
   };
   if (guid == kAsfContentDescriptionGuid) {
     // Five text lengths, then the texts.
+    if (bodySize < 10) return false;
     const std::string lengths = stream.ReadAt(body, 10);
     if (lengths.size() < 10) return false;
     std::uint64_t total = 0;

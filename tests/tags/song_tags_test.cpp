@@ -125,6 +125,12 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
   const std::string asf = AsfSong("Song", "Band", "Album Band");
   const std::string wav = WavSong("Song", "Band");
   const std::size_t listAt = wav.find("LIST");
+  const std::size_t descriptionAt = asf.find("\x33\x26\xB2\x75");
+  auto size64 = [](std::size_t size) {
+    std::string bytes(8, '\0');
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(size >> (8 * i));
+    return bytes;
+  };
   const std::vector<std::pair<std::string, std::string>> files = {
       {"header-cut.mp3", id3.substr(0, 7)},
       {"tag-cut.mp3", id3.substr(0, 16)},
@@ -134,6 +140,11 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
       {"object-count.wma", with(asf, 24, "\xff\xff\xff\x7f")},
       {"object-cut.wma", asf.substr(0, 200)},
       {"attribute-count.wma", with(asf, asf.find("\x40\xA4\xD0\xD2") + 24, "\xff\xff")},
+      // A content description too short for its five text lengths, ending the header: the
+      // texts after it are not its own.
+      {"description-short.wma",
+       with(with(with(asf, descriptionAt + 16, size64(24 + 8)), 16, size64(descriptionAt + 32)), 24,
+            "\x03")},
       {"list-size.wav", with(wav, listAt + 4, "\xff\xff\xff\xff")},
       {"riff-size.wav", with(wav, 4, "\xff\xff\xff\xff").substr(0, listAt + 20)},
       {"data-size.wav", with(wav, wav.find("data") + 4, "\xff\xff\xff\xff")},
