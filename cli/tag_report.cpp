@@ -47,6 +47,10 @@ void WriteField(std::ostream& out, std::string_view label, const SongTagField& f
 
 void WriteSongTags(std::ostream& out, std::string_view song, const SongTags& tags) {
   out << song << '\n';
+  if (tags.unreadable) {
+    out << "  title:  unreadable\n  artist: unreadable\n";
+    return;
+  }
   WriteField(out, "title:  ", tags.title);
   WriteField(out, "artist: ", tags.artist);
 }

@@ -11,7 +11,7 @@ namespace tunewick {
 
 // The song's path, then one line each for its title and artist: the text found (control
 // characters shown as \xNN or \u00NN), the tag it came from, and why a file name cannot
-// be made of it; "none" when no tag holds it.
+// be made of it; "none" when no tag holds it, "unreadable" for both when reading failed.
 void WriteSongTags(std::ostream& out, std::string_view song, const SongTags& tags);
 
 }  // namespace tunewick

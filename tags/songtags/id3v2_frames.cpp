@@ -1,7 +1,10 @@
 #include "songtags/id3v2_frames.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace tunewick {
 namespace {
@@ -97,6 +100,58 @@ std::string WithByteOrderMark(std::string_view data) {
          std::string(data.substr(1));
 }
 
+// A title or an artist has to fit in a file name: a frame that inflates to more holds none
+// that could be used, and inflating it whole could cost gigabytes.
+constexpr std::size_t kMostInflated = 64 << 10;
+
+// The zlib stream at the start of `packed`, inflated; nothing when it is damaged or would
+// inflate to more than kMostInflated bytes.
+std::optional<std::string> Inflated(std::string_view packed) {
+  z_stream stream{};
+  if (inflateInit(&stream) != Z_OK) return std::nullopt;
+  std::string out(kMostInflated + 1, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  stream.avail_in = static_cast<uInt>(packed.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = inflate(&stream, Z_FINISH);
+  out.resize(out.size() - stream.avail_out);
+  inflateEnd(&stream);
+  if (result != Z_STREAM_END || out.size() > kMostInflated) return std::nullopt;
+  return out;
+}
+
+// The format flags of ID3v2.3 and 2.4 frames (their second flag byte).
+struct FormatFlags {
+  std::uint8_t compressed, encrypted, grouped;
+};
+constexpr FormatFlags kVersion3Flags{0x80, 0x40, 0x20}, kVersion4Flags{0x08, 0x04, 0x40};
+constexpr std::uint8_t kVersion4Unsynchronised = 0x02;
+
+const FormatFlags& FlagsOf(int version) { return version == 4 ? kVersion4Flags : kVersion3Flags; }
+
+bool IsCompressed(int version, std::string_view frameFlags) {
+  return version > 2 && (Byte(frameFlags, 1) & FlagsOf(version).compressed);
+}
+
+// The body of a compressed frame as it would be without compression; nothing when it
+// cannot be read (encrypted, damaged) or inflates to more than kMostInflated bytes. The
+// size before compression ahead of the zlib stream is not trusted.
+std::optional<std::string> InflatedBody(std::string_view data, int version, std::uint8_t format) {
+  const FormatFlags& flags = FlagsOf(version);
+  if (format & flags.encrypted) return std::nullopt;
+  std::string resynchronised;
+  if (version == 4 && (format & kVersion4Unsynchronised)) {
+    resynchronised = Resynchronised(data);
+    data = resynchronised;
+  }
+  // Ahead of the zlib stream: the size before compression (ID3v2.3) and the group, or the
+  // group and the data length indicator (ID3v2.4).
+  const std::size_t ahead = 4 + ((format & flags.grouped) ? 1 : 0);
+  if (data.size() < ahead) return std::nullopt;
+  return Inflated(data.substr(ahead));
+}
+
 }  // namespace
 
 std::string TitleAndArtistFrames(std::string_view tag) {
@@ -129,12 +184,22 @@ std::string TitleAndArtistFrames(std::string_view tag) {
        at += layout.headerLength + size) {
     const std::string_view id = body.substr(at, layout.idLength);
     if (!IsWanted(id)) continue;
-    const std::string_view frameFlags =
-        body.substr(at + layout.idLength + layout.sizeLength,
-                    layout.headerLength - layout.idLength - layout.sizeLength);
+    std::string frameFlags(body.substr(at + layout.idLength + layout.sizeLength,
+                                       layout.headerLength - layout.idLength - layout.sizeLength));
     const std::string_view data = body.substr(at + layout.headerLength, size);
-    const bool plain = frameFlags.find_first_not_of('\0') == std::string_view::npos;
-    const std::string kept = plain ? WithByteOrderMark(data) : std::string(data);
+    const bool plain = frameFlags.find_first_not_of('\0') == std::string::npos;
+    std::string kept;
+    if (plain) {
+      kept = WithByteOrderMark(data);
+    } else if (IsCompressed(version, frameFlags)) {
+      // Inflated here, within bounds: TagLib would inflate it whole.
+      std::optional<std::string> inflated = InflatedBody(data, version, Byte(frameFlags, 1));
+      if (!inflated) continue;
+      kept = WithByteOrderMark(*inflated);
+      frameFlags[1] = '\0';
+    } else {
+      kept = data;
+    }
     frames.append(id).append(Number(static_cast<std::uint32_t>(kept.size()),
                                     static_cast<int>(layout.sizeLength), version == 4));
     frames.append(frameFlags).append(kept);

@@ -14,8 +14,10 @@ namespace tunewick {
 // order, with the same version. Unsynchronisation of a whole ID3v2.2 or 2.3 tag is undone
 // and an extended header left out. Text frames that announce UTF-16 with a byte order
 // mark but lack it (as some taggers write them, and which TagLib then reads as nothing)
-// get one: big-endian where the text's zero bytes say so, else little-endian. Frames end
-// at the padding or at the first damaged frame. Empty when `tag` is no ID3v2 tag.
+// get one: big-endian where the text's zero bytes say so, else little-endian. Compressed
+// frames are inflated here, and left out when that would give more than 64 KiB (far more
+// than a file name holds), when they are encrypted or when their data is damaged. Frames
+// end at the padding or at the first damaged frame. Empty when `tag` is no ID3v2 tag.
 std::string TitleAndArtistFrames(std::string_view tag);
 
 }  // namespace tunewick

@@ -294,8 +294,8 @@ ModernTags ReadModernTags(const FileSystem& fileSystem, const std::string& path)
       return ReadWav(stream);
     return {};
   } catch (const std::exception&) {
-    // Out of memory on a damaged file, or the like: the song simply has no tags.
-    return {};
+    // Out of memory on a damaged file, or the like: one song must not end the run.
+    return {{}, {}, true};
   }
 }
 

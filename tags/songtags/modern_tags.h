@@ -25,6 +25,7 @@ struct TagText {
 struct ModernTags {
   TagText title;
   TagText artist;
+  bool unreadable = false;  // reading failed (out of memory, say): the tags are not known
 };
 
 // Reads the tags of the file at `path` through `fileSystem`. The kind of file is told by
@@ -32,8 +33,9 @@ struct ModernTags {
 // space wins: in WAV the "id3 " chunk before RIFF INFO; the artist is TPE1, else TPE2 in
 // ID3v2, and Author, else WM/AlbumArtist in ASF. A file that cannot be read, is not a
 // regular file or is damaged gives empty fields (whatever a damaged tag still holds
-// before its damage may be returned); this never throws, never waits on a pipe and never
-// changes the file.
+// before its damage may be returned); a failure while reading (such as running out of
+// memory) gives empty fields marked unreadable. This never throws, never waits on a pipe
+// and never changes the file.
 ModernTags ReadModernTags(const FileSystem& fileSystem, const std::string& path);
 
 }  // namespace tunewick

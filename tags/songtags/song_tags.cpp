@@ -11,8 +11,9 @@ SongTagField Field(std::string_view value, TagKind from) {
 
 }  // namespace
 
-SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path) {
+SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path) try {
   const ModernTags modern = ReadModernTags(fileSystem, path);
+  if (modern.unreadable) return {{}, {}, true};
   SongTags tags{Field(modern.title.text, modern.title.from),
                 Field(modern.artist.text, modern.artist.from)};
   // ID3v1 holds at most 30 Latin-1 bytes a field: the second choice, read only when needed.
@@ -25,6 +26,8 @@ SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path) {
     }
   }
   return tags;
+} catch (const std::exception&) {
+  return {{}, {}, true};  // one song must not end the run
 }
 
 }  // namespace tunewick

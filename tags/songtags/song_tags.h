@@ -24,10 +24,12 @@ struct SongTagField {
 struct SongTags {
   SongTagField title;
   SongTagField artist;
+  bool unreadable = false;  // reading failed (out of memory, say): both fields are empty
 };
 
 // Per field, the value of the tag that ReadModernTags finds, else that of the ID3v1 tag
-// (ReadID3Tag); a field that no tag fills is empty. Never throws.
+// (ReadID3Tag); a field that no tag fills is empty. Never throws: a song whose tags could
+// not be read comes back unreadable.
 SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path);
 
 }  // namespace tunewick

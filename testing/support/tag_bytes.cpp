@@ -1,5 +1,7 @@
 #include "support/tag_bytes.h"
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <stdexcept>
 
@@ -109,13 +111,25 @@ std::string ID3v1Tag(std::string_view title, std::string_view artist, std::strin
 std::string ID3v2Tag(int version, const std::vector<ID3v2Frame>& frames, std::size_t padding) {
   std::string body;
   for (const ID3v2Frame& frame : frames) {
-    const std::string data = FrameBody(frame);
+    std::string data = FrameBody(frame);
+    std::string flags(2, '\0');
+    if (frame.compressed) {
+      uLongf length = compressBound(data.size());
+      std::string compressed(length, '\0');
+      if (compress(reinterpret_cast<Bytef*>(compressed.data()), &length,
+                   reinterpret_cast<const Bytef*>(data.data()), data.size()) != Z_OK)
+        throw std::runtime_error("zlib cannot compress the frame");
+      compressed.resize(length);
+      const auto inflated = static_cast<std::uint32_t>(data.size());
+      // The size before compression: in ID3v2.4 the data length indicator that compression asks.
+      data = (version == 4 ? SyncSafe(inflated) : BigEndian(inflated, 4)) + compressed;
+      flags[1] = version == 4 ? '\x09' : '\x80';
+    }
     const auto size = static_cast<std::uint32_t>(data.size());
     if (version == 2) {
       body += frame.id + BigEndian(size, 3);
     } else {
-      body +=
-          frame.id + (version == 4 ? SyncSafe(size) : BigEndian(size, 4)) + std::string(2, '\0');
+      body += frame.id + (version == 4 ? SyncSafe(size) : BigEndian(size, 4)) + flags;
     }
     body += data;
   }

@@ -25,6 +25,8 @@ struct ID3v2Frame {
   std::string id;    // "TIT2", "TPE1", ... ("TT2", "TP1" in version 2)
   std::string text;  // UTF-8; a zero byte separates the values of a multi-value field
   ID3v2Encoding encoding = ID3v2Encoding::kUtf8;
+  // Compressed with zlib, its size before compression ahead (ID3v2.3 and 2.4).
+  bool compressed = false;
 };
 
 // An ID3v2.`version` tag (2, 3 or 4) holding `frames`, followed by `padding` zero bytes.

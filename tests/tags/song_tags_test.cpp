@@ -14,6 +14,7 @@
 #include <iterator>
 #include <random>
 
+#include "platform/forwarding_file_system.h"
 #include "support/tag_bytes.h"
 #include "support/temp_folder.h"
 
@@ -77,6 +78,11 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "Little [ID3v2.3]", "Endian [ID3v2.3]"},
       {"band.mp3", ID3v2Tag(4, {{"TIT2", "Song"}, {"TPE2", "Band"}}), "Song [ID3v2.4]",
        "Band [ID3v2.4]"},
+      {"compressed.mp3",
+       ID3v2Tag(3, {{"TIT2", "Packed", Enc::kUtf16, true}, {"TPE1", "Zip", Enc::kLatin1, true}}),
+       "Packed [ID3v2.3]", "Zip [ID3v2.3]"},
+      {"compressed-v24.mp3", ID3v2Tag(4, {{"TIT2", "Packed", Enc::kUtf8, true}, {"TPE1", "Zip"}}),
+       "Packed [ID3v2.4]", "Zip [ID3v2.4]"},
       // ID3v2.4 frame sizes written as plain numbers, as some taggers do.
       {"plain-sizes.mp3",
        ID3v2Tag(3, {{"TIT2", std::string(150, 'x')}, {"TPE1", "A"}}).replace(3, 1, "\x04"),
@@ -114,8 +120,13 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
   }
 }
 
+// A title followed by 32 MiB of white space, in a frame of 32 KiB.
+std::string InflationBomb(int version) {
+  return ID3v2Tag(version, {{"TIT2", "Bomb" + std::string(32 << 20, ' '), Enc::kUtf8, true}});
+}
+
 // Each damaged file gives empty fields, at once: nothing may wait, loop or allocate
-// what the damaged sizes claim.
+// what the damaged sizes claim, or what a compressed frame inflates to.
 TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
   TempFolder folder;
   auto with = [](std::string bytes, std::size_t at, std::string_view replacement) {
@@ -148,6 +159,8 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
       {"list-size.wav", with(wav, listAt + 4, "\xff\xff\xff\xff")},
       {"riff-size.wav", with(wav, 4, "\xff\xff\xff\xff").substr(0, listAt + 20)},
       {"data-size.wav", with(wav, wav.find("data") + 4, "\xff\xff\xff\xff")},
+      {"inflation-bomb.mp3", InflationBomb(3)},
+      {"inflation-bomb-v24.mp3", InflationBomb(4)},
   };
   std::vector<std::string> paths = {folder.MakeFolder("folder.mp3"), folder / "gone.mp3", ""};
   for (const auto& [name, content] : files) paths.push_back(folder.MakeFile(name, content));
@@ -165,7 +178,24 @@ TEST(SongTags, DamagedAndUnreadableFilesGiveEmptyFieldsQuickly) {
     EXPECT_LT(ThreadTime() - start, kQuickly);
     EXPECT_EQ(Described(tags.title), "");
     EXPECT_EQ(Described(tags.artist), "");
+    EXPECT_FALSE(tags.unreadable);
   }
+
+  // Reading that fails part-way, as when memory runs out, is told apart from a song without
+  // tags and ends nothing but the reading of that song.
+  struct ReadFails final : ReadableFile {
+    std::uint64_t Size() const override { return 1000; }
+    std::size_t ReadAt(std::uint64_t, char*, std::size_t) const override { throw std::bad_alloc(); }
+  };
+  struct ReadsFail final : ForwardingFileSystem {
+    ReadsFail() : ForwardingFileSystem(RealFileSystem()) {}
+    std::unique_ptr<ReadableFile> OpenToRead(const std::string&) const override {
+      return std::make_unique<ReadFails>();
+    }
+  } failing;
+  const SongTags unreadable = ReadSongTags(failing, folder.MakeFile("song.mp3", id3));
+  EXPECT_TRUE(unreadable.unreadable);
+  EXPECT_EQ(Described(unreadable.title), "");
 }
 
 // TagLib would build an object for each of 300,000 frames: seconds and a gigabyte.
@@ -211,6 +241,7 @@ TEST(SongTags, RandomlyDamagedSongsAreReadQuicklyAndSafely) {
           ID3v1Tag("Old", "Older"),
       AsfSong("Title \xe2\x99\xab", "Author", "Album Artist"),
       WavSong("Info", "Artist", ID3v2Tag(3, {{"TIT2", "Chunk"}, {"TPE1", "Artist"}})),
+      InflationBomb(4),
   };
   constexpr std::string_view kExtremes[] = {"\xff\xff\xff\xff", "\x7f\xff\xff\xff",
                                             "\x7f\x7f\x7f\x7f", std::string_view("\0\0\0\0", 4),
