@@ -1,17 +1,24 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli.h"
 #include "platform/fd_stream_buffer.h"
 #include "platform/file_system.h"
+#include "platform/standard_descriptors.h"
 
 int main(int argc, char** argv) {
+  const std::optional<tunewick::ClosedAtStart> closed = tunewick::FillClosedStandardDescriptors();
+  if (!closed) return tunewick::kExitUsage;
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  // Standard output through a buffer that can tell why a write failed.
-  tunewick::FdStreamBuffer outBuffer(STDOUT_FILENO);
+  // Standard output through a buffer that can tell why a write failed; a closed one fails
+  // every write, so that what it loses is reported.
+  tunewick::FdStreamBuffer outBuffer(
+      STDOUT_FILENO,
+      closed->output ? std::make_error_code(std::errc::bad_file_descriptor) : std::error_code());
   std::ostream out(&outBuffer);
   return tunewick::RunCli(
       arguments, tunewick::RealFileSystem(),

@@ -6,13 +6,14 @@
 
 namespace tunewick {
 
-FdStreamBuffer::FdStreamBuffer(int fd) : fd_(fd) {
+FdStreamBuffer::FdStreamBuffer(int fd, std::error_code unusable) : fd_(fd), error_(unusable) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
 FdStreamBuffer::~FdStreamBuffer() { WriteOut(); }
 
 bool FdStreamBuffer::WriteOut() {
+  if (pptr() == pbase()) return true;  // nothing lost here
   const char* next = pbase();
   while (!error_ && next < pptr()) {
     const ssize_t written = ::write(fd_, next, static_cast<std::size_t>(pptr() - next));

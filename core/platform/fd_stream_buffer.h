@@ -11,7 +11,9 @@ namespace tunewick {
 
 class FdStreamBuffer final : public std::streambuf {
  public:
-  explicit FdStreamBuffer(int fd);
+  // With `unusable`, the descriptor is known to lead nowhere (it was closed when the
+  // program started): every write fails with that error.
+  explicit FdStreamBuffer(int fd, std::error_code unusable = {});
   ~FdStreamBuffer() override;
   FdStreamBuffer(const FdStreamBuffer&) = delete;
   FdStreamBuffer& operator=(const FdStreamBuffer&) = delete;

@@ -12,10 +12,14 @@
 #include "library/library_location.h"
 #include "platform/file_system.h"
 #include "platform/journal_file.h"
+#include "platform/standard_descriptors.h"
 #include "platform/user_folders.h"
 #include "widgets/look.h"
 
 int main(int argc, char** argv) {
+  // No file the program opens, a journal least of all, may take a closed standard stream's
+  // place.
+  if (!tunewick::FillClosedStandardDescriptors()) return 2;
   // Help and version answer before the application object, which needs a display.
   const tunewick::StartOptions early = tunewick::ParseStartOptions({argv + 1, argv + argc});
   if (early.help) {

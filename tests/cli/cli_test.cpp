@@ -38,6 +38,9 @@ struct Outcome {
   std::string out, err;
 };
 
+// For RunCli: standard output closed.
+constexpr const char* kClosed = "";
+
 // Runs tunewick-cli with `arguments` in `folder`, its outputs going to files, or its standard
 // output to `outPath` when given, and `folder`/config as its configuration home; as user
 // "nobody" when `asNobody` (the test runs as root then).
@@ -51,8 +54,12 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   const std::string out = outputs / "out", err = outputs / "err";
   const pid_t child = ::fork();
   if (child == 0) {
-    ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
     ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
+    if (outPath == kClosed) {
+      ::close(STDOUT_FILENO);
+    } else {
+      ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
+    }
     ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     if (asNobody && (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
                      ::setuid(nobody->pw_uid) != 0))
@@ -517,19 +524,28 @@ TEST(Cli, ALongRunShowsItsProgressOnATerminalOnly) {
   EXPECT_NE(shown.find("Removing prefixes: "), std::string::npos) << shown;
 }
 
-TEST(Cli, OutputThatCannotBeWrittenIsReportedWithItsOwnStatusAfterTheWorkIsDone) {
-  TempFolder folder;
+// A closed standard output is no place for a file the program opens either: a journal
+// there would take in the report and could not be undone.
+TEST_F(CliJournals, OutputThatCannotBeWrittenIsReportedWithItsOwnStatusAfterTheWorkIsDone) {
   folder.MakeFile("m/a_b - c.mp3");
-  folder.MakeFile("m/odd.mp3");  // for the list
-  const std::string lost =
-      "tunewick-cli: the output could not be written: No space left on device\n";
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{{"tidy", "m"}, {"list", "m"}, {"--help"}}) {
-    const Outcome outcome = RunCli(folder.path(), arguments, "/dev/full");
-    EXPECT_EQ(outcome.status, 3) << arguments[0];
-    EXPECT_EQ(outcome.err, lost) << arguments[0];
+  folder.MakeFile("m/odd.mp3", ID3Tag("Title", "Artist"));  // for the list and the tags
+  const auto original = testing::SnapshotFiles(folder / "m");
+  for (const auto& [output, reason] : {std::pair{"/dev/full", "No space left on device"},
+                                       std::pair{kClosed, "Bad file descriptor"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"tidy", "m"}, {"tags", "m"}, {"list", "m"}, {"--help"}}) {
+      SCOPED_TRACE(arguments[0] + " into " + (output == kClosed ? "nothing" : output));
+      const Outcome outcome = RunCli(folder.path(), arguments, output);
+      EXPECT_EQ(outcome.status, 3);
+      EXPECT_EQ(outcome.err,
+                "tunewick-cli: the output could not be written: " + std::string(reason) + "\n");
+      if (arguments[0] == "tidy" || arguments[0] == "tags") {
+        EXPECT_NE(testing::SnapshotFiles(folder / "m"), original) << "nothing was renamed";
+        EXPECT_EQ(RunCli(folder.path(), {"undo"}).status, 0);
+        EXPECT_EQ(testing::SnapshotFiles(folder / "m"), original);
+      }
+    }
   }
-  EXPECT_TRUE(std::filesystem::exists(folder / "m/A B - C.mp3"));
 }
 
 // A folder that cannot be read is skipped as ever, but said so once, with the system's reason,
