@@ -171,10 +171,11 @@ int Run(const char* self, const BenchOptions& options, bool cold) {
     std::filesystem::remove_all(work);
     return 1;
   }
+  FolderReaders readers(fileSystem);
   std::printf(
       "the scan finds %zu songs in %zu folders, as the reference scan does; %zu folders "
       "read at once\n",
-      state.AllSongs.size(), LibraryTree(fileSystem, root).FolderCount(),
+      state.AllSongs.size(), LibraryTree(readers, root).FolderCount(),
       fileSystem.FolderReadsAtOnce(root));
 
   const std::string cli = (std::filesystem::absolute(self).parent_path() / "../cli/tunewick-cli");

@@ -100,44 +100,50 @@ void WriteLine(std::ostream& out, std::string_view line) {
 class Library {
  public:
   Library(std::vector<std::string> folders, std::string libraryFile)
-      : folders_(std::move(folders)), libraryFile_(std::move(libraryFile)) {}
+      : folders_(std::move(folders)) {
+    if (folders_.empty()) libraryFile_ = std::move(libraryFile);
+  }
 
-  bool FromFile() const { return folders_.empty(); }
+  bool FromFile() const { return libraryFile_.has_value(); }
 
   // Fills AllSongs (and LibraryFolders) from the disk as `fileSystem` shows it.
   void Scan(SongLists& lists, FileSystem& fileSystem) {
-    if (FromFile()) {
-      Remember(rescan(lists, fileSystem, libraryFile_).unreadableFolders);
-      return;
-    }
     lists.IncorrectSongs.clear();
-    lists.LibraryFolders = folders_;
-    Remember(ScanFolders(lists, fileSystem, folders_, FolderEntries::kAsGiven));
+    lists.LibraryFolders = Folders(fileSystem);
+    Remember(ScanFolders(lists, fileSystem, folders_, Entries()));
   }
 
   // Hands the tree of each library folder to `take` as soon as it is read: the songs Scan
   // would list, without the lists the windows keep.
   void ScanEach(FileSystem& fileSystem, const std::function<void(LibraryTree&)>& take) {
-    if (FromFile()) {
-      std::vector<std::string> folders;
-      LoadLibraryFile(fileSystem, libraryFile_, LibraryRead::kMainWindow, folders);
-      Remember(ScanEachFolder(fileSystem, folders, FolderEntries::kFromLibraryFile, take));
-    } else {
-      Remember(ScanEachFolder(fileSystem, folders_, FolderEntries::kAsGiven, take));
-    }
+    Remember(ScanEachFolder(fileSystem, Folders(fileSystem), Entries(), take));
   }
 
   // Every folder that some scan could not read, once, in the order first met.
   const std::vector<UnreadableFolder>& Unreadable() const { return unreadable_; }
 
  private:
+  // The library file is read once a run, not for each of its scans: it may list hundreds of
+  // thousands of folders.
+  const std::vector<std::string>& Folders(FileSystem& fileSystem) {
+    if (libraryFile_ && !fileRead_) {
+      LoadLibraryFile(fileSystem, *libraryFile_, LibraryRead::kMainWindow, folders_);
+      fileRead_ = true;
+    }
+    return folders_;
+  }
+  FolderEntries Entries() const {
+    return FromFile() ? FolderEntries::kFromLibraryFile : FolderEntries::kAsGiven;
+  }
+
   void Remember(const std::vector<UnreadableFolder>& unreadable) {
     for (const UnreadableFolder& folder : unreadable)
       if (reported_.insert(folder.path).second) unreadable_.push_back(folder);
   }
 
-  std::vector<std::string> folders_;
-  std::string libraryFile_;
+  std::vector<std::string> folders_;        // named, or read from the library file
+  std::optional<std::string> libraryFile_;  // without named folders
+  bool fileRead_ = false;
   std::vector<UnreadableFolder> unreadable_;
   std::set<std::string> reported_;
 };

@@ -4,6 +4,8 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <unordered_set>
@@ -34,8 +36,76 @@ bool IsUnreadable(std::error_code error) {
          error != std::errc::not_a_directory;
 }
 
-// Reads the folders of one tree on a few threads, ahead of a walk that takes them one by
-// one in its own order. Each folder read is split at once into its songs and its
+}  // namespace
+
+// The threads that read folders ahead of a walk, shared by the trees of one scan: a
+// library file may list hundreds of thousands of folders, most of them missing or without
+// subfolders, and starting threads for each would cost far more than reading it. They are
+// started when a tree first has subfolders to read, as many as its file system advises.
+class FolderReaders::Pool {
+ public:
+  explicit Pool(const FileSystem& fileSystem) : fileSystem(fileSystem) {}
+  ~Pool() {
+    {
+      std::lock_guard lock(mutex);
+      stopping_ = true;
+    }
+    workToDo.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+
+  // The tree being read, which the threads work for. Called with the lock held.
+  struct Tree {
+    std::function<bool()> hasQueued;  // folders are queued
+    // Reads a queued folder: called and returns with the lock held.
+    std::function<void(std::unique_lock<std::mutex>&)> readQueued;
+  };
+  void Engage(Tree tree, std::size_t threadsWanted) {
+    tree_ = std::move(tree);
+    allowed_ = threadsWanted;
+    try {
+      while (threads_.size() < threadsWanted)
+        threads_.emplace_back([this, index = threads_.size()] { Work(index); });
+    } catch (...) {
+      // Fewer threads than wished for: the walk reads whatever they have not reached.
+    }
+    workToDo.notify_all();
+  }
+  // Returns once no thread works for the tree any more.
+  void Disengage(std::unique_lock<std::mutex>& lock) {
+    allowed_ = 0;
+    idle_.wait(lock, [&] { return reading_ == 0; });
+    tree_ = {};
+  }
+
+  const FileSystem& fileSystem;
+  std::mutex mutex;
+  std::condition_variable workToDo, folderRead;
+
+ private:
+  void Work(std::size_t index) {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      workToDo.wait(lock, [&] { return stopping_ || (index < allowed_ && tree_.hasQueued()); });
+      if (stopping_) return;
+      ++reading_;
+      tree_.readQueued(lock);
+      if (--reading_ == 0) idle_.notify_all();
+    }
+  }
+
+  Tree tree_;
+  std::size_t allowed_ = 0;  // threads that may work for the tree
+  std::size_t reading_ = 0;  // threads working for it now
+  std::condition_variable idle_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;  // last: they stop before the rest goes
+};
+
+namespace {
+
+// Reads the folders of one tree on the scan's threads, ahead of a walk that takes them one
+// by one in its own order. Each folder read is split at once into its songs and its
 // subfolders; the subfolders of the first folder read for each real folder are queued
 // for reading straight away. Any other folder's subfolders wait until the walk enters
 // it: so a link that leads back up the tree is read once and not followed, and the
@@ -64,25 +134,14 @@ class TreeReader {
     std::vector<Folder*> subfolders;          // once expanded
   };
 
-  TreeReader(const FileSystem& fileSystem, std::string root) : fileSystem_(fileSystem) {
+  TreeReader(FolderReaders::Pool& pool, std::string root) : pool_(pool) {
     folders_.emplace_back(std::move(root));
-    queue_.push_back(&folders_.front());
-    const std::size_t threads = fileSystem.FolderReadsAtOnce(folders_.front().path);
-    try {
-      for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
-    } catch (...) {
-      // Fewer threads than wished for: AwaitRead reads whatever they have not reached.
-    }
   }
 
   ~TreeReader() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-      queue_.clear();
-    }
-    workToDo_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
+    std::unique_lock lock(pool_.mutex);
+    queue_.clear();
+    if (engaged_) pool_.Disengage(lock);
   }
 
   TreeReader(const TreeReader&) = delete;
@@ -93,40 +152,29 @@ class TreeReader {
   // Returns once `folder` has been read, reading it here when no thread has taken it
   // yet. Passes on an exception thrown while reading any folder.
   void AwaitRead(Folder& folder) {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(pool_.mutex);
     if (folder.state == Folder::State::kQueued) Read(folder, lock);
     awaited_ = &folder;
-    folderRead_.wait(lock, [&] { return folder.state == Folder::State::kRead || failure_; });
+    pool_.folderRead.wait(lock, [&] { return folder.state == Folder::State::kRead || failure_; });
     awaited_ = nullptr;
     if (failure_) std::rethrow_exception(failure_);
   }
 
   // The subfolders of a read folder that the walk enters, in name order.
   const std::vector<Folder*>& Enter(Folder& folder) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(pool_.mutex);
     if (!folder.expanded) Expand(folder);
     return folder.subfolders;
   }
 
  private:
-  void Work() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      workToDo_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (stopping_) return;
-      Folder* folder = queue_.back();
-      queue_.pop_back();
-      if (folder->state == Folder::State::kQueued) Read(*folder, lock);
-    }
-  }
-
   // Called and returns with `lock` held; lists the folder without it.
   void Read(Folder& folder, std::unique_lock<std::mutex>& lock) {
     folder.state = Folder::State::kReading;
     lock.unlock();
     std::exception_ptr failure;
     try {
-      FolderListing listing = fileSystem_.ListFolder(folder.path);
+      FolderListing listing = pool_.fileSystem.ListFolder(folder.path);
       folder.opened = listing.opened;
       folder.error = listing.error;
       folder.id = listing.id;
@@ -148,7 +196,7 @@ class TreeReader {
     folder.state = Folder::State::kRead;
     if (failure && !failure_) failure_ = failure;
     if (folder.opened && !failure && claimed_.insert(folder.id).second) Expand(folder);
-    if (awaited_ == &folder || failure) folderRead_.notify_all();
+    if (awaited_ == &folder || failure) pool_.folderRead.notify_all();
   }
 
   // Called with the lock held.
@@ -162,21 +210,30 @@ class TreeReader {
       folder.subfolders.push_back(&folders_.emplace_back(std::move(path)));
     }
     folder.subfolderNames = {};
+    if (folder.subfolders.empty()) return;
     // The first subfolder on top: the threads read ahead roughly in walking order.
     queue_.insert(queue_.end(), folder.subfolders.rbegin(), folder.subfolders.rend());
-    if (!folder.subfolders.empty()) workToDo_.notify_all();
+    if (engaged_) {
+      pool_.workToDo.notify_all();
+      return;
+    }
+    engaged_ = true;
+    pool_.Engage({[this] { return !queue_.empty(); },
+                  [this](std::unique_lock<std::mutex>& lock) {
+                    Folder* next = queue_.back();
+                    queue_.pop_back();
+                    if (next->state == Folder::State::kQueued) Read(*next, lock);
+                  }},
+                 pool_.fileSystem.FolderReadsAtOnce(Root().path));
   }
 
-  const FileSystem& fileSystem_;
-  std::mutex mutex_;
-  std::condition_variable workToDo_, folderRead_;
+  FolderReaders::Pool& pool_;
   std::deque<Folder> folders_;  // never moves an element
   std::vector<Folder*> queue_;  // read from the back; may hold folders read meanwhile
   std::unordered_set<FolderId, FolderIdHash> claimed_;  // real folders whose subfolders are queued
   Folder* awaited_ = nullptr;
   std::exception_ptr failure_;
-  bool stopping_ = false;
-  std::vector<std::thread> threads_;  // last: they stop before the rest goes
+  bool engaged_ = false;  // the pool's threads read for this tree
 };
 
 }  // namespace
@@ -190,10 +247,15 @@ bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
   return true;
 }
 
-LibraryTree::LibraryTree(const FileSystem& fileSystem, const std::string& folder) {
+FolderReaders::FolderReaders(const FileSystem& fileSystem)
+    : pool_(std::make_unique<Pool>(fileSystem)) {}
+
+FolderReaders::~FolderReaders() = default;
+
+LibraryTree::LibraryTree(FolderReaders& readers, const std::string& folder) {
   std::string root = folder;
   if (root.empty() || root.back() != '/') root += '/';
-  TreeReader reader(fileSystem, std::move(root));
+  TreeReader reader(*readers.pool_, std::move(root));
 
   // Depth-first in the order the songs are listed, so that of two routes to one real
   // folder the one met first in that order is the one that is kept.
@@ -238,11 +300,12 @@ std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
                                              FolderEntries entries,
                                              const std::function<void(LibraryTree&)>& take) {
   std::vector<UnreadableFolder> unreadable;
+  FolderReaders readers(fileSystem);
   for (const std::string& folder : folders) {
     if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
     // The system would take such a path to end at the NUL: some other folder.
     if (folder.find('\0') != std::string::npos) continue;
-    LibraryTree tree(fileSystem, folder);
+    LibraryTree tree(readers, folder);
     unreadable.insert(unreadable.end(), tree.Unreadable().begin(), tree.Unreadable().end());
     take(tree);
   }

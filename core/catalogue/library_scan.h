@@ -11,6 +11,7 @@
 // and the scan says which they were.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -33,6 +34,22 @@ struct UnreadableFolder {
   std::error_code error;
 };
 
+// The threads that read the folders of a scan, shared by all its library folders: they are
+// started once, when a library folder first has subfolders to read.
+class FolderReaders {
+ public:
+  explicit FolderReaders(const FileSystem& fileSystem);
+  ~FolderReaders();
+  FolderReaders(const FolderReaders&) = delete;
+  FolderReaders& operator=(const FolderReaders&) = delete;
+
+  class Pool;
+
+ private:
+  friend class LibraryTree;
+  std::unique_ptr<Pool> pool_;
+};
+
 // The folders and song files under one library folder, read from the disk once.
 class LibraryTree {
  public:
@@ -40,9 +57,10 @@ class LibraryTree {
   // folder is entered at most once, so links that lead back into the tree end the walk.
   // Missing or unreadable folders, and folders that vanish during the walk, contribute
   // nothing; the unreadable ones are kept in Unreadable(), in the order the walk met
-  // them. Several folders are read at once (as many as the file system advises), yet
-  // the result is exactly that of reading one folder at a time in walking order.
-  LibraryTree(const FileSystem& fileSystem, const std::string& folder);
+  // them. Several folders are read at once on the readers' threads (as many as the file
+  // system advises), yet the result is exactly that of reading one folder at a time in
+  // walking order.
+  LibraryTree(FolderReaders& readers, const std::string& folder);
 
   // The folders entered.
   std::size_t FolderCount() const { return folderCount_; }
