@@ -12,6 +12,7 @@
 #include "catalogue/name_check.h"
 #include "catalogue/song_lists.h"
 #include "catalogue/song_path.h"
+#include "journal/run_lock.h"
 #include "journal/undo.h"
 #include "library/library_file.h"
 #include "library/library_location.h"
@@ -72,8 +73,8 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 when everything was done, 1 when some renames were refused,\n"
     "2 for a usage error, a missing or unreadable library file, a run that cannot be\n"
-    "recorded, or no run to undo; 3 when the output could not be written (the renames\n"
-    "were done all the same).\n";
+    "recorded, another run under way, or no run to undo; 3 when the output could not be\n"
+    "written (the renames were done all the same).\n";
 
 std::string_view StepName(TidyupStep step) {
   switch (step) {
@@ -355,6 +356,8 @@ int RunJournalCommand(const Invocation& invocation, JournalStore& journals, File
                        invocation.dryRun, !invocation.noUndo, streams);
   } catch (const JournalUnavailable& error) {
     streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
+  } catch (const RunInProgress& error) {
+    streams.err << "tunewick-cli: " << error.what() << '\n';
   } catch (const FileError& error) {
     streams.err << "tunewick-cli: " << error.what() << '\n';
   }
@@ -396,9 +399,17 @@ int RunLibraryCommand(const Invocation& invocation, Library& library, JournalSto
       DryRunFileSystem view(fileSystem);
       return run(view, nullptr);
     }
-    return run(fileSystem, invocation.noUndo ? nullptr : &journals);
+    if (invocation.noUndo) {
+      // Not recorded, but other runs are kept out all the same where the journals' folder
+      // allows it. (A recorded run holds the lock itself.)
+      const RunLock lock(journals.folder(), RunLock::Need::kWherePossible);
+      return run(fileSystem, nullptr);
+    }
+    return run(fileSystem, &journals);
   } catch (const JournalUnavailable& error) {
     streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
+  } catch (const RunInProgress& error) {
+    streams.err << "tunewick-cli: " << error.what() << '\n';
   } catch (const FileError& error) {
     streams.err << "tunewick-cli: " << error.what() << '\n';
   }

@@ -187,6 +187,11 @@ std::vector<std::string> UndoReportLines(const UndoResult& result) {
 }
 
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request) {
+  // Other runs are kept out from before the journal is read.
+  RunLock lock;
+  if (!request.dryRun)
+    lock = RunLock(store.folder(),
+                   request.record ? RunLock::Need::kRequired : RunLock::Need::kWherePossible);
   const std::optional<RunSummary> summary = store.Summary(request.name);
   if (!summary) throw UndoRefused("there is no run named \"" + request.name + "\" to undo");
   if (summary->undoState == UndoState::kUndone)
@@ -201,7 +206,8 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
     return report;
   }
   RecordedRun run(request.record ? &store : nullptr, disk,
-                  {RunKind::kUndo, request.startedAt, request.startFolder, request.name});
+                  {RunKind::kUndo, request.startedAt, request.startFolder, request.name},
+                  std::move(lock));
   report.result = ReverseRenames(*journal, run.fileSystem());
   report.journal = run.name();
   report.warning = run.Finish();
@@ -228,9 +234,11 @@ std::optional<std::string> LatestUndoable(const JournalStore& store) {
   return std::nullopt;
 }
 
-RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header)
-    : disk_(disk) {
+RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header,
+                         RunLock held)
+    : disk_(disk), lock_(std::move(held)) {
   if (!store) return;
+  if (!lock_.Holds()) lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
   writer_ = store->StartRun(header);
   journaling_ = std::make_unique<JournalingFileSystem>(disk, *writer_);
 }

@@ -12,6 +12,7 @@
 
 #include "journal/journal_store.h"
 #include "journal/journal_writer.h"
+#include "journal/run_lock.h"
 
 namespace tunewick {
 
@@ -66,7 +67,8 @@ struct UndoReport {
 
 // Takes back a kept run and marks it undone (partly undone when some songs could not be
 // renamed back); an undo of an undo puts back the run it had taken back. Throws
-// UndoRefused, or JournalUnavailable when the undo cannot be recorded.
+// UndoRefused, RunInProgress while another run holds the lock (a dry run needs none), or
+// JournalUnavailable when the undo cannot be recorded.
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
 
 // The newest tidy-up or rename from tags that is not wholly undone.
@@ -76,8 +78,9 @@ std::optional<std::string> LatestUndoable(const JournalStore& store);
 // (the user chose to go on without undo).
 class RecordedRun {
  public:
-  // Throws JournalUnavailable.
-  RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header);
+  // Holds the lock of the store's runs (`held`, where the caller holds it already), then
+  // begins the journal. Throws RunInProgress or JournalUnavailable.
+  RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header, RunLock held = {});
   FileSystem& fileSystem() { return journaling_ ? *journaling_ : disk_; }
   // Ends the journal. Empty, or the text of what went wrong.
   std::string Finish();
@@ -87,6 +90,7 @@ class RecordedRun {
 
  private:
   FileSystem& disk_;
+  RunLock lock_;  // let go of last
   std::unique_ptr<JournalWriter> writer_;
   std::unique_ptr<JournalingFileSystem> journaling_;
 };

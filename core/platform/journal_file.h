@@ -26,6 +26,18 @@ class AppendOnlyFile {
 std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
                                                      std::error_code& error);
 
+// An exclusive lock on a file, held until destroyed, or until the process ends however it
+// ends: the system lets go of it then.
+class HeldFileLock {
+ public:
+  virtual ~HeldFileLock() = default;
+};
+
+// Locks `path`, creating it (open to the user only) when it is missing. Nothing when the
+// file cannot be opened, or when another open of it holds the lock: the error is
+// resource_unavailable_try_again then. Never waits.
+std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code& error);
+
 // Tunewick's folder for the journals of its runs: $XDG_STATE_HOME/tunewick, or
 // ~/.local/state/tunewick when XDG_STATE_HOME is unset, empty or relative. Empty when
 // there is no home folder either.

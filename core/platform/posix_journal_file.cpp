@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,7 +153,37 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
   std::thread preparer_;
 };
 
+class PosixFileLock final : public HeldFileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }  // closing the last descriptor lets go of it
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code& error) {
+  // Not through a link: the lock file is the program's own.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) {
+    error = LastError();
+    return nullptr;
+  }
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  if (locked != 0) {
+    error = errno == EWOULDBLOCK ? std::make_error_code(std::errc::resource_unavailable_try_again)
+                                 : LastError();
+    ::close(fd);
+    return nullptr;
+  }
+  error.clear();
+  return std::make_unique<PosixFileLock>(fd);
+}
 
 std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
                                                      std::error_code& error) {

@@ -16,6 +16,7 @@
 #include <regex>
 #include <thread>
 
+#include "journal/run_lock.h"
 #include "support/id3_tag.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
@@ -350,6 +351,27 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
                              folder / "m/02 Intro.mp3': the old name is taken\n"),
             std::string::npos)
       << refused.out;
+}
+
+// Two runs at once could rename the same songs, and neither could be undone: while one run
+// holds the lock, no other renames, recorded or not; a dry run is not held up.
+TEST_F(CliJournals, WhileAnotherRunIsUnderWayNothingIsRenamed) {
+  folder.MakeFile("m/01_song.mp3");
+  ASSERT_EQ(RunCli(folder.path(), {"tidy", "m"}).status, 0);
+  const auto tidied = testing::SnapshotFiles(folder.path());
+  {
+    const RunLock otherRun(JournalFolder(), RunLock::Need::kRequired);
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"undo", "--no-undo"}, {"tidy", "m"}, {"tags", "--no-undo", "m"}}) {
+      const Outcome refused = RunCli(folder.path(), arguments);
+      EXPECT_EQ(refused.status, 2) << arguments[0];
+      EXPECT_EQ(refused.err, "tunewick-cli: " + std::string(kAnotherRun) + "\n") << arguments[0];
+    }
+    EXPECT_EQ(testing::SnapshotFiles(folder.path()), tidied);
+    EXPECT_EQ(RunCli(folder.path(), {"undo", "--dry-run"}).status, 0);
+  }
+  EXPECT_EQ(RunCli(folder.path(), {"undo"}).status, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/01_song.mp3"));
 }
 
 TEST_F(CliJournals, ARunThatCannotBeRecordedDoesNotStartUnlessToldToGoOnWithoutUndo) {

@@ -1,0 +1,26 @@
+#include "journal/run_lock.h"
+
+#include "journal/journal_writer.h"
+#include "platform/user_folders.h"
+
+namespace tunewick {
+
+RunLock::RunLock(const std::string& folder, Need need) {
+  const bool required = need == Need::kRequired;
+  if (folder.empty()) {
+    if (required) throw JournalUnavailable("there is no home folder to keep it in");
+    return;
+  }
+  try {
+    MakeFolders(folder);
+  } catch (const FileError& error) {
+    if (required) throw JournalUnavailable(ErrorText(error.code()));
+    return;
+  }
+  std::error_code error;
+  held_ = LockFile(PathBelow(folder, "runs.lock"), error);
+  if (error == std::errc::resource_unavailable_try_again) throw RunInProgress();
+  if (error && required) throw JournalUnavailable(ErrorText(error));
+}
+
+}  // namespace tunewick
