@@ -84,9 +84,7 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
       disk_.DeleteFile(JournalPath(name));
       throw JournalUnavailable(ErrorText(error));
     }
-    auto writer = std::make_unique<JournalWriter>(std::move(file), std::move(name));
-    Prune();
-    return writer;
+    return std::make_unique<JournalWriter>(std::move(file), std::move(name));
   }
   throw JournalUnavailable(ErrorText(error));
 }

@@ -38,21 +38,24 @@ class JournalStore {
 
   const std::string& folder() const { return folder_; }
 
-  // Begins the journal of a new run, then keeps only the newest kJournalsKept journals.
-  // Throws JournalUnavailable when the journal cannot be written.
+  // Begins the journal of a new run. Throws JournalUnavailable when the journal cannot be
+  // written.
   std::unique_ptr<JournalWriter> StartRun(const RunHeader& header);
+  // Keeps only the newest kJournalsKept journals: called once a run's journal is kept, so
+  // that a run that renamed nothing pushes none out.
+  void Prune();
 
   // The kept runs, oldest first.
   std::vector<RunSummary> History() const;
   std::optional<RunSummary> Summary(const std::string& name) const;
   std::optional<Journal> Read(const std::string& name) const;
   void SetUndoState(const std::string& name, UndoState state, const std::string& by);
+  // Where the journal of the run `name` is.
+  std::string JournalPath(const std::string& name) const;
 
  private:
   std::vector<std::string> Names() const;
-  std::string JournalPath(const std::string& name) const;
   std::string MarkPath(const std::string& name) const;
-  void Prune();
 
   FileSystem& disk_;
   std::string folder_;

@@ -209,8 +209,8 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
                   {RunKind::kUndo, request.startedAt, request.startFolder, request.name},
                   std::move(lock));
   report.result = ReverseRenames(*journal, run.fileSystem());
-  report.journal = run.name();
   report.warning = run.Finish();
+  report.journal = run.name();
 
   const bool whole = report.result.refused.empty();
   try {
@@ -239,6 +239,7 @@ RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader&
     : disk_(disk), lock_(std::move(held)) {
   if (!store) return;
   if (!lock_.Holds()) lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
+  store_.emplace(*store);
   writer_ = store->StartRun(header);
   journaling_ = std::make_unique<JournalingFileSystem>(disk, *writer_);
 }
@@ -246,7 +247,16 @@ RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader&
 std::string RecordedRun::Finish() {
   if (!writer_) return {};
   const std::error_code error = writer_->Finish();
-  return error ? error.message() : std::string();
+  if (error) return error.message();
+  if (writer_->renamed() > 0) {
+    store_->Prune();
+    return {};
+  }
+  // It would only push out a journal that can be undone.
+  const std::string path = store_->JournalPath(writer_->name());
+  writer_.reset();
+  disk_.DeleteFile(path);
+  return {};
 }
 
 }  // namespace tunewick

@@ -82,7 +82,8 @@ class RecordedRun {
   // begins the journal. Throws RunInProgress or JournalUnavailable.
   RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header, RunLock held = {});
   FileSystem& fileSystem() { return journaling_ ? *journaling_ : disk_; }
-  // Ends the journal. Empty, or the text of what went wrong.
+  // Ends the journal. One of a run that renamed nothing is removed, else the store keeps
+  // its newest journals. Empty, or the text of what went wrong.
   std::string Finish();
   // The journal's name; empty when there is none.
   std::string name() const { return writer_ ? writer_->name() : std::string(); }
@@ -91,6 +92,7 @@ class RecordedRun {
  private:
   FileSystem& disk_;
   RunLock lock_;  // let go of last
+  std::optional<JournalStore> store_;
   std::unique_ptr<JournalWriter> writer_;
   std::unique_ptr<JournalingFileSystem> journaling_;
 };

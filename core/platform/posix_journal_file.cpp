@@ -22,12 +22,12 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 // Records go into a shared mapping of the file: once copied there they belong to the
 // page cache, so they outlive a crash of the program without a system call per record.
-// The file grows a chunk at a time, its blocks allocated before they are mapped (a full
-// disk shows as an error here, never as a fault on writing), and is cut to its content
-// at the end. Only a window at the file's end is mapped: forcing a mapped page onto the
-// disk write-protects it in the page tables of the process, which interrupts every core
-// the process runs on, page by page; pages left behind the window are written out
-// without that. Where mapping fails, records are written with write().
+// The file grows a chunk at a time (or by what is needed, on a disk without room for a
+// chunk), its blocks allocated before they are mapped (a full disk shows as an error
+// here, never as a fault on writing), and is cut to its content at the end. Only a window at the
+// file's end is mapped: forcing a mapped page onto the disk write-protects it in the page tables of
+// the process, which interrupts every core the process runs on, page by page; pages left behind the
+// window are written out without that. Where mapping fails, records are written with write().
 class PosixAppendOnlyFile final : public AppendOnlyFile {
  public:
   explicit PosixAppendOnlyFile(int fd) : fd_(fd) {}
@@ -79,8 +79,14 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
     if (needed > allocated_) {
       std::size_t allocated = allocated_ ? allocated_ : kFirstChunk;
       while (allocated < needed) allocated += std::min<std::size_t>(allocated, kLargestStep);
-      if (const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(allocated)))
-        return {error, std::generic_category()};
+      if (const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(allocated))) {
+        // No room for a whole chunk (a disk nearly full): room for what is needed now will
+        // do, and more is asked for as records come.
+        const std::size_t least = (needed + page_ - 1) / page_ * page_;
+        if (least >= allocated || ::posix_fallocate(fd_, 0, static_cast<off_t>(least)) != 0)
+          return {error, std::generic_category()};
+        allocated = least;
+      }
       allocated_ = allocated;
     }
     std::lock_guard lock(windowMutex_);  // not while pages of the window are made ready

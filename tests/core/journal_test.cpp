@@ -1,6 +1,7 @@
 // The journal of a run and undo from it, on real folders.
 
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
 
 #include <chrono>
 #include <filesystem>
@@ -235,15 +236,42 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
   EXPECT_EQ(testing::SnapshotFiles(folder / "music"), before);
 }
 
-TEST_F(Journals, AJournalThatCannotBeWrittenStopsTheRunBeforeItStartsAndOnlyFiftyAreKept) {
+TEST_F(Journals, AJournalIsWrittenWhereverItFitsAndOnlyTheFiftyNewestRunsThatRenamedAreKept) {
   // Its message and a folder that cannot be made: see the command line's tests.
   EXPECT_THROW(JournalStore(RealFileSystem(), "").StartRun({}), JournalUnavailable);
 
   for (int run = 0; run < 53; ++run) store.StartRun({RunKind::kTidyup, 1800000000 + run, "/", ""});
+  store.Prune();
   const std::vector<RunSummary> history = store.History();
   ASSERT_EQ(history.size(), kJournalsKept);
   EXPECT_EQ(history.front().header.startedAt, 1800000003);
   EXPECT_EQ(history.back().header.startedAt, 1800000052);
+
+  // A run that renamed nothing (its one rename refused) leaves no journal to push out one
+  // that can be undone.
+  const std::string song = folder.MakeFile("music/01 song.mp3");
+  {
+    RecordedRun nothing(&store, RealFileSystem(), {RunKind::kUndo, 1900000000, "/", ""});
+    EXPECT_TRUE(nothing.fileSystem().Rename(song, folder / "music/gone/Song.mp3"));
+    EXPECT_EQ(nothing.Finish(), "");
+    EXPECT_EQ(nothing.name(), "");
+  }
+  EXPECT_EQ(store.History().size(), kJournalsKept);
+  EXPECT_EQ(store.History().front().header.startedAt, 1800000003);
+
+  // A disk without room for the first chunk a journal takes still holds one that fits.
+  MountedImage image(MountedImage::Kind::kFat, 2);
+  if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
+  struct statvfs room {};
+  ASSERT_EQ(::statvfs(image.path().c_str(), &room), 0);
+  testing::WriteFile(image / "filler",
+                     std::string(room.f_bavail * room.f_frsize - (512 << 10), 'x'));
+  JournalStore nearlyFull(RealFileSystem(), image / "tunewick");
+  RecordedRun run(&nearlyFull, RealFileSystem(), {RunKind::kTidyup, 1900000000, "/", ""});
+  EXPECT_FALSE(run.fileSystem().Rename(song, folder / "music/Song.mp3"));
+  EXPECT_EQ(run.Finish(), "");
+  ASSERT_TRUE(nearlyFull.Summary(run.name()));
+  EXPECT_EQ(nearlyFull.Summary(run.name())->renames, 1u);
 }
 
 }  // namespace
