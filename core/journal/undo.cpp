@@ -234,29 +234,4 @@ std::optional<std::string> LatestUndoable(const JournalStore& store) {
   return std::nullopt;
 }
 
-RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header,
-                         RunLock held)
-    : disk_(disk), lock_(std::move(held)) {
-  if (!store) return;
-  if (!lock_.Holds()) lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
-  store_.emplace(*store);
-  writer_ = store->StartRun(header);
-  journaling_ = std::make_unique<JournalingFileSystem>(disk, *writer_);
-}
-
-std::string RecordedRun::Finish() {
-  if (!writer_) return {};
-  const std::error_code error = writer_->Finish();
-  if (error) return error.message();
-  if (writer_->renamed() > 0) {
-    store_->Prune();
-    return {};
-  }
-  // It would only push out a journal that can be undone.
-  const std::string path = store_->JournalPath(writer_->name());
-  writer_.reset();
-  disk_.DeleteFile(path);
-  return {};
-}
-
 }  // namespace tunewick

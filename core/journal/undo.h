@@ -1,6 +1,6 @@
 #pragma once
 
-// Taking a run back from its journal, and the runs that rename through a journal.
+// Taking a run back from its journal.
 
 #include <initializer_list>
 #include <memory>
@@ -12,6 +12,7 @@
 
 #include "journal/journal_store.h"
 #include "journal/journal_writer.h"
+#include "journal/recorded_run.h"
 #include "journal/run_lock.h"
 
 namespace tunewick {
@@ -73,28 +74,5 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
 
 // The newest tidy-up or rename from tags that is not wholly undone.
 std::optional<std::string> LatestUndoable(const JournalStore& store);
-
-// The file system one bulk rename works through: journaled, unless there is no store
-// (the user chose to go on without undo).
-class RecordedRun {
- public:
-  // Holds the lock of the store's runs (`held`, where the caller holds it already), then
-  // begins the journal. Throws RunInProgress or JournalUnavailable.
-  RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header, RunLock held = {});
-  FileSystem& fileSystem() { return journaling_ ? *journaling_ : disk_; }
-  // Ends the journal. One of a run that renamed nothing is removed, else the store keeps
-  // its newest journals. Empty, or the text of what went wrong.
-  std::string Finish();
-  // The journal's name; empty when there is none.
-  std::string name() const { return writer_ ? writer_->name() : std::string(); }
-  std::size_t renamed() const { return writer_ ? writer_->renamed() : 0; }
-
- private:
-  FileSystem& disk_;
-  RunLock lock_;  // let go of last
-  std::optional<JournalStore> store_;
-  std::unique_ptr<JournalWriter> writer_;
-  std::unique_ptr<JournalingFileSystem> journaling_;
-};
 
 }  // namespace tunewick

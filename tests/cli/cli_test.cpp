@@ -392,41 +392,68 @@ TEST_F(CliJournals, ARunThatCannotBeRecordedDoesNotStartUnlessToldToGoOnWithoutU
   EXPECT_TRUE(std::filesystem::exists(folder / "m/Song.mp3"));
 }
 
-TEST_F(CliJournals, KilledAtAnyPointOfALargeTidyTheUndoGivesTheOriginalTreeBack) {
+TEST_F(CliJournals, KilledOrInterruptedAtAnyPointOfALargeTidyTheUndoGivesTheOriginalTreeBack) {
   testing::MakeMessyLibrary(folder, "lib", 2500, 2026);
   const auto original = testing::SnapshotFiles(folder / "lib");
-  // Killed once the journal holds this many renames (as late as the run goes).
-  for (const std::size_t killAt : {1u, 400u, 1500u}) {
+  const std::string err = state / "err";
+  // Runs tunewick-cli with `arguments`, its standard error into `err`, and sends it `signal`
+  // once its journal holds `renames` renames (as late as the run goes).
+  auto signalAt = [&](std::vector<const char*> argv, int signal, std::size_t renames) {
+    argv.insert(argv.begin(), TUNEWICK_CLI);
+    argv.push_back(nullptr);
     const std::size_t journalsBefore = Journals().size();
     const pid_t child = ::fork();
     if (child == 0) {
-      const char* argv[] = {TUNEWICK_CLI, "tidy", "lib", nullptr};
+      ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
       ::close(STDOUT_FILENO);
-      if (::chdir(folder.path().c_str()) == 0) ::execv(TUNEWICK_CLI, const_cast<char**>(argv));
+      if (::chdir(folder.path().c_str()) == 0)
+        ::execv(TUNEWICK_CLI, const_cast<char**>(argv.data()));
       ::_exit(127);
     }
-    bool killed = false;
-    for (int wait = 0; wait < 20000 && !killed; ++wait) {
+    bool sent = false;
+    for (int wait = 0; wait < 20000 && !sent; ++wait) {
       int status = 0;
       if (::waitpid(child, &status, WNOHANG) == child) break;  // ended by itself
       const std::vector<std::string> journals = Journals();
       if (journals.size() > journalsBefore) {
         const std::string text = ReadFile(JournalFolder() + "/" + journals.back() + ".journal");
-        std::size_t renames = 0;
+        std::size_t made = 0;
         for (std::size_t at = 0; (at = text.find("\nrename\t", at)) != std::string::npos; ++at)
-          ++renames;
-        if (renames >= killAt) killed = ::kill(child, SIGKILL) == 0;
+          ++made;
+        if (made >= renames) sent = ::kill(child, signal) == 0;
       }
       ::usleep(1000);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
-    EXPECT_TRUE(killed && WIFSIGNALED(status)) << "the run ended before " << killAt << " renames";
+    EXPECT_TRUE(sent && WIFSIGNALED(status) && WTERMSIG(status) == signal)
+        << "the run ended before " << renames << " renames";
+    return ReadFile(err);
+  };
+  for (const auto& [signal, at] :
+       {std::pair{SIGKILL, 1u}, std::pair{SIGINT, 400u}, std::pair{SIGTERM, 1500u}}) {
+    SCOPED_TRACE("signal " + std::to_string(signal) + " at " + std::to_string(at));
+    const std::string said = signalAt({"tidy", "lib"}, signal, at);
     EXPECT_NE(testing::SnapshotFiles(folder / "lib"), original);
     const Outcome undo = RunCli(folder.path(), {"undo"});
     EXPECT_EQ(undo.status, 0) << undo.out;
-    ASSERT_EQ(testing::SnapshotFiles(folder / "lib"), original) << "killed at " << killAt;
+    ASSERT_EQ(testing::SnapshotFiles(folder / "lib"), original);
+    // Interrupted, a run stops between two renames and says how many it made: as many as
+    // undo puts back.
+    const auto putBack = std::count(undo.out.begin(), undo.out.end(), '\n');
+    EXPECT_EQ(said, signal == SIGKILL
+                        ? ""
+                        : "tunewick-cli: interrupted after " + std::to_string(putBack) +
+                              " renames; \"tunewick-cli undo\" takes them back\n");
   }
+  // An undo interrupted in turn says how to put back the rest.
+  RunCli(folder.path(), {"tidy", "lib"});  // some renames refused, as in any messy library
+  const std::string tidy = Journals().back();
+  const std::string said = signalAt({"undo"}, SIGTERM, 100);
+  EXPECT_TRUE(std::regex_match(said, std::regex("tunewick-cli: interrupted after [0-9]+ renames "
+                                                "back; \"tunewick-cli undo " +
+                                                tidy + "\" puts back the rest\n")))
+      << said;
 }
 
 TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigFolder) {

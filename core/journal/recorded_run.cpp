@@ -1,0 +1,101 @@
+#include "journal/recorded_run.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/forwarding_file_system.h"
+
+namespace tunewick {
+
+// Passes renames on until stopped, one at a time, and counts those made.
+class RecordedRun::Gate final : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    std::lock_guard lock(mutex_);
+    if (stopped_) return std::make_error_code(std::errc::operation_canceled);
+    const std::error_code outcome = disk_.Rename(from, to);
+    if (!outcome && from != to) ++renamed_;
+    return outcome;
+  }
+
+  // Runs `work` while no rename is under way; with `stop`, none is let through after.
+  template <typename Work>
+  auto Between(Work work, bool stop = false) {
+    std::lock_guard lock(mutex_);
+    stopped_ = stopped_ || stop;
+    return work();
+  }
+
+  std::size_t renamed() const { return renamed_; }
+
+ private:
+  std::mutex mutex_;
+  bool stopped_ = false;
+  std::atomic<std::size_t> renamed_ = 0;  // read without the lock
+};
+
+namespace {
+
+// The run under way in this process, which an interruption stops.
+std::mutex underWayMutex;
+RecordedRun* underWay = nullptr;
+
+}  // namespace
+
+RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header,
+                         RunLock held)
+    : disk_(disk), header_(header), lock_(std::move(held)) {
+  if (store) {
+    if (!lock_.Holds()) lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
+    store_.emplace(*store);
+    writer_ = store->StartRun(header);
+    journaling_ = std::make_unique<JournalingFileSystem>(disk, *writer_);
+  }
+  gate_ = std::make_unique<Gate>(journaling_ ? *journaling_ : disk_);
+  std::lock_guard lock(underWayMutex);
+  if (!underWay) underWay = this;
+}
+
+RecordedRun::~RecordedRun() {
+  std::lock_guard lock(underWayMutex);
+  if (underWay == this) underWay = nullptr;
+}
+
+FileSystem& RecordedRun::fileSystem() { return *gate_; }
+
+std::size_t RecordedRun::renamed() const { return gate_->renamed(); }
+
+std::string RecordedRun::Finish() {
+  return gate_->Between([this] { return FinishJournal(); });
+}
+
+std::string RecordedRun::FinishJournal() {
+  if (!writer_) return {};
+  const std::error_code error = writer_->Finish();
+  if (error) return error.message();
+  if (writer_->renamed() > 0) {
+    store_->Prune();
+    return {};
+  }
+  // It would only push out a journal that can be undone.
+  const std::string path = store_->JournalPath(writer_->name());
+  writer_.reset();
+  disk_.DeleteFile(path);
+  return {};
+}
+
+std::optional<RecordedRun::Interruption> RecordedRun::InterruptRunUnderWay() {
+  std::lock_guard lock(underWayMutex);
+  if (!underWay) return std::nullopt;
+  RecordedRun& run = *underWay;
+  return run.gate_->Between(
+      [&run] {
+        run.FinishJournal();
+        return Interruption{run.header_, run.store_.has_value(), run.gate_->renamed()};
+      },
+      /*stop=*/true);
+}
+
+}  // namespace tunewick
