@@ -35,7 +35,8 @@ struct UndoResult {
 // Renames back, newest first, every rename of the journal that happened, each only when
 // the file at its new path is the very file renamed and its old path is free. A song
 // whose way back is refused keeps the names it had before too. Renames that did not
-// happen (a run cut short) and songs already back are passed over.
+// happen (a run cut short) and songs already back are passed over, also a song that an
+// undo cut short had put back part of its way.
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem);
 
 // How many songs the run renamed (a song renamed several times counts once).

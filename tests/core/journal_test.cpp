@@ -111,11 +111,16 @@ TEST_F(Journals, AJournalOfManyMegabytesReadsBackWholeWhileWrittenAndAfter) {
 }
 
 // Some drivers (fusefat) stamp a renamed file with the clock; a clock may jump, and a busy
-// machine may take its time after any rename. None of it may keep undo from knowing a song.
+// machine may take its time after any rename. None of it may keep undo from knowing a song,
+// nor may a run killed before one of its renames.
 class StampingDisk final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
+  struct Killed {};
+  std::size_t renamesLeft = SIZE_MAX;  // then the run is killed
   std::error_code Rename(const std::string& from, const std::string& to) override {
+    if (renamesLeft == 0) throw Killed();
+    --renamesLeft;
     const std::error_code error = disk_.Rename(from, to);
     if (error) return error;
     stamp_ += std::chrono::hours(25);
@@ -139,7 +144,7 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
     const std::string music = root + "/music/";
     std::filesystem::create_directories(music);
     // The contents are all of one size, so that only the content tells "changed" apart.
-    for (const char* song : {"01 changed.mp3", "02 moved.mp3", "03 Blocked.mp3", "04_good.mp3"})
+    for (const char* song : {"01 changed.mp3", "02 moved.mp3", "03_blocked.mp3", "04_good.mp3"})
       testing::WriteFile(music + song, std::string(song).substr(0, 4) + std::string(5000, 'x'));
     StampingDisk disk(RealFileSystem());
     const std::string tidy = Tidy(disk, root + "/music");
@@ -171,11 +176,17 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
     EXPECT_EQ(testing::ReadFile(music + "04_good.mp3"), "04_g" + std::string(5000, 'x'));
     EXPECT_EQ(store.Summary(tidy)->undoState, UndoState::kPartlyUndone);
 
-    // Once the way is clear, the run can be undone again for the rest.
+    // Once the way is clear, the run can be undone again for the rest, also after an undo
+    // killed part of the way.
     std::filesystem::remove(music + "03 Blocked.mp3");
-    const UndoReport again = Undo(tidy, disk);
-    EXPECT_EQ(again.result.renamed.size(), 1u);
-    EXPECT_EQ(testing::ReadFile(music + "03 Blocked.mp3"), "03 B" + std::string(5000, 'x'));
+    disk.renamesLeft = 2;
+    EXPECT_THROW(Undo(tidy, disk), StampingDisk::Killed);
+    disk.renamesLeft = SIZE_MAX;
+    const UndoResult foreseen = UndoRun(store, disk, {tidy, true, true, folder.path(), 0}).result;
+    const UndoResult rest = Undo(tidy, disk).result;
+    EXPECT_EQ(rest.refused.size(), 2u);
+    EXPECT_EQ(rest.renamed, foreseen.renamed);
+    EXPECT_EQ(testing::ReadFile(music + "03_blocked.mp3"), "03_b" + std::string(5000, 'x'));
   }
 }
 
