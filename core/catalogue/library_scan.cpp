@@ -190,6 +190,8 @@ bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
   return true;
 }
 
+bool IsSongName(std::string_view fileName) { return SongMaskIndex(fileName) >= 0; }
+
 LibraryTree::LibraryTree(const FileSystem& fileSystem, const std::string& folder) {
   std::string root = folder;
   if (root.empty() || root.back() != '/') root += '/';

@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/rename_names.h"
@@ -38,6 +39,13 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
   return false;
 }
 
+bool IsRenameOfARun(const JournalEntry& entry) {
+  // The system would take a path to end at a NUL byte.
+  for (const SongPath* path : {&entry.from, &entry.to})
+    if (path->find('\0') != std::string::npos || !IsSongName(FileNameOf(*path))) return false;
+  return FolderOf(entry.from) == FolderOf(entry.to);
+}
+
 namespace {
 
 bool IsChangeOfCase(const JournalEntry& entry) {
@@ -64,6 +72,10 @@ class RunReversal {
     for (std::size_t i = journal_.entries.size(); i-- > 0;) {
       if (journal_.entries[i].outcome == JournalEntry::Outcome::kFailed) continue;
       const JournalEntry entry = Resolved(journal_.entries[i]);
+      if (!IsRenameOfARun(journal_.entries[i])) {
+        Refuse(entry, std::string(kNoRenameOfARun));
+        continue;
+      }
       if (auto held = blocked_.find(entry.to); held != blocked_.end()) {
         blocked_.erase(held);
         blocked_.insert(entry.from);
@@ -89,7 +101,8 @@ class RunReversal {
     if (!fileSystem_.WantsRenamesAhead()) return;
     PathList songs;  // where the songs to be put back are, newest first
     for (auto recorded = journal_.entries.rbegin(); recorded != journal_.entries.rend(); ++recorded)
-      if (recorded->outcome != JournalEntry::Outcome::kFailed) songs.Add(Resolved(recorded->to));
+      if (recorded->outcome != JournalEntry::Outcome::kFailed && IsRenameOfARun(*recorded))
+        songs.Add(Resolved(recorded->to));
     fileSystem_.AboutToRename(std::move(songs));
   }
 
@@ -128,7 +141,7 @@ class RunReversal {
     std::unordered_map<std::string_view, std::size_t> broughtTo;  // path: the rename to it
     for (std::size_t i = 0; i < journal_.entries.size(); ++i) {
       const JournalEntry& entry = journal_.entries[i];
-      if (entry.outcome == JournalEntry::Outcome::kFailed) continue;
+      if (entry.outcome == JournalEntry::Outcome::kFailed || !IsRenameOfARun(entry)) continue;
       if (const auto before = broughtTo.find(entry.from); before != broughtTo.end()) {
         earlier_[i] = before->second;
         broughtTo.erase(before);

@@ -18,6 +18,8 @@ namespace tunewick {
 inline constexpr std::string_view kUndoFailuresHeading = "The following could not be renamed back";
 inline constexpr std::string_view kChangedSince = "the file was changed or moved since";
 inline constexpr std::string_view kOldNameTaken = "the old name is taken";
+inline constexpr std::string_view kNoRenameOfARun =
+    "the journal holds a rename no Tunewick run makes";
 
 // True when `now` is the file that `recorded` was taken of. Where inode numbers do not
 // last, the size and the content's fingerprint tell; for a record without a fingerprint
@@ -32,8 +34,13 @@ struct UndoResult {
   std::vector<RenameFailure> refused;                  // from the new path to the old one
 };
 
+// True when a Tunewick run can have made the rename: a song renamed within its folder,
+// to the name of a song.
+bool IsRenameOfARun(const JournalEntry& entry);
+
 // Renames back, newest first, every rename of the journal that happened, each only when
-// the file at its new path is the very file renamed and its old path is free. A song
+// it is a rename of a run (any other is refused with kNoRenameOfARun, whoever wrote the
+// journal), the file at its new path is the very file renamed and its old path is free. A song
 // whose way back is refused keeps the names it had before too. Renames that did not
 // happen (a run cut short) and songs already back are passed over, also a song that an
 // undo cut short had put back part of its way.

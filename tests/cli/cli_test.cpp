@@ -345,6 +345,39 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
       << refused.out;
 }
 
+// Whoever wrote a journal, undo renames no more than a run can have: a song within its
+// folder, to the name of a song. The dry run refuses the same.
+TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAsItsDryRunDoes) {
+  for (const char* file : {"m/Song.mp3", "m/notes.txt", "m/sub/Deep.mp3", "home/secret.mp3"})
+    folder.MakeFile(file, file);
+  folder.MakeFolder("out");
+  const std::pair<std::string, std::string> renames[] = {
+      {"out/stolen.mp3", "home/secret.mp3"},  // from, to: the file at `to` is the one renamed
+      {"m/sub-Deep.mp3", "m/sub/Deep.mp3"},
+      {"m/notes.mp3", "m/notes.txt"},
+      {"m/Song.txt", "m/Song.mp3"},
+      {std::string("m/Song\0.mp3", 11), "m/Song.mp3"}};  // "m/Song" to the system
+  std::string journal = "Tunewick journal 2\nrun\ttidy-up\t1798761600\t" + folder.path() + "\t\n";
+  std::string refusals;
+  for (const auto& [from, to] : renames) {
+    struct stat info {};
+    ::stat((folder / to).c_str(), &info);
+    journal += "rename\t" + std::to_string(info.st_dev) + "\t" + std::to_string(info.st_ino) +
+               "\t0\t" + std::to_string(info.st_size) + "\t0\t1\t0\t" + from + "\t" + to +
+               "\ndone\n";
+    refusals = "'" + folder / to + "' could not be renamed to '" + folder / from +
+               "': the journal holds a rename no Tunewick run makes\n" + refusals;
+  }
+  state.MakeFile("tunewick/20270101-000000.journal", journal + "end\t5\n");
+  const auto before = testing::SnapshotFiles(folder.path());
+  const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
+  EXPECT_EQ(undo.out, "The following could not be renamed back\n" + refusals);
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(dryRun.out, undo.out);
+  EXPECT_EQ(dryRun.status, 1);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+}
+
 TEST_F(CliJournals, ARunThatCannotBeRecordedDoesNotStartUnlessToldToGoOnWithoutUndo) {
   folder.MakeFile("m/01_song.mp3");
   state.MakeFile("tunewick", "a file in the journals' place");

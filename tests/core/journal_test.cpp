@@ -226,11 +226,11 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
     // The last song leaves out of turn, and another file takes its name before its turn.
     ASSERT_FALSE(disk.Rename(songs.back(), music + "moved.mp3"));
     ASSERT_FALSE(disk.Rename(music + "other.mp3", songs.back()));
-    for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed"));
+    for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed.mp3"));
 
     // Every rename in its turn, but one name is expected twice, spelt two ways as a file
     // system that ignores case would take them, and between its turns another song takes it.
-    const std::string first = songs[0] + ".renamed", second = songs[1] + ".renamed";
+    const std::string first = songs[0] + ".renamed.mp3", second = songs[1] + ".renamed.mp3";
     const std::string firstAgain = music + "./" + std::string(FileNameOf(first));
     PathList twice;
     for (const std::string* path : {&first, &second, &firstAgain}) twice.Add(*path);
@@ -238,7 +238,7 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_FALSE(disk.Rename(first, music + "first.mp3"));
     ASSERT_FALSE(disk.Rename(second, first));
-    ASSERT_FALSE(disk.Rename(firstAgain, music + "second.mp3"));
+    ASSERT_FALSE(disk.Rename(firstAgain, music + "./second.mp3"));
     EXPECT_EQ(run.Finish(), "");
     name = run.name();
   }
