@@ -35,16 +35,7 @@ std::string_view UndoStateText(UndoState state) {
 int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& name, bool dryRun,
                 bool record, CliStreams& streams) {
   UndoRequest request;
-  if (name.empty()) {
-    const std::optional<std::string> latest = LatestUndoable(store);
-    if (!latest) {
-      streams.err << "tunewick-cli: there is no run to undo\n";
-      return kExitUsage;
-    }
-    request.name = *latest;
-  } else {
-    request.name = name;
-  }
+  request.name = name;
   request.dryRun = dryRun;
   request.record = record;
   request.startFolder = CurrentFolder();
@@ -53,9 +44,17 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
                           .count();
   UndoReport report;
   try {
+    if (name.empty()) {
+      const std::optional<std::string> latest = LatestUndoable(store);
+      if (!latest) throw UndoRefused("there is no run to undo");
+      request.name = *latest;
+    }
     report = UndoRun(store, fileSystem, request);
   } catch (const UndoRefused& refused) {
     streams.err << "tunewick-cli: " << refused.what() << '\n';
+    return kExitUsage;
+  } catch (const JournalsUntrusted& untrusted) {
+    streams.err << "tunewick-cli: " << untrusted.what() << '\n';
     return kExitUsage;
   }
   for (const auto& [from, to] : report.result.renamed)
@@ -72,7 +71,14 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
 }
 
 int HistoryCommand(const JournalStore& store, CliStreams& streams) {
-  for (const RunSummary& run : store.History()) {
+  std::vector<RunSummary> history;
+  try {
+    history = store.History();
+  } catch (const JournalsUntrusted& untrusted) {
+    streams.err << "tunewick-cli: " << untrusted.what() << '\n';
+    return kExitUsage;
+  }
+  for (const RunSummary& run : history) {
     streams.out << LocalTimeText(run.header.startedAt, "%Y-%m-%d %H:%M:%S") << "  "
                 << RunKindName(run.header.kind) << "  '";
     streams.out.write(run.header.folder.data(),

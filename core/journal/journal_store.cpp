@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <limits>
 
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
@@ -54,6 +53,8 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   } catch (const FileError& error) {
     throw JournalUnavailable(ErrorText(error.code()));
   }
+  if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
+    throw JournalUnavailable(distrust);
   const std::string stamp = LocalTimeText(header.startedAt, "%Y%m%d-%H%M%S");
   std::error_code error;
   for (int attempt = 1; attempt < 1000; ++attempt) {
@@ -88,17 +89,40 @@ void JournalStore::Prune() {
   }
 }
 
+void JournalStore::CheckFolderIsOwn() const {
+  if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
+    throw JournalsUntrusted(distrust);
+}
+
+std::unique_ptr<ReadableFile> JournalStore::OpenJournal(const std::string& name) const {
+  if (folder_.empty() || name.empty() || name.find('/') != std::string::npos) return nullptr;
+  std::string distrust;
+  std::unique_ptr<ReadableFile> file = OpenOwnFile(JournalPath(name), distrust);
+  if (!distrust.empty()) throw JournalsUntrusted(distrust);
+  return file;
+}
+
 std::optional<RunSummary> JournalStore::Summary(const std::string& name) const {
-  if (folder_.empty() || name.empty() || name.find('/') != std::string::npos) return std::nullopt;
-  const std::string path = JournalPath(name);
-  const std::optional<std::string> head = ReadFirstBytes(path, 64 * 1024);
-  std::optional<RunHeader> header = head ? ParseHeader(*head) : std::nullopt;
+  CheckFolderIsOwn();
+  return SummaryOf(name);
+}
+
+std::optional<RunSummary> JournalStore::SummaryOf(const std::string& name) const {
+  const std::unique_ptr<ReadableFile> file = OpenJournal(name);
+  if (!file) return std::nullopt;
+  auto read = [&](std::uint64_t from, std::uint64_t count) {
+    std::string bytes(count, '\0');
+    bytes.resize(file->ReadAt(from, bytes.data(), bytes.size()));
+    return bytes;
+  };
+  const std::uint64_t size = file->Size();
+  std::optional<RunHeader> header = ParseHeader(read(0, std::min<std::uint64_t>(size, 64 << 10)));
   if (!header) return std::nullopt;
   RunSummary summary{name, std::move(*header)};
-  const std::optional<std::string> tail = disk_.ReadLastBytes(path, 64);
-  if (std::optional<std::size_t> count = tail ? ParseEndCount(*tail) : std::nullopt) {
+  const std::uint64_t tail = std::min<std::uint64_t>(size, 64);
+  if (std::optional<std::size_t> count = ParseEndCount(read(size - tail, tail))) {
     summary.renames = *count;
-  } else if (std::optional<Journal> journal = Read(name)) {
+  } else if (std::optional<Journal> journal = ParseJournal(read(0, size))) {
     // Cut short: count every rename that may have happened.
     for (const JournalEntry& entry : journal->entries)
       summary.renames += entry.outcome != JournalEntry::Outcome::kFailed;
@@ -116,16 +140,20 @@ std::optional<RunSummary> JournalStore::Summary(const std::string& name) const {
 }
 
 std::vector<RunSummary> JournalStore::History() const {
+  CheckFolderIsOwn();
   std::vector<RunSummary> history;
   for (const std::string& name : Names())
-    if (std::optional<RunSummary> summary = Summary(name)) history.push_back(std::move(*summary));
+    if (std::optional<RunSummary> summary = SummaryOf(name)) history.push_back(std::move(*summary));
   return history;
 }
 
 std::optional<Journal> JournalStore::Read(const std::string& name) const {
-  const std::optional<std::string> text = disk_.ReadLastBytes(
-      JournalPath(name), static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max()));
-  return text ? ParseJournal(*text) : std::nullopt;
+  CheckFolderIsOwn();
+  const std::unique_ptr<ReadableFile> file = OpenJournal(name);
+  if (!file) return std::nullopt;
+  std::string text(file->Size(), '\0');
+  text.resize(file->ReadAt(0, text.data(), text.size()));
+  return ParseJournal(text);
 }
 
 void JournalStore::SetUndoState(const std::string& name, UndoState state, const std::string& by) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ namespace tunewick {
 std::string LocalTimeText(std::int64_t seconds, const char* format);
 
 inline constexpr std::size_t kJournalsKept = 50;
+
+// The kept journals cannot be trusted: their folder or one of them is not the running
+// user's own (see WhyNotOwn). Undo does not read them then.
+class JournalsUntrusted : public std::runtime_error {
+ public:
+  explicit JournalsUntrusted(const std::string& reason)
+      : std::runtime_error("Tunewick cannot trust the journals of its runs: " + reason) {}
+};
 
 enum class UndoState { kNotUndone, kPartlyUndone, kUndone };
 
@@ -38,16 +47,20 @@ class JournalStore {
   const std::string& folder() const { return folder_; }
 
   // Begins the journal of a new run, then keeps only the newest kJournalsKept journals.
-  // Throws JournalUnavailable when the journal cannot be written.
+  // Throws JournalUnavailable when the journal cannot be written, or the folder is not
+  // the running user's own.
   std::unique_ptr<JournalWriter> StartRun(const RunHeader& header);
 
-  // The kept runs, oldest first.
+  // The kept runs, oldest first. These three throw JournalsUntrusted.
   std::vector<RunSummary> History() const;
   std::optional<RunSummary> Summary(const std::string& name) const;
   std::optional<Journal> Read(const std::string& name) const;
   void SetUndoState(const std::string& name, UndoState state, const std::string& by);
 
  private:
+  void CheckFolderIsOwn() const;
+  std::unique_ptr<ReadableFile> OpenJournal(const std::string& name) const;
+  std::optional<RunSummary> SummaryOf(const std::string& name) const;
   std::vector<std::string> Names() const;
   std::string JournalPath(const std::string& name) const;
   std::string MarkPath(const std::string& name) const;

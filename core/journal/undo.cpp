@@ -243,6 +243,10 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   const std::optional<Journal> journal = store.Read(request.name);
   if (!journal) throw UndoRefused("the journal of the run " + request.name + " cannot be read");
 
+  // Taking back an undo puts the run it took back in force again.
+  const bool putsRunBack =
+      journal->header.kind == RunKind::kUndo && store.Summary(journal->header.undoes);
+
   UndoReport report;
   if (request.dryRun) {
     DryRunFileSystem view(disk);
@@ -259,8 +263,7 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   try {
     store.SetUndoState(request.name, whole ? UndoState::kUndone : UndoState::kPartlyUndone,
                        report.journal);
-    // Taking back an undo puts the run it took back in force again.
-    if (journal->header.kind == RunKind::kUndo && store.Summary(journal->header.undoes))
+    if (putsRunBack)
       store.SetUndoState(journal->header.undoes,
                          whole ? UndoState::kNotUndone : UndoState::kPartlyUndone, report.journal);
   } catch (const FileError& error) {

@@ -71,7 +71,7 @@ struct UndoReport {
 
 // Takes back a kept run and marks it undone (partly undone when some songs could not be
 // renamed back); an undo of an undo puts back the run it had taken back. Throws
-// UndoRefused, or JournalUnavailable when the undo cannot be recorded.
+// UndoRefused, JournalsUntrusted, or JournalUnavailable when the undo cannot be recorded.
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
 
 // The newest tidy-up or rename from tags that is not wholly undone.

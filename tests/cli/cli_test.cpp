@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <thread>
@@ -378,19 +379,63 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAsItsDryRunDoes) {
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
 }
 
-TEST_F(CliJournals, ARunThatCannotBeRecordedDoesNotStartUnlessToldToGoOnWithoutUndo) {
+// A journal folder that cannot be written keeps runs from starting unless told to go on
+// without undo; so does one that is not the user's own, where another user could put a
+// journal of their making, and undo does not read it.
+TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
+  folder.MakeFile("first/01_a.mp3");
+  ASSERT_EQ(RunCli(folder.path(), {"tidy", "first"}).status, 0);
   folder.MakeFile("m/01_song.mp3");
-  state.MakeFile("tunewick", "a file in the journals' place");
+  const std::string journals = JournalFolder(), aside = journals + ".aside";
+  const std::string journal = journals + "/" + Journals()[0] + ".journal";
+  const TempFolder other;  // another user's, or else the root folder's
+  const bool root = ::geteuid() == 0 && ::chown(other.path().c_str(), 65534, 65534) == 0;
+  struct Case {
+    std::function<void()> make, unmake;
+    std::string runRefusal, readRefusal;  // the reasons; empty: not refused
+  };
+  const Case cases[] = {
+      {[&] { std::filesystem::rename(journals, aside), testing::WriteFile(journals, "a file"); },
+       [&] { std::filesystem::remove(journals), std::filesystem::rename(aside, journals); },
+       "Not a directory", ""},
+      {[&] { ::chmod(journals.c_str(), 0777); }, [&] { ::chmod(journals.c_str(), 0700); },
+       "other users may change \"" + journals + "\"",
+       "other users may change \"" + journals + "\""},
+      {[&] {
+         std::filesystem::rename(journals, aside);
+         std::filesystem::create_directory_symlink(root ? other.path() : "/", journals);
+       },
+       [&] { std::filesystem::remove(journals), std::filesystem::rename(aside, journals); },
+       "\"" + journals + "\" belongs to another user",
+       "\"" + journals + "\" belongs to another user"},
+      {[&] { ::chmod(journal.c_str(), 0666); }, [&] { ::chmod(journal.c_str(), 0600); }, "",
+       "other users may change \"" + journal + "\""}};
   const auto before = testing::SnapshotFiles(folder.path());
-  for (const char* command : {"tidy", "tags"}) {
-    const Outcome refused = RunCli(folder.path(), {command, "m"});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err,
-              "tunewick-cli: Tunewick cannot record this run, so it could not be undone: "
-              "Not a directory (--no-undo goes on without it)\n")
-        << command;
+  for (const Case& problem : cases) {
+    problem.make();
+    for (const char* command : {"tidy", "tags"}) {
+      if (problem.runRefusal.empty()) break;
+      const Outcome refused = RunCli(folder.path(), {command, "m"});
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_EQ(refused.err,
+                "tunewick-cli: Tunewick cannot record this run, so it could not be "
+                "undone: " +
+                    problem.runRefusal + " (--no-undo goes on without it)\n")
+          << command;
+    }
+    for (const std::vector<std::string>& reading :
+         std::vector<std::vector<std::string>>{{"undo"}, {"undo", "--dry-run"}, {"history"}}) {
+      if (problem.readRefusal.empty()) break;
+      const Outcome refused = RunCli(folder.path(), reading);
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_EQ(refused.err, "tunewick-cli: Tunewick cannot trust the journals of its runs: " +
+                                 problem.readRefusal + "\n")
+          << reading.back();
+    }
+    problem.unmake();
+    EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   }
-  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  cases[0].make();
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);
   EXPECT_TRUE(std::filesystem::exists(folder / "m/Song.mp3"));
