@@ -66,8 +66,9 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
       WriteLine(streams.out, FailureLine(failure));
   }
   streams.out.flush();
-  if (!report.warning.empty()) streams.err << "tunewick-cli: " << report.warning << '\n';
-  return report.result.refused.empty() ? kExitDone : kExitSomeRefused;
+  for (const std::string* problem : {&report.damage, &report.warning})
+    if (!problem->empty()) streams.err << "tunewick-cli: " << *problem << '\n';
+  return report.result.refused.empty() && report.damage.empty() ? kExitDone : kExitSomeRefused;
 }
 
 int HistoryCommand(const JournalStore& store, CliStreams& streams) {

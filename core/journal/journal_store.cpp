@@ -120,7 +120,8 @@ std::optional<RunSummary> JournalStore::SummaryOf(const std::string& name) const
   if (!header) return std::nullopt;
   RunSummary summary{name, std::move(*header)};
   const std::uint64_t tail = std::min<std::uint64_t>(size, 64);
-  if (std::optional<std::size_t> count = ParseEndCount(read(size - tail, tail))) {
+  if (std::optional<std::size_t> count =
+          ParseEndCount(read(size - tail, tail), summary.header.version)) {
     summary.renames = *count;
   } else if (std::optional<Journal> journal = ParseJournal(read(0, size))) {
     // Cut short: count every rename that may have happened.

@@ -248,6 +248,10 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
       journal->header.kind == RunKind::kUndo && store.Summary(journal->header.undoes);
 
   UndoReport report;
+  if (journal->damaged)
+    report.damage = "the journal of the run " + request.name + " is damaged past its first " +
+                    std::to_string(journal->entries.size()) +
+                    " renames: what follows them is not undone";
   if (request.dryRun) {
     DryRunFileSystem view(disk);
     report.result = ReverseRenames(*journal, view);
@@ -259,7 +263,7 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   report.journal = run.name();
   report.warning = run.Finish();
 
-  const bool whole = report.result.refused.empty();
+  const bool whole = report.result.refused.empty() && report.damage.empty();
   try {
     store.SetUndoState(request.name, whole ? UndoState::kUndone : UndoState::kPartlyUndone,
                        report.journal);

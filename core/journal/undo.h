@@ -66,12 +66,13 @@ struct UndoRequest {
 struct UndoReport {
   UndoResult result;
   std::string journal;  // the undo's own journal, when one was written
+  std::string damage;   // how the run's journal is damaged: what follows was not undone
   std::string warning;  // something that went wrong after the renames
 };
 
 // Takes back a kept run and marks it undone (partly undone when some songs could not be
-// renamed back); an undo of an undo puts back the run it had taken back. Throws
-// UndoRefused, JournalsUntrusted, or JournalUnavailable when the undo cannot be recorded.
+// renamed back, or its journal is damaged); an undo of an undo puts back the run it had taken back.
+// Throws UndoRefused, JournalsUntrusted, or JournalUnavailable when the undo cannot be recorded.
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
 
 // The newest tidy-up or rename from tags that is not wholly undone.

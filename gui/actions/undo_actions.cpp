@@ -79,7 +79,7 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
       return;
     }
   }
-  if (report.result.refused.empty()) {
+  if (report.result.refused.empty() && report.damage.empty()) {
     // Nothing of the run is left: the results show it undone, with nothing renamed.
     state.LastTidyupJournal.clear();
     state.LastTidyupUndone = true;
@@ -98,7 +98,8 @@ void UndoLastTidyup(AppContext& context, QWidget* parent) {
   }
   context.navigator.RefreshTidyupResults();
   context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone, std::move(list));
-  if (!report.warning.empty()) context.dialogs.ShowMessage(parent, Text(report.warning));
+  for (const std::string* problem : {&report.damage, &report.warning})
+    if (!problem->empty()) context.dialogs.ShowMessage(parent, Text(*problem));
 }
 
 }  // namespace tunewick

@@ -347,8 +347,9 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
 }
 
 // Whoever wrote a journal, undo renames no more than a run can have: a song within its
-// folder, to the name of a song. The dry run refuses the same.
-TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAsItsDryRunDoes) {
+// folder, to the name of a song; and it tells of a record that does not hold together,
+// past which it trusts nothing. The dry run refuses and tells the same.
+TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRunDoes) {
   for (const char* file : {"m/Song.mp3", "m/notes.txt", "m/sub/Deep.mp3", "home/secret.mp3"})
     folder.MakeFile(file, file);
   folder.MakeFolder("out");
@@ -358,8 +359,9 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAsItsDryRunDoes) {
       {"m/notes.mp3", "m/notes.txt"},
       {"m/Song.txt", "m/Song.mp3"},
       {std::string("m/Song\0.mp3", 11), "m/Song.mp3"}};  // "m/Song" to the system
-  std::string journal = "Tunewick journal 2\nrun\ttidy-up\t1798761600\t" + folder.path() + "\t\n";
-  std::string refusals;
+  const std::string header =
+      "Tunewick journal 2\nrun\ttidy-up\t1798761600\t" + folder.path() + "\t\n";
+  std::string journal = header, refusals;
   for (const auto& [from, to] : renames) {
     struct stat info {};
     ::stat((folder / to).c_str(), &info);
@@ -369,14 +371,22 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAsItsDryRunDoes) {
     refusals = "'" + folder / to + "' could not be renamed to '" + folder / from +
                "': the journal holds a rename no Tunewick run makes\n" + refusals;
   }
-  state.MakeFile("tunewick/20270101-000000.journal", journal + "end\t5\n");
   const auto before = testing::SnapshotFiles(folder.path());
-  const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
-  EXPECT_EQ(undo.out, "The following could not be renamed back\n" + refusals);
-  EXPECT_EQ(undo.status, 1);
-  EXPECT_EQ(dryRun.out, undo.out);
-  EXPECT_EQ(dryRun.status, 1);
-  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  for (const std::string& records : {journal, header}) {  // with nothing refused, damage alone
+    const bool refused = records != header;
+    state.MakeFile("tunewick/20270101-000000.journal", records + "done\nend\t5\n");
+    const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
+    EXPECT_EQ(undo.out, refused ? "The following could not be renamed back\n" + refusals : "");
+    EXPECT_EQ(undo.err,
+              "tunewick-cli: the journal of the run 20270101-000000 is damaged past its "
+              "first " +
+                  std::string(refused ? "5" : "0") + " renames: what follows them is not undone\n");
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(dryRun.out, undo.out);
+    EXPECT_EQ(dryRun.err, undo.err);
+    EXPECT_EQ(dryRun.status, 1);
+    EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  }
 }
 
 // A journal folder that cannot be written keeps runs from starting unless told to go on

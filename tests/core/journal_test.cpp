@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <thread>
 
 #include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
 #include "journal/undo.h"
+#include "platform/dry_run_file_system.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/journal_file.h"
 #include "support/mounted_image.h"
@@ -45,29 +48,31 @@ class Journals : public ::testing::Test {
   std::int64_t clock = 1800000000;
 };
 
-TEST_F(Journals, OddNamesRoundTripAndACutShortJournalReadsAsItsCompleteRecords) {
-  const std::vector<std::string> names = {"tab\there", "new\nline",       "back\\slash\\n",
-                                          "cr\rname",  "latin1 \xe9\xff", "plain"};
+TEST_F(Journals, OddNamesRoundTripAndACutShortOrDamagedJournalReadsAsItsSoundRecords) {
+  const std::vector<std::string> names = {"tab\there.mp3",       "new\nline.mp3",
+                                          "back\\slash\\n.mp3",  "cr\rname.mp3",
+                                          "latin1 \xe9\xff.mp3", "plain.mp3"};
+  auto renamed = [&](const std::string& song) { return folder / "music/renamed " + song; };
   for (std::size_t i = 0; i < names.size(); ++i)
     folder.MakeFile("music/" + names[i], std::to_string(i));
   std::string name;
   {
     RecordedRun run(&store, RealFileSystem(), {RunKind::kTags, 7, "/start\t\\folder\n", "x\\t"});
     for (const std::string& song : names)
-      run.fileSystem().Rename(folder / "music/" + song, folder / "music/" + song + " - renamed");
+      run.fileSystem().Rename(folder / "music/" + song, renamed(song));
     run.fileSystem().Rename(folder / "music/missing", folder / "music/other");  // not recorded
-    run.fileSystem().Rename(folder / "music/plain - renamed", folder / "music/tab\there - renamed");
+    run.fileSystem().Rename(renamed("plain.mp3"), renamed("tab\there.mp3"));
     name = run.name();
   }
   const std::optional<Journal> journal = store.Read(name);
   ASSERT_TRUE(journal);
-  EXPECT_TRUE(journal->ended);
+  EXPECT_TRUE(journal->ended && !journal->damaged);
   EXPECT_EQ(journal->header.folder, "/start\t\\folder\n");
   EXPECT_EQ(journal->header.undoes, "x\\t");
   ASSERT_EQ(journal->entries.size(), names.size() + 1);
   for (std::size_t i = 0; i < names.size(); ++i) {
     EXPECT_EQ(journal->entries[i].from, folder / "music/" + names[i]);
-    EXPECT_EQ(journal->entries[i].to, folder / "music/" + names[i] + " - renamed");
+    EXPECT_EQ(journal->entries[i].to, renamed(names[i]));
     EXPECT_EQ(journal->entries[i].outcome, JournalEntry::Outcome::kDone);
   }
   EXPECT_EQ(journal->entries.back().outcome, JournalEntry::Outcome::kFailed);
@@ -89,6 +94,34 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortJournalReadsAsItsCompleteRecords) 
       ASSERT_EQ(cut->entries[i].from, journal->entries[i].from) << length;
   }
   EXPECT_EQ(UnescapeField("bad\\x"), std::nullopt);
+
+  // Damaged anywhere, by a bit flipped or a byte overwritten, it reads as the records before
+  // the damage and says it is damaged; undo, as a dry run and for real alike, gives no song
+  // a name it never had.
+  const auto tidied = testing::SnapshotFiles(folder / "music");
+  std::mt19937 random(25);
+  for (int trial = 0; trial < 400; ++trial) {
+    std::string damaged = text;
+    const std::size_t at = random() % damaged.size();
+    damaged[at] = static_cast<char>(trial % 2 ? damaged[at] ^ (1 << random() % 8) : random());
+    const std::optional<Journal> read = ParseJournal(damaged);
+    if (!read) continue;
+    SCOPED_TRACE("byte " + std::to_string(at));
+    ASSERT_LE(read->entries.size(), journal->entries.size());
+    EXPECT_EQ(read->damaged, damaged != text && at + 1 < text.size());  // else a cut tail
+    DryRunFileSystem dryRun(RealFileSystem());
+    const UndoResult foreseen = ReverseRenames(*read, dryRun);
+    const UndoResult undone = ReverseRenames(*read, RealFileSystem());
+    EXPECT_EQ(undone.renamed, foreseen.renamed);
+    EXPECT_EQ(undone.refused.size(), foreseen.refused.size());
+    for (auto done = undone.renamed.rbegin(); done != undone.renamed.rend(); ++done) {
+      EXPECT_TRUE(std::any_of(journal->entries.begin(), journal->entries.end(), [&](auto& entry) {
+        return entry.to == done->first && entry.from == done->second;
+      }));
+      std::filesystem::rename(done->second, done->first);
+    }
+    ASSERT_EQ(testing::SnapshotFiles(folder / "music"), tidied);
+  }
 }
 
 TEST_F(Journals, AJournalOfManyMegabytesReadsBackWholeWhileWrittenAndAfter) {
@@ -190,21 +223,25 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
   }
 }
 
-// Journals of the first version keep no fingerprints: they are undone as before.
-TEST_F(Journals, AFirstVersionJournalIsUndone) {
-  const std::string song = folder.MakeFile("music/Song.mp3", "song");
-  const std::optional<FileIdentity> id = RealFileSystem().IdentifyFile(song);
-  ASSERT_TRUE(id);
-  const std::string name = "20270101-000000";
-  folder.MakeFile("state/tunewick/" + name + ".journal",
-                  "Tunewick journal 1\nrun\ttidy-up\t1798761600\t/\t\n"
-                  "rename\t" +
-                      std::to_string(id->device) + "\t" + std::to_string(id->inode) + "\t" +
-                      std::to_string(id->birthNs) + "\t4\t" + std::to_string(id->modifiedNs) +
-                      "\t1\t" + folder / "music/01 song.mp3" + "\t" + song + "\ndone\t5\nend\t1\n");
-  const UndoReport undo = Undo(name);
-  EXPECT_TRUE(undo.result.refused.empty());
-  EXPECT_EQ(testing::ReadFile(folder / "music/01 song.mp3"), "song");
+// Journals of the first two versions keep no checksums, and those of the first no
+// fingerprints: they are undone as before.
+TEST_F(Journals, JournalsOfEarlierVersionsAreUndone) {
+  for (const std::string version : {"1", "2"}) {
+    const std::string song = folder.MakeFile("music/Song " + version + ".mp3", "song");
+    const std::optional<FileIdentity> id = RealFileSystem().IdentifyFile(song);
+    ASSERT_TRUE(id);
+    const std::string name = "2027010" + version + "-000000";
+    folder.MakeFile("state/tunewick/" + name + ".journal",
+                    "Tunewick journal " + version + "\nrun\ttidy-up\t1798761600\t/\t\nrename\t" +
+                        std::to_string(id->device) + "\t" + std::to_string(id->inode) + "\t" +
+                        std::to_string(id->birthNs) + "\t4\t" + std::to_string(id->modifiedNs) +
+                        (version == "1" ? "\t1\t" : "\t1\t0\t") + folder / "music/01 song.mp3" +
+                        "\t" + song + (version == "1" ? "\ndone\t5" : "\ndone") + "\nend\t1\n");
+    const UndoReport undo = Undo(name);
+    EXPECT_TRUE(undo.result.refused.empty() && undo.damage.empty()) << version;
+    EXPECT_EQ(testing::ReadFile(folder / "music/01 song.mp3"), "song");
+    std::filesystem::remove(folder / "music/01 song.mp3");
+  }
 }
 
 TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenamed) {
