@@ -1,7 +1,6 @@
 #include "journal/journal_store.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 
 #include "platform/journal_file.h"
@@ -15,6 +14,26 @@ constexpr std::string_view kMarkExtension = ".undone";
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The number of the run a journal is named after; nothing for another name, such as the
+// local time a run began, which named journals before.
+std::optional<std::uint64_t> RunNumber(std::string_view name) {
+  if (name.empty() || name.size() > 18 || name[0] == '0') return std::nullopt;
+  std::uint64_t number = 0;
+  for (const char digit : name) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  return number;
+}
+
+// Runs in the order they began: those of journals named otherwise first, in byte order of
+// their names, then the numbered ones.
+bool BeganBefore(const std::string& a, const std::string& b) {
+  const std::optional<std::uint64_t> first = RunNumber(a), second = RunNumber(b);
+  if (first.has_value() != second.has_value()) return second.has_value();
+  return first ? *first < *second : a < b;
 }
 
 }  // namespace
@@ -42,7 +61,7 @@ std::vector<std::string> JournalStore::Names() const {
   for (const FolderEntry& entry : disk_.ListFolder(folder_).entries)
     if (entry.isFile && EndsWith(entry.name, kJournalExtension))
       names.push_back(entry.name.substr(0, entry.name.size() - kJournalExtension.size()));
-  std::sort(names.begin(), names.end());  // byte order of the names is time order
+  std::sort(names.begin(), names.end(), BeganBefore);
   return names;
 }
 
@@ -55,15 +74,13 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   }
   if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
     throw JournalUnavailable(distrust);
-  const std::string stamp = LocalTimeText(header.startedAt, "%Y%m%d-%H%M%S");
+  // Numbered after the newest run, never after a clock, which may be set back or run in
+  // another time zone; another run starting at once takes the next number.
+  const std::vector<std::string> names = Names();
+  std::uint64_t number = names.empty() ? 0 : RunNumber(names.back()).value_or(0);
   std::error_code error;
-  for (int attempt = 1; attempt < 1000; ++attempt) {
-    std::string name = stamp;
-    if (attempt > 1) {
-      char suffix[8];
-      std::snprintf(suffix, sizeof suffix, "-%03d", attempt);
-      name += suffix;
-    }
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string name = std::to_string(++number);
     std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(JournalPath(name), error);
     if (error == std::errc::file_exists) continue;
     if (!error) error = file->Append(HeaderRecords(header));
@@ -73,6 +90,7 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
       disk_.DeleteFile(JournalPath(name));
       throw JournalUnavailable(ErrorText(error));
     }
+    disk_.DeleteFile(MarkPath(name));  // of a journal of this name deleted by hand
     auto writer = std::make_unique<JournalWriter>(std::move(file), std::move(name));
     Prune();
     return writer;

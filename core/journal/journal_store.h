@@ -1,8 +1,10 @@
 #pragma once
 
-// The kept journals of Tunewick's runs, one file per run, named after the local time the
-// run began ("20261206-163725", with "-002" and up for more runs in the same second).
-// A run that was taken back has a mark beside its journal saying by which undo.
+// The kept journals of Tunewick's runs, one file per run, named by the run's number: one
+// more than the newest run's, so that the names tell the order of the runs whatever the
+// clock said. Journals of older versions, named after the local time their run began
+// ("20261206-163725"), count as older than any numbered one. A run that was taken back
+// has a mark beside its journal saying by which undo.
 
 #include <cstdint>
 #include <memory>
@@ -46,7 +48,8 @@ class JournalStore {
 
   const std::string& folder() const { return folder_; }
 
-  // Begins the journal of a new run, then keeps only the newest kJournalsKept journals.
+  // Begins the journal of a new run, then keeps only the journals of the kJournalsKept
+  // newest runs.
   // Throws JournalUnavailable when the journal cannot be written, or the folder is not
   // the running user's own.
   std::unique_ptr<JournalWriter> StartRun(const RunHeader& header);

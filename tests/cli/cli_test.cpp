@@ -286,7 +286,9 @@ class CliJournals : public ::testing::Test {
     if (std::filesystem::exists(JournalFolder()))
       for (const auto& entry : std::filesystem::directory_iterator(JournalFolder()))
         if (entry.path().extension() == ".journal") names.push_back(entry.path().stem());
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return a.size() != b.size() ? a.size() < b.size() : a < b;  // numbers, in order
+    });
     return names;
   }
 

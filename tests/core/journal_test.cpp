@@ -283,15 +283,26 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
   EXPECT_EQ(testing::SnapshotFiles(folder / "music"), before);
 }
 
-TEST_F(Journals, AJournalThatCannotBeWrittenStopsTheRunBeforeItStartsAndOnlyFiftyAreKept) {
+// Runs are kept in the order they began, whatever the clock said: set back, or in another
+// time zone. Journals named after the local time, as before, are older than any other.
+TEST_F(Journals, AJournalThatCannotBeWrittenStopsTheRunAndOnlyTheFiftyNewestRunsAreKept) {
   // Its message and a folder that cannot be made: see the command line's tests.
   EXPECT_THROW(JournalStore(RealFileSystem(), "").StartRun({}), JournalUnavailable);
 
-  for (int run = 0; run < 53; ++run) store.StartRun({RunKind::kTidyup, 1800000000 + run, "/", ""});
+  folder.MakeFile("state/tunewick/20991231-235959.journal",
+                  "Tunewick journal 2\nrun\ttidy-up\t4102444799\t/\t\nend\t0\n");
+  for (int run = 0; run < 53; ++run) {
+    ::setenv("TZ", run % 2 ? "UTC+12" : "UTC-14", 1);
+    ::tzset();
+    store.StartRun({RunKind::kTidyup, 1800000000 - 600 * run, "/", ""});
+  }
+  ::unsetenv("TZ");
+  ::tzset();
   const std::vector<RunSummary> history = store.History();
   ASSERT_EQ(history.size(), kJournalsKept);
-  EXPECT_EQ(history.front().header.startedAt, 1800000003);
-  EXPECT_EQ(history.back().header.startedAt, 1800000052);
+  EXPECT_EQ(history.front().header.startedAt, 1800000000 - 600 * 3);
+  EXPECT_EQ(history.back().header.startedAt, 1800000000 - 600 * 52);
+  EXPECT_EQ(LatestUndoable(store), history.back().name);
 }
 
 }  // namespace
