@@ -12,7 +12,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <regex>
 #include <thread>
@@ -398,56 +397,42 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   folder.MakeFile("first/01_a.mp3");
   ASSERT_EQ(RunCli(folder.path(), {"tidy", "first"}).status, 0);
   folder.MakeFile("m/01_song.mp3");
-  const std::string journals = JournalFolder(), aside = journals + ".aside";
-  const std::string journal = journals + "/" + Journals()[0] + ".journal";
+  const auto before = testing::SnapshotFiles(folder.path());
+  const std::string journals = JournalFolder(), journal = journals + "/1.journal";
+  auto expectRefused = [&](const std::string& runReason, const std::string& readReason) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"tidy", "m"}, {"tags", "m"}, {"undo"}, {"undo", "--dry-run"}, {"history"}}) {
+      const bool reads = arguments.size() < 2 || arguments[1] != "m";
+      if ((reads ? readReason : runReason).empty()) continue;
+      const Outcome refused = RunCli(folder.path(), arguments);
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_EQ(
+          refused.err,
+          reads
+              ? "tunewick-cli: Tunewick cannot trust the journals of its runs: " + readReason + "\n"
+              : "tunewick-cli: Tunewick cannot record this run, so it could not be "
+                "undone: " +
+                    runReason + " (--no-undo goes on without it)\n")
+          << arguments[0];
+    }
+  };
+  ::chmod(journals.c_str(), 0777);
+  expectRefused("other users may change \"" + journals + "\"",
+                "other users may change \"" + journals + "\"");
+  ::chmod(journals.c_str(), 0700);
+  ::chmod(journal.c_str(), 0666);
+  expectRefused("", "other users may change \"" + journal + "\"");
+  ::chmod(journal.c_str(), 0600);
   const TempFolder other;  // another user's, or else the root folder's
   const bool root = ::geteuid() == 0 && ::chown(other.path().c_str(), 65534, 65534) == 0;
-  struct Case {
-    std::function<void()> make, unmake;
-    std::string runRefusal, readRefusal;  // the reasons; empty: not refused
-  };
-  const Case cases[] = {
-      {[&] { std::filesystem::rename(journals, aside), testing::WriteFile(journals, "a file"); },
-       [&] { std::filesystem::remove(journals), std::filesystem::rename(aside, journals); },
-       "Not a directory", ""},
-      {[&] { ::chmod(journals.c_str(), 0777); }, [&] { ::chmod(journals.c_str(), 0700); },
-       "other users may change \"" + journals + "\"",
-       "other users may change \"" + journals + "\""},
-      {[&] {
-         std::filesystem::rename(journals, aside);
-         std::filesystem::create_directory_symlink(root ? other.path() : "/", journals);
-       },
-       [&] { std::filesystem::remove(journals), std::filesystem::rename(aside, journals); },
-       "\"" + journals + "\" belongs to another user",
-       "\"" + journals + "\" belongs to another user"},
-      {[&] { ::chmod(journal.c_str(), 0666); }, [&] { ::chmod(journal.c_str(), 0600); }, "",
-       "other users may change \"" + journal + "\""}};
-  const auto before = testing::SnapshotFiles(folder.path());
-  for (const Case& problem : cases) {
-    problem.make();
-    for (const char* command : {"tidy", "tags"}) {
-      if (problem.runRefusal.empty()) break;
-      const Outcome refused = RunCli(folder.path(), {command, "m"});
-      EXPECT_EQ(refused.status, 2);
-      EXPECT_EQ(refused.err,
-                "tunewick-cli: Tunewick cannot record this run, so it could not be "
-                "undone: " +
-                    problem.runRefusal + " (--no-undo goes on without it)\n")
-          << command;
-    }
-    for (const std::vector<std::string>& reading :
-         std::vector<std::vector<std::string>>{{"undo"}, {"undo", "--dry-run"}, {"history"}}) {
-      if (problem.readRefusal.empty()) break;
-      const Outcome refused = RunCli(folder.path(), reading);
-      EXPECT_EQ(refused.status, 2);
-      EXPECT_EQ(refused.err, "tunewick-cli: Tunewick cannot trust the journals of its runs: " +
-                                 problem.readRefusal + "\n")
-          << reading.back();
-    }
-    problem.unmake();
-    EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
-  }
-  cases[0].make();
+  std::filesystem::rename(journals, journals + ".own");
+  std::filesystem::create_directory_symlink(root ? other.path() : "/", journals);
+  expectRefused("\"" + journals + "\" belongs to another user",
+                "\"" + journals + "\" belongs to another user");
+  std::filesystem::remove(journals);
+  testing::WriteFile(journals, "a file");
+  expectRefused("Not a directory", "");
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);
   EXPECT_TRUE(std::filesystem::exists(folder / "m/Song.mp3"));
