@@ -43,7 +43,7 @@ bool IsRenameOfARun(const JournalEntry& entry) {
   // The system would take a path to end at a NUL byte.
   for (const SongPath* path : {&entry.from, &entry.to})
     if (path->find('\0') != std::string::npos || !IsSongName(FileNameOf(*path))) return false;
-  return FolderOf(entry.from) == FolderOf(entry.to);
+  return FolderOf(entry.from) == FolderOf(entry.to) && entry.from != entry.to;
 }
 
 namespace {

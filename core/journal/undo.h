@@ -35,15 +35,15 @@ struct UndoResult {
 };
 
 // True when a Tunewick run can have made the rename: a song renamed within its folder,
-// to the name of a song.
+// to another name of a song.
 bool IsRenameOfARun(const JournalEntry& entry);
 
 // Renames back, newest first, every rename of the journal that happened, each only when
 // it is a rename of a run (any other is refused with kNoRenameOfARun, whoever wrote the
-// journal), the file at its new path is the very file renamed and its old path is free. A song
-// whose way back is refused keeps the names it had before too. Renames that did not
-// happen (a run cut short) and songs already back are passed over, also a song that an
-// undo cut short had put back part of its way.
+// journal), the file at its new path is the very file renamed and its old path is free.
+// A song whose way back is refused keeps the names it had before too. Renames that did
+// not happen (a run cut short) and songs already back are passed over, also a song that
+// an undo cut short had put back part of its way.
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem);
 
 // How many songs the run renamed (a song renamed several times counts once).
@@ -71,8 +71,9 @@ struct UndoReport {
 };
 
 // Takes back a kept run and marks it undone (partly undone when some songs could not be
-// renamed back, or its journal is damaged); an undo of an undo puts back the run it had taken back.
-// Throws UndoRefused, JournalsUntrusted, or JournalUnavailable when the undo cannot be recorded.
+// renamed back, or its journal is damaged); an undo of an undo puts back the run it had
+// taken back. Throws UndoRefused, JournalsUntrusted, or JournalUnavailable when the undo
+// cannot be recorded.
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
 
 // The newest tidy-up or rename from tags that is not wholly undone.

@@ -359,7 +359,8 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRu
       {"m/sub-Deep.mp3", "m/sub/Deep.mp3"},
       {"m/notes.mp3", "m/notes.txt"},
       {"m/Song.txt", "m/Song.mp3"},
-      {std::string("m/Song\0.mp3", 11), "m/Song.mp3"}};  // "m/Song" to the system
+      {std::string("m/Song\0.mp3", 11), "m/Song.mp3"},  // "m/Song" to the system
+      {"m/Song.mp3", "m/Song.mp3"}};
   const std::string header =
       "Tunewick journal 2\nrun\ttidy-up\t1798761600\t" + folder.path() + "\t\n";
   std::string journal = header, refusals;
@@ -375,13 +376,13 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRu
   const auto before = testing::SnapshotFiles(folder.path());
   for (const std::string& records : {journal, header}) {  // with nothing refused, damage alone
     const bool refused = records != header;
-    state.MakeFile("tunewick/20270101-000000.journal", records + "done\nend\t5\n");
+    state.MakeFile("tunewick/20270101-000000.journal", records + "done\nend\t6\n");
     const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
     EXPECT_EQ(undo.out, refused ? "The following could not be renamed back\n" + refusals : "");
     EXPECT_EQ(undo.err,
               "tunewick-cli: the journal of the run 20270101-000000 is damaged past its "
               "first " +
-                  std::string(refused ? "5" : "0") + " renames: what follows them is not undone\n");
+                  std::string(refused ? "6" : "0") + " renames: what follows them is not undone\n");
     EXPECT_EQ(undo.status, 1);
     EXPECT_EQ(dryRun.out, undo.out);
     EXPECT_EQ(dryRun.err, undo.err);
