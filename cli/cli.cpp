@@ -72,10 +72,11 @@ constexpr std::string_view kUsage =
     "\n"
     "Folders that cannot be read are skipped, each with a warning on standard error.\n"
     "\n"
-    "Exit status: 0 when everything was done, 1 when some renames were refused,\n"
-    "2 for a usage error, a missing or unreadable library file, a run that cannot be\n"
-    "recorded, another run under way, or no run to undo; 3 when the output could not be\n"
-    "written (the renames were done all the same).\n";
+    "Exit status: 0 when everything was done, 1 when some renames were refused (or the\n"
+    "journal of the run to undo is damaged), 2 for a usage error, a missing or unreadable\n"
+    "library file, a run that cannot be recorded, journals that cannot be trusted, another\n"
+    "run under way, or no run to undo; 3 when the output could not be written (the renames\n"
+    "were done all the same).\n";
 
 std::string_view StepName(TidyupStep step) {
   switch (step) {

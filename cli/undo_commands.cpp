@@ -23,16 +23,7 @@ void WriteLine(std::ostream& out, std::string_view line) {
 int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& name, bool dryRun,
                 bool record, CliStreams& streams) {
   UndoRequest request;
-  if (name.empty()) {
-    const std::optional<std::string> latest = LatestUndoable(store);
-    if (!latest) {
-      streams.err << "tunewick-cli: there is no run to undo\n";
-      return kExitUsage;
-    }
-    request.name = *latest;
-  } else {
-    request.name = name;
-  }
+  request.name = name;
   request.dryRun = dryRun;
   request.record = record;
   request.startFolder = CurrentFolder();
@@ -41,19 +32,35 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
                           .count();
   UndoReport report;
   try {
+    if (name.empty()) {
+      const std::optional<std::string> latest = LatestUndoable(store);
+      if (!latest) throw UndoRefused("there is no run to undo");
+      request.name = *latest;
+    }
     report = UndoRun(store, fileSystem, request);
   } catch (const UndoRefused& refused) {
     streams.err << "tunewick-cli: " << refused.what() << '\n';
     return kExitUsage;
+  } catch (const JournalsUntrusted& untrusted) {
+    streams.err << "tunewick-cli: " << untrusted.what() << '\n';
+    return kExitUsage;
   }
   for (const std::string& line : UndoReportLines(report.result)) WriteLine(streams.out, line);
   streams.out.flush();
-  if (!report.warning.empty()) streams.err << "tunewick-cli: " << report.warning << '\n';
-  return report.result.refused.empty() ? kExitDone : kExitSomeRefused;
+  for (const std::string* problem : {&report.damage, &report.warning})
+    if (!problem->empty()) streams.err << "tunewick-cli: " << *problem << '\n';
+  return report.result.refused.empty() && report.damage.empty() ? kExitDone : kExitSomeRefused;
 }
 
 int HistoryCommand(const JournalStore& store, CliStreams& streams) {
-  for (const RunSummary& run : store.History()) {
+  std::vector<RunSummary> history;
+  try {
+    history = store.History();
+  } catch (const JournalsUntrusted& untrusted) {
+    streams.err << "tunewick-cli: " << untrusted.what() << '\n';
+    return kExitUsage;
+  }
+  for (const RunSummary& run : history) {
     streams.out << LocalTimeText(run.header.startedAt, "%Y-%m-%d %H:%M:%S") << "  "
                 << RunKindName(run.header.kind) << "  '";
     streams.out.write(run.header.folder.data(),

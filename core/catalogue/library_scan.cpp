@@ -247,6 +247,8 @@ bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
   return true;
 }
 
+bool IsSongName(std::string_view fileName) { return SongMaskIndex(fileName) >= 0; }
+
 FolderReaders::FolderReaders(const FileSystem& fileSystem)
     : pool_(std::make_unique<Pool>(fileSystem)) {}
 

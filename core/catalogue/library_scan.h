@@ -28,6 +28,9 @@ inline constexpr std::string_view kSongMasks[] = {"*.mp3", "*.wav", "*.wma"};
 // True when `fileName` ends with the extension of `mask` ("*.mp3"), ignoring case.
 bool MatchesSongMask(std::string_view fileName, std::string_view mask);
 
+// True when `fileName` is the name of a song: it matches one of kSongMasks.
+bool IsSongName(std::string_view fileName);
+
 // A folder the scan met but could not read: nothing under it was found.
 struct UnreadableFolder {
   std::string path;  // as the walk reached it, without a trailing "/"

@@ -3,11 +3,14 @@
 #include <charconv>
 #include <cstring>
 
+#include "journal/record_checksum.h"
+
 namespace tunewick {
 namespace {
 
-constexpr std::string_view kMagic = "Tunewick journal 2";
-constexpr std::string_view kFirstVersionMagic = "Tunewick journal 1";
+constexpr std::string_view kMagic = "Tunewick journal 3";
+constexpr std::string_view kOlderMagics[] = {"Tunewick journal 1", "Tunewick journal 2"};
+constexpr std::size_t kSealLength = 9;  // a tab and eight hex digits
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -40,16 +43,53 @@ std::optional<RunKind> KindNamed(std::string_view name) {
   return std::nullopt;
 }
 
-// 1 or 2; 0 for what is not a journal.
+// 1 to kJournalVersion; 0 for what is not a journal.
 int VersionOf(const std::vector<std::string_view>& lines) {
   if (lines.empty()) return 0;
-  return lines[0] == kMagic ? 2 : lines[0] == kFirstVersionMagic ? 1 : 0;
+  if (lines[0] == kMagic) return kJournalVersion;
+  for (std::size_t i = 0; i < std::size(kOlderMagics); ++i)
+    if (lines[0] == kOlderMagics[i]) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+void AppendHex(std::string& out, std::uint32_t number) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  for (int shift = 28; shift >= 0; shift -= 4) out += kDigits[(number >> shift) & 0xF];
+}
+
+// Ends the record that begins at `start` of `out` with its checksum and a newline.
+void Seal(std::string& out, std::size_t start) {
+  const std::uint32_t checksum = Crc32c(std::string_view(out).substr(start));
+  out += '\t';
+  AppendHex(out, checksum);
+  out += '\n';
+}
+
+std::string Sealed(std::string record) {
+  Seal(record, 0);
+  return record;
+}
+
+// The record of a line of a journal of `version`, without its checksum; nothing when the
+// checksum does not match.
+std::optional<std::string_view> RecordOf(std::string_view line, int version) {
+  if (version < 3) return line;
+  if (line.size() < kSealLength || line[line.size() - kSealLength] != '\t') return std::nullopt;
+  const std::string_view record = line.substr(0, line.size() - kSealLength);
+  std::string expected;
+  AppendHex(expected, Crc32c(record));
+  if (line.substr(record.size() + 1) != expected) return std::nullopt;
+  return record;
 }
 
 std::optional<RunHeader> HeaderFrom(const std::vector<std::string_view>& lines) {
-  if (lines.size() < 2 || VersionOf(lines) == 0) return std::nullopt;
-  const auto fields = SplitFields(lines[1]);
+  const int version = VersionOf(lines);
+  const std::optional<std::string_view> record =
+      lines.size() < 2 || version == 0 ? std::nullopt : RecordOf(lines[1], version);
+  if (!record) return std::nullopt;
+  const auto fields = SplitFields(*record);
   RunHeader header;
+  header.version = version;
   auto kind = fields.size() == 5 && fields[0] == "run" ? KindNamed(fields[1]) : std::nullopt;
   auto folder = fields.size() == 5 ? UnescapeField(fields[3]) : std::nullopt;
   auto undoes = fields.size() == 5 ? UnescapeField(fields[4]) : std::nullopt;
@@ -77,6 +117,29 @@ std::optional<JournalEntry> EntryFrom(const std::vector<std::string_view>& field
   entry.from = std::move(*from);
   entry.to = std::move(*to);
   return entry;
+}
+
+// Adds a record to the journal read so far; false when it does not fit there.
+bool TakeRecord(Journal& journal, const std::vector<std::string_view>& fields) {
+  const int version = journal.header.version;
+  const bool awaitingOutcome =
+      !journal.entries.empty() && journal.entries.back().outcome == JournalEntry::Outcome::kUnknown;
+  if (fields[0] == "rename") {
+    auto entry = EntryFrom(fields, version);
+    if (!entry) return false;
+    journal.entries.push_back(std::move(*entry));
+  } else if (fields[0] == "done" && fields.size() <= (version == 1 ? 2 : 1) && awaitingOutcome) {
+    JournalEntry& entry = journal.entries.back();
+    if (fields.size() == 2 && !ParseNumber(fields[1], entry.renamedAtNs)) return false;
+    entry.outcome = JournalEntry::Outcome::kDone;
+  } else if (fields[0] == "failed" && fields.size() == 2 && awaitingOutcome) {
+    journal.entries.back().outcome = JournalEntry::Outcome::kFailed;
+  } else if (fields[0] == "end" && fields.size() == 2) {
+    journal.ended = true;
+  } else {
+    return false;
+  }
+  return true;
 }
 
 template <typename Number>
@@ -178,15 +241,19 @@ std::string_view RunKindName(RunKind kind) {
 
 std::string HeaderRecords(const RunHeader& header) {
   std::string text(kMagic);
-  text += "\nrun\t";
+  text += '\n';
+  const std::size_t start = text.size();
+  text += "run\t";
   text += RunKindName(header.kind);
   text += '\t' + std::to_string(header.startedAt) + '\t' + EscapeField(header.folder) + '\t' +
-          EscapeField(header.undoes) + '\n';
+          EscapeField(header.undoes);
+  Seal(text, start);
   return text;
 }
 
 void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
                         const FileIdentity& id) {
+  const std::size_t start = out.size();
   out += "rename";
   for (std::uint64_t number : {id.device, id.inode, id.birthNs, id.size})
     AppendNumberField(out, number);
@@ -197,23 +264,30 @@ void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& 
   AppendEscaped(out, from);
   out += '\t';
   AppendEscaped(out, to);
-  out += '\n';
+  Seal(out, start);
+}
+
+const std::string& DoneRecord() {
+  static const std::string record = Sealed("done");
+  return record;
 }
 
 std::string FailedRecord(std::string_view reason) {
-  return "failed\t" + EscapeField(reason) + '\n';
+  return Sealed("failed\t" + EscapeField(reason));
 }
 
-std::string EndRecord(std::size_t renamed) { return "end\t" + std::to_string(renamed) + '\n'; }
+std::string EndRecord(std::size_t renamed) { return Sealed("end\t" + std::to_string(renamed)); }
 
 std::optional<RunHeader> ParseHeader(std::string_view text) {
   return HeaderFrom(CompleteLines(text));
 }
 
-std::optional<std::size_t> ParseEndCount(std::string_view tail) {
+std::optional<std::size_t> ParseEndCount(std::string_view tail, int version) {
   const auto lines = CompleteLines(tail);
   if (lines.empty() || tail.back() != '\n') return std::nullopt;
-  const auto fields = SplitFields(lines.back());
+  const std::optional<std::string_view> record = RecordOf(lines.back(), version);
+  if (!record) return std::nullopt;
+  const auto fields = SplitFields(*record);
   std::size_t count = 0;
   if (fields.size() != 2 || fields[0] != "end" || !ParseNumber(fields[1], count))
     return std::nullopt;
@@ -224,26 +298,12 @@ std::optional<Journal> ParseJournal(std::string_view text) {
   const auto lines = CompleteLines(text);
   auto header = HeaderFrom(lines);
   if (!header) return std::nullopt;
-  const int version = VersionOf(lines);
   Journal journal;
   journal.header = std::move(*header);
   for (std::size_t i = 2; i < lines.size() && !journal.ended; ++i) {
-    const auto fields = SplitFields(lines[i]);
-    const bool awaitingOutcome = !journal.entries.empty() &&
-                                 journal.entries.back().outcome == JournalEntry::Outcome::kUnknown;
-    if (fields[0] == "rename") {
-      auto entry = EntryFrom(fields, version);
-      if (!entry) break;
-      journal.entries.push_back(std::move(*entry));
-    } else if (fields[0] == "done" && fields.size() <= (version == 1 ? 2 : 1) && awaitingOutcome) {
-      JournalEntry& entry = journal.entries.back();
-      if (fields.size() == 2 && !ParseNumber(fields[1], entry.renamedAtNs)) break;
-      entry.outcome = JournalEntry::Outcome::kDone;
-    } else if (fields[0] == "failed" && fields.size() == 2 && awaitingOutcome) {
-      journal.entries.back().outcome = JournalEntry::Outcome::kFailed;
-    } else if (fields[0] == "end" && fields.size() == 2) {
-      journal.ended = true;
-    } else {
+    const std::optional<std::string_view> record = RecordOf(lines[i], journal.header.version);
+    if (!record || !TakeRecord(journal, SplitFields(*record))) {
+      journal.damaged = true;
       break;
     }
   }

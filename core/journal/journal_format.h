@@ -1,10 +1,11 @@
 #pragma once
 
 // The journal of one bulk rename: a text file, one record per line, fields separated by
-// tabs. Paths keep their exact bytes; a backslash, tab, newline or carriage return in a
-// field is written as \\, \t, \n or \r.
+// tabs, each record sealed by a last field: its checksum (CRC-32C of the record before that
+// tab, in eight lower-case hex digits). Paths keep their exact bytes; a backslash, tab,
+// newline or carriage return in a field is written as \\, \t, \n or \r.
 //
-//   Tunewick journal 2
+//   Tunewick journal 3
 //   run      KIND  STARTED  FOLDER  UNDOES       KIND tidy-up, tags or undo; STARTED in
 //                                                seconds since 1970; UNDOES the run an
 //                                                undo takes back, else empty
@@ -16,11 +17,13 @@
 //   end      COUNT                               at the end of the run: the renames done
 //
 // A record is written before the rename it announces, so after a crash every rename that
-// happened has its "rename" record; the one in flight may lack its outcome.
+// happened has its "rename" record; the one in flight may lack its outcome. A crash leaves
+// at most part of a record after the last whole one (and the zeros of space set aside), no
+// newline: any other record that does not hold together is damage.
 //
-// Journals of the first version are read too: their rename records have no FINGERPRINT,
-// and where inode numbers do not last a done record may say when the rename happened
-// ("done RENAMED", in nanoseconds since 1970).
+// Journals of the first two versions are read too: their records have no checksum. Those
+// of the first have no FINGERPRINT, and where inode numbers do not last a done record may
+// say when the rename happened ("done RENAMED", in nanoseconds since 1970).
 
 #include <cstdint>
 #include <optional>
@@ -40,11 +43,14 @@ std::optional<std::string> UnescapeField(std::string_view field);
 enum class RunKind { kTidyup, kTags, kUndo };
 std::string_view RunKindName(RunKind kind);  // "tidy-up", "tags", "undo"
 
+inline constexpr int kJournalVersion = 3;
+
 struct RunHeader {
   RunKind kind = RunKind::kTidyup;
-  std::int64_t startedAt = 0;  // seconds since 1970
-  std::string folder;          // the folder the run was started from
-  std::string undoes;          // for an undo: the name of the run it takes back
+  std::int64_t startedAt = 0;     // seconds since 1970
+  std::string folder;             // the folder the run was started from
+  std::string undoes;             // for an undo: the name of the run it takes back
+  int version = kJournalVersion;  // of the journal it was read from
 };
 
 struct JournalEntry {
@@ -61,21 +67,25 @@ struct Journal {
   RunHeader header;
   std::vector<JournalEntry> entries;
   bool ended = false;  // false: the run was cut short (a crash, a power cut)
+  // A record that does not hold together comes before the end: what follows it is not
+  // trusted.
+  bool damaged = false;
 };
 
 std::string HeaderRecords(const RunHeader& header);
 void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
                         const FileIdentity& identity);
-inline constexpr std::string_view kDoneRecord = "done\n";
+const std::string& DoneRecord();
 std::string FailedRecord(std::string_view reason);
 std::string EndRecord(std::size_t renamed);
 
-// Reads a journal. Whatever follows the first incomplete or unreadable record (the tail a
-// crash may leave) is ignored. Nothing when the header cannot be read.
+// Reads a journal. Whatever follows the first incomplete record (the tail a crash may
+// leave), or the first that does not hold together (damage), is left out. Nothing when
+// the header cannot be read.
 std::optional<Journal> ParseJournal(std::string_view text);
 // The header alone, from the journal's first bytes.
 std::optional<RunHeader> ParseHeader(std::string_view text);
-// The COUNT of the end record, when the text ends with one.
-std::optional<std::size_t> ParseEndCount(std::string_view tail);
+// The COUNT of the end record, when the text (of a journal of `version`) ends with one.
+std::optional<std::size_t> ParseEndCount(std::string_view tail, int version);
 
 }  // namespace tunewick

@@ -1,9 +1,7 @@
 #include "journal/journal_store.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
-#include <limits>
 
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
@@ -16,6 +14,26 @@ constexpr std::string_view kMarkExtension = ".undone";
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The number of the run a journal is named after; nothing for another name, such as the
+// local time a run began, which named journals before.
+std::optional<std::uint64_t> RunNumber(std::string_view name) {
+  if (name.empty() || name.size() > 18 || name[0] == '0') return std::nullopt;
+  std::uint64_t number = 0;
+  for (const char digit : name) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  return number;
+}
+
+// Runs in the order they began: those of journals named otherwise first, in byte order of
+// their names, then the numbered ones.
+bool BeganBefore(const std::string& a, const std::string& b) {
+  const std::optional<std::uint64_t> first = RunNumber(a), second = RunNumber(b);
+  if (first.has_value() != second.has_value()) return second.has_value();
+  return first ? *first < *second : a < b;
 }
 
 }  // namespace
@@ -55,7 +73,7 @@ std::vector<std::string> JournalStore::Names() const {
   for (const FolderEntry& entry : disk_.ListFolder(folder_).entries)
     if (entry.isFile && EndsWith(entry.name, kJournalExtension))
       names.push_back(entry.name.substr(0, entry.name.size() - kJournalExtension.size()));
-  std::sort(names.begin(), names.end());  // byte order of the names is time order
+  std::sort(names.begin(), names.end(), BeganBefore);
   return names;
 }
 
@@ -66,15 +84,15 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   } catch (const FileError& error) {
     throw JournalUnavailable(ErrorText(error.code()));
   }
-  const std::string stamp = LocalTimeText(header.startedAt, "%Y%m%d-%H%M%S");
+  if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
+    throw JournalUnavailable(distrust);
+  // Numbered after the newest run, never after a clock, which may be set back or run in
+  // another time zone; another run starting at once takes the next number.
+  const std::vector<std::string> names = Names();
+  std::uint64_t number = names.empty() ? 0 : RunNumber(names.back()).value_or(0);
   std::error_code error;
-  for (int attempt = 1; attempt < 1000; ++attempt) {
-    std::string name = stamp;
-    if (attempt > 1) {
-      char suffix[8];
-      std::snprintf(suffix, sizeof suffix, "-%03d", attempt);
-      name += suffix;
-    }
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string name = std::to_string(++number);
     std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(JournalPath(name), error);
     if (error == std::errc::file_exists) continue;
     if (!error) error = file->Append(HeaderRecords(header));
@@ -84,6 +102,7 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
       disk_.DeleteFile(JournalPath(name));
       throw JournalUnavailable(ErrorText(error));
     }
+    disk_.DeleteFile(MarkPath(name));  // of a journal of this name deleted by hand
     return std::make_unique<JournalWriter>(std::move(file), std::move(name));
   }
   throw JournalUnavailable(ErrorText(error));
@@ -98,17 +117,41 @@ void JournalStore::Prune() {
   }
 }
 
+void JournalStore::CheckFolderIsOwn() const {
+  if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
+    throw JournalsUntrusted(distrust);
+}
+
+std::unique_ptr<ReadableFile> JournalStore::OpenJournal(const std::string& name) const {
+  if (folder_.empty() || name.empty() || name.find('/') != std::string::npos) return nullptr;
+  std::string distrust;
+  std::unique_ptr<ReadableFile> file = OpenOwnFile(JournalPath(name), distrust);
+  if (!distrust.empty()) throw JournalsUntrusted(distrust);
+  return file;
+}
+
 std::optional<RunSummary> JournalStore::Summary(const std::string& name) const {
-  if (folder_.empty() || name.empty() || name.find('/') != std::string::npos) return std::nullopt;
-  const std::string path = JournalPath(name);
-  const std::optional<std::string> head = ReadFirstBytes(path, 64 * 1024);
-  std::optional<RunHeader> header = head ? ParseHeader(*head) : std::nullopt;
+  CheckFolderIsOwn();
+  return SummaryOf(name);
+}
+
+std::optional<RunSummary> JournalStore::SummaryOf(const std::string& name) const {
+  const std::unique_ptr<ReadableFile> file = OpenJournal(name);
+  if (!file) return std::nullopt;
+  auto read = [&](std::uint64_t from, std::uint64_t count) {
+    std::string bytes(count, '\0');
+    bytes.resize(file->ReadAt(from, bytes.data(), bytes.size()));
+    return bytes;
+  };
+  const std::uint64_t size = file->Size();
+  std::optional<RunHeader> header = ParseHeader(read(0, std::min<std::uint64_t>(size, 64 << 10)));
   if (!header) return std::nullopt;
   RunSummary summary{name, std::move(*header)};
-  const std::optional<std::string> tail = disk_.ReadLastBytes(path, 64);
-  if (std::optional<std::size_t> count = tail ? ParseEndCount(*tail) : std::nullopt) {
+  const std::uint64_t tail = std::min<std::uint64_t>(size, 64);
+  if (std::optional<std::size_t> count =
+          ParseEndCount(read(size - tail, tail), summary.header.version)) {
     summary.renames = *count;
-  } else if (std::optional<Journal> journal = Read(name)) {
+  } else if (std::optional<Journal> journal = ParseJournal(read(0, size))) {
     // Cut short: count every rename that may have happened.
     for (const JournalEntry& entry : journal->entries)
       summary.renames += entry.outcome != JournalEntry::Outcome::kFailed;
@@ -126,16 +169,20 @@ std::optional<RunSummary> JournalStore::Summary(const std::string& name) const {
 }
 
 std::vector<RunSummary> JournalStore::History() const {
+  CheckFolderIsOwn();
   std::vector<RunSummary> history;
   for (const std::string& name : Names())
-    if (std::optional<RunSummary> summary = Summary(name)) history.push_back(std::move(*summary));
+    if (std::optional<RunSummary> summary = SummaryOf(name)) history.push_back(std::move(*summary));
   return history;
 }
 
 std::optional<Journal> JournalStore::Read(const std::string& name) const {
-  const std::optional<std::string> text = disk_.ReadLastBytes(
-      JournalPath(name), static_cast<std::size_t>(std::numeric_limits<std::int64_t>::max()));
-  return text ? ParseJournal(*text) : std::nullopt;
+  CheckFolderIsOwn();
+  const std::unique_ptr<ReadableFile> file = OpenJournal(name);
+  if (!file) return std::nullopt;
+  std::string text(file->Size(), '\0');
+  text.resize(file->ReadAt(0, text.data(), text.size()));
+  return ParseJournal(text);
 }
 
 void JournalStore::SetUndoState(const std::string& name, UndoState state, const std::string& by) {

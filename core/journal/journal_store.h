@@ -1,12 +1,15 @@
 #pragma once
 
-// The kept journals of Tunewick's runs, one file per run, named after the local time the
-// run began ("20261206-163725", with "-002" and up for more runs in the same second).
-// A run that was taken back has a mark beside its journal saying by which undo.
+// The kept journals of Tunewick's runs, one file per run, named by the run's number: one
+// more than the newest run's, so that the names tell the order of the runs whatever the
+// clock said. Journals of older versions, named after the local time their run began
+// ("20261206-163725"), count as older than any numbered one. A run that was taken back
+// has a mark beside its journal saying by which undo.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,14 @@ namespace tunewick {
 std::string LocalTimeText(std::int64_t seconds, const char* format);
 
 inline constexpr std::size_t kJournalsKept = 50;
+
+// The kept journals cannot be trusted: their folder or one of them is not the running
+// user's own (see WhyNotOwn). Undo does not read them then.
+class JournalsUntrusted : public std::runtime_error {
+ public:
+  explicit JournalsUntrusted(const std::string& reason)
+      : std::runtime_error("Tunewick cannot trust the journals of its runs: " + reason) {}
+};
 
 enum class UndoState { kNotUndone, kPartlyUndone, kUndone };
 std::string_view UndoStateName(UndoState state);  // "not undone", "partly undone", "undone"
@@ -39,13 +50,13 @@ class JournalStore {
   const std::string& folder() const { return folder_; }
 
   // Begins the journal of a new run. Throws JournalUnavailable when the journal cannot be
-  // written.
+  // written, or the folder is not the running user's own.
   std::unique_ptr<JournalWriter> StartRun(const RunHeader& header);
   // Keeps only the newest kJournalsKept journals: called once a run's journal is kept, so
   // that a run that renamed nothing pushes none out.
   void Prune();
 
-  // The kept runs, oldest first.
+  // The kept runs, oldest first. These three throw JournalsUntrusted.
   std::vector<RunSummary> History() const;
   std::optional<RunSummary> Summary(const std::string& name) const;
   std::optional<Journal> Read(const std::string& name) const;
@@ -54,6 +65,9 @@ class JournalStore {
   std::string JournalPath(const std::string& name) const;
 
  private:
+  void CheckFolderIsOwn() const;
+  std::unique_ptr<ReadableFile> OpenJournal(const std::string& name) const;
+  std::optional<RunSummary> SummaryOf(const std::string& name) const;
   std::vector<std::string> Names() const;
   std::string MarkPath(const std::string& name) const;
 

@@ -70,7 +70,7 @@ void JournalWriter::AfterRename(std::error_code outcome) {
     return;
   }
   ++renamed_;
-  pending_ = kDoneRecord;
+  pending_ = DoneRecord();
 }
 
 std::error_code JournalWriter::Finish() {

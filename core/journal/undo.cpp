@@ -1,8 +1,12 @@
 #include "journal/undo.h"
 
+#include <algorithm>
+#include <limits>
 #include <map>
 #include <set>
+#include <unordered_map>
 
+#include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/rename_names.h"
@@ -37,6 +41,13 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
   return false;
 }
 
+bool IsRenameOfARun(const JournalEntry& entry) {
+  // The system would take a path to end at a NUL byte.
+  for (const SongPath* path : {&entry.from, &entry.to})
+    if (path->find('\0') != std::string::npos || !IsSongName(FileNameOf(*path))) return false;
+  return FolderOf(entry.from) == FolderOf(entry.to) && entry.from != entry.to;
+}
+
 namespace {
 
 bool IsChangeOfCase(const JournalEntry& entry) {
@@ -60,16 +71,19 @@ class RunReversal {
 
   UndoResult Run() {
     TellWhereSongsAre();
-    for (auto recorded = journal_.entries.rbegin(); recorded != journal_.entries.rend();
-         ++recorded) {
-      if (recorded->outcome == JournalEntry::Outcome::kFailed) continue;
-      const JournalEntry entry = Resolved(*recorded);
+    for (std::size_t i = journal_.entries.size(); i-- > 0;) {
+      if (journal_.entries[i].outcome == JournalEntry::Outcome::kFailed) continue;
+      const JournalEntry entry = Resolved(journal_.entries[i]);
+      if (!IsRenameOfARun(journal_.entries[i])) {
+        Refuse(entry, std::string(kNoRenameOfARun));
+        continue;
+      }
       if (auto held = blocked_.find(entry.to); held != blocked_.end()) {
         blocked_.erase(held);
         blocked_.insert(entry.from);
         continue;
       }
-      PutBack(entry);
+      PutBack(i, entry);
     }
     return std::move(result_);
   }
@@ -89,7 +103,8 @@ class RunReversal {
     if (!fileSystem_.WantsRenamesAhead()) return;
     PathList songs;  // where the songs to be put back are, newest first
     for (auto recorded = journal_.entries.rbegin(); recorded != journal_.entries.rend(); ++recorded)
-      if (recorded->outcome != JournalEntry::Outcome::kFailed) songs.Add(Resolved(recorded->to));
+      if (recorded->outcome != JournalEntry::Outcome::kFailed && IsRenameOfARun(*recorded))
+        songs.Add(Resolved(recorded->to));
     fileSystem_.AboutToRename(std::move(songs));
   }
 
@@ -118,20 +133,66 @@ class RunReversal {
     return where;
   }
 
-  void PutBack(const JournalEntry& entry) {
+  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+  // For each rename of the journal, the one that had brought its song to the path it
+  // renamed from; kNone for the song's first rename of the run.
+  const std::vector<std::size_t>& EarlierRenames() {
+    if (!earlier_.empty() || journal_.entries.empty()) return earlier_;
+    earlier_.assign(journal_.entries.size(), kNone);
+    std::unordered_map<std::string_view, std::size_t> broughtTo;  // path: the rename to it
+    for (std::size_t i = 0; i < journal_.entries.size(); ++i) {
+      const JournalEntry& entry = journal_.entries[i];
+      if (entry.outcome == JournalEntry::Outcome::kFailed || !IsRenameOfARun(entry)) continue;
+      if (const auto before = broughtTo.find(entry.from); before != broughtTo.end()) {
+        earlier_[i] = before->second;
+        broughtTo.erase(before);
+      }
+      broughtTo[entry.to] = i;
+    }
+    return earlier_;
+  }
+
+  // True when the song of the `i`-th rename is at one of the names the run had given it
+  // before that rename, as an undo cut short (killed, a power cut) leaves a song it had
+  // put part of the way back.
+  bool IsFurtherBack(std::size_t i, const FileIdentity& identity) {
+    const std::vector<std::size_t>& earlier = EarlierRenames();
+    for (std::size_t at = earlier[i]; at != kNone; at = earlier[at]) {
+      const std::optional<FileIdentity> there =
+          fileSystem_.IdentifyFile(Resolved(journal_.entries[at].from));
+      if (there && SameFile(identity, *there)) return true;
+    }
+    return false;
+  }
+
+  void PutBack(std::size_t i, const JournalEntry& entry) {
     const Whereabouts where = Find(entry);
     if (where.isAtOld && !where.isAtNew) return;  // never renamed, or back already
+    if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return;
     if (!where.isAtNew) {
       Refuse(entry, std::string(kChangedSince));
     } else if (where.oldPathTaken) {
       Refuse(entry, std::string(kOldNameTaken));
     } else if (const std::error_code error = fileSystem_.Rename(entry.to, entry.from)) {
+      // Where case is ignored, a song is found under the new spelling of a change of case
+      // also when it has its old one again, as an undo cut short may have left it.
+      if (error == std::errc::file_exists && IsChangeOfCase(entry) && IsListedAs(entry.from))
+        return;
       Refuse(entry, ErrorText(error));
     } else {
       result_.renamed.emplace_back(entry.to, entry.from);
       if (!where.atNew->inodeStable && entry.identity.fingerprint == 0)
         movedBack_[entry.from] = {where.atNew->modifiedNs, WallClockNs()};
     }
+  }
+
+  // True when the folder of `path` holds an entry named exactly as `path` names it.
+  bool IsListedAs(const SongPath& path) const {
+    const FolderListing listing = fileSystem_.ListFolder(std::string(FolderOf(path)));
+    const std::string_view name = FileNameOf(path);
+    return std::any_of(listing.entries.begin(), listing.entries.end(),
+                       [&](const FolderEntry& entry) { return entry.name == name; });
   }
 
   void Refuse(const JournalEntry& entry, std::string reason) {
@@ -152,6 +213,7 @@ class RunReversal {
     std::int64_t modifiedNs, renamedAtNs;
   };
   std::map<SongPath, MovedBack> movedBack_;
+  std::vector<std::size_t> earlier_;  // see EarlierRenames; filled when first needed
 };
 
 }  // namespace
@@ -199,7 +261,15 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   const std::optional<Journal> journal = store.Read(request.name);
   if (!journal) throw UndoRefused("the journal of the run " + request.name + " cannot be read");
 
+  // Taking back an undo puts the run it took back in force again.
+  const bool putsRunBack =
+      journal->header.kind == RunKind::kUndo && store.Summary(journal->header.undoes);
+
   UndoReport report;
+  if (journal->damaged)
+    report.damage = "the journal of the run " + request.name + " is damaged past its first " +
+                    std::to_string(journal->entries.size()) +
+                    " renames: what follows them is not undone";
   if (request.dryRun) {
     DryRunFileSystem view(disk);
     report.result = ReverseRenames(*journal, view);
@@ -212,12 +282,11 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   report.warning = run.Finish();
   report.journal = run.name();
 
-  const bool whole = report.result.refused.empty();
+  const bool whole = report.result.refused.empty() && report.damage.empty();
   try {
     store.SetUndoState(request.name, whole ? UndoState::kUndone : UndoState::kPartlyUndone,
                        report.journal);
-    // Taking back an undo puts the run it took back in force again.
-    if (journal->header.kind == RunKind::kUndo && store.Summary(journal->header.undoes))
+    if (putsRunBack)
       store.SetUndoState(journal->header.undoes,
                          whole ? UndoState::kNotUndone : UndoState::kPartlyUndone, report.journal);
   } catch (const FileError& error) {

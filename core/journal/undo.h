@@ -20,6 +20,8 @@ namespace tunewick {
 inline constexpr std::string_view kUndoFailuresHeading = "The following could not be renamed back";
 inline constexpr std::string_view kChangedSince = "the file was changed or moved since";
 inline constexpr std::string_view kOldNameTaken = "the old name is taken";
+inline constexpr std::string_view kNoRenameOfARun =
+    "the journal holds a rename no Tunewick run makes";
 
 // True when `now` is the file that `recorded` was taken of. Where inode numbers do not
 // last, the size and the content's fingerprint tell; for a record without a fingerprint
@@ -34,10 +36,16 @@ struct UndoResult {
   std::vector<RenameFailure> refused;                  // from the new path to the old one
 };
 
+// True when a Tunewick run can have made the rename: a song renamed within its folder,
+// to another name of a song.
+bool IsRenameOfARun(const JournalEntry& entry);
+
 // Renames back, newest first, every rename of the journal that happened, each only when
-// the file at its new path is the very file renamed and its old path is free. A song
-// whose way back is refused keeps the names it had before too. Renames that did not
-// happen (a run cut short) and songs already back are passed over.
+// it is a rename of a run (any other is refused with kNoRenameOfARun, whoever wrote the
+// journal), the file at its new path is the very file renamed and its old path is free.
+// A song whose way back is refused keeps the names it had before too. Renames that did
+// not happen (a run cut short) and songs already back are passed over, also a song that
+// an undo cut short had put back part of its way.
 UndoResult ReverseRenames(const Journal& journal, FileSystem& fileSystem);
 
 // How many songs the run renamed (a song renamed several times counts once).
@@ -63,13 +71,14 @@ struct UndoRequest {
 struct UndoReport {
   UndoResult result;
   std::string journal;  // the undo's own journal, when one was written
+  std::string damage;   // how the run's journal is damaged: what follows was not undone
   std::string warning;  // something that went wrong after the renames
 };
 
 // Takes back a kept run and marks it undone (partly undone when some songs could not be
-// renamed back); an undo of an undo puts back the run it had taken back. Throws
-// UndoRefused, RunInProgress while another run holds the lock (a dry run needs none), or
-// JournalUnavailable when the undo cannot be recorded.
+// renamed back, or its journal is damaged); an undo of an undo puts back the run it had
+// taken back. Throws UndoRefused, JournalsUntrusted, RunInProgress while another run holds
+// the lock (a dry run needs none), or JournalUnavailable when the undo cannot be recorded.
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
 
 // The newest tidy-up or rename from tags that is not wholly undone.

@@ -114,6 +114,13 @@ std::error_code DryRunFileSystem::ForeseenRenameRefusal(const std::string& path)
   return disk_.ForeseenRenameRefusal(diskPath);
 }
 
+bool DryRunFileSystem::Lists(const std::string& folder, const std::string& name) const {
+  const FolderListing listing = ListFolder(folder);
+  return std::binary_search(
+      listing.entries.begin(), listing.entries.end(), FolderEntry{name},
+      [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+}
+
 // The checks come in the order the system makes them, so that a rename refused for
 // several reasons gives the real run's.
 std::error_code DryRunFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -133,9 +140,11 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   Changes& changes = found->second;
   if (fresh) changes.ignoresCase = disk_.IgnoresCase(diskPath);
 
-  // Where case is ignored, the name in the way of a change of case is the song itself;
-  // the real rename passes through a temporary name then.
-  const bool caseOnly = changes.ignoresCase && DiffersOnlyInCase(oldName, newName);
+  // Where case is ignored, the name in the way of a change of case is the song itself when
+  // the folder lists the song under exactly the name given; the real rename passes through
+  // a temporary name then.
+  const bool caseOnly =
+      changes.ignoresCase && DiffersOnlyInCase(oldName, newName) && Lists(folder, oldName);
   if (!caseOnly && Exists(to)) return Refused(std::errc::file_exists);
   if (caseOnly && folder.size() + kTemporaryNameLength > kLongestPath)
     return Refused(std::errc::filename_too_long);

@@ -57,6 +57,8 @@ class DryRunFileSystem final : public FileSystem {
   const Changes* ChangesIn(const std::string& folder) const;
   // Only files move in a dry run, so a folder path keeps leading to the same folder.
   std::optional<FolderId> FolderIdOf(const std::string& folder) const;
+  // True when the folder, as the dry run shows it, lists an entry named exactly `name`.
+  bool Lists(const std::string& folder, const std::string& name) const;
 
   FileSystem& disk_;
   std::map<FolderId, Changes> changes_;

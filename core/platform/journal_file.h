@@ -1,14 +1,16 @@
 #pragma once
 
 // What the journal of a run needs from the operating system: where journals are kept,
-// a file that only grows and can be forced to the disk, and the folder the program was
-// started from.
+// a file that only grows and can be forced to the disk, reading only the user's own
+// journals, and the folder the program was started from.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+
+#include "platform/file_system.h"
 
 namespace tunewick {
 
@@ -43,8 +45,15 @@ std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code&
 // there is no home folder either.
 std::string DefaultJournalFolder();
 
-// Up to `count` bytes from the start of a regular file; nothing when it cannot be read.
-std::optional<std::string> ReadFirstBytes(const std::string& path, std::size_t count);
+// Why the folder or file at `path` (links followed) is not the running user's own to
+// trust: it belongs to another user, or other users may change it. Empty when it is the
+// user's own, and when there is nothing there.
+std::string WhyNotOwn(const std::string& path);
+
+// Opens a journal to read it, when it is a regular file that is the running user's own.
+// Nothing when it cannot be opened or is not a regular file, or is not the user's own:
+// `distrust` then says why, as WhyNotOwn does.
+std::unique_ptr<ReadableFile> OpenOwnFile(const std::string& path, std::string& distrust);
 
 // The current folder; empty when it cannot be told.
 std::string CurrentFolder();

@@ -168,6 +168,40 @@ class PosixFileLock final : public HeldFileLock {
   int fd_;
 };
 
+// What keeps a file from being the running user's own: the file belongs to another user,
+// or others may write to it; a folder the same, since others could then put their own
+// files in it.
+std::string Distrust(const std::string& path, const struct stat& info) {
+  if (info.st_uid != ::geteuid()) return "\"" + path + "\" belongs to another user";
+  if (info.st_mode & (S_IWGRP | S_IWOTH)) return "other users may change \"" + path + "\"";
+  return {};
+}
+
+class OwnFile final : public ReadableFile {
+ public:
+  OwnFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~OwnFile() override { ::close(fd_); }
+  OwnFile(const OwnFile&) = delete;
+  OwnFile& operator=(const OwnFile&) = delete;
+
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count) const override {
+    std::size_t done = 0;
+    while (done < count) {
+      const ssize_t got =
+          ::pread(fd_, buffer + done, count - done, static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
 }  // namespace
 
 std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code& error) {
@@ -204,26 +238,27 @@ std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
 
 std::string DefaultJournalFolder() {
   const char* state = std::getenv("XDG_STATE_HOME");
-  if (state && state[0] == '/') return std::string(state) + "/tunewick";
+  if (state && state[0] == '/') return PathBelow(state, "tunewick");
   const std::string home = HomeFolder();
   if (home.empty()) return {};
-  return (home.back() == '/' ? home.substr(0, home.size() - 1) : home) + "/.local/state/tunewick";
+  return PathBelow(PathBelow(home, ".local/state"), "tunewick");
 }
 
-std::optional<std::string> ReadFirstBytes(const std::string& path, std::size_t count) {
+std::string WhyNotOwn(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 ? Distrust(path, info) : std::string();
+}
+
+std::unique_ptr<ReadableFile> OpenOwnFile(const std::string& path, std::string& distrust) {
+  distrust.clear();
+  // O_NONBLOCK: opening a named pipe must not wait for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
-  std::string bytes(count, '\0');
-  std::size_t done = 0;
-  while (done < count) {
-    const ssize_t got = ::read(fd, bytes.data() + done, count - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (distrust = Distrust(path, info)).empty())
+    return std::make_unique<OwnFile>(fd, static_cast<std::uint64_t>(info.st_size));
   ::close(fd);
-  bytes.resize(done);
-  return bytes;
+  return nullptr;
 }
 
 std::string CurrentFolder() {

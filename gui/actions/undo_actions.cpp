@@ -90,7 +90,7 @@ bool UndoKeptRun(AppContext& context, QWidget* parent, const std::string& name,
       return false;
     }
   }
-  if (name == state.LastTidyupJournal && report.result.refused.empty()) {
+  if (name == state.LastTidyupJournal && report.result.refused.empty() && report.damage.empty()) {
     // Nothing of the last tidy-up is left: the results show it undone, with nothing renamed.
     state.LastTidyupJournal.clear();
     state.LastTidyupUndone = true;
@@ -101,7 +101,8 @@ bool UndoKeptRun(AppContext& context, QWidget* parent, const std::string& name,
   }
   context.navigator.RefreshTidyupResults();
   context.navigator.ShowChangedFiles(ChangedFilesKind::kUndone, UndoReportLines(report.result));
-  if (!report.warning.empty()) context.dialogs.ShowMessage(parent, Text(report.warning));
+  for (const std::string* problem : {&report.damage, &report.warning})
+    if (!problem->empty()) context.dialogs.ShowMessage(parent, Text(*problem));
   return true;
 }
 
@@ -121,6 +122,7 @@ void PreviewUndo(AppContext& context, QWidget* parent, const std::string& name) 
     return;
   }
   context.navigator.ShowChangedFiles(ChangedFilesKind::kUndoPreview, std::move(lines));
+  if (!report.damage.empty()) context.dialogs.ShowMessage(parent, Text(report.damage));
 }
 
 }  // namespace tunewick

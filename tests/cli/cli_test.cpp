@@ -293,7 +293,9 @@ class CliJournals : public ::testing::Test {
     if (std::filesystem::exists(JournalFolder()))
       for (const auto& entry : std::filesystem::directory_iterator(JournalFolder()))
         if (entry.path().extension() == ".journal") names.push_back(entry.path().stem());
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      return a.size() != b.size() ? a.size() < b.size() : a < b;  // numbers, in order
+    });
     return names;
   }
 
@@ -374,18 +376,92 @@ TEST_F(CliJournals, WhileAnotherRunIsUnderWayNothingIsRenamed) {
   EXPECT_TRUE(std::filesystem::exists(folder / "m/01_song.mp3"));
 }
 
-TEST_F(CliJournals, ARunThatCannotBeRecordedDoesNotStartUnlessToldToGoOnWithoutUndo) {
-  folder.MakeFile("m/01_song.mp3");
-  state.MakeFile("tunewick", "a file in the journals' place");
-  const auto before = testing::SnapshotFiles(folder.path());
-  for (const char* command : {"tidy", "tags"}) {
-    const Outcome refused = RunCli(folder.path(), {command, "m"});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err,
-              "tunewick-cli: Tunewick cannot record this run, so it could not be undone: "
-              "Not a directory (--no-undo goes on without it)\n")
-        << command;
+// Whoever wrote a journal, undo renames no more than a run can have: a song within its
+// folder, to the name of a song; and it tells of a record that does not hold together,
+// past which it trusts nothing. The dry run refuses and tells the same.
+TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRunDoes) {
+  for (const char* file : {"m/Song.mp3", "m/notes.txt", "m/sub/Deep.mp3", "home/secret.mp3"})
+    folder.MakeFile(file, file);
+  folder.MakeFolder("out");
+  const std::pair<std::string, std::string> renames[] = {
+      {"out/stolen.mp3", "home/secret.mp3"},  // from, to: the file at `to` is the one renamed
+      {"m/sub-Deep.mp3", "m/sub/Deep.mp3"},
+      {"m/notes.mp3", "m/notes.txt"},
+      {"m/Song.txt", "m/Song.mp3"},
+      {std::string("m/Song\0.mp3", 11), "m/Song.mp3"},  // "m/Song" to the system
+      {"m/Song.mp3", "m/Song.mp3"}};
+  const std::string header =
+      "Tunewick journal 2\nrun\ttidy-up\t1798761600\t" + folder.path() + "\t\n";
+  std::string journal = header, refusals;
+  for (const auto& [from, to] : renames) {
+    struct stat info {};
+    ::stat((folder / to).c_str(), &info);
+    journal += "rename\t" + std::to_string(info.st_dev) + "\t" + std::to_string(info.st_ino) +
+               "\t0\t" + std::to_string(info.st_size) + "\t0\t1\t0\t" + from + "\t" + to +
+               "\ndone\n";
+    refusals = "'" + folder / to + "' could not be renamed to '" + folder / from +
+               "': the journal holds a rename no Tunewick run makes\n" + refusals;
   }
+  const auto before = testing::SnapshotFiles(folder.path());
+  for (const std::string& records : {journal, header}) {  // with nothing refused, damage alone
+    const bool refused = records != header;
+    state.MakeFile("tunewick/20270101-000000.journal", records + "done\nend\t6\n");
+    const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
+    EXPECT_EQ(undo.out, refused ? "The following could not be renamed back\n" + refusals : "");
+    EXPECT_EQ(undo.err,
+              "tunewick-cli: the journal of the run 20270101-000000 is damaged past its "
+              "first " +
+                  std::string(refused ? "6" : "0") + " renames: what follows them is not undone\n");
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(dryRun.out, undo.out);
+    EXPECT_EQ(dryRun.err, undo.err);
+    EXPECT_EQ(dryRun.status, 1);
+    EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  }
+}
+
+// A journal folder that cannot be written keeps runs from starting unless told to go on
+// without undo; so does one that is not the user's own, where another user could put a
+// journal of their making, and undo does not read it.
+TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
+  folder.MakeFile("first/01_a.mp3");
+  ASSERT_EQ(RunCli(folder.path(), {"tidy", "first"}).status, 0);
+  folder.MakeFile("m/01_song.mp3");
+  const auto before = testing::SnapshotFiles(folder.path());
+  const std::string journals = JournalFolder(), journal = journals + "/1.journal";
+  auto expectRefused = [&](const std::string& runReason, const std::string& readReason) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"tidy", "m"}, {"tags", "m"}, {"undo"}, {"undo", "--dry-run"}, {"history"}}) {
+      const bool reads = arguments.size() < 2 || arguments[1] != "m";
+      if ((reads ? readReason : runReason).empty()) continue;
+      const Outcome refused = RunCli(folder.path(), arguments);
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_EQ(
+          refused.err,
+          reads
+              ? "tunewick-cli: Tunewick cannot trust the journals of its runs: " + readReason + "\n"
+              : "tunewick-cli: Tunewick cannot record this run, so it could not be "
+                "undone: " +
+                    runReason + " (--no-undo goes on without it)\n")
+          << arguments[0];
+    }
+  };
+  ::chmod(journals.c_str(), 0777);
+  expectRefused("other users may change \"" + journals + "\"",
+                "other users may change \"" + journals + "\"");
+  ::chmod(journals.c_str(), 0700);
+  ::chmod(journal.c_str(), 0666);
+  expectRefused("", "other users may change \"" + journal + "\"");
+  ::chmod(journal.c_str(), 0600);
+  const TempFolder other;  // another user's, or else the root folder's
+  const bool root = ::geteuid() == 0 && ::chown(other.path().c_str(), 65534, 65534) == 0;
+  std::filesystem::rename(journals, journals + ".own");
+  std::filesystem::create_directory_symlink(root ? other.path() : "/", journals);
+  expectRefused("\"" + journals + "\" belongs to another user",
+                "\"" + journals + "\" belongs to another user");
+  std::filesystem::remove(journals);
+  testing::WriteFile(journals, "a file");
+  expectRefused("Not a directory", "");
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);

@@ -76,12 +76,15 @@ TEST(FileSystem, OnFatAndExfatRenamesAsAnywhereElse) {
     testing::WriteFile(b, "second");
     EXPECT_TRUE(fs().IgnoresCase(a));
     EXPECT_EQ(fs().Rename(a, image / "B.mp3"), std::errc::file_exists);
+    // A change of case from a spelling the file does not have: the file is in the way.
+    EXPECT_EQ(fs().Rename(image / "B.mp3", b), std::errc::file_exists);
     EXPECT_EQ(fs().Rename(image / "gone.mp3", image / "new.mp3"),
               std::errc::no_such_file_or_directory);
 
     // The dry run sees the names as the file system compares them.
     DryRunFileSystem dryRun(fs());
     EXPECT_FALSE(dryRun.Rename(b, image / "B.mp3"));
+    EXPECT_EQ(dryRun.Rename(b, image / "B.mp3"), std::errc::file_exists);
     EXPECT_EQ(dryRun.Rename(a, image / "b.mp3"), std::errc::file_exists);
     EXPECT_FALSE(dryRun.Rename(a, image / "d.mp3"));
     EXPECT_TRUE(dryRun.Exists(image / "D.MP3") && !dryRun.Exists(a));

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <thread>
 
 #include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
 #include "journal/undo.h"
+#include "platform/dry_run_file_system.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/journal_file.h"
 #include "support/mounted_image.h"
@@ -46,29 +49,31 @@ class Journals : public ::testing::Test {
   std::int64_t clock = 1800000000;
 };
 
-TEST_F(Journals, OddNamesRoundTripAndACutShortJournalReadsAsItsCompleteRecords) {
-  const std::vector<std::string> names = {"tab\there", "new\nline",       "back\\slash\\n",
-                                          "cr\rname",  "latin1 \xe9\xff", "plain"};
+TEST_F(Journals, OddNamesRoundTripAndACutShortOrDamagedJournalReadsAsItsSoundRecords) {
+  const std::vector<std::string> names = {"tab\there.mp3",       "new\nline.mp3",
+                                          "back\\slash\\n.mp3",  "cr\rname.mp3",
+                                          "latin1 \xe9\xff.mp3", "plain.mp3"};
+  auto renamed = [&](const std::string& song) { return folder / "music/renamed " + song; };
   for (std::size_t i = 0; i < names.size(); ++i)
     folder.MakeFile("music/" + names[i], std::to_string(i));
   std::string name;
   {
     RecordedRun run(&store, RealFileSystem(), {RunKind::kTags, 7, "/start\t\\folder\n", "x\\t"});
     for (const std::string& song : names)
-      run.fileSystem().Rename(folder / "music/" + song, folder / "music/" + song + " - renamed");
+      run.fileSystem().Rename(folder / "music/" + song, renamed(song));
     run.fileSystem().Rename(folder / "music/missing", folder / "music/other");  // not recorded
-    run.fileSystem().Rename(folder / "music/plain - renamed", folder / "music/tab\there - renamed");
+    run.fileSystem().Rename(renamed("plain.mp3"), renamed("tab\there.mp3"));
     name = run.name();
   }
   const std::optional<Journal> journal = store.Read(name);
   ASSERT_TRUE(journal);
-  EXPECT_TRUE(journal->ended);
+  EXPECT_TRUE(journal->ended && !journal->damaged);
   EXPECT_EQ(journal->header.folder, "/start\t\\folder\n");
   EXPECT_EQ(journal->header.undoes, "x\\t");
   ASSERT_EQ(journal->entries.size(), names.size() + 1);
   for (std::size_t i = 0; i < names.size(); ++i) {
     EXPECT_EQ(journal->entries[i].from, folder / "music/" + names[i]);
-    EXPECT_EQ(journal->entries[i].to, folder / "music/" + names[i] + " - renamed");
+    EXPECT_EQ(journal->entries[i].to, renamed(names[i]));
     EXPECT_EQ(journal->entries[i].outcome, JournalEntry::Outcome::kDone);
   }
   EXPECT_EQ(journal->entries.back().outcome, JournalEntry::Outcome::kFailed);
@@ -76,20 +81,40 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortJournalReadsAsItsCompleteRecords) 
   ASSERT_TRUE(summary);
   EXPECT_EQ(summary->renames, names.size());
   EXPECT_EQ(summary->header.kind, RunKind::kTags);
-
-  // Cut anywhere, the journal reads as the records that were complete there.
-  const std::string text = testing::ReadFile(folder / "state/tunewick/" + name + ".journal");
-  std::size_t lastCount = 0;
-  for (std::size_t length = text.find('\n', text.find('\n') + 1) + 1; length <= text.size();
-       ++length) {
-    const std::optional<Journal> cut = ParseJournal(std::string_view(text).substr(0, length));
-    ASSERT_TRUE(cut) << length;
-    ASSERT_GE(cut->entries.size(), lastCount);
-    lastCount = cut->entries.size();
-    for (std::size_t i = 0; i < cut->entries.size(); ++i)
-      ASSERT_EQ(cut->entries[i].from, journal->entries[i].from) << length;
-  }
   EXPECT_EQ(UnescapeField("bad\\x"), std::nullopt);
+
+  // Cut anywhere, as a crash leaves it, the journal reads as the records complete there;
+  // damaged anywhere, by a bit flipped or a byte overwritten, as the records before the
+  // damage, and it says so. Undo, as a dry run and for real alike, gives no song a name it
+  // never had.
+  const std::string text = testing::ReadFile(folder / "state/tunewick/" + name + ".journal");
+  const auto tidied = testing::SnapshotFiles(folder / "music");
+  std::mt19937 random(25);
+  for (int trial = 0; trial < 600; ++trial) {
+    const std::size_t at = random() % text.size();
+    std::string damaged = text;
+    if (trial % 3 == 0) damaged.resize(at);
+    if (trial % 3 != 0) damaged[at] = trial % 3 == 1 ? damaged[at] ^ (1 << random() % 8) : random();
+    const std::optional<Journal> read = ParseJournal(damaged);
+    if (!read) continue;  // the header is gone: nothing to undo
+    SCOPED_TRACE("byte " + std::to_string(at));
+    EXPECT_EQ(read->damaged, trial % 3 != 0 && damaged != text && at + 1 < text.size());
+    ASSERT_LE(read->entries.size(), journal->entries.size());
+    for (std::size_t i = 0; i < read->entries.size(); ++i)
+      ASSERT_EQ(read->entries[i].to, journal->entries[i].to);
+    DryRunFileSystem dryRun(RealFileSystem());
+    const UndoResult foreseen = ReverseRenames(*read, dryRun);
+    const UndoResult undone = ReverseRenames(*read, RealFileSystem());
+    EXPECT_EQ(undone.renamed, foreseen.renamed);
+    EXPECT_EQ(undone.refused.size(), foreseen.refused.size());
+    for (auto done = undone.renamed.rbegin(); done != undone.renamed.rend(); ++done) {
+      EXPECT_TRUE(std::any_of(journal->entries.begin(), journal->entries.end(), [&](auto& entry) {
+        return entry.to == done->first && entry.from == done->second;
+      }));
+      std::filesystem::rename(done->second, done->first);
+    }
+    ASSERT_EQ(testing::SnapshotFiles(folder / "music"), tidied);
+  }
 }
 
 TEST_F(Journals, AJournalOfManyMegabytesReadsBackWholeWhileWrittenAndAfter) {
@@ -112,11 +137,16 @@ TEST_F(Journals, AJournalOfManyMegabytesReadsBackWholeWhileWrittenAndAfter) {
 }
 
 // Some drivers (fusefat) stamp a renamed file with the clock; a clock may jump, and a busy
-// machine may take its time after any rename. None of it may keep undo from knowing a song.
+// machine may take its time after any rename. None of it may keep undo from knowing a song,
+// nor may a run killed before one of its renames.
 class StampingDisk final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
+  struct Killed {};
+  std::size_t renamesLeft = SIZE_MAX;  // then the run is killed
   std::error_code Rename(const std::string& from, const std::string& to) override {
+    if (renamesLeft == 0) throw Killed();
+    --renamesLeft;
     const std::error_code error = disk_.Rename(from, to);
     if (error) return error;
     stamp_ += std::chrono::hours(25);
@@ -140,7 +170,7 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
     const std::string music = root + "/music/";
     std::filesystem::create_directories(music);
     // The contents are all of one size, so that only the content tells "changed" apart.
-    for (const char* song : {"01 changed.mp3", "02 moved.mp3", "03 Blocked.mp3", "04_good.mp3"})
+    for (const char* song : {"01 changed.mp3", "02 moved.mp3", "03_blocked.mp3", "04_good.mp3"})
       testing::WriteFile(music + song, std::string(song).substr(0, 4) + std::string(5000, 'x'));
     StampingDisk disk(RealFileSystem());
     const std::string tidy = Tidy(disk, root + "/music");
@@ -172,29 +202,39 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
     EXPECT_EQ(testing::ReadFile(music + "04_good.mp3"), "04_g" + std::string(5000, 'x'));
     EXPECT_EQ(store.Summary(tidy)->undoState, UndoState::kPartlyUndone);
 
-    // Once the way is clear, the run can be undone again for the rest.
+    // Once the way is clear, the run can be undone again for the rest, also after an undo
+    // killed part of the way.
     std::filesystem::remove(music + "03 Blocked.mp3");
-    const UndoReport again = Undo(tidy, disk);
-    EXPECT_EQ(again.result.renamed.size(), 1u);
-    EXPECT_EQ(testing::ReadFile(music + "03 Blocked.mp3"), "03 B" + std::string(5000, 'x'));
+    disk.renamesLeft = 2;
+    EXPECT_THROW(Undo(tidy, disk), StampingDisk::Killed);
+    disk.renamesLeft = SIZE_MAX;
+    const UndoResult foreseen = UndoRun(store, disk, {tidy, true, true, folder.path(), 0}).result;
+    const UndoResult rest = Undo(tidy, disk).result;
+    EXPECT_EQ(rest.refused.size(), 2u);
+    EXPECT_EQ(rest.renamed, foreseen.renamed);
+    EXPECT_EQ(testing::ReadFile(music + "03_blocked.mp3"), "03_b" + std::string(5000, 'x'));
   }
 }
 
-// Journals of the first version keep no fingerprints: they are undone as before.
-TEST_F(Journals, AFirstVersionJournalIsUndone) {
-  const std::string song = folder.MakeFile("music/Song.mp3", "song");
-  const std::optional<FileIdentity> id = RealFileSystem().IdentifyFile(song);
-  ASSERT_TRUE(id);
-  const std::string name = "20270101-000000";
-  folder.MakeFile("state/tunewick/" + name + ".journal",
-                  "Tunewick journal 1\nrun\ttidy-up\t1798761600\t/\t\n"
-                  "rename\t" +
-                      std::to_string(id->device) + "\t" + std::to_string(id->inode) + "\t" +
-                      std::to_string(id->birthNs) + "\t4\t" + std::to_string(id->modifiedNs) +
-                      "\t1\t" + folder / "music/01 song.mp3" + "\t" + song + "\ndone\t5\nend\t1\n");
-  const UndoReport undo = Undo(name);
-  EXPECT_TRUE(undo.result.refused.empty());
-  EXPECT_EQ(testing::ReadFile(folder / "music/01 song.mp3"), "song");
+// Journals of the first two versions keep no checksums, and those of the first no
+// fingerprints: they are undone as before.
+TEST_F(Journals, JournalsOfEarlierVersionsAreUndone) {
+  for (const std::string version : {"1", "2"}) {
+    const std::string song = folder.MakeFile("music/Song " + version + ".mp3", "song");
+    const std::optional<FileIdentity> id = RealFileSystem().IdentifyFile(song);
+    ASSERT_TRUE(id);
+    const std::string name = "2027010" + version + "-000000";
+    folder.MakeFile("state/tunewick/" + name + ".journal",
+                    "Tunewick journal " + version + "\nrun\ttidy-up\t1798761600\t/\t\nrename\t" +
+                        std::to_string(id->device) + "\t" + std::to_string(id->inode) + "\t" +
+                        std::to_string(id->birthNs) + "\t4\t" + std::to_string(id->modifiedNs) +
+                        (version == "1" ? "\t1\t" : "\t1\t0\t") + folder / "music/01 song.mp3" +
+                        "\t" + song + (version == "1" ? "\ndone\t5" : "\ndone") + "\nend\t1\n");
+    const UndoReport undo = Undo(name);
+    EXPECT_TRUE(undo.result.refused.empty() && undo.damage.empty()) << version;
+    EXPECT_EQ(testing::ReadFile(folder / "music/01 song.mp3"), "song");
+    std::filesystem::remove(folder / "music/01 song.mp3");
+  }
 }
 
 TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenamed) {
@@ -216,11 +256,11 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
     // The last song leaves out of turn, and another file takes its name before its turn.
     ASSERT_FALSE(disk.Rename(songs.back(), music + "moved.mp3"));
     ASSERT_FALSE(disk.Rename(music + "other.mp3", songs.back()));
-    for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed"));
+    for (const std::string& song : songs) ASSERT_FALSE(disk.Rename(song, song + ".renamed.mp3"));
 
     // Every rename in its turn, but one name is expected twice, spelt two ways as a file
     // system that ignores case would take them, and between its turns another song takes it.
-    const std::string first = songs[0] + ".renamed", second = songs[1] + ".renamed";
+    const std::string first = songs[0] + ".renamed.mp3", second = songs[1] + ".renamed.mp3";
     const std::string firstAgain = music + "./" + std::string(FileNameOf(first));
     PathList twice;
     for (const std::string* path : {&first, &second, &firstAgain}) twice.Add(*path);
@@ -228,7 +268,7 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ASSERT_FALSE(disk.Rename(first, music + "first.mp3"));
     ASSERT_FALSE(disk.Rename(second, first));
-    ASSERT_FALSE(disk.Rename(firstAgain, music + "second.mp3"));
+    ASSERT_FALSE(disk.Rename(firstAgain, music + "./second.mp3"));
     EXPECT_EQ(run.Finish(), "");
     name = run.name();
   }
@@ -236,16 +276,28 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
   EXPECT_EQ(testing::SnapshotFiles(folder / "music"), before);
 }
 
-TEST_F(Journals, AJournalIsWrittenWhereverItFitsAndOnlyTheFiftyNewestRunsThatRenamedAreKept) {
+// Runs are kept in the order they began, whatever the clock said: set back, or in another
+// time zone. Journals named after the local time, as before, are older than any other.
+TEST_F(Journals,
+       RunsKeepTheOrderTheyBeganInAndOnlyTheFiftyNewestThatRenamedAreKeptWhereverTheyFit) {
   // Its message and a folder that cannot be made: see the command line's tests.
   EXPECT_THROW(JournalStore(RealFileSystem(), "").StartRun({}), JournalUnavailable);
 
-  for (int run = 0; run < 53; ++run) store.StartRun({RunKind::kTidyup, 1800000000 + run, "/", ""});
+  folder.MakeFile("state/tunewick/20991231-235959.journal",
+                  "Tunewick journal 2\nrun\ttidy-up\t4102444799\t/\t\nend\t0\n");
+  for (int run = 0; run < 53; ++run) {
+    ::setenv("TZ", run % 2 ? "UTC+12" : "UTC-14", 1);
+    ::tzset();
+    store.StartRun({RunKind::kTidyup, 1800000000 - 600 * run, "/", ""});
+  }
+  ::unsetenv("TZ");
+  ::tzset();
   store.Prune();
   const std::vector<RunSummary> history = store.History();
   ASSERT_EQ(history.size(), kJournalsKept);
-  EXPECT_EQ(history.front().header.startedAt, 1800000003);
-  EXPECT_EQ(history.back().header.startedAt, 1800000052);
+  EXPECT_EQ(history.front().header.startedAt, 1800000000 - 600 * 3);
+  EXPECT_EQ(history.back().header.startedAt, 1800000000 - 600 * 52);
+  EXPECT_EQ(LatestUndoable(store), history.back().name);
 
   // A run that renamed nothing (its one rename refused) leaves no journal to push out one
   // that can be undone.
@@ -257,7 +309,7 @@ TEST_F(Journals, AJournalIsWrittenWhereverItFitsAndOnlyTheFiftyNewestRunsThatRen
     EXPECT_EQ(nothing.name(), "");
   }
   EXPECT_EQ(store.History().size(), kJournalsKept);
-  EXPECT_EQ(store.History().front().header.startedAt, 1800000003);
+  EXPECT_EQ(store.History().front().header.startedAt, 1800000000 - 600 * 3);
 
   // A disk without room for the first chunk a journal takes still holds one that fits.
   MountedImage image(MountedImage::Kind::kFat, 2);
