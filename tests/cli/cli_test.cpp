@@ -510,7 +510,8 @@ TEST_F(CliJournals, KilledOrInterruptedAtAnyPointOfALargeTidyTheUndoGivesTheOrig
        {std::pair{SIGKILL, 1u}, std::pair{SIGINT, 400u}, std::pair{SIGTERM, 1500u}}) {
     SCOPED_TRACE("signal " + std::to_string(signal) + " at " + std::to_string(at));
     const std::string said = signalAt({"tidy", "lib"}, signal, at);
-    EXPECT_NE(testing::SnapshotFiles(folder / "lib"), original);
+    // Killed as its first record appears, a run may not have made that rename yet.
+    if (signal != SIGKILL) EXPECT_NE(testing::SnapshotFiles(folder / "lib"), original);
     const Outcome undo = RunCli(folder.path(), {"undo"});
     EXPECT_EQ(undo.status, 0) << undo.out;
     ASSERT_EQ(testing::SnapshotFiles(folder / "lib"), original);
