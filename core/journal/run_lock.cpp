@@ -1,6 +1,7 @@
 #include "journal/run_lock.h"
 
 #include "journal/journal_writer.h"
+#include "platform/journal_file.h"
 #include "platform/user_folders.h"
 
 namespace tunewick {
@@ -15,6 +16,12 @@ RunLock::RunLock(const std::string& folder, Need need) {
     MakeFolders(folder);
   } catch (const FileError& error) {
     if (required) throw JournalUnavailable(ErrorText(error.code()));
+    return;
+  }
+  // No lock file goes into a folder that is not the user's own: the run is not recorded
+  // there either.
+  if (const std::string distrust = WhyNotOwn(folder); !distrust.empty()) {
+    if (required) throw JournalUnavailable(distrust);
     return;
   }
   std::error_code error;

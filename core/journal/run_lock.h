@@ -33,8 +33,8 @@ class RunLock {
   RunLock() = default;  // holds nothing
   // Holds the lock of the runs whose journals are kept in `folder`, making the folder
   // when it is missing. Throws RunInProgress while another holds it. When the folder or
-  // its lock cannot be made, throws JournalUnavailable where the lock is required, and
-  // holds nothing otherwise.
+  // its lock cannot be made, or the folder is not the user's own, throws
+  // JournalUnavailable where the lock is required, and holds nothing otherwise.
   RunLock(const std::string& folder, Need need);
 
   bool Holds() const { return held_ != nullptr; }
