@@ -5,6 +5,8 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "platform/held_signals.h"
+
 namespace tunewick {
 namespace {
 
@@ -39,7 +41,10 @@ void IdentityLookahead::Expect(PathList paths) {
     std::lock_guard lock(mutex_);
     waiting_ = batch_;
   }
-  if (!thread_.joinable()) thread_ = std::thread([this] { TakeIdentities(); });
+  if (!thread_.joinable()) {
+    const HeldEndingSignals held;  // the thread never takes them
+    thread_ = std::thread([this] { TakeIdentities(); });
+  }
   wake_.notify_one();
 }
 

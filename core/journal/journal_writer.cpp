@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "platform/held_signals.h"
+
 namespace tunewick {
 namespace {
 
@@ -27,7 +29,10 @@ std::int64_t WallClockNs() {
 }
 
 JournalWriter::JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name)
-    : file_(std::move(file)), name_(std::move(name)), syncer_([this] { SyncEverySecond(); }) {}
+    : file_(std::move(file)), name_(std::move(name)) {
+  const HeldEndingSignals held;  // the thread never takes them
+  syncer_ = std::thread([this] { SyncEverySecond(); });
+}
 
 JournalWriter::~JournalWriter() { Finish(); }
 

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/held_signals.h"
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
 
@@ -117,7 +118,10 @@ class PosixAppendOnlyFile final : public AppendOnlyFile {
       if (!canPrepare_) return;
       askedOf_ = asked_ = to;
     }
-    if (!preparer_.joinable()) preparer_ = std::thread([this] { PreparePages(); });
+    if (!preparer_.joinable()) {
+      const HeldEndingSignals held;  // the thread never takes them
+      preparer_ = std::thread([this] { PreparePages(); });
+    }
     wake_.notify_one();
   }
 

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -19,6 +18,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/held_signals.h"
 #include "platform/rename_names.h"
 
 namespace tunewick::posix {
@@ -114,26 +114,9 @@ std::error_code MoveByLink(const std::string& from, const std::string& to) {
   return {};
 }
 
-// Holds back the signals that end a program from the keyboard or its session while a
-// reservation stands, so that an interrupted run leaves none behind.
-class HeldSignals {
- public:
-  HeldSignals() {
-    sigset_t held;
-    ::sigemptyset(&held);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::sigaddset(&held, signal);
-    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
-  }
-  ~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  HeldSignals(const HeldSignals&) = delete;
-  HeldSignals& operator=(const HeldSignals&) = delete;
-
- private:
-  sigset_t previous_;
-};
-
 std::error_code MoveOverReservation(const std::string& from, const std::string& to) {
-  HeldSignals held;
+  // An interrupted run leaves no reservation behind.
+  const HeldEndingSignals held;
   const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return LastError();
   struct stat reservation;
