@@ -86,6 +86,8 @@ class JournalingFileSystem final : public ForwardingFileSystem {
   JournalingFileSystem(FileSystem& disk, JournalWriter& journal)
       : ForwardingFileSystem(disk), journal_(journal), lookahead_(disk) {}
 
+  // Records are written one rename at a time.
+  std::size_t FoldersRenamedAtOnce(const std::string&) const override { return 1; }
   bool WantsRenamesAhead() const override { return true; }
   void AboutToRename(PathList paths) override { lookahead_.Expect(std::move(paths)); }
   std::optional<FileIdentity> IdentifyFile(

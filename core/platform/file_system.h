@@ -98,6 +98,15 @@ class FileSystem {
   // (a network share, a USB or spinning disk), so that the waits overlap.
   virtual std::size_t FolderReadsAtOnce(const std::string& folder) const = 0;
 
+  // How many folders' songs are best renamed at the same time: one where a rename waits on
+  // nothing but the processor (a fast local disk), as many as folders are read at once where
+  // each call waits on a slow device. More than one promises that the calls a rename needs
+  // (Rename, the look-ups, the reads) are safe from several threads at once.
+  virtual std::size_t FoldersRenamedAtOnce(const std::string& folder) const {
+    (void)folder;
+    return 1;
+  }
+
   // The real folder a path leads to; nothing when it is not a folder.
   virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) const = 0;
 

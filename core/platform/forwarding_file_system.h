@@ -17,6 +17,9 @@ class ForwardingFileSystem : public FileSystem {
   std::size_t FolderReadsAtOnce(const std::string& f) const override {
     return disk_.FolderReadsAtOnce(f);
   }
+  std::size_t FoldersRenamedAtOnce(const std::string& f) const override {
+    return disk_.FoldersRenamedAtOnce(f);
+  }
   std::optional<FolderId> IdentifyFolder(const std::string& f) const override {
     return disk_.IdentifyFolder(f);
   }

@@ -296,6 +296,10 @@ class PosixFileSystem final : public FileSystem {
     return OnSlowDevice(folder) ? kSlowDeviceReads : std::min(cores, kMostLocalReads);
   }
 
+  std::size_t FoldersRenamedAtOnce(const std::string& folder) const override {
+    return OnSlowDevice(folder) ? kSlowDeviceReads : 1;
+  }
+
   std::optional<FolderId> IdentifyFolder(const std::string& folder) const override {
     struct stat info;
     if (!StatFollowing(folder.empty() ? std::string(".") : folder, info) || !S_ISDIR(info.st_mode))

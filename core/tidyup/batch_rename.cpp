@@ -24,26 +24,38 @@ std::string UnquotedRenameLine(std::string_view from, std::string_view to) {
   return line;
 }
 
-std::optional<SongPath> RenameInFolder(SongLists& lists, FileSystem& fileSystem,
-                                       const SongPath& from, std::string_view newName,
-                                       TextList* log, LogForm form) {
-  SongPath to;
-  to.reserve(from.size() + 8);
-  to += FolderOf(from);
-  to += newName;
-  if (to == from) return std::nullopt;
+FolderRename RenameWithinFolder(FileSystem& fileSystem, const SongPath& from,
+                                std::string_view newName) {
+  FolderRename rename;
+  rename.from = from;
+  rename.to.reserve(from.size() + 8);
+  rename.to += FolderOf(from);
+  rename.to += newName;
+  if (rename.to == from) return rename;
 
-  const std::error_code error = fileSystem.Rename(from, to);
-  if (error == std::errc::no_such_file_or_directory && !fileSystem.Exists(from))
-    return std::nullopt;
-  if (error) {
-    lists.RenameFailures.push_back({from, to, ErrorText(error)});
-    return std::nullopt;
+  rename.error = fileSystem.Rename(from, rename.to);
+  if (rename.error == std::errc::no_such_file_or_directory && !fileSystem.Exists(from))
+    return rename;
+  rename.outcome = rename.error ? FolderRename::Outcome::kRefused : FolderRename::Outcome::kRenamed;
+  return rename;
+}
+
+std::optional<SongPath> WriteDown(SongLists& lists, FolderRename rename, TextList* log,
+                                  LogForm form) {
+  switch (rename.outcome) {
+    case FolderRename::Outcome::kPassedOver:
+      return std::nullopt;
+    case FolderRename::Outcome::kRefused:
+      lists.RenameFailures.push_back(
+          {std::move(rename.from), std::move(rename.to), ErrorText(rename.error)});
+      return std::nullopt;
+    case FolderRename::Outcome::kRenamed:
+      break;
   }
   if (log)
-    log->push_back(form == LogForm::kQuoted ? QuotedRenameLine(from, to)
-                                            : UnquotedRenameLine(from, to));
-  return to;
+    log->push_back(form == LogForm::kQuoted ? QuotedRenameLine(rename.from, rename.to)
+                                            : UnquotedRenameLine(rename.from, rename.to));
+  return std::move(rename.to);
 }
 
 }  // namespace tunewick

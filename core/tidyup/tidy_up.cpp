@@ -4,6 +4,7 @@
 #include "catalogue/song_path.h"
 #include "rules/name_rules.h"
 #include "tidyup/batch_rename.h"
+#include "tidyup/song_pass.h"
 
 namespace tunewick {
 
@@ -31,36 +32,30 @@ void InStep(TidyupHost& host, TidyupStep step, Work work) {
   work();
 }
 
+// Ends the run when the host asks.
+void StopIfAsked(TidyupHost& host) {
+  if (host.StopRequested()) throw TidyupStopped{};
+}
+
 // Before each song of a pass: ends the run if the host asks, and tells the host how far
 // the pass has got, every so many songs and at its end.
 void BeforeSong(TidyupHost& host, TidyupStep step, std::size_t done, std::size_t total) {
-  if (host.StopRequested()) throw TidyupStopped{};
+  StopIfAsked(host);
   if (done % 256 == 0 || done + 1 == total) host.Progress(step, done + 1, total);
 }
 
-// The songs among `count` that a pass is to rename: those for which `toRename(i)` gives
-// a path, picked once before the pass begins. Where the file system asks, it is told
-// their paths in order, each copied while it is still in the cache from being picked.
-class PlannedRenames {
- public:
-  template <typename Pick>
-  PlannedRenames(FileSystem& fileSystem, std::size_t count, Pick toRename) : due_(count) {
-    const bool tell = fileSystem.WantsRenamesAhead();
-    PathList paths;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (const SongPath* path = toRename(i)) {
-        due_[i] = true;
-        if (tell) paths.Add(*path);
-      }
-    }
-    if (tell) fileSystem.AboutToRename(std::move(paths));
-  }
-
-  bool operator[](std::size_t i) const { return due_[i]; }
-
- private:
-  std::vector<bool> due_;
-};
+// A pass of a step over `count` songs: `due(i)` gives the path of song i when it is to be
+// renamed, `work(i)` renames it and `finish(i)` writes down what that did.
+template <typename Due, typename Work, typename Finish>
+void RunStepPass(FileSystem& fileSystem, TidyupHost& host, TidyupStep step, std::size_t count,
+                 Due due, Work work, Finish finish) {
+  RunSongPass(fileSystem, {.count = count,
+                           .due = due,
+                           .work = work,
+                           .finish = finish,
+                           .before = [&](std::size_t i) { BeforeSong(host, step, i, count); },
+                           .waiting = [&] { StopIfAsked(host); }});
+}
 
 // A song the dash step looks at, with its path and name as the step found them.
 struct CollectedSong {
@@ -73,23 +68,14 @@ struct CollectedSong {
 template <typename Test, typename Repair>
 void DashPass(SongLists& lists, FileSystem& fileSystem, TidyupHost& host,
               const std::vector<CollectedSong>& collected, Test needs, Repair repair) {
-  const std::size_t total = collected.size();
-  const PlannedRenames planned(fileSystem, total, [&](std::size_t j) {
-    return needs(collected[j].name) ? &collected[j].path : nullptr;
-  });
-  for (std::size_t j = 0; j < total; ++j) {
-    BeforeSong(host, TidyupStep::kDash, j, total);
-    if (!planned[j]) continue;
-    RenameInFolder(lists, fileSystem, collected[j].path, repair(collected[j].name), &lists.DashLog);
-  }
-}
-
-// Renames AllSongs[i] to its folder plus `newName`; AllSongs follows a rename that
-// happened and keeps the old path when it was refused.
-void RenameListedSong(SongLists& lists, FileSystem& fileSystem, std::size_t i,
-                      std::string_view newName, TextList* log, LogForm form) {
-  if (auto renamed = RenameInFolder(lists, fileSystem, lists.AllSongs[i], newName, log, form))
-    lists.AllSongs[i] = std::move(*renamed);
+  std::vector<FolderRename> renames(collected.size());
+  RunStepPass(
+      fileSystem, host, TidyupStep::kDash, collected.size(),
+      [&](std::size_t i) { return needs(collected[i].name) ? &collected[i].path : nullptr; },
+      [&](std::size_t i) {
+        renames[i] = RenameWithinFolder(fileSystem, collected[i].path, repair(collected[i].name));
+      },
+      [&](std::size_t i) { WriteDown(lists, std::move(renames[i]), &lists.DashLog); });
 }
 
 // One pass over AllSongs: each song whose file name `needs` the repair is renamed to
@@ -97,14 +83,37 @@ void RenameListedSong(SongLists& lists, FileSystem& fileSystem, std::size_t i,
 template <typename Test, typename Repair>
 void RepairListedSongs(SongLists& lists, FileSystem& fileSystem, TidyupHost& host, TidyupStep step,
                        Test needs, Repair repair, TextList& log, LogForm form) {
-  const PlannedRenames planned(fileSystem, lists.AllSongs.size(), [&](std::size_t i) {
-    return needs(FileNameOf(lists.AllSongs[i])) ? &lists.AllSongs[i] : nullptr;
-  });
-  for (std::size_t i = 0; i < lists.AllSongs.size(); ++i) {
-    BeforeSong(host, step, i, lists.AllSongs.size());
-    if (planned[i])
-      RenameListedSong(lists, fileSystem, i, repair(FileNameOf(lists.AllSongs[i])), &log, form);
+  std::vector<SongPath>& songs = lists.AllSongs;
+  std::vector<FolderRename> renames(songs.size());
+  RunStepPass(
+      fileSystem, host, step, songs.size(),
+      [&](std::size_t i) { return needs(FileNameOf(songs[i])) ? &songs[i] : nullptr; },
+      [&](std::size_t i) {
+        renames[i] = RenameWithinFolder(fileSystem, songs[i], repair(FileNameOf(songs[i])));
+      },
+      [&](std::size_t i) {
+        if (auto renamed = WriteDown(lists, std::move(renames[i]), &log, form))
+          songs[i] = std::move(*renamed);
+      });
+}
+
+// The renames that take every "(0)" to "(9)" out of the name of the song at `path`, one
+// digit after the other, each from where the one before left the song.
+std::vector<FolderRename> RemoveBracketNumbers(FileSystem& fileSystem, SongPath path) {
+  std::vector<FolderRename> renames;
+  for (int digit = 0; digit <= 9; ++digit) {
+    const std::string_view name = FileNameOf(path);
+    if (!HasBracketNumber(name, digit)) continue;
+    std::string newName = RemoveBracketNumber(name, digit);
+    while (HasBracketNumber(newName, digit)) {
+      std::string again = RemoveBracketNumber(newName, digit);
+      if (again == newName) break;
+      newName = std::move(again);
+    }
+    FolderRename& rename = renames.emplace_back(RenameWithinFolder(fileSystem, path, newName));
+    if (rename.outcome == FolderRename::Outcome::kRenamed) path = rename.to;
   }
+  return renames;
 }
 
 }  // namespace
@@ -160,24 +169,19 @@ void BracketStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
             lists.BracketLog.push_back(QuotedRenameLine(before[i], lists.AllSongs[i]));
       }
     } log{lists};
-    const PlannedRenames planned(fileSystem, lists.AllSongs.size(), [&](std::size_t i) {
-      return HasAnyBracketNumber(FileNameOf(lists.AllSongs[i])) ? &lists.AllSongs[i] : nullptr;
-    });
-    for (std::size_t i = 0; i < lists.AllSongs.size(); ++i) {
-      BeforeSong(host, TidyupStep::kBracket, i, lists.AllSongs.size());
-      if (!planned[i]) continue;
-      for (int digit = 0; digit <= 9; ++digit) {
-        const std::string_view name = FileNameOf(lists.AllSongs[i]);
-        if (!HasBracketNumber(name, digit)) continue;
-        std::string newName = RemoveBracketNumber(name, digit);
-        while (HasBracketNumber(newName, digit)) {
-          std::string again = RemoveBracketNumber(newName, digit);
-          if (again == newName) break;
-          newName = std::move(again);
-        }
-        RenameListedSong(lists, fileSystem, i, newName, nullptr, LogForm::kQuoted);
-      }
-    }
+    std::vector<SongPath>& songs = lists.AllSongs;
+    std::vector<std::vector<FolderRename>> renames(songs.size());
+    RunStepPass(
+        fileSystem, host, TidyupStep::kBracket, songs.size(),
+        [&](std::size_t i) {
+          return HasAnyBracketNumber(FileNameOf(songs[i])) ? &songs[i] : nullptr;
+        },
+        [&](std::size_t i) { renames[i] = RemoveBracketNumbers(fileSystem, songs[i]); },
+        [&](std::size_t i) {
+          for (FolderRename& rename : renames[i])
+            if (auto renamed = WriteDown(lists, std::move(rename), nullptr))
+              songs[i] = std::move(*renamed);
+        });
   }
   host.ShowMainMenu();
 }
@@ -193,14 +197,14 @@ void PrefixStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {
     const std::string_view name = FileNameOf(song);
     if (StartsWithPrefix(name)) prefixed.push_back({song, StripPrefix(name)});
   }
-  const PlannedRenames planned(fileSystem, prefixed.size(),
-                               [&](std::size_t i) { return &prefixed[i].path; });
-  for (std::size_t i = 0; i < prefixed.size(); ++i) {
-    BeforeSong(host, TidyupStep::kPrefix, i, prefixed.size());
-    if (planned[i])
-      RenameInFolder(lists, fileSystem, prefixed[i].path, prefixed[i].strippedName,
-                     &lists.PrefixLog);
-  }
+  std::vector<FolderRename> renames(prefixed.size());
+  RunStepPass(
+      fileSystem, host, TidyupStep::kPrefix, prefixed.size(),
+      [&](std::size_t i) { return &prefixed[i].path; },
+      [&](std::size_t i) {
+        renames[i] = RenameWithinFolder(fileSystem, prefixed[i].path, prefixed[i].strippedName);
+      },
+      [&](std::size_t i) { WriteDown(lists, std::move(renames[i]), &lists.PrefixLog); });
 }
 
 TidyupEnd RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) {

@@ -44,10 +44,12 @@ struct SongFile {
   std::string content;
 };
 
-// The machine's file system, calling `afterRename` after each rename it made.
+// The machine's file system, calling `afterRename` after each rename it made, on the
+// windows' thread: one folder is renamed at a time, wherever the tests run.
 class WatchedDisk final : public ForwardingFileSystem {
  public:
   WatchedDisk() : ForwardingFileSystem(RealFileSystem()) {}
+  std::size_t FoldersRenamedAtOnce(const std::string&) const override { return 1; }
   std::error_code Rename(const std::string& from, const std::string& to) override {
     const std::error_code error = disk_.Rename(from, to);
     if (!error && afterRename) afterRename();

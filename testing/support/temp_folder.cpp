@@ -82,7 +82,7 @@ std::map<std::string, std::string> SnapshotFiles(const std::string& root) {
 }
 
 void MakeMessyLibrary(const TempFolder& folder, const std::string& relative, int count,
-                      unsigned seed) {
+                      unsigned seed, unsigned folders) {
   // clang-format off
   static const char* const kFragments[] = {"01 ", "02_", "artist", "-", " - ", "song", " (1)", "(2)",
       "_live", "AC-DC", " ", "Intro", "\xc3\xa9t\xc3\xa9", "..", "x"};
@@ -94,7 +94,10 @@ void MakeMessyLibrary(const TempFolder& folder, const std::string& relative, int
     for (int part = 0, parts = 1 + static_cast<int>(random() % 5); part < parts; ++part)
       name += kFragments[random() % std::size(kFragments)];
     name += kExtensions[random() % std::size(kExtensions)];
-    const std::string path = relative + "/" + (random() % 2 ? "" : "a/b/") + name;
+    const std::string subfolder = folders        ? "f" + std::to_string(random() % folders) + "/"
+                                  : random() % 2 ? ""
+                                                 : "a/b/";
+    const std::string path = relative + "/" + subfolder + name;
     if (!std::filesystem::exists(folder / path)) folder.MakeFile(path, path);
   }
 }

@@ -36,11 +36,12 @@ void WriteFile(const std::string& path, std::string_view content);
 // Every file below `root` with its content, by path.
 std::map<std::string, std::string> SnapshotFiles(const std::string& root);
 
-// Fills `folder`/`relative` (and a subfolder "a/b" of it) with `count` files whose names are
-// thrown together from fragments that every step of the tidy-up acts on, in every mix:
-// dashes spaced and not, underscores, track numbers, "(1)", lower-case words, UTF-8, and
-// non-song extensions. Many names collide once tidied. Each file holds its own path.
+// Fills `folder`/`relative` (and a subfolder "a/b" of it, or with `folders`, that many
+// subfolders "f0", "f1"...) with `count` files whose names are thrown together from
+// fragments that every step of the tidy-up acts on, in every mix: dashes spaced and not,
+// underscores, track numbers, "(1)", lower-case words, UTF-8, and non-song extensions.
+// Many names collide once tidied. Each file holds its own path.
 void MakeMessyLibrary(const TempFolder& folder, const std::string& relative, int count,
-                      unsigned seed);
+                      unsigned seed, unsigned folders = 0);
 
 }  // namespace tunewick::testing

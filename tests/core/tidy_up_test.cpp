@@ -4,11 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "catalogue/library_scan.h"
+#include "catalogue/song_path.h"
+#include "platform/forwarding_file_system.h"
 #include "reports/changed_files.h"
 #include "support/temp_folder.h"
+#include "tidyup/batch_rename.h"
 
 namespace tunewick {
 namespace {
@@ -76,8 +84,39 @@ TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
       (std::map<std::string, std::string>{{music + "/e/f/g/Song .mp3", "e/f/g/Song (1)(2).mp3"}}));
 }
 
+// The disk renaming in `atOnce` folders at once, each folder's renames held back for a while
+// of its own, so that the folders' renames interleave far from the list's order; the
+// renames through "link/" take longest. It keeps the renames it made, wants the run to
+// stop after `stopAfter` of them (0: never), and counts the renames begun after the host
+// said so.
+class StaggeredDisk final : public ForwardingFileSystem {
+ public:
+  explicit StaggeredDisk(std::size_t atOnce, std::size_t stopAfter = 0)
+      : ForwardingFileSystem(RealFileSystem()), atOnce_(atOnce), stopAfter_(stopAfter) {}
+  std::size_t FoldersRenamedAtOnce(const std::string&) const override { return atOnce_; }
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    begunAfterStop += stopped;
+    const std::string_view folder = FolderOf(from);
+    std::this_thread::sleep_for(std::chrono::microseconds(
+        folder.ends_with("/link/") ? 3000 : std::hash<std::string_view>()(folder) % 600));
+    const std::error_code error = disk_.Rename(from, to);
+    std::lock_guard lock(mutex_);
+    if (!error) renamed.push_back(QuotedRenameLine(from, to));
+    if (renamed.size() == stopAfter_) stopWanted = true;
+    return error;
+  }
+  std::atomic<bool> stopWanted = false, stopped = false;
+  std::atomic<int> begunAfterStop = 0;
+  TextList renamed;
+
+ private:
+  std::size_t atOnce_, stopAfter_;
+  std::mutex mutex_;
+};
+
 // A run the host stops ends after the rename in hand, with every rename it made logged:
-// here the bracket step stops part-way through a song that needs two.
+// here the bracket step, one song after another, stops part-way through a song that needs
+// two. Several folders at once: see below.
 TEST_F(Tidyup, AStoppedRunEndsAfterTheRenameInHandAndLogsWhatItDid) {
   Song("A - One (1)(2).mp3");
   Song("A - Two (1)(2).mp3");
@@ -92,8 +131,9 @@ TEST_F(Tidyup, AStoppedRunEndsAfterTheRenameInHandAndLogsWhatItDid) {
     bool bracket = false;
     int asked = 0;
   };
-  StoppingHost stopping(state, RealFileSystem(), folder / "searchfolders");
-  EXPECT_EQ(RunTidyup(state, RealFileSystem(), stopping), TidyupEnd::kStopped);
+  StaggeredDisk inTurn(1);
+  StoppingHost stopping(state, inTurn, folder / "searchfolders");
+  EXPECT_EQ(RunTidyup(state, inTurn, stopping), TidyupEnd::kStopped);
   EXPECT_EQ(state.BracketLog, TextList{Quoted("A - One (1)(2).mp3", "A - One .mp3")});
   EXPECT_EQ(
       testing::SnapshotFiles(music),
@@ -101,6 +141,52 @@ TEST_F(Tidyup, AStoppedRunEndsAfterTheRenameInHandAndLogsWhatItDid) {
                                           {music + "/A - Two (1)(2).mp3", "A - Two (1)(2).mp3"}}));
   EXPECT_EQ(stopping.depth, 0);
   EXPECT_EQ(RunTidyup(state, RealFileSystem(), host), TidyupEnd::kFinished);
+}
+
+// A generated library of many folders, with collisions, changes of letter case and a second
+// route to one folder (a link, listed first), renamed several folders at once, gives
+// exactly the run that takes one song after another: the same lines in the same order, the
+// same tree. Stopped part-way, it ends after the renames in hand, all of them logged.
+TEST_F(Tidyup, SeveralFoldersAtOnceGiveExactlyTheRunOfOneSongAfterAnother) {
+  folder.MakeFile("searchfolders", folder / "link\r\n" + music + "\r\n");
+  auto makeLibrary = [&] {
+    std::filesystem::remove_all(music);
+    testing::MakeMessyLibrary(folder, "music", 700, 27, 30);
+    std::filesystem::create_directory_symlink(music + "/f3", folder / "link");
+  };
+  makeLibrary();
+  Run();
+  const TextList inTurn = BuildChangedFilesList(state);
+  const auto tree = testing::SnapshotFiles(music);
+  ASSERT_GT(inTurn.size(), 400u);
+  ASSERT_NE(std::find(inTurn.begin(), inTurn.end(), "The following could not be renamed"),
+            inTurn.end());
+
+  for (std::size_t stopAfter : {0, 40}) {
+    std::filesystem::remove(folder / "link");
+    makeLibrary();
+    StaggeredDisk disk(8, stopAfter);
+    class StoppingHost : public LibraryFileHost {
+     public:
+      StoppingHost(SongLists& lists, StaggeredDisk& disk, std::string file)
+          : LibraryFileHost(lists, disk, std::move(file)), disk_(disk) {}
+      bool StopRequested() override { return disk_.stopped = disk_.stopWanted.load(); }
+      StaggeredDisk& disk_;
+    } host(state, disk, folder / "searchfolders");
+    const TidyupEnd end = RunTidyup(state, disk, host);
+    if (stopAfter == 0) {
+      EXPECT_EQ(end, TidyupEnd::kFinished);
+      EXPECT_EQ(BuildChangedFilesList(state), inTurn);
+      EXPECT_EQ(testing::SnapshotFiles(music), tree);
+    } else {
+      // Stopped in the dash step's first pass: its log holds what the disk did.
+      EXPECT_EQ(end, TidyupEnd::kStopped);
+      EXPECT_LE(disk.begunAfterStop, 8);
+      std::sort(state.DashLog.begin(), state.DashLog.end());
+      std::sort(disk.renamed.begin(), disk.renamed.end());
+      EXPECT_EQ(state.DashLog, disk.renamed);
+    }
+  }
 }
 
 // The file system refuses to overwrite: the song keeps its name, its content and, in the
