@@ -122,18 +122,27 @@ std::optional<JournalEntry> EntryFrom(const std::vector<std::string_view>& field
 // Adds a record to the journal read so far; false when it does not fit there.
 bool TakeRecord(Journal& journal, const std::vector<std::string_view>& fields) {
   const int version = journal.header.version;
-  const bool awaitingOutcome =
-      !journal.entries.empty() && journal.entries.back().outcome == JournalEntry::Outcome::kUnknown;
+  // The entry an outcome record tells of: the one it names by the field at `numberAt`,
+  // else the last one; nothing when that one has its outcome already.
+  const auto awaiting = [&](std::size_t numberAt) -> JournalEntry* {
+    std::size_t number = journal.entries.size();
+    if (fields.size() > numberAt && !ParseNumber(fields[numberAt], number)) return nullptr;
+    if (number == 0 || number > journal.entries.size()) return nullptr;
+    JournalEntry& entry = journal.entries[number - 1];
+    return entry.outcome == JournalEntry::Outcome::kUnknown ? &entry : nullptr;
+  };
   if (fields[0] == "rename") {
     auto entry = EntryFrom(fields, version);
     if (!entry) return false;
     journal.entries.push_back(std::move(*entry));
-  } else if (fields[0] == "done" && fields.size() <= (version == 1 ? 2 : 1) && awaitingOutcome) {
-    JournalEntry& entry = journal.entries.back();
-    if (fields.size() == 2 && !ParseNumber(fields[1], entry.renamedAtNs)) return false;
-    entry.outcome = JournalEntry::Outcome::kDone;
-  } else if (fields[0] == "failed" && fields.size() == 2 && awaitingOutcome) {
-    journal.entries.back().outcome = JournalEntry::Outcome::kFailed;
+  } else if (fields[0] == "done" && version == 1 && fields.size() <= 2) {
+    JournalEntry* entry = awaiting(fields.size());
+    if (!entry || (fields.size() == 2 && !ParseNumber(fields[1], entry->renamedAtNs))) return false;
+    entry->outcome = JournalEntry::Outcome::kDone;
+  } else if (fields[0] == "done" && version > 1 && fields.size() <= 2 && awaiting(1)) {
+    awaiting(1)->outcome = JournalEntry::Outcome::kDone;
+  } else if (fields[0] == "failed" && (fields.size() == 2 || fields.size() == 3) && awaiting(2)) {
+    awaiting(2)->outcome = JournalEntry::Outcome::kFailed;
   } else if (fields[0] == "end" && fields.size() == 2) {
     journal.ended = true;
   } else {
@@ -274,6 +283,14 @@ const std::string& DoneRecord() {
 
 std::string FailedRecord(std::string_view reason) {
   return Sealed("failed\t" + EscapeField(reason));
+}
+
+std::string DoneRecord(std::size_t number) {
+  return Sealed("done\t" + std::to_string(number));
+}
+
+std::string FailedRecord(std::string_view reason, std::size_t number) {
+  return Sealed("failed\t" + EscapeField(reason) + '\t' + std::to_string(number));
 }
 
 std::string EndRecord(std::size_t renamed) { return Sealed("end\t" + std::to_string(renamed)); }

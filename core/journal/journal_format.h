@@ -12,12 +12,15 @@
 //   rename   DEVICE INODE BIRTH SIZE MODIFIED STABLE FINGERPRINT FROM TO
 //                                                before each rename; FINGERPRINT 0 where
 //                                                inode numbers last
-//   done                                         after it, when it happened
-//   failed   REASON                              after it, when it was refused
+//   done     [NUMBER]                            after it, when it happened
+//   failed   REASON [NUMBER]                     after it, when it was refused
 //   end      COUNT                               at the end of the run: the renames done
 //
 // A record is written before the rename it announces, so after a crash every rename that
-// happened has its "rename" record; the one in flight may lack its outcome. A crash leaves
+// happened has its "rename" record; those in flight may lack their outcome. An outcome
+// tells of the last rename record before it; where renames in several folders were made
+// at once and others were announced meanwhile, it names its rename by NUMBER instead, the
+// place of its rename record among the journal's rename records, counted from 1. A crash leaves
 // at most part of a record after the last whole one (and the zeros of space set aside), no
 // newline: any other record that does not hold together is damage.
 //
@@ -77,6 +80,9 @@ void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& 
                         const FileIdentity& identity);
 const std::string& DoneRecord();
 std::string FailedRecord(std::string_view reason);
+// The outcome of the `number`th rename record, wherever it stands.
+std::string DoneRecord(std::size_t number);
+std::string FailedRecord(std::string_view reason, std::size_t number);
 std::string EndRecord(std::size_t renamed);
 
 // Reads a journal. Whatever follows the first incomplete record (the tail a crash may

@@ -59,26 +59,31 @@ std::error_code JournalWriter::Write(std::string_view records) {
 }
 
 std::error_code JournalWriter::BeforeRename(const SongPath& from, const SongPath& to,
-                                            const FileIdentity& identity) {
+                                            const FileIdentity& identity, std::size_t& number) {
+  std::lock_guard lock(recordMutex_);
   // One buffer for every record, so that a rename costs no allocation here.
   records_.clear();
   records_ += pending_;
-  pending_ = {};
+  pending_.clear();
   AppendRenameRecord(records_, from, to, identity);
+  number = ++announced_;
   return Write(records_);
 }
 
-void JournalWriter::AfterRename(std::error_code outcome) {
+void JournalWriter::AfterRename(std::size_t number, std::error_code outcome) {
+  std::lock_guard lock(recordMutex_);
+  // Right after its rename record an outcome needs no number.
+  const bool next = number == announced_;
   if (outcome) {
-    outcome_ = FailedRecord(ErrorText(outcome));
-    pending_ = outcome_;
+    pending_ += next ? FailedRecord(ErrorText(outcome)) : FailedRecord(ErrorText(outcome), number);
     return;
   }
   ++renamed_;
-  pending_ = DoneRecord();
+  pending_ += next ? DoneRecord() : DoneRecord(number);
 }
 
 std::error_code JournalWriter::Finish() {
+  std::lock_guard lock(recordMutex_);
   if (finished_) return broken_;
   finished_ = true;
   {
@@ -87,7 +92,7 @@ std::error_code JournalWriter::Finish() {
   }
   wake_.notify_all();
   syncer_.join();
-  std::string records(pending_);
+  std::string records = std::move(pending_);
   records += EndRecord(renamed_);
   if (std::error_code error = Write(records)) return error;
   if (std::error_code error = file_->SyncData()) broken_ = JournalWriteError(error);
@@ -99,14 +104,22 @@ std::error_code JournalWriter::Finish() {
 // look-up at the time will do (and the look-ahead takes none).
 std::optional<FileIdentity> JournalingFileSystem::IdentifyFile(const std::string& path,
                                                                Fingerprint fingerprint) const {
-  if (std::optional<FileIdentity> ahead = lookahead_.Peek(path); ahead && ahead->inodeStable)
-    return ahead;
+  std::optional<FileIdentity> ahead;
+  {
+    std::lock_guard lock(lookaheadMutex_);
+    ahead = lookahead_.Peek(path);
+  }
+  if (ahead && ahead->inodeStable) return ahead;
   return disk_.IdentifyFile(path, fingerprint);
 }
 
 std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
   if (from == to) return disk_.Rename(from, to);
-  const IdentityLookahead::Turn turn = lookahead_.Take(from);
+  IdentityLookahead::Turn turn;
+  {
+    std::lock_guard lock(lookaheadMutex_);
+    turn = lookahead_.Take(from);
+  }
   std::optional<FileIdentity> identity = turn.identity;
   if (!identity) identity = disk_.IdentifyFile(from);
   if (!identity) {
@@ -114,9 +127,10 @@ std::error_code JournalingFileSystem::Rename(const std::string& from, const std:
     return disk_.Exists(from) ? std::make_error_code(std::errc::permission_denied)
                               : std::make_error_code(std::errc::no_such_file_or_directory);
   }
-  if (std::error_code error = journal_.BeforeRename(from, to, *identity)) return error;
+  std::size_t number = 0;
+  if (std::error_code error = journal_.BeforeRename(from, to, *identity, number)) return error;
   const std::error_code outcome = disk_.Rename(from, to);
-  journal_.AfterRename(outcome);
+  journal_.AfterRename(number, outcome);
   if (!outcome && !turn.expected) lookahead_.OutOfTurn();
   return outcome;
 }

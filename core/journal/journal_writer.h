@@ -39,7 +39,8 @@ std::error_code JournalWriteError(std::error_code cause);
 
 // Appends the records of one run to its journal file. Every record reaches the operating
 // system before the rename it announces; the file is forced onto the disk at least once
-// a second while records come in, and at the end.
+// a second while records come in, and at the end. Renames may be recorded from several
+// threads at once.
 class JournalWriter {
  public:
   JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name);
@@ -48,13 +49,17 @@ class JournalWriter {
   JournalWriter& operator=(const JournalWriter&) = delete;
 
   const std::string& name() const { return name_; }
-  std::size_t renamed() const { return renamed_; }
+  std::size_t renamed() const {
+    std::lock_guard lock(recordMutex_);
+    return renamed_;
+  }
 
-  // Before a rename. An error means the record could not be written: do not rename.
+  // Before a rename; `number` is set to the rename's number in the journal. An error means
+  // the record could not be written: do not rename.
   std::error_code BeforeRename(const SongPath& from, const SongPath& to,
-                               const FileIdentity& identity);
+                               const FileIdentity& identity, std::size_t& number);
   // After it, with its outcome.
-  void AfterRename(std::error_code outcome);
+  void AfterRename(std::size_t number, std::error_code outcome);
   // Writes the end record and forces the journal onto the disk.
   std::error_code Finish();
 
@@ -64,9 +69,10 @@ class JournalWriter {
 
   std::unique_ptr<AppendOnlyFile> file_;
   std::string name_;
-  std::string_view pending_;  // the last outcome, written with the next record
-  std::string outcome_;       // the last outcome record, when pending_ is not a constant
+  mutable std::mutex recordMutex_;  // one thread at a time writes records, from here to finished_
+  std::string pending_;             // outcomes, written with the next record
   std::string records_;
+  std::size_t announced_ = 0;  // rename records written
   std::size_t renamed_ = 0;
   std::error_code broken_;
   bool finished_ = false;
@@ -80,16 +86,18 @@ class JournalWriter {
 
 // Another file system with every rename written to a journal: the record before, the
 // outcome after. A rename whose record cannot be written is refused. The identities the
-// records need are taken ahead for the renames it is told of.
+// records need are taken ahead for the renames it is told of. Renames in several folders
+// may be made through it at once.
 class JournalingFileSystem final : public ForwardingFileSystem {
  public:
   JournalingFileSystem(FileSystem& disk, JournalWriter& journal)
       : ForwardingFileSystem(disk), journal_(journal), lookahead_(disk) {}
 
-  // Records are written one rename at a time.
-  std::size_t FoldersRenamedAtOnce(const std::string&) const override { return 1; }
   bool WantsRenamesAhead() const override { return true; }
-  void AboutToRename(PathList paths) override { lookahead_.Expect(std::move(paths)); }
+  void AboutToRename(PathList paths) override {
+    std::lock_guard lock(lookaheadMutex_);
+    lookahead_.Expect(std::move(paths));
+  }
   std::optional<FileIdentity> IdentifyFile(
       const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const override;
   std::error_code Rename(const std::string& from, const std::string& to) override;
@@ -97,6 +105,7 @@ class JournalingFileSystem final : public ForwardingFileSystem {
 
  private:
   JournalWriter& journal_;
+  mutable std::mutex lookaheadMutex_;
   IdentityLookahead lookahead_;
 };
 

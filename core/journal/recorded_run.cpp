@@ -2,28 +2,31 @@
 
 #include <atomic>
 #include <mutex>
+#include <shared_mutex>
 
 #include "platform/forwarding_file_system.h"
 
 namespace tunewick {
 
-// Passes renames on until stopped, one at a time, and counts those made.
+// Passes renames on until stopped, several at once where they are made in several folders
+// at once, and counts those made.
 class RecordedRun::Gate final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
 
   std::error_code Rename(const std::string& from, const std::string& to) override {
-    std::lock_guard lock(mutex_);
+    std::shared_lock lock(mutex_);
     if (stopped_) return std::make_error_code(std::errc::operation_canceled);
     const std::error_code outcome = disk_.Rename(from, to);
     if (!outcome && from != to) ++renamed_;
     return outcome;
   }
 
-  // Runs `work` while no rename is under way; with `stop`, none is let through after.
+  // Runs `work` once the renames under way are made, while no other is; with `stop`, none
+  // is let through after.
   template <typename Work>
   auto Between(Work work, bool stop = false) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     stopped_ = stopped_ || stop;
     return work();
   }
@@ -31,8 +34,8 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
   std::size_t renamed() const { return renamed_; }
 
  private:
-  std::mutex mutex_;
-  bool stopped_ = false;
+  std::shared_mutex mutex_;
+  std::atomic<bool> stopped_ = false;  // changed only while no rename is under way
   std::atomic<std::size_t> renamed_ = 0;  // read without the lock
 };
 

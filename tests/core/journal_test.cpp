@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "platform/journal_file.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
+#include "support/staggered_disk.h"
 #include "support/temp_folder.h"
 #include "tidyup/tidy_up.h"
 
@@ -274,6 +277,40 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
   }
   EXPECT_TRUE(Undo(name).result.refused.empty());
   EXPECT_EQ(testing::SnapshotFiles(folder / "music"), before);
+}
+
+// Renames in several folders at once interleave their records. Killed at any moment, or
+// run to its end (when its journal tells every rename's outcome), a run is undone to the
+// original tree.
+TEST_F(Journals, SeveralFoldersAtOnceKilledAnywhereOrRunToTheEndAreUndoneToTheOriginalTree) {
+  testing::MakeMessyLibrary(folder, "music", 500, 11, 25);
+  const auto original = testing::SnapshotFiles(folder / "music");
+  for (std::size_t killAfter : {0, 30, 250}) {
+    SCOPED_TRACE(killAfter);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      testing::StaggeredDisk disk(8);
+      disk.renamesBeforeCall = killAfter;
+      disk.call = [] { ::raise(SIGKILL); };
+      Tidy(disk, folder / "music");
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WIFSIGNALED(status), killAfter > 0);
+    const std::string run = store.History().back().name;
+    const std::optional<Journal> journal = store.Read(run);
+    ASSERT_TRUE(journal);
+    EXPECT_GT(journal->entries.size(), killAfter);
+    const auto unknown = [](const JournalEntry& entry) {
+      return entry.outcome == JournalEntry::Outcome::kUnknown;
+    };
+    if (killAfter == 0) {
+      EXPECT_FALSE(std::any_of(journal->entries.begin(), journal->entries.end(), unknown));
+    }
+    EXPECT_TRUE(Undo(run).result.refused.empty());
+    ASSERT_EQ(testing::SnapshotFiles(folder / "music"), original);
+  }
 }
 
 // Runs are kept in the order they began, whatever the clock said: set back, or in another

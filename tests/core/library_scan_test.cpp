@@ -6,13 +6,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <filesystem>
 #include <set>
-#include <thread>
 
 #include "platform/forwarding_file_system.h"
 #include "support/library_generator.h"
+#include "support/staggered_disk.h"
 #include "support/temp_folder.h"
 
 namespace tunewick {
@@ -113,18 +112,6 @@ void FindSongs(std::vector<SongPath>& songs, std::string folder, std::string_vie
   for (const std::string& name : subfolders) FindSongs(songs, folder + name, extension, entered);
 }
 
-// The disk read by many threads, each folder's listing held back for its own short while,
-// so that the folders are read in an order far from the walk's.
-class StaggeredFileSystem final : public ForwardingFileSystem {
- public:
-  StaggeredFileSystem() : ForwardingFileSystem(RealFileSystem()) {}
-  FolderListing ListFolder(const std::string& folder) const override {
-    std::this_thread::sleep_for(std::chrono::microseconds(std::hash<std::string>()(folder) % 700));
-    return disk_.ListFolder(folder);
-  }
-  std::size_t FolderReadsAtOnce(const std::string&) const override { return 8; }
-};
-
 // Generated libraries full of the awkward cases: upper-case extensions, dot-folders, UTF-8
 // names, folders named like songs, links that loop or give a second route to a folder,
 // links into dot-folders, links to songs and broken links, and unreadable folders. The
@@ -182,7 +169,7 @@ TEST_F(LibraryScan, GeneratedMessyLibrariesGiveWhatThePlainestScanGives) {
     ASSERT_GT(expected.size(), 400u);
     EXPECT_EQ(songs, expected);
     EXPECT_EQ(state.LibraryFolders, library);
-    StaggeredFileSystem staggered;
+    testing::StaggeredDisk staggered(8);
     EXPECT_EQ(Scan(staggered), expected);
   }
 }

@@ -6,17 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 
 #include "catalogue/library_scan.h"
-#include "catalogue/song_path.h"
-#include "platform/forwarding_file_system.h"
 #include "reports/changed_files.h"
+#include "support/staggered_disk.h"
 #include "support/temp_folder.h"
-#include "tidyup/batch_rename.h"
 
 namespace tunewick {
 namespace {
@@ -84,36 +79,6 @@ TEST_F(Tidyup, BracketStepRemovesEveryDigitLogsOnceASongAndStaysInItsFolder) {
       (std::map<std::string, std::string>{{music + "/e/f/g/Song .mp3", "e/f/g/Song (1)(2).mp3"}}));
 }
 
-// The disk renaming in `atOnce` folders at once, each folder's renames held back for a while
-// of its own, so that the folders' renames interleave far from the list's order; the
-// renames through "link/" take longest. It keeps the renames it made, wants the run to
-// stop after `stopAfter` of them (0: never), and counts the renames begun after the host
-// said so.
-class StaggeredDisk final : public ForwardingFileSystem {
- public:
-  explicit StaggeredDisk(std::size_t atOnce, std::size_t stopAfter = 0)
-      : ForwardingFileSystem(RealFileSystem()), atOnce_(atOnce), stopAfter_(stopAfter) {}
-  std::size_t FoldersRenamedAtOnce(const std::string&) const override { return atOnce_; }
-  std::error_code Rename(const std::string& from, const std::string& to) override {
-    begunAfterStop += stopped;
-    const std::string_view folder = FolderOf(from);
-    std::this_thread::sleep_for(std::chrono::microseconds(
-        folder.ends_with("/link/") ? 3000 : std::hash<std::string_view>()(folder) % 600));
-    const std::error_code error = disk_.Rename(from, to);
-    std::lock_guard lock(mutex_);
-    if (!error) renamed.push_back(QuotedRenameLine(from, to));
-    if (renamed.size() == stopAfter_) stopWanted = true;
-    return error;
-  }
-  std::atomic<bool> stopWanted = false, stopped = false;
-  std::atomic<int> begunAfterStop = 0;
-  TextList renamed;
-
- private:
-  std::size_t atOnce_, stopAfter_;
-  std::mutex mutex_;
-};
-
 // A run the host stops ends after the rename in hand, with every rename it made logged:
 // here the bracket step, one song after another, stops part-way through a song that needs
 // two. Several folders at once: see below.
@@ -131,7 +96,7 @@ TEST_F(Tidyup, AStoppedRunEndsAfterTheRenameInHandAndLogsWhatItDid) {
     bool bracket = false;
     int asked = 0;
   };
-  StaggeredDisk inTurn(1);
+  testing::StaggeredDisk inTurn(1);
   StoppingHost stopping(state, inTurn, folder / "searchfolders");
   EXPECT_EQ(RunTidyup(state, inTurn, stopping), TidyupEnd::kStopped);
   EXPECT_EQ(state.BracketLog, TextList{Quoted("A - One (1)(2).mp3", "A - One .mp3")});
@@ -165,14 +130,22 @@ TEST_F(Tidyup, SeveralFoldersAtOnceGiveExactlyTheRunOfOneSongAfterAnother) {
   for (std::size_t stopAfter : {0, 40}) {
     std::filesystem::remove(folder / "link");
     makeLibrary();
-    StaggeredDisk disk(8, stopAfter);
+    // The link's renames take longest: were it and the folder it leads to taken as two
+    // folders, the link's renames would come last.
+    testing::StaggeredDisk disk(8);
+    disk.slowest = "/link/";
+    disk.renamesBeforeCall = stopAfter;
+    std::atomic<bool> stopWanted = false;
+    disk.call = [&] { stopWanted = true; };
     class StoppingHost : public LibraryFileHost {
      public:
-      StoppingHost(SongLists& lists, StaggeredDisk& disk, std::string file)
-          : LibraryFileHost(lists, disk, std::move(file)), disk_(disk) {}
-      bool StopRequested() override { return disk_.stopped = disk_.stopWanted.load(); }
-      StaggeredDisk& disk_;
-    } host(state, disk, folder / "searchfolders");
+      StoppingHost(SongLists& lists, testing::StaggeredDisk& disk, std::string file,
+                   const std::atomic<bool>& stop)
+          : LibraryFileHost(lists, disk, std::move(file)), disk_(disk), stop_(stop) {}
+      bool StopRequested() override { return disk_.stopped = stop_.load(); }
+      testing::StaggeredDisk& disk_;
+      const std::atomic<bool>& stop_;
+    } host(state, disk, folder / "searchfolders", stopWanted);
     const TidyupEnd end = RunTidyup(state, disk, host);
     if (stopAfter == 0) {
       EXPECT_EQ(end, TidyupEnd::kFinished);
