@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -311,6 +312,32 @@ TEST_F(Journals, SeveralFoldersAtOnceKilledAnywhereOrRunToTheEndAreUndoneToTheOr
     EXPECT_TRUE(Undo(run).result.refused.empty());
     ASSERT_EQ(testing::SnapshotFiles(folder / "music"), original);
   }
+}
+
+// A signal that ends the program, sent while the renaming thread holds it back for a
+// reservation, must wait for that thread: every thread the journal starts holds it too.
+TEST_F(Journals, TheJournalsThreadsNeverTakeASignalThatEndsTheProgram) {
+  RecordedRun run(&store, RealFileSystem(), {RunKind::kTidyup, ++clock, folder.path(), {}});
+  PathList ahead;
+  ahead.Add(folder.MakeFile("song.mp3"));
+  run.fileSystem().AboutToRename(std::move(ahead));
+  ASSERT_FALSE(run.fileSystem().Rename(folder / "song.mp3", folder / "Song.mp3"));
+  constexpr unsigned long long kEnding =
+      1u << (SIGINT - 1) | 1u << (SIGTERM - 1) | 1u << (SIGHUP - 1) | 1u << (SIGQUIT - 1);
+  int others = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    if (task.path().filename() == std::to_string(::gettid())) continue;
+    // A thread still starting holds every signal, SIGALRM too, until it takes its own mask.
+    unsigned long long blocked = 1u << (SIGALRM - 1);
+    for (int look = 0; look < 100000 && blocked & 1u << (SIGALRM - 1); ++look) {
+      const std::string status = testing::ReadFile(task.path() / "status");
+      blocked = std::stoull(status.substr(status.find("SigBlk:") + 8, 16), nullptr, 16);
+      std::this_thread::yield();
+    }
+    EXPECT_EQ(blocked & kEnding, kEnding);
+    ++others;
+  }
+  EXPECT_GE(others, 2);  // the journal's forcing onto the disk and its look-ahead
 }
 
 // Runs are kept in the order they began, whatever the clock said: set back, or in another
