@@ -19,6 +19,7 @@
 #include <sys/syscall.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -39,11 +40,12 @@ namespace {
 constexpr double kTargetRatio = 1.5;
 constexpr double kTargetMemoryMiB = 200;
 
-// The machine's file system, counting the renames that happened.
+// The machine's file system, counting the renames that happened (in several folders at
+// once where it renames so).
 class CountingFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
-  std::size_t renames = 0;
+  std::atomic<std::size_t> renames = 0;
 
   std::error_code Rename(const std::string& from, const std::string& to) override {
     std::error_code error = disk_.Rename(from, to);

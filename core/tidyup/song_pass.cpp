@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -73,7 +74,10 @@ class FolderWorkers {
  public:
   FolderWorkers(const SongPass& pass, std::vector<std::vector<std::size_t>> folders,
                 std::size_t threads)
-      : pass_(pass), folders_(std::move(folders)), done_(pass.count), errors_(pass.count) {
+      : pass_(pass),
+        folders_(std::move(folders)),
+        done_(new std::atomic<bool>[pass.count]()),
+        errors_(pass.count) {
     try {
       for (std::size_t t = 0; t < threads && t < folders_.size(); ++t)
         threads_.emplace_back([this] { Work(); });
@@ -90,31 +94,27 @@ class FolderWorkers {
   // the song's work or from `lookUp`.
   template <typename LookUp>
   bool AwaitDone(std::size_t i, LookUp lookUp) {
-    std::unique_lock lock(mutex_);
-    awaited_ = i;
-    bool stopWanted = false;
-    while (!done_[i] && !stopping_ && !threads_.empty() && !stopWanted) {
-      if (songDone_.wait_for(lock, kWaitingTurn, [&] { return done_[i] || stopping_; })) continue;
+    if (!done_[i]) {
+      std::unique_lock lock(mutex_);
+      awaited_ = i;  // before looking at done_[i], which a thread sets before looking here
+      bool stopWanted = false;
+      while (!done_[i] && !stopping_ && !threads_.empty() && !stopWanted) {
+        if (songDone_.wait_for(lock, kWaitingTurn, [&] { return done_[i] || stopping_; })) continue;
+        lock.unlock();
+        stopWanted = lookUp();
+        lock.lock();
+      }
+      awaited_ = kNone;
       lock.unlock();
-      stopWanted = lookUp();
-      lock.lock();
+      if (!done_[i] && (stopping_ || stopWanted)) Stop();  // a thread may have it in hand
     }
-    awaited_ = kNone;
-    if (!done_[i] && (stopping_ || stopWanted)) {
-      lock.unlock();
-      Stop();  // a thread may have the song in hand
-      lock.lock();
-    }
-    if (errors_[i]) std::rethrow_exception(errors_[i]);
+    if (done_[i] && errors_[i]) std::rethrow_exception(errors_[i]);
     return done_[i];
   }
 
   // Each thread ends after the song in hand.
   void Stop() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
+    stopping_ = true;
     threads_.clear();  // joins them
   }
 
@@ -128,17 +128,17 @@ class FolderWorkers {
     for (std::size_t f; (f = nextFolder_++) < folders_.size();) {
       for (std::size_t song : folders_[f]) {
         if (stopping_) return;
-        std::exception_ptr error;
         try {
           pass_.work(song);
         } catch (...) {
-          error = std::current_exception();
+          errors_[song] = std::current_exception();
+          stopping_ = true;
         }
-        std::lock_guard lock(mutex_);
         done_[song] = true;
-        errors_[song] = error;
-        if (error) stopping_ = true;
-        if (awaited_ == song || error) songDone_.notify_one();
+        if (awaited_ == song || errors_[song]) {
+          std::lock_guard lock(mutex_);
+          songDone_.notify_one();
+        }
       }
     }
   }
@@ -148,9 +148,9 @@ class FolderWorkers {
   std::atomic<std::size_t> nextFolder_ = 0;
   std::mutex mutex_;
   std::condition_variable songDone_;
-  std::vector<char> done_;
-  std::vector<std::exception_ptr> errors_;
-  std::size_t awaited_ = kNone;
+  std::unique_ptr<std::atomic<bool>[]> done_;
+  std::vector<std::exception_ptr> errors_;  // each written before its song's done_
+  std::atomic<std::size_t> awaited_ = kNone;
   std::atomic<bool> stopping_ = false;
   std::vector<std::jthread> threads_;  // last: they stop before the rest goes
 };
