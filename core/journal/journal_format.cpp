@@ -285,9 +285,7 @@ std::string FailedRecord(std::string_view reason) {
   return Sealed("failed\t" + EscapeField(reason));
 }
 
-std::string DoneRecord(std::size_t number) {
-  return Sealed("done\t" + std::to_string(number));
-}
+std::string DoneRecord(std::size_t number) { return Sealed("done\t" + std::to_string(number)); }
 
 std::string FailedRecord(std::string_view reason, std::size_t number) {
   return Sealed("failed\t" + EscapeField(reason) + '\t' + std::to_string(number));
