@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <set>
 #include <unordered_map>
 
@@ -12,6 +13,7 @@
 #include "platform/rename_names.h"
 #include "reports/changed_files.h"
 #include "tidyup/batch_rename.h"
+#include "tidyup/song_pass.h"
 
 namespace tunewick {
 
@@ -63,28 +65,56 @@ struct Whereabouts {
   bool isAtOld = false;               // the file renamed is at its old path
 };
 
-// One undo of a journal's renames, newest first.
+// What taking back one rename came to.
+struct Reversal {
+  enum class Outcome { kNone, kRenamedBack, kRefused } outcome = Outcome::kNone;
+  std::string reason;  // why it was refused
+};
+
+// One undo of a journal's renames, newest first: each folder's in that order, several
+// folders at once where the file system advises it.
 class RunReversal {
  public:
   RunReversal(const Journal& journal, FileSystem& fileSystem)
       : journal_(journal), fileSystem_(fileSystem) {}
 
   UndoResult Run() {
-    TellWhereSongsAre();
-    for (std::size_t i = journal_.entries.size(); i-- > 0;) {
-      if (journal_.entries[i].outcome == JournalEntry::Outcome::kFailed) continue;
-      const JournalEntry entry = Resolved(journal_.entries[i]);
-      if (!IsRenameOfARun(journal_.entries[i])) {
-        Refuse(entry, std::string(kNoRenameOfARun));
-        continue;
-      }
-      if (auto held = blocked_.find(entry.to); held != blocked_.end()) {
-        blocked_.erase(held);
-        blocked_.insert(entry.from);
-        continue;
-      }
-      PutBack(i, entry);
+    std::vector<std::size_t> order;  // the renames to take back, newest first
+    for (std::size_t i = journal_.entries.size(); i-- > 0;)
+      if (journal_.entries[i].outcome != JournalEntry::Outcome::kFailed) order.push_back(i);
+    std::vector<JournalEntry> entries(order.size());  // resolved
+    std::vector<Reversal> reversals(order.size());
+    bool allWithinFolders = true;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      entries[k] = Resolved(journal_.entries[order[k]]);
+      allWithinFolders = allWithinFolders && IsRenameOfARun(journal_.entries[order[k]]);
     }
+    EarlierRenames();  // before the threads read it
+    RunSongPass(
+        fileSystem_,
+        {.count = order.size(),
+         .due =
+             [&](std::size_t k) {
+               return IsRenameOfARun(journal_.entries[order[k]]) ? &entries[k].to : nullptr;
+             },
+         .work = [&](std::size_t k) { reversals[k] = Reverse(order[k], entries[k]); },
+         .finish =
+             [&](std::size_t k) {
+               const JournalEntry& entry = entries[k];
+               if (reversals[k].outcome == Reversal::Outcome::kRenamedBack)
+                 result_.renamed.emplace_back(entry.to, entry.from);
+               if (reversals[k].outcome == Reversal::Outcome::kRefused)
+                 result_.refused.push_back({entry.to, entry.from, std::move(reversals[k].reason)});
+             },
+         .before =
+             [&](std::size_t k) {
+               if (IsRenameOfARun(journal_.entries[order[k]])) return;
+               result_.refused.push_back(
+                   {entries[k].to, entries[k].from, std::string(kNoRenameOfARun)});
+               Block(entries[k].from);
+             },
+         // Such a record may reach into another folder: then one at a time.
+         .inTurn = !allWithinFolders});
     return std::move(result_);
   }
 
@@ -99,20 +129,28 @@ class RunReversal {
             recorded.renamedAtNs};
   }
 
-  void TellWhereSongsAre() {
-    if (!fileSystem_.WantsRenamesAhead()) return;
-    PathList songs;  // where the songs to be put back are, newest first
-    for (auto recorded = journal_.entries.rbegin(); recorded != journal_.entries.rend(); ++recorded)
-      if (recorded->outcome != JournalEntry::Outcome::kFailed && IsRenameOfARun(*recorded))
-        songs.Add(Resolved(recorded->to));
-    fileSystem_.AboutToRename(std::move(songs));
+  // Takes back the `i`-th rename of the journal, `entry` resolved, unless an older name
+  // of its song stayed blocked.
+  Reversal Reverse(std::size_t i, const JournalEntry& entry) {
+    {
+      std::lock_guard lock(stateMutex_);
+      if (auto held = blocked_.find(entry.to); held != blocked_.end()) {
+        blocked_.erase(held);
+        blocked_.insert(entry.from);
+        return {};
+      }
+    }
+    return PutBack(i, entry);
   }
 
   Whereabouts Find(const JournalEntry& entry) {
     MovedBack moved{0, 0};
-    if (const auto found = movedBack_.find(entry.to); found != movedBack_.end()) {
-      moved = found->second;
-      movedBack_.erase(found);
+    {
+      std::lock_guard lock(stateMutex_);
+      if (const auto found = movedBack_.find(entry.to); found != movedBack_.end()) {
+        moved = found->second;
+        movedBack_.erase(found);
+      }
     }
     const std::initializer_list<std::int64_t> stamps{entry.renamedAtNs, moved.modifiedNs,
                                                      moved.renamedAtNs};
@@ -166,25 +204,24 @@ class RunReversal {
     return false;
   }
 
-  void PutBack(std::size_t i, const JournalEntry& entry) {
+  Reversal PutBack(std::size_t i, const JournalEntry& entry) {
     const Whereabouts where = Find(entry);
-    if (where.isAtOld && !where.isAtNew) return;  // never renamed, or back already
-    if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return;
-    if (!where.isAtNew) {
-      Refuse(entry, std::string(kChangedSince));
-    } else if (where.oldPathTaken) {
-      Refuse(entry, std::string(kOldNameTaken));
-    } else if (const std::error_code error = fileSystem_.Rename(entry.to, entry.from)) {
+    if (where.isAtOld && !where.isAtNew) return {};  // never renamed, or back already
+    if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return {};
+    if (!where.isAtNew) return Refuse(entry, std::string(kChangedSince));
+    if (where.oldPathTaken) return Refuse(entry, std::string(kOldNameTaken));
+    if (const std::error_code error = fileSystem_.Rename(entry.to, entry.from)) {
       // Where case is ignored, a song is found under the new spelling of a change of case
       // also when it has its old one again, as an undo cut short may have left it.
       if (error == std::errc::file_exists && IsChangeOfCase(entry) && IsListedAs(entry.from))
-        return;
-      Refuse(entry, ErrorText(error));
-    } else {
-      result_.renamed.emplace_back(entry.to, entry.from);
-      if (!where.atNew->inodeStable && entry.identity.fingerprint == 0)
-        movedBack_[entry.from] = {where.atNew->modifiedNs, WallClockNs()};
+        return {};
+      return Refuse(entry, ErrorText(error));
     }
+    if (!where.atNew->inodeStable && entry.identity.fingerprint == 0) {
+      std::lock_guard lock(stateMutex_);
+      movedBack_[entry.from] = {where.atNew->modifiedNs, WallClockNs()};
+    }
+    return {Reversal::Outcome::kRenamedBack, {}};
   }
 
   // True when the folder of `path` holds an entry named exactly as `path` names it.
@@ -195,14 +232,20 @@ class RunReversal {
                        [&](const FolderEntry& entry) { return entry.name == name; });
   }
 
-  void Refuse(const JournalEntry& entry, std::string reason) {
-    result_.refused.push_back({entry.to, entry.from, std::move(reason)});
-    blocked_.insert(entry.from);
+  Reversal Refuse(const JournalEntry& entry, std::string reason) {
+    Block(entry.from);
+    return {Reversal::Outcome::kRefused, std::move(reason)};
+  }
+
+  void Block(const SongPath& path) {
+    std::lock_guard lock(stateMutex_);
+    blocked_.insert(path);
   }
 
   const Journal& journal_;
   FileSystem& fileSystem_;
   UndoResult result_;
+  std::mutex stateMutex_;  // for blocked_ and movedBack_, which threads of several folders share
   // Paths a song should have come back to but did not: the rename that brought it there
   // stays too.
   std::multiset<SongPath> blocked_;

@@ -213,8 +213,9 @@ void RunSongPass(FileSystem& fileSystem, const SongPass& pass) {
   const SongPath* first = nullptr;
   for (std::size_t i = 0; i < pass.count; ++i)
     if ((paths[i] = pass.due(i)) && !first) first = paths[i];
-  const std::size_t threads =
-      first ? fileSystem.FoldersRenamedAtOnce(std::string(FolderOf(*first))) : 1;
+  std::size_t threads = 1;
+  if (first && !pass.inTurn)
+    threads = fileSystem.FoldersRenamedAtOnce(std::string(FolderOf(*first)));
   if (threads > 1) {
     RunAtOnce(fileSystem, pass, paths, threads);
   } else {

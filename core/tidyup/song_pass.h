@@ -30,6 +30,9 @@ struct SongPass {
   // Now and then while the calling thread waits for other threads. May throw to end the
   // pass.
   std::function<void()> waiting = [] {};
+  // One song after another, whatever the file system advises: a song's work may reach
+  // beyond its folder.
+  bool inTurn = false;
 };
 
 // Runs the pass. An exception from `before`, `waiting` or `work` ends it after the renames

@@ -282,7 +282,7 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
 
 // Renames in several folders at once interleave their records. Killed at any moment, or
 // run to its end (when its journal tells every rename's outcome), a run is undone to the
-// original tree.
+// original tree, several folders at once too.
 TEST_F(Journals, SeveralFoldersAtOnceKilledAnywhereOrRunToTheEndAreUndoneToTheOriginalTree) {
   testing::MakeMessyLibrary(folder, "music", 500, 11, 25);
   const auto original = testing::SnapshotFiles(folder / "music");
@@ -309,7 +309,8 @@ TEST_F(Journals, SeveralFoldersAtOnceKilledAnywhereOrRunToTheEndAreUndoneToTheOr
     if (killAfter == 0) {
       EXPECT_FALSE(std::any_of(journal->entries.begin(), journal->entries.end(), unknown));
     }
-    EXPECT_TRUE(Undo(run).result.refused.empty());
+    testing::StaggeredDisk undoDisk(8);
+    EXPECT_TRUE(Undo(run, undoDisk).result.refused.empty());
     ASSERT_EQ(testing::SnapshotFiles(folder / "music"), original);
   }
 }

@@ -117,10 +117,14 @@ TEST_F(Tidyup, SeveralFoldersAtOnceGiveExactlyTheRunOfOneSongAfterAnother) {
   auto makeLibrary = [&] {
     std::filesystem::remove_all(music);
     testing::MakeMessyLibrary(folder, "music", 700, 27, 30);
+    for (const char* song : {"f3/01 Intro.mp3", "f3/02 Intro.mp3", "f4/a_b.mp3", "f4/a b.mp3"})
+      Song(song);
     std::filesystem::create_directory_symlink(music + "/f3", folder / "link");
   };
   makeLibrary();
-  Run();
+  testing::StaggeredDisk oneAtATime(1);
+  LibraryFileHost inTurnHost(state, oneAtATime, folder / "searchfolders");
+  RunTidyup(state, oneAtATime, inTurnHost);
   const TextList inTurn = BuildChangedFilesList(state);
   const auto tree = testing::SnapshotFiles(music);
   ASSERT_GT(inTurn.size(), 400u);
