@@ -112,6 +112,18 @@ class FolderWorkers {
     return done_[i];
   }
 
+  // Runs `call`; when it throws, no thread begins another song, even before the
+  // exception is caught.
+  template <typename Call>
+  void StoppingOnThrow(Call call) {
+    try {
+      call();
+    } catch (...) {
+      stopping_ = true;
+      throw;
+    }
+  }
+
   // Each thread ends after the song in hand.
   void Stop() {
     stopping_ = true;
@@ -183,10 +195,10 @@ void RunAtOnce(FileSystem& fileSystem, const SongPass& pass,
   try {
     for (std::size_t i = 0; i < pass.count; ++i) {
       unfinished = i;
-      pass.before(i);
+      workers.StoppingOnThrow([&] { pass.before(i); });
       if (!paths[i]) continue;
       const bool done = workers.AwaitDone(i, [&] {
-        pass.waiting();
+        workers.StoppingOnThrow(pass.waiting);
         return signalWaiting();
       });
       if (signalWaiting()) {
