@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "library/library_location.h"
+#include "platform/journal_file.h"
 #include "reports/changed_files.h"
 #include "support/temp_folder.h"
 
@@ -38,12 +39,24 @@ class ScopedVariable {
   std::optional<std::string> old_;
 };
 
-TEST(UserFolders, TheConfigFolderFollowsXdgConfigHomeWhenAbsoluteElseTheHomeFolder) {
-  EXPECT_EQ(ConfigFolderFor("/etc/xdg/ann", "/home/ann"), "/etc/xdg/ann/tunewick");
+// The configuration and journal folders follow XDG_CONFIG_HOME and XDG_STATE_HOME where
+// they are absolute; else, a relative one too, they lie below the home folder.
+TEST(UserFolders, TheConfigAndJournalFoldersFollowXdgWhenAbsoluteElseTheHomeFolder) {
+  const struct {
+    const char *xdg, *home, *config, *journals;
+  } cases[] = {
+      {"/etc/xdg/ann", "/home/ann", "/etc/xdg/ann/tunewick", "/etc/xdg/ann/tunewick"},
+      {"relative/x", "/home/ann", "/home/ann/.config/tunewick", "/home/ann/.local/state/tunewick"},
+      {"", "/home/ann/", "/home/ann/.config/tunewick", "/home/ann/.local/state/tunewick"},
+      {"", "/", "/.config/tunewick", "/.local/state/tunewick"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.xdg) + " " + c.home);
+    const ScopedVariable home("HOME", c.home), state("XDG_STATE_HOME", c.xdg);
+    EXPECT_EQ(ConfigFolderFor(c.xdg, c.home), c.config);
+    EXPECT_EQ(DefaultJournalFolder(), c.journals);
+  }
   EXPECT_EQ(ConfigFolderFor("/cfg/", "/home/ann"), "/cfg/tunewick");
-  EXPECT_EQ(ConfigFolderFor("", "/home/ann/"), "/home/ann/.config/tunewick");
-  EXPECT_EQ(ConfigFolderFor("relative/cfg", "/home/ann"), "/home/ann/.config/tunewick");
-  EXPECT_EQ(ConfigFolderFor("", "/"), "/.config/tunewick");
   EXPECT_EQ(ConfigLibraryFile("/cfg/tunewick"), "/cfg/tunewick/searchfolders");
 }
 
