@@ -200,6 +200,8 @@ TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
   TempFolder folder;
   testing::MakeMessyLibrary(folder, "lib", 300, 6122026);
   folder.MakeFile("lib/locked/01_locked song.mp3");  // a folder an ordinary user may not change
+  // Two songs whose names differ only in case, on a disk that tells them apart.
+  for (const char* twin : {"lib/case/abba - x.mp3", "lib/case/Abba - x.mp3"}) folder.MakeFile(twin);
   ::chmod((folder / "lib/locked").c_str(), 0555);
   folder.MakeFile("searchfolders", folder / "lib" + "\r\n\r\n" + folder / "lib/a" + "\r\n");
   const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -234,7 +236,8 @@ void MakeDeepFile(const std::string& base, const std::vector<std::string>& folde
 
 // Refusals that only the real run used to meet: songs pinned by their attributes (which
 // hold even for root), another user's song in a sticky folder, and a new path longer than
-// the system takes while the new name itself is short.
+// the system takes while the new name itself is short; but the user's own song in a sticky
+// folder and a new name of the longest length the system takes are renamed.
 TEST(Cli, ADryRunForeseesPinnedSongsStickyFoldersAndOverlongPaths) {
   if (::geteuid() != 0) GTEST_SKIP() << "pinning songs and running as another user need root";
   TempFolder folder;
@@ -244,6 +247,12 @@ TEST(Cli, ADryRunForeseesPinnedSongsStickyFoldersAndOverlongPaths) {
   folder.MakeFile("m/sticky/E-F.mp3", "e");
   ::chmod((folder / "m/open").c_str(), 0777);
   ::chmod((folder / "m/sticky").c_str(), 01777);
+  const passwd* nobody = ::getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  ASSERT_EQ(::chown(folder.MakeFile("m/sticky/I-J.mp3").c_str(), nobody->pw_uid, nobody->pw_gid),
+            0);
+  const std::string longest = std::string(125, 'K') + "-" + std::string(123, 'L');  // 255 bytes
+  folder.MakeFile("m/open/" + longest + ".mp3");                                    // once spaced
   // "m/" + 4085 bytes of folders + "G-H.mp3": 4094 bytes, two short of "G - H.mp3".
   std::vector<std::string> deep(16, std::string(250, 'd'));
   deep.push_back(std::string(68, 'e'));
@@ -262,9 +271,16 @@ TEST(Cli, ADryRunForeseesPinnedSongsStickyFoldersAndOverlongPaths) {
   // Nobody may keep a journal in this test's state folder.
   const auto [dryRun, real] =
       DryRunThenReal(folder.path(), {"tidy", "--no-undo", "m"}, /*asNobody=*/true);
+  const std::string spaced = std::string(125, 'K') + " - " + std::string(123, 'L');
   EXPECT_EQ(real.out,
-            "The following could not be renamed\n'" + deepPath +
-                "G-H.mp3' could not be renamed to '" + deepPath +
+            "The following had spaces around the middle dash fixed\n"
+            "'m/open/" +
+                longest + ".mp3' was renamed to 'm/open/" + spaced +
+                ".mp3'\n"
+                "'m/sticky/I-J.mp3' was renamed to 'm/sticky/I - J.mp3'\n"
+                "\n"
+                "The following could not be renamed\n'" +
+                deepPath + "G-H.mp3' could not be renamed to '" + deepPath +
                 "G - H.mp3': File name too long\n"
                 "'m/open/A-B.mp3' could not be renamed to 'm/open/A - B.mp3': Operation not "
                 "permitted\n"
@@ -277,7 +293,7 @@ TEST(Cli, ADryRunForeseesPinnedSongsStickyFoldersAndOverlongPaths) {
                 "0 Underscores Replaced with spaces\n"
                 "0 Bracketted Numbers removed\n"
                 "0 Songs had words capitalized in them\n"
-                "0 Songs had spaces before and after the dash fixed\n");
+                "2 Songs had spaces before and after the dash fixed\n");
   EXPECT_EQ(real.status, 1);
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
