@@ -80,22 +80,6 @@ TEST(UserFolders, MakeFoldersCreatesMissingParentsForTheUserOnlyAndTellsWhatFail
   }
 }
 
-TEST(UserFolders, TheDocumentsFolderIsTheDesktopsWhenItExistsElseHome) {
-  const TempFolder folder;
-  const ScopedVariable home("HOME", folder / "home");
-  const ScopedVariable config("XDG_CONFIG_HOME", folder / "home/.config");
-  folder.MakeFile("home/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-  folder.MakeFolder("home/Papers");
-  EXPECT_EQ(DocumentsFolder(), folder / "home/Papers");
-  {
-    // Without xdg-user-dir.
-    const ScopedVariable path("PATH", folder / "no programs");
-    EXPECT_EQ(DocumentsFolder(), folder / "home");
-  }
-  ::rmdir((folder / "home/Papers").c_str());
-  EXPECT_EQ(DocumentsFolder(), folder / "home");
-}
-
 TEST(UserFolders, TheLogIsProposedBesideTheProgramOnlyWhereTheUserMayWrite) {
   const TempFolder folder;
   const std::string program = folder.MakeFolder("bin"), documents = folder.MakeFolder("Documents");

@@ -118,6 +118,12 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        ID3v2Tag(4, {{"TIT2", " \t "}, {"TPE1", "Modern"}}) + kAudio + ID3v1Tag("Old", "Older"),
        "Old [ID3v1]", "Modern [ID3v2.4]"},
       {"old.wma", AsfSong("", "") + ID3v1Tag("Old", "Older"), "Old [ID3v1]", "Older [ID3v1]"},
+      // An ID3v1 field ends at its first zero byte, is Latin-1, and loses trailing blanks and
+      // controls; only an upper-case "TAG" starts a tag, also in a file shorter than one.
+      {"v1.mp3", kAudio + ID3v1Tag("Title\t \x01", std::string("Caf\xe9\0x", 6)), "Title [ID3v1]",
+       "Caf\xc3\xa9 [ID3v1]"},
+      {"v1-lower.mp3", kAudio + ID3v1Tag("T", "A", "tag"), "", ""},
+      {"v1-short.mp3", ID3v1Tag("Short", "").substr(0, 40), "Short [ID3v1]", ""},
       // The bytes tell the kind of file, not the name.
       {"mp3-named.wav", ID3v2Tag(4, {{"TIT2", "T"}, {"TPE1", "A"}}), "T [ID3v2.4]", "A [ID3v2.4]"},
       {"untagged.mp3", kAudio, "", ""},
