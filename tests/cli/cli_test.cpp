@@ -466,7 +466,7 @@ TEST_F(CliJournals, KilledOrInterruptedAtAnyPointOfALargeTidyTheUndoGivesTheOrig
     const pid_t child = ::fork();
     if (child == 0) {
       ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
-      ::close(STDOUT_FILENO);
+      ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
       if (::chdir(folder.path().c_str()) == 0)
         ::execv(TUNEWICK_CLI, const_cast<char**>(argv.data()));
       ::_exit(127);
