@@ -192,23 +192,21 @@ bool OnlyTheSongIsInTheWay(const std::string& from, const std::string& to) {
   return songListed;
 }
 
-// A change of letter case on a file system that ignores case: through a free temporary
-// name in the same folder, and back to the old name if the second move fails.
-std::error_code ChangeCase(const std::string& from, const std::string& to) {
+}  // namespace
+
+std::error_code ChangeCase(const std::string& from, const std::string& to, const Mover& move) {
   const std::string folder = FolderPart(to);
   std::error_code error = std::make_error_code(std::errc::file_exists);
   for (unsigned attempt = 0; attempt < 100 && error == std::errc::file_exists; ++attempt) {
     const std::string temporary = folder + CaseChangeTemporaryName(attempt);
-    error = Move(from, temporary);
+    error = move(from, temporary);
     if (error) continue;
-    error = Move(temporary, to);
-    if (error) Move(temporary, from);
+    error = move(temporary, to);
+    if (error) move(temporary, from);
     return error;
   }
   return error;
 }
-
-}  // namespace
 
 std::error_code MoveBy(Way way, const std::string& from, const std::string& to) {
   switch (way) {
@@ -225,7 +223,7 @@ std::error_code MoveBy(Way way, const std::string& from, const std::string& to) 
 std::error_code RenameWithoutReplacing(const std::string& from, const std::string& to) {
   const std::error_code error = Move(from, to);
   if (error != std::errc::file_exists || !OnlyTheSongIsInTheWay(from, to)) return error;
-  return ChangeCase(from, to);
+  return ChangeCase(from, to, Move);
 }
 
 bool IgnoresCase(const std::string& path) {

@@ -4,6 +4,7 @@
 // system a music library lives on, and foreseeing, changing nothing, what such a rename
 // would meet.
 
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -25,6 +26,12 @@ std::error_code RenameWithoutReplacing(const std::string& from, const std::strin
 // whatever file system they run.
 enum class RenameWay { kNoReplaceFlag, kLinkThenUnlink, kReservation };
 std::error_code MoveBy(RenameWay way, const std::string& from, const std::string& to);
+
+// A change of letter case where the file system ignores case: the song moves by `move`
+// (a move that never replaces, as the ways above) to a free temporary name in its folder,
+// then to `to`; when that second move fails, back under its own name.
+using Mover = std::function<std::error_code(const std::string& from, const std::string& to)>;
+std::error_code ChangeCase(const std::string& from, const std::string& to, const Mover& move);
 
 // True when the file system finds the existing file `path` under another letter case
 // of its name too. Inode numbers are not trusted alone: FUSE file systems may number

@@ -26,7 +26,9 @@ class StaggeredDisk final : public ForwardingFileSystem {
   std::size_t FolderReadsAtOnce(const std::string&) const override { return atOnce_; }
   std::size_t FoldersRenamedAtOnce(const std::string&) const override { return atOnce_; }
 
+  // Past `mostReads` folder reads, finds nothing more: a scan running in circles ends.
   FolderListing ListFolder(const std::string& folder) const override {
+    if (++reads > mostReads) return {};
     HoldBack(folder);
     return disk_.ListFolder(folder);
   }
@@ -43,6 +45,8 @@ class StaggeredDisk final : public ForwardingFileSystem {
     return error;
   }
 
+  std::size_t mostReads = static_cast<std::size_t>(-1);
+  mutable std::atomic<std::size_t> reads = 0;
   std::string slowest;  // the folder whose calls take longest: those whose paths end so
   std::size_t renamesBeforeCall = 0;
   std::function<void()> call;

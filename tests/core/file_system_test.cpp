@@ -8,6 +8,7 @@
 
 #include "platform/dry_run_file_system.h"
 #include "platform/posix_rename.h"
+#include "platform/rename_names.h"
 #include "songtools/song_correction.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
@@ -62,6 +63,21 @@ TEST(FileSystem, EveryWayOfRenamingRefusesATakenNameAndLeavesNothingBehind) {
     EXPECT_EQ(SnapshotFiles(folder.path()),
               (std::map<std::string, std::string>{{b, "second"}, {odd, "first"}}));
   }
+}
+
+// A change of case passes a temporary name, one taken already passed over; when the move on
+// from there fails, the song goes back under its own name.
+TEST(FileSystem, AChangeOfCaseThatFailsHalfWayLeavesTheSongUnderItsOwnName) {
+  TempFolder folder;
+  const std::string song = folder.MakeFile("abba.mp3", "song");
+  folder.MakeFile(CaseChangeTemporaryName(0), "taken");
+  const auto before = SnapshotFiles(folder.path());
+  int moves = 0;
+  auto thirdMoveFails = [&](const std::string& from, const std::string& to) {
+    return ++moves == 3 ? std::make_error_code(std::errc::io_error) : fs().Rename(from, to);
+  };
+  EXPECT_EQ(posix::ChangeCase(song, folder / "Abba.mp3", thirdMoveFails), std::errc::io_error);
+  EXPECT_EQ(SnapshotFiles(folder.path()), before);
 }
 
 // FAT and exFAT offer neither renameat2's no-replace flag nor hard links, ignore letter

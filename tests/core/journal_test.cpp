@@ -30,17 +30,25 @@ namespace {
 using testing::MountedImage;
 using testing::TempFolder;
 
+const std::optional<MountedImage::Kind> kDisks[] = {std::nullopt, MountedImage::Kind::kFat,
+                                                    MountedImage::Kind::kExfat};
+
 class Journals : public ::testing::Test {
  protected:
   Journals() : store(RealFileSystem(), folder / "state/tunewick") {}
 
+  // Tidies the library folder `library` through `disk`; returns what it did.
+  SongLists TidyThrough(FileSystem& disk, const std::string& library) {
+    folder.MakeFile("searchfolders", library + "\r\n");
+    SongLists state;
+    LibraryFileHost host(state, disk, folder / "searchfolders");
+    RunTidyup(state, disk, host);
+    return state;
+  }
   // Tidies the library folder `library` through a journal; returns the journal's name.
   std::string Tidy(FileSystem& disk, const std::string& library) {
-    folder.MakeFile("searchfolders", library + "\r\n");
     RecordedRun run(&store, disk, {RunKind::kTidyup, ++clock, folder.path(), {}});
-    SongLists state;
-    LibraryFileHost host(state, run.fileSystem(), folder / "searchfolders");
-    RunTidyup(state, run.fileSystem(), host);
+    TidyThrough(run.fileSystem(), library);
     EXPECT_EQ(run.Finish(), "");
     return run.name();
   }
@@ -164,9 +172,7 @@ class StampingDisk final : public ForwardingFileSystem {
 };
 
 TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPutBack) {
-  const std::optional<MountedImage::Kind> disks[] = {std::nullopt, MountedImage::Kind::kFat,
-                                                     MountedImage::Kind::kExfat};
-  for (const std::optional<MountedImage::Kind>& kind : disks) {
+  for (const std::optional<MountedImage::Kind>& kind : kDisks) {
     SCOPED_TRACE(kind ? MountedImage::Name(*kind) : "an ordinary disk");
     std::optional<MountedImage> image;
     if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
@@ -221,23 +227,46 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
 }
 
 // Journals of the first two versions keep no checksums, and those of the first no
-// fingerprints: they are undone as before.
-TEST_F(Journals, JournalsOfEarlierVersionsAreUndone) {
-  for (const std::string version : {"1", "2"}) {
-    const std::string song = folder.MakeFile("music/Song " + version + ".mp3", "song");
-    const std::optional<FileIdentity> id = RealFileSystem().IdentifyFile(song);
-    ASSERT_TRUE(id);
-    const std::string name = "2027010" + version + "-000000";
-    folder.MakeFile("state/tunewick/" + name + ".journal",
-                    "Tunewick journal " + version + "\nrun\ttidy-up\t1798761600\t/\t\nrename\t" +
-                        std::to_string(id->device) + "\t" + std::to_string(id->inode) + "\t" +
-                        std::to_string(id->birthNs) + "\t4\t" + std::to_string(id->modifiedNs) +
-                        (version == "1" ? "\t1\t" : "\t1\t0\t") + folder / "music/01 song.mp3" +
-                        "\t" + song + (version == "1" ? "\ndone\t5" : "\ndone") + "\nend\t1\n");
-    const UndoReport undo = Undo(name);
-    EXPECT_TRUE(undo.result.refused.empty() && undo.damage.empty()) << version;
-    EXPECT_EQ(testing::ReadFile(folder / "music/01 song.mp3"), "song");
-    std::filesystem::remove(folder / "music/01 song.mp3");
+// fingerprints: they are undone as before. Where inode numbers do not last, the size and
+// the time then tell a song, and another file of another size at its name stays.
+TEST_F(Journals, JournalsOfEarlierVersionsAreUndoneOnEveryDiskButForAFileOfAnotherSize) {
+  for (const std::optional<MountedImage::Kind>& kind : kDisks) {
+    SCOPED_TRACE(kind ? MountedImage::Name(*kind) : "an ordinary disk");
+    std::optional<MountedImage> image;
+    if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
+    const std::string music = (image ? image->path() : folder.MakeFolder("disk")) + "/";
+    for (const std::string version : {"1", "2"}) {
+      std::string journal = "Tunewick journal " + version + "\nrun\ttidy-up\t1798761600\t/\t\n";
+      for (const std::string& song : {"Kept " + version + ".mp3", "Swapped " + version + ".mp3"}) {
+        testing::WriteFile(music + song, "song");
+        const std::optional<FileIdentity> id = RealFileSystem().IdentifyFile(music + song);
+        ASSERT_TRUE(id);
+        journal += "rename";
+        for (const std::uint64_t field : {id->device, id->inode, id->birthNs, id->size})
+          journal += "\t" + std::to_string(field);
+        journal += "\t" + std::to_string(id->modifiedNs) + (id->inodeStable ? "\t1" : "\t0") +
+                   (version == "1" ? "" : "\t" + std::to_string(id->fingerprint)) + "\t" + music +
+                   "01 " + song + "\t" + music + song +
+                   (version == "1" ? "\ndone\t5\n" : "\ndone\n");
+      }
+      // Another file, of another size, takes the second song's name and time.
+      const auto time = std::filesystem::last_write_time(music + "Swapped " + version + ".mp3");
+      testing::WriteFile(music + "new", "a longer song");
+      std::filesystem::last_write_time(music + "new", time);
+      std::filesystem::rename(music + "new", music + "Swapped " + version + ".mp3");
+      const std::string name =
+          "2027010" + version + "-00000" + std::to_string(kind ? int(*kind) : 2);
+      folder.MakeFile("state/tunewick/" + name + ".journal", journal + "end\t2\n");
+
+      const UndoReport undo = Undo(name);
+      EXPECT_TRUE(undo.damage.empty()) << version;
+      EXPECT_EQ(undo.result.renamed,
+                (std::vector<std::pair<SongPath, SongPath>>{
+                    {music + "Kept " + version + ".mp3", music + "01 Kept " + version + ".mp3"}}))
+          << version;
+      ASSERT_EQ(undo.result.refused.size(), 1u) << version;
+      EXPECT_EQ(undo.result.refused[0].reason, kChangedSince);
+    }
   }
 }
 
@@ -389,6 +418,53 @@ TEST_F(Journals,
   EXPECT_EQ(run.Finish(), "");
   ASSERT_TRUE(nearlyFull.Summary(run.name()));
   EXPECT_EQ(nearlyFull.Summary(run.name())->renames, 1u);
+}
+
+// A disk under the journal that fills up, then has room again: the append after the first
+// `room` ones fails, the later ones go through.
+class FillingUpJournalFile final : public AppendOnlyFile {
+ public:
+  FillingUpJournalFile(std::unique_ptr<AppendOnlyFile> file, int room)
+      : file_(std::move(file)), room_(room) {}
+  std::error_code Append(std::string_view bytes) override {
+    if (room_-- == 0) return std::make_error_code(std::errc::no_space_on_device);
+    return file_->Append(bytes);
+  }
+  std::error_code SyncData() override { return file_->SyncData(); }
+
+ private:
+  std::unique_ptr<AppendOnlyFile> file_;
+  int room_;
+};
+
+// Once a record could not be written, no song is renamed any more, even when the journal
+// could be written again; the run says why, and undo puts back every rename it made.
+TEST_F(Journals, AJournalFailingPartWayStopsTheRenamesAndWhatWasDoneIsUndone) {
+  for (const int room : {0, 3}) {
+    SCOPED_TRACE(room);
+    const std::string music = folder.MakeFolder("failing" + std::to_string(room));
+    for (const char* song : {"A-B.mp3", "C-D.mp3", "E-F.mp3", "G-H.mp3", "I-J.mp3", "K-L.mp3"})
+      testing::WriteFile(music + "/" + song, song);
+    const auto before = testing::SnapshotFiles(music);
+    const std::string name = "failing" + std::to_string(room);
+    std::error_code error;
+    std::unique_ptr<AppendOnlyFile> file =
+        CreateAppendOnlyFile(folder.MakeFolder("state/tunewick") + "/" + name + ".journal", error);
+    ASSERT_TRUE(file) << error.message();
+    ASSERT_FALSE(file->Append(HeaderRecords({RunKind::kTidyup, ++clock, folder.path(), {}})));
+    JournalWriter journal(std::make_unique<FillingUpJournalFile>(std::move(file), room), name);
+    {
+      JournalingFileSystem disk(RealFileSystem(), journal);
+      const SongLists tidied = TidyThrough(disk, music);
+      EXPECT_EQ(tidied.DashLog.size(), std::size_t(room));
+      EXPECT_EQ(tidied.RenameFailures.size(), 6u - room);
+      for (const RenameFailure& failure : tidied.RenameFailures)
+        EXPECT_EQ(failure.reason.rfind(kCannotRecord, 0), 0u) << failure.reason;
+    }
+    EXPECT_EQ(journal.Finish().message().rfind(kCannotRecord, 0), 0u);
+    EXPECT_TRUE(Undo(name).result.refused.empty());
+    EXPECT_EQ(testing::SnapshotFiles(music), before);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "library/library_location.h"
+#include "platform/journal_file.h"
 #include "reports/changed_files.h"
 #include "support/temp_folder.h"
 
@@ -38,12 +39,24 @@ class ScopedVariable {
   std::optional<std::string> old_;
 };
 
-TEST(UserFolders, TheConfigFolderFollowsXdgConfigHomeWhenAbsoluteElseTheHomeFolder) {
-  EXPECT_EQ(ConfigFolderFor("/etc/xdg/ann", "/home/ann"), "/etc/xdg/ann/tunewick");
+// The configuration and journal folders follow XDG_CONFIG_HOME and XDG_STATE_HOME where
+// they are absolute; else, a relative one too, they lie below the home folder.
+TEST(UserFolders, TheConfigAndJournalFoldersFollowXdgWhenAbsoluteElseTheHomeFolder) {
+  const struct {
+    const char *xdg, *home, *config, *journals;
+  } cases[] = {
+      {"/etc/xdg/ann", "/home/ann", "/etc/xdg/ann/tunewick", "/etc/xdg/ann/tunewick"},
+      {"relative/x", "/home/ann", "/home/ann/.config/tunewick", "/home/ann/.local/state/tunewick"},
+      {"", "/home/ann/", "/home/ann/.config/tunewick", "/home/ann/.local/state/tunewick"},
+      {"", "/", "/.config/tunewick", "/.local/state/tunewick"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.xdg) + " " + c.home);
+    const ScopedVariable home("HOME", c.home), state("XDG_STATE_HOME", c.xdg);
+    EXPECT_EQ(ConfigFolderFor(c.xdg, c.home), c.config);
+    EXPECT_EQ(DefaultJournalFolder(), c.journals);
+  }
   EXPECT_EQ(ConfigFolderFor("/cfg/", "/home/ann"), "/cfg/tunewick");
-  EXPECT_EQ(ConfigFolderFor("", "/home/ann/"), "/home/ann/.config/tunewick");
-  EXPECT_EQ(ConfigFolderFor("relative/cfg", "/home/ann"), "/home/ann/.config/tunewick");
-  EXPECT_EQ(ConfigFolderFor("", "/"), "/.config/tunewick");
   EXPECT_EQ(ConfigLibraryFile("/cfg/tunewick"), "/cfg/tunewick/searchfolders");
 }
 
@@ -57,30 +70,8 @@ TEST(UserFolders, MakeFoldersCreatesMissingParentsForTheUserOnlyAndTellsWhatFail
   EXPECT_TRUE(S_ISDIR(info.st_mode));
   EXPECT_EQ(info.st_mode & 0777, 0700u);
 
-  folder.MakeFile("file");
-  try {
-    MakeFolders(folder / "file/tunewick");
-    ADD_FAILURE() << "a folder below a file";
-  } catch (const FileError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot create folder \"" + folder / "file/tunewick" + "\". Not a directory");
-  }
-}
-
-TEST(UserFolders, TheDocumentsFolderIsTheDesktopsWhenItExistsElseHome) {
-  const TempFolder folder;
-  const ScopedVariable home("HOME", folder / "home");
-  const ScopedVariable config("XDG_CONFIG_HOME", folder / "home/.config");
-  folder.MakeFile("home/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
-  folder.MakeFolder("home/Papers");
-  EXPECT_EQ(DocumentsFolder(), folder / "home/Papers");
-  {
-    // Without xdg-user-dir.
-    const ScopedVariable path("PATH", folder / "no programs");
-    EXPECT_EQ(DocumentsFolder(), folder / "home");
-  }
-  ::rmdir((folder / "home/Papers").c_str());
-  EXPECT_EQ(DocumentsFolder(), folder / "home");
+  // The reason it gives: see the command line's tests.
+  EXPECT_THROW(MakeFolders(folder.MakeFile("file") + "/tunewick"), FileError);
 }
 
 TEST(UserFolders, TheLogIsProposedBesideTheProgramOnlyWhereTheUserMayWrite) {

@@ -57,12 +57,20 @@ SongTags Read(const std::string& path) { return ReadSongTags(RealFileSystem(), p
 TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
   TempFolder folder;
   const std::string longTitle = "A Title Far Longer Than Thirty Bytes, Whole";
+  // The tag with an extended header before its frames, in place of as much padding.
+  auto extended = [](std::string tag, std::string_view header) {
+    tag[5] = '\x40';
+    tag.insert(10, header);
+    tag.resize(tag.size() - header.size());
+    return tag;
+  };
   const struct {
     std::string name, content, title, artist;
   } cases[] = {
       {"v23.mp3",
        ID3v2Tag(3, {{"TIT2", "J\xc3\xb3ga \xe2\x99\xab", Enc::kUtf16},
-                    {"TPE1", "Bj\xc3\xb6rk", Enc::kLatin1}}) +
+                    {"TPE1", "Bj\xc3\xb6rk", Enc::kLatin1},
+                    {"TPE2", "Band"}}) +
            kAudio,
        "J\xc3\xb3ga \xe2\x99\xab [ID3v2.3]", "Bj\xc3\xb6rk [ID3v2.3]"},
       // Multi-value fields give their first value.
@@ -74,6 +82,14 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
       {"v22.mp3",
        ID3v2Tag(2, {{"TT2", "Old Song", Enc::kLatin1}, {"TP1", "\xc3\x9cnder", Enc::kUtf16}}),
        "Old Song [ID3v2.2]", "\xc3\x9cnder [ID3v2.2]"},
+      // The extended header's size counts itself in ID3v2.4, not in ID3v2.3.
+      {"extended-v24.mp3",
+       extended(ID3v2Tag(4, {{"TIT2", "T"}, {"TPE1", "A"}}, 6), std::string("\0\0\0\x06\x01\0", 6)),
+       "T [ID3v2.4]", "A [ID3v2.4]"},
+      {"extended-v23.mp3",
+       extended(ID3v2Tag(3, {{"TIT2", "T"}, {"TPE1", "A"}}, 10),
+                std::string("\0\0\0\x06", 4) + std::string(6, '\0')),
+       "T [ID3v2.3]", "A [ID3v2.3]"},
       {"no-bom.mp3", ID3v2Tag(3, {{"TIT2", "Little", Enc::kUtf16NoBom}, {"TPE1", "Endian"}}),
        "Little [ID3v2.3]", "Endian [ID3v2.3]"},
       {"band.mp3", ID3v2Tag(4, {{"TIT2", "Song"}, {"TPE2", "Band"}}), "Song [ID3v2.4]",
@@ -102,6 +118,12 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        ID3v2Tag(4, {{"TIT2", " \t "}, {"TPE1", "Modern"}}) + kAudio + ID3v1Tag("Old", "Older"),
        "Old [ID3v1]", "Modern [ID3v2.4]"},
       {"old.wma", AsfSong("", "") + ID3v1Tag("Old", "Older"), "Old [ID3v1]", "Older [ID3v1]"},
+      // An ID3v1 field ends at its first zero byte, is Latin-1, and loses trailing blanks and
+      // controls; only an upper-case "TAG" starts a tag, also in a file shorter than one.
+      {"v1.mp3", kAudio + ID3v1Tag("Title\t \x01", std::string("Caf\xe9\0x", 6)), "Title [ID3v1]",
+       "Caf\xc3\xa9 [ID3v1]"},
+      {"v1-lower.mp3", kAudio + ID3v1Tag("T", "A", "tag"), "", ""},
+      {"v1-short.mp3", ID3v1Tag("Short", "").substr(0, 40), "Short [ID3v1]", ""},
       // The bytes tell the kind of file, not the name.
       {"mp3-named.wav", ID3v2Tag(4, {{"TIT2", "T"}, {"TPE1", "A"}}), "T [ID3v2.4]", "A [ID3v2.4]"},
       {"untagged.mp3", kAudio, "", ""},
