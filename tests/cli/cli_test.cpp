@@ -563,7 +563,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   const std::string chunk = ID3v2Tag(3, {{"TPE1", "Chunk"}});
   folder.MakeFile("m/05_track.wma", testing::AsfSong("Wma Title", "", "Album Artist"));
   folder.MakeFile("m/08_track.wma", testing::AsfSong("T", "AC/DC"));  // no usable artist
-  folder.MakeFile("m/06_track.wav", testing::WavSong("Wav Title", "Info", chunk));
+  folder.MakeFile("m/06_track.WAV", testing::WavSong("Wav Title", "Info", chunk));
   folder.MakeFile("m/07_track.mp3", ID3v2Tag(4, {{"TIT2", kLongTitle}}) + ID3v1Tag("Cut", "Old"));
   folder.MakeFile("m/\xff.mp3", ID3v2Tag(2, {{"TT2", "T", testing::ID3v2Encoding::kUtf16}}) +
                                     ID3v1Tag("", "\xc6"));
@@ -578,7 +578,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
         "m/04_track.wma\n  title:  none\n  artist: none\n",
         "m/07_track.mp3\n  title:  \"A Title Longer Than ID3v1 Can Hold\" from ID3v2.4\n"
         "  artist: \"Old\" from ID3v1\n",
-        "m/06_track.wav\n  title:  \"Wav Title\" from RIFF INFO\n  artist: \"Chunk\" from "
+        "m/06_track.WAV\n  title:  \"Wav Title\" from RIFF INFO\n  artist: \"Chunk\" from "
         "ID3v2.3\n",
         "m/05_track.wma\n  title:  \"Wma Title\" from ASF\n  artist: \"Album Artist\" from ASF\n"})
     EXPECT_NE(shown.find(line), std::string::npos) << line << shown;
@@ -589,7 +589,7 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
             "'m/07_track.mp3' was renamed to 'm/Old - A Title Longer Than ID3v1 Can Hold.mp3'\n"
             "'m/\xff.mp3' was renamed to 'm/\xc3\x86 - T.mp3'\n"
             "'m/sub/deep.mp3' was renamed to 'm/sub/Bj\xc3\xb6rk - Deep.mp3'\n"
-            "'m/06_track.wav' was renamed to 'm/Chunk - Wav Title.wav'\n"
+            "'m/06_track.WAV' was renamed to 'm/Chunk - Wav Title.WAV'\n"
             "'m/05_track.wma' was renamed to 'm/Album Artist - Wma Title.wma'\n"
             "\n"
             "The following could not be renamed\n"

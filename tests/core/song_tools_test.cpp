@@ -17,13 +17,6 @@ FileSystem& fs() { return RealFileSystem(); }
 
 constexpr std::string_view kForbidden = ":\\/*?\"<>|";
 
-TEST(SongCorrection, NamesKeepTheFolderAndTheExtension) {
-  EXPECT_EQ(CorrectedPath("/music/x/old.mp3", "A", "B"), "/music/x/A - B.mp3");
-  EXPECT_EQ(CorrectedPath("/music/x/old.name.WMA", "A", "B"), "/music/x/A - B.WMA");
-  EXPECT_EQ(CorrectedPath("/music/v1.2/song", "A", "B"), "/music/v1.2/A - B");  // no extension
-  EXPECT_EQ(CorrectedPath("/m/old.mp3", " A", "B "), "/m/ A - B .mp3");         // spaces stay
-}
-
 TEST(SongCorrection, ForbiddenCharactersAreTheNineAndEveryControlCharacter) {
   for (char c : kForbidden) EXPECT_TRUE(HoldsForbiddenCharacter(std::string("a") + c + "b")) << c;
   for (int c : {0x00, 0x01, 0x09, 0x0A, 0x1F, 0x7F})
