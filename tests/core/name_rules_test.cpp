@@ -49,27 +49,6 @@ TEST(NameRules, WorkedExamples) {
   for (const auto& c : cases) EXPECT_EQ(c.repair(c.before), c.after) << c.before;
 }
 
-TEST(NameRules, EveryMarkOfTheDigitGoesInOnePass) {
-  const struct {
-    std::string_view before;
-    int digit;
-    std::string_view after;  // the same as `before`: the name holds no mark
-  } cases[] = {
-      {"(3) Artist - Song.mp3", 3, " Artist - Song.mp3"},
-      {"Artist - Song (1) (1).mp3", 1, "Artist - Song  .mp3"},
-      {"Artist - Song (1)(2).mp3", 1, "Artist - Song (2).mp3"},
-      // One pass leaves a mark that a deletion joins, of its own digit or another.
-      {"((1)1)).mp3", 1, "(1)).mp3"},
-      {"Song ((1)2).mp3", 1, "Song (2).mp3"},
-      {"Artist - Song (10).mp3", 1, "Artist - Song (10).mp3"},
-      {"Song ( 1).mp3", 1, "Song ( 1).mp3"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(HasBracketNumber(c.before, c.digit), c.before != c.after) << c.before;
-    EXPECT_EQ(RemoveBracketNumber(c.before, c.digit), c.after) << c.before;
-  }
-}
-
 // A song is named correctly when its file name, and nothing else of its path, holds
 // exactly one "-" (a ":" is no separator).
 TEST(NameCheck, ListsTheSongsWithoutExactlyOneDashInTheirFileNameInOrder) {
