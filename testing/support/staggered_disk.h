@@ -33,9 +33,15 @@ class StaggeredDisk final : public ForwardingFileSystem {
     return disk_.ListFolder(folder);
   }
 
-  // Keeps the renames made, as log lines, and runs `afterRenames` once that many were made.
+  // Keeps the renames made, as log lines, and runs `call` once `renamesBeforeCall` were made.
   std::error_code Rename(const std::string& from, const std::string& to) override {
-    begunAfterStop += stopped;
+    // A rename begun once the host stopped the run takes long: a thread that begins
+    // another after it does so because the run went on, not because this thread was quick
+    // while the one that stops the run waited for a processor.
+    if (stopped) {
+      ++begunAfterStop;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
     HoldBack(FolderOf(from));
     const std::error_code error = disk_.Rename(from, to);
     std::lock_guard lock(mutex_);
