@@ -16,6 +16,7 @@
 #include "journal/undo.h"
 #include "library/library_file.h"
 #include "library/library_location.h"
+#include "library/user_settings.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/file_system.h"
 #include "platform/journal_file.h"
@@ -64,6 +65,10 @@ constexpr std::string_view kUsage =
     "something are kept.\n"
     "\n"
     "Options:\n"
+    "  --all-types        for list, tidy and tags: also take .flac, .ogg, .oga, .opus,\n"
+    "                     .m4a, .aif and .aiff files for songs, this time (the desktop\n"
+    "                     program's \"Also look for FLAC, Ogg, Opus, M4A and AIFF songs\",\n"
+    "                     kept in the settings file below, does so every time)\n"
     "  --dry-run          change nothing on disk; print what would be done\n"
     "  --no-undo          rename even when the journal cannot be written (the run\n"
     "                     cannot be undone then)\n"
@@ -71,12 +76,14 @@ constexpr std::string_view kUsage =
     "  --version          show the version\n"
     "\n"
     "Folders that cannot be read are skipped, each with a warning on standard error.\n"
+    "Settings shared with the desktop program: $XDG_CONFIG_HOME/tunewick/settings\n"
+    "(~/.config/tunewick/settings).\n"
     "\n"
     "Exit status: 0 when everything was done, 1 when some renames were refused (or the\n"
     "journal of the run to undo is damaged), 2 for a usage error, a missing or unreadable\n"
-    "library file, a run that cannot be recorded, journals that cannot be trusted, another\n"
-    "run under way, or no run to undo; 3 when the output could not be written (the renames\n"
-    "were done all the same).\n";
+    "library file, an unreadable settings file, a run that cannot be recorded, journals that\n"
+    "cannot be trusted, another run under way, or no run to undo; 3 when the output could\n"
+    "not be written (the renames were done all the same).\n";
 
 std::string_view StepName(TidyupStep step) {
   switch (step) {
@@ -99,11 +106,12 @@ void WriteLine(std::ostream& out, std::string_view line) {
   out.put('\n');
 }
 
-// Where the songs come from: the folders named on the command line, or the library file.
+// Where the songs come from: the folders named on the command line, or the library file;
+// and which files are songs.
 class Library {
  public:
-  Library(std::vector<std::string> folders, std::string libraryFile)
-      : folders_(std::move(folders)) {
+  Library(std::vector<std::string> folders, std::string libraryFile, SongTypes types)
+      : folders_(std::move(folders)), types_(types) {
     if (folders_.empty()) libraryFile_ = std::move(libraryFile);
   }
 
@@ -113,13 +121,13 @@ class Library {
   void Scan(SongLists& lists, FileSystem& fileSystem) {
     lists.IncorrectSongs.clear();
     lists.LibraryFolders = Folders(fileSystem);
-    Remember(ScanFolders(lists, fileSystem, folders_, Entries()));
+    Remember(ScanFolders(lists, fileSystem, folders_, Entries(), types_));
   }
 
   // Hands the tree of each library folder to `take` as soon as it is read: the songs Scan
   // would list, without the lists the windows keep.
   void ScanEach(FileSystem& fileSystem, const std::function<void(LibraryTree&)>& take) {
-    Remember(ScanEachFolder(fileSystem, Folders(fileSystem), Entries(), take));
+    Remember(ScanEachFolder(fileSystem, Folders(fileSystem), Entries(), types_, take));
   }
 
   // Every folder that some scan could not read, once, in the order first met.
@@ -146,6 +154,7 @@ class Library {
 
   std::vector<std::string> folders_;        // named, or read from the library file
   std::optional<std::string> libraryFile_;  // without named folders
+  SongTypes types_;
   bool fileRead_ = false;
   std::vector<UnreadableFolder> unreadable_;
   std::set<std::string> reported_;
@@ -224,8 +233,8 @@ int List(Library& library, FileSystem& fileSystem, CliStreams& streams) {
     lines.clear();
   };
   library.ScanEach(fileSystem, [&](const LibraryTree& tree) {
-    for (std::size_t mask = 0; mask < std::size(kSongMasks); ++mask) {
-      for (const SongPath& song : tree.Songs(mask)) {
+    for (std::size_t type = 0; type < kSongTypeCount; ++type) {
+      for (const SongPath& song : tree.Songs(type)) {
         if (IsNamedCorrectly(FileNameOf(song))) continue;
         lines.append(song) += '\n';
         if (lines.size() >= kLinesBlock) writeLines();
@@ -286,6 +295,7 @@ struct Invocation {
   bool dryRun = false;
   bool noUndo = false;
   bool show = false;
+  bool allTypes = false;
   std::vector<std::string> folders;
 };
 
@@ -323,6 +333,7 @@ std::optional<Invocation> ReadCommandLine(const std::vector<std::string>& argume
     return std::nullopt;
   }
   const bool renames = command != "list" && command != "history";
+  const bool scans = command != "undo" && command != "history";
   bool optionsEnded = false;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
@@ -334,6 +345,8 @@ std::optional<Invocation> ReadCommandLine(const std::vector<std::string>& argume
       invocation.noUndo = true;
     } else if (!optionsEnded && argument == "--show" && command == "tags") {
       invocation.show = true;
+    } else if (!optionsEnded && argument == "--all-types" && scans) {
+      invocation.allTypes = true;
     } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
       status = UsageError(streams, "unknown option \"" + argument + "\" for " + command);
       return std::nullopt;
@@ -431,7 +444,16 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
     return UsageError(streams, "--show changes nothing: no --dry-run with it");
   if (!HaveLibrary(*invocation, libraryFile, fileSystem, streams)) return kExitUsage;
 
-  Library library(std::move(invocation->folders), libraryFile);
+  SongTypes types = SongTypes::All();
+  if (!invocation->allTypes) {
+    try {
+      types = LoadSettings(fileSystem, ConfigSettingsFile(UserConfigFolder())).songTypes();
+    } catch (const FileError& error) {
+      streams.err << "tunewick-cli: " << error.what() << '\n';
+      return kExitUsage;
+    }
+  }
+  Library library(std::move(invocation->folders), libraryFile, types);
   status = RunLibraryCommand(*invocation, library, journals, fileSystem, streams);
   WarnUnreadable(streams, library);
   return status;

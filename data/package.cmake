@@ -8,7 +8,8 @@ set(CPACK_PACKAGE_VENDOR "The Tunewick developers")
 set(CPACK_PACKAGE_CONTACT "The Tunewick developers" CACHE STRING "The package's maintainer")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tidy the file names of a music collection")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "Tunewick renames the songs (MP3, WAV, WMA) of a music library into the form\n"
+  "Tunewick renames the songs (MP3, WAV, WMA; FLAC, Ogg, Opus, M4A and AIFF as a\n"
+  "choice) of a music library into the form\n"
   "\"Artist Name - Song Name.ext\": spaces around the dash, underscores to spaces,\n"
   "capitals, no bracketed numbers or track-number prefixes. It lists the songs\n"
   "still named wrongly and helps to fix them by hand or from their ID3v1 tags.\n"
@@ -23,7 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/tunewick/tunewick")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Playback goes through Qt Multimedia's GStreamer back end, which finds its decoders at
-# run time: WAV and MP3 (good), the ASF container of WMA (ugly) and its decoder (libav).
+# run time: WAV and MP3 (good), the ASF container of WMA (ugly) and its decoder (libav);
+# Ogg, Vorbis and Opus (base), FLAC and the MP4 container of M4A (good), AAC, ALAC and the
+# AIFF container (libav).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav")
 # The headings' typeface, the marks that stand for control characters in names (Control

@@ -21,14 +21,6 @@ struct FolderIdHash {
   }
 };
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-int SongMaskIndex(std::string_view fileName) {
-  for (std::size_t i = 0; i < std::size(kSongMasks); ++i)
-    if (MatchesSongMask(fileName, kSongMasks[i])) return static_cast<int>(i);
-  return -1;
-}
-
 // Missing folders and paths that are no folder are skipped without a word; anything else
 // that keeps a folder shut is worth telling.
 bool IsUnreadable(std::error_code error) {
@@ -44,7 +36,7 @@ bool IsUnreadable(std::error_code error) {
 // started when a tree first has subfolders to read, as many as its file system advises.
 class FolderReaders::Pool {
  public:
-  explicit Pool(const FileSystem& fileSystem) : fileSystem(fileSystem) {}
+  Pool(const FileSystem& fileSystem, SongTypes types) : fileSystem(fileSystem), types(types) {}
   ~Pool() {
     {
       std::lock_guard lock(mutex);
@@ -79,6 +71,7 @@ class FolderReaders::Pool {
   }
 
   const FileSystem& fileSystem;
+  const SongTypes types;
   std::mutex mutex;
   std::condition_variable workToDo, folderRead;
 
@@ -124,7 +117,7 @@ class TreeReader {
     bool opened = false;
     std::error_code error;  // why it was not opened
     FolderId id;
-    std::vector<SongPath> songs[std::size(kSongMasks)];  // full paths
+    std::vector<SongPath> songs[kSongTypeCount];  // full paths
 
    private:
     friend class TreeReader;
@@ -180,9 +173,9 @@ class TreeReader {
       folder.id = listing.id;
       for (FolderEntry& entry : listing.entries) {
         if (entry.isFile) {
-          const int mask = SongMaskIndex(entry.name);
-          if (mask < 0) continue;
-          std::string& path = folder.songs[mask].emplace_back();
+          const int type = pool_.types.TypeOf(entry.name);
+          if (type < 0) continue;
+          std::string& path = folder.songs[type].emplace_back();
           path.reserve(folder.path.size() + entry.name.size());
           path.append(folder.path).append(entry.name);
         } else if (entry.isFolder && entry.name[0] != '.') {
@@ -238,19 +231,8 @@ class TreeReader {
 
 }  // namespace
 
-bool MatchesSongMask(std::string_view fileName, std::string_view mask) {
-  std::string_view extension = mask.substr(1);  // "*.mp3" -> ".mp3"
-  if (fileName.size() < extension.size()) return false;
-  std::string_view tail = fileName.substr(fileName.size() - extension.size());
-  for (std::size_t i = 0; i < extension.size(); ++i)
-    if (LowerAscii(tail[i]) != LowerAscii(extension[i])) return false;
-  return true;
-}
-
-bool IsSongName(std::string_view fileName) { return SongMaskIndex(fileName) >= 0; }
-
-FolderReaders::FolderReaders(const FileSystem& fileSystem)
-    : pool_(std::make_unique<Pool>(fileSystem)) {}
+FolderReaders::FolderReaders(const FileSystem& fileSystem, SongTypes types)
+    : pool_(std::make_unique<Pool>(fileSystem, types)) {}
 
 FolderReaders::~FolderReaders() = default;
 
@@ -279,30 +261,29 @@ LibraryTree::LibraryTree(FolderReaders& readers, const std::string& folder) {
     for (auto child = subfolders.rbegin(); child != subfolders.rend(); ++child)
       pending.push_back(*child);
     ++folderCount_;
-    for (std::size_t mask = 0; mask < std::size(kSongMasks); ++mask) {
-      songCount_ += next.songs[mask].size();
-      songs_[mask].insert(songs_[mask].end(), std::make_move_iterator(next.songs[mask].begin()),
-                          std::make_move_iterator(next.songs[mask].end()));
-      next.songs[mask] = {};
+    for (std::size_t type = 0; type < kSongTypeCount; ++type) {
+      songCount_ += next.songs[type].size();
+      songs_[type].insert(songs_[type].end(), std::make_move_iterator(next.songs[type].begin()),
+                          std::make_move_iterator(next.songs[type].end()));
+      next.songs[type] = {};
     }
   }
 }
 
-void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree, std::string_view mask) {
-  for (std::size_t i = 0; i < std::size(kSongMasks); ++i) {
-    if (kSongMasks[i] != mask) continue;
-    target.insert(target.end(), std::make_move_iterator(tree.songs_[i].begin()),
-                  std::make_move_iterator(tree.songs_[i].end()));
-    tree.songs_[i] = {};
+void FindSongFiles(std::vector<SongPath>& target, LibraryTree& tree) {
+  for (std::vector<SongPath>& songs : tree.songs_) {
+    target.insert(target.end(), std::make_move_iterator(songs.begin()),
+                  std::make_move_iterator(songs.end()));
+    songs = {};
   }
 }
 
 std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
                                              const std::vector<std::string>& folders,
-                                             FolderEntries entries,
+                                             FolderEntries entries, SongTypes types,
                                              const std::function<void(LibraryTree&)>& take) {
   std::vector<UnreadableFolder> unreadable;
-  FolderReaders readers(fileSystem);
+  FolderReaders readers(fileSystem, types);
   for (const std::string& folder : folders) {
     if (entries == FolderEntries::kFromLibraryFile && folder.size() <= 1) continue;
     // The system would take such a path to end at the NUL: some other folder.
@@ -316,17 +297,18 @@ std::vector<UnreadableFolder> ScanEachFolder(const FileSystem& fileSystem,
 
 std::vector<UnreadableFolder> ScanFolders(SongLists& lists, const FileSystem& fileSystem,
                                           const std::vector<std::string>& folders,
-                                          FolderEntries entries) {
+                                          FolderEntries entries, SongTypes types) {
   std::vector<SongPath>& songs = lists.AllSongs;
   songs.clear();
-  return ScanEachFolder(fileSystem, folders, entries, [&](LibraryTree& tree) {
+  return ScanEachFolder(fileSystem, folders, entries, types, [&](LibraryTree& tree) {
     const std::size_t needed = songs.size() + tree.SongCount();
     if (needed > songs.capacity()) songs.reserve(std::max(needed, 2 * songs.capacity()));
-    for (std::string_view mask : kSongMasks) FindSongFiles(songs, tree, mask);
+    FindSongFiles(songs, tree);
   });
 }
 
-RescanResult rescan(SongLists& lists, FileSystem& fileSystem, const std::string& libraryFile) {
+RescanResult rescan(SongLists& lists, FileSystem& fileSystem, const std::string& libraryFile,
+                    SongTypes types) {
   lists.AllSongs.clear();
   lists.IncorrectSongs.clear();
   lists.LibraryFolders.clear();
@@ -335,7 +317,7 @@ RescanResult rescan(SongLists& lists, FileSystem& fileSystem, const std::string&
   result.libraryFileMissing =
       !LoadLibraryFile(fileSystem, libraryFile, LibraryRead::kMainWindow, lists.LibraryFolders);
   result.unreadableFolders =
-      ScanFolders(lists, fileSystem, lists.LibraryFolders, FolderEntries::kFromLibraryFile);
+      ScanFolders(lists, fileSystem, lists.LibraryFolders, FolderEntries::kFromLibraryFile, types);
   return result;
 }
 

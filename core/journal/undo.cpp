@@ -7,8 +7,8 @@
 #include <set>
 #include <unordered_map>
 
-#include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
+#include "catalogue/song_types.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/rename_names.h"
 #include "reports/changed_files.h"
@@ -44,9 +44,11 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
 }
 
 bool IsRenameOfARun(const JournalEntry& entry) {
+  // Any type a run may have looked for: the user's choice of types may have changed since.
+  constexpr SongTypes kAnyType = SongTypes::All();
   // The system would take a path to end at a NUL byte.
   for (const SongPath* path : {&entry.from, &entry.to})
-    if (path->find('\0') != std::string::npos || !IsSongName(FileNameOf(*path))) return false;
+    if (path->find('\0') != std::string::npos || !kAnyType.Include(FileNameOf(*path))) return false;
   return FolderOf(entry.from) == FolderOf(entry.to) && entry.from != entry.to;
 }
 

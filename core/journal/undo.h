@@ -37,7 +37,7 @@ struct UndoResult {
 };
 
 // True when a Tunewick run can have made the rename: a song renamed within its folder,
-// to another name of a song.
+// to another name of a song, of any type Tunewick knows (SongTypes::All).
 bool IsRenameOfARun(const JournalEntry& entry);
 
 // Renames back, newest first, every rename of the journal that happened, each only when

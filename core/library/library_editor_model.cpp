@@ -134,6 +134,22 @@ std::string LibraryEditorModel::Save(const std::string& libraryFile) {
   return {};
 }
 
+void LibraryEditorModel::ReloadSettings(const std::string& settingsFile) {
+  settings_ = savedSettings_ = LoadSettings(fileSystem_, settingsFile);
+}
+
+std::string LibraryEditorModel::SaveSettings(const std::string& settingsFile) {
+  if (settings_.allSongTypes == savedSettings_.allSongTypes) return {};
+  try {
+    tunewick::SaveSettings(fileSystem_, settingsFile, settings_);
+  } catch (const FileError& error) {
+    return kSettingsSaveFailedMessage +
+           (error.code() ? ErrorText(error.code()) : std::string(error.what()));
+  }
+  savedSettings_ = settings_;
+  return {};
+}
+
 LinkLook LibraryEditorModel::AddLinkLook(bool pointerOver) const {
   return TargetLook(!text_.empty(), pointerOver);
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "library/user_settings.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
@@ -28,6 +29,8 @@ inline constexpr const char* kCannotContinueMessage =
     "Because you have not entered any folders into your music library, this application cannot "
     "continue, and will close.";
 inline constexpr const char* kSaveFailedMessage = "Your music library could not be saved: ";
+inline constexpr const char* kSettingsSaveFailedMessage =
+    "Your choice of song types could not be saved: ";
 
 // The folder `text` names, as the library keeps it: absolute (a relative one is taken from
 // `currentFolder`), without "." and ".." steps, doubled "/" or a closing "/" (except "/").
@@ -89,6 +92,17 @@ class LibraryEditorModel {
   // empty text means saved.
   std::string Save(const std::string& libraryFile);
 
+  // "Also look for FLAC, Ogg, Opus, M4A and AIFF songs", kept in the settings file rather
+  // than in the library file, whose format other programs read.
+  bool AllSongTypes() const { return settings_.allSongTypes; }
+  void SetAllSongTypes(bool all) { settings_.allSongTypes = all; }
+  SongTypes ChosenTypes() const { return settings_.songTypes(); }
+  // Takes the choice from the settings file. Throws FileError when it cannot be read.
+  void ReloadSettings(const std::string& settingsFile);
+  // Writes the choice to the settings file when it differs from the file's: a choice
+  // left alone creates no file. Returns the message to show; empty when saved.
+  std::string SaveSettings(const std::string& settingsFile);
+
   // "Add this folder to your library" has a target while the box holds text.
   LinkLook AddLinkLook(bool pointerOver) const;
   // "Edit the path to this folder" and "Remove this folder from your library" have one
@@ -104,6 +118,7 @@ class LibraryEditorModel {
   std::vector<std::string> folders_;
   std::optional<std::size_t> selected_;
   std::string text_;
+  UserSettings settings_, savedSettings_;
 };
 
 }  // namespace tunewick

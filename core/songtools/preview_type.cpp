@@ -1,6 +1,6 @@
 #include "songtools/preview_type.h"
 
-#include "catalogue/library_scan.h"
+#include "catalogue/song_types.h"
 
 namespace tunewick {
 
@@ -18,9 +18,7 @@ std::string_view PreviewEnding(std::string_view path) {
 }
 
 bool IsPreviewable(std::string_view path) {
-  for (std::string_view mask : kSongMasks)
-    if (MatchesSongMask(path, mask)) return true;
-  return MatchesSongMask(path, "*.mid");
+  return SongTypes::All().Include(path) || HasExtension(path, ".mid");
 }
 
 }  // namespace tunewick

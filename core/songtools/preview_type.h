@@ -10,8 +10,8 @@ namespace tunewick {
 // them whole); the whole path when it is shorter.
 std::string_view PreviewEnding(std::string_view path);
 
-// True for the songs the preview plays: every song the scan finds, and MIDI files
-// (".mid"); in any letter case.
+// True for the songs the preview plays: every type of song the scan may look for
+// (SongTypes::All), and MIDI files (".mid"); in any letter case.
 bool IsPreviewable(std::string_view path);
 
 }  // namespace tunewick

@@ -19,6 +19,7 @@ class DesktopOpener;
 
 struct AppPaths {
   std::string libraryFile = "searchfolders";  // in the working directory, or a full path
+  std::string settingsFile;                   // the settings shared with tunewick-cli
   std::string watchRoot = "rfMyComputer";     // the tree the change watch follows
   std::string programFolder;                  // where the program file lies
   std::string documentsFolder;                // where a log goes when not beside the program

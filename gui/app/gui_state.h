@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/song_lists.h"
+#include "catalogue/song_types.h"
 
 namespace tunewick {
 
@@ -34,6 +35,8 @@ struct GuiState {
   // "Keep my music library (I plan to run this tool again)", as the library editor shows it:
   // without it, the library file goes when the program ends.
   bool KeepLibrary = true;
+  // The songs the scans look for, as the settings file holds the user's choice.
+  SongTypes ScannedTypes;
   // Set once the application has been asked to end.
   bool TerminationRequested = false;
   // The cursor shape (a Qt::CursorShape) in force before the last hourglass phase.

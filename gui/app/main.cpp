@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/tunewick_app.h"
 #include "library/library_location.h"
+#include "library/user_settings.h"
 #include "platform/file_system.h"
 #include "platform/journal_file.h"
 #include "platform/standard_descriptors.h"
@@ -54,8 +55,9 @@ int main(int argc, char** argv) {
   tunewick::AppPaths paths;
   paths.programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
   paths.documentsFolder = tunewick::DocumentsFolder();
+  const std::string configFolder = tunewick::UserConfigFolder();
+  paths.settingsFile = tunewick::ConfigSettingsFile(configFolder);
   if (options.fromMenu) {
-    const std::string configFolder = tunewick::UserConfigFolder();
     try {
       tunewick::MakeFolders(configFolder);
     } catch (const tunewick::FileError& error) {

@@ -11,6 +11,7 @@
 #include "catalogue/library_scan.h"
 #include "catalogue/name_check.h"
 #include "library/library_file.h"
+#include "library/user_settings.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/link_label.h"
 #include "widgets/look.h"
@@ -68,6 +69,10 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
                       context_.lists.LibraryFolders);
     });
   }
+  RunGuarded([this] {
+    context_.gui.ScannedTypes =
+        LoadSettings(context_.fileSystem, context_.paths.settingsFile).songTypes();
+  });
   ClassifySongs();
 
   changeWatch_ = std::make_unique<ChangeWatch>(context_.fileSystem, context_.paths.watchRoot);
@@ -300,7 +305,8 @@ void MainWindow::RefreshSongList() {
 void MainWindow::rescan() {
   RescanResult result;
   try {
-    result = tunewick::rescan(context_.lists, context_.fileSystem, context_.paths.libraryFile);
+    result = tunewick::rescan(context_.lists, context_.fileSystem, context_.paths.libraryFile,
+                              context_.gui.ScannedTypes);
   } catch (...) {
     songList_->Reload();
     throw;

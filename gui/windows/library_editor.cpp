@@ -24,7 +24,7 @@ namespace tunewick {
 namespace {
 
 constexpr int kWidth = 530;
-constexpr int kHeight = 402;
+constexpr int kHeight = 430;
 constexpr int kMargin = 12;
 constexpr int kInnerWidth = kWidth - 2 * kMargin;
 
@@ -99,8 +99,8 @@ void LibraryEditor::BuildWindow() {
   BuildFolderList();
   BuildFooter();
 
-  QWidget* order[] = {backArrow_, textBox_,    browseLink_,  addLink_,       folderList_,
-                      editLink_,  removeLink_, keepLibrary_, continueButton_};
+  QWidget* order[] = {backArrow_, textBox_,    browseLink_, addLink_,     folderList_,
+                      editLink_,  removeLink_, allTypes_,   keepLibrary_, continueButton_};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   ConnectControls();
 }
@@ -152,6 +152,17 @@ void LibraryEditor::BuildFolderList() {
 }
 
 void LibraryEditor::BuildFooter() {
+  const QString typesText = QStringLiteral("Also look for FLAC, Ogg, Opus, M4A and AIFF songs");
+  allTypes_ = new QCheckBox(typesText, this);
+  allTypes_->setToolTip(
+      QStringLiteral("Tick this box to find the songs of .flac, .ogg, .oga, .opus, .m4a, .aif "
+                     "and .aiff files as well as MP3, WAV and WMA songs."));
+  allTypes_->setAccessibleName(typesText);
+  allTypes_->setGeometry(kMargin, 360, 330, 22);
+  connect(allTypes_, &QCheckBox::toggled, this, [this](bool all) {
+    if (!updating_) model_.SetAllSongTypes(all);
+  });
+
   const QString keepText = QStringLiteral("Keep my music library (I plan to run this tool again)");
   keepLibrary_ = new QCheckBox(keepText, this);
   keepLibrary_->setChecked(context_.gui.KeepLibrary);
@@ -161,14 +172,14 @@ void LibraryEditor::BuildFooter() {
       QStringLiteral("Tick this box if you don't want to remove the file containing your music "
                      "library when this application closes."));
   keepLibrary_->setAccessibleName(keepText);
-  keepLibrary_->setGeometry(kMargin, 362, 330, 22);
+  keepLibrary_->setGeometry(kMargin, 390, 330, 22);
 
   continueButton_ = new QPushButton(QStringLiteral("Continue"), this);
   continueButton_->setToolTip(
       QStringLiteral("Save changes made and go back to where you were last."));
   continueButton_->setAccessibleName(QStringLiteral("Continue"));
   MakeDefaultButton(continueButton_);
-  continueButton_->setGeometry(kWidth - kMargin - 96, 359, 96, 28);
+  continueButton_->setGeometry(kWidth - kMargin - 96, 387, 96, 28);
 }
 
 void LibraryEditor::ConnectControls() {
@@ -219,6 +230,7 @@ void LibraryEditor::showEvent(QShowEvent* event) {
   CentreOnScreen(this);
   textBox_->setFocus();
   RunGuarded([this] { Reload(); });
+  RunGuarded([this] { ReloadSettings(); });
 }
 
 void LibraryEditor::closeEvent(QCloseEvent* event) {
@@ -245,6 +257,13 @@ void LibraryEditor::Reload() {
     throw;
   }
   ShowFolders();
+}
+
+void LibraryEditor::ReloadSettings() {
+  model_.ReloadSettings(context_.paths.settingsFile);
+  updating_ = true;
+  allTypes_->setChecked(model_.AllSongTypes());
+  updating_ = false;
 }
 
 void LibraryEditor::AddFolder(AddTrigger trigger) {
@@ -292,11 +311,13 @@ void LibraryEditor::RemoveFolder() {
 }
 
 void LibraryEditor::Continue() {
-  const std::string message = model_.Save(context_.paths.libraryFile);
+  std::string message = model_.Save(context_.paths.libraryFile);
+  if (message.empty()) message = model_.SaveSettings(context_.paths.settingsFile);
   if (!message.empty()) {
     ShowMessage(message);
     return;
   }
+  context_.gui.ScannedTypes = model_.ChosenTypes();
   context_.navigator.ShowMainWindow();
   hide();
   if (context_.gui.ReturnTarget == AfterLibraryEditor::kSongList) context_.navigator.OpenSongList();

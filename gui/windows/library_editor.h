@@ -19,9 +19,10 @@ class LinkLabel;
 class PictureButton;
 
 // The window in which the user builds the music library: folders are typed or browsed
-// for, added, taken back for editing or removed, and "Continue" saves them to the library
-// file. Each time the window is shown again it starts over from the file, so changes the
-// user left with the back arrow are dropped.
+// for, added, taken back for editing or removed, and the song types chosen; "Continue"
+// saves the folders to the library file and the choice of types to the settings file.
+// Each time the window is shown again it starts over from the files, so changes the user
+// left with the back arrow are dropped.
 class LibraryEditor : public QWidget {
   Q_OBJECT
 
@@ -43,6 +44,7 @@ class LibraryEditor : public QWidget {
   QListWidget* folderList() const { return folderList_; }
   LinkLabel* editLink() const { return editLink_; }
   LinkLabel* removeLink() const { return removeLink_; }
+  QCheckBox* allTypesBox() const { return allTypes_; }
   QCheckBox* keepLibraryBox() const { return keepLibrary_; }
   QPushButton* continueButton() const { return continueButton_; }
 
@@ -57,6 +59,7 @@ class LibraryEditor : public QWidget {
   void BuildFooter();
   void ConnectControls();
   void Reload();
+  void ReloadSettings();
   void AddFolder(AddTrigger trigger);
   void BrowseForFolder();
   void EditFolder();
@@ -88,6 +91,7 @@ class LibraryEditor : public QWidget {
   QListWidget* folderList_ = nullptr;
   LinkLabel* editLink_ = nullptr;
   LinkLabel* removeLink_ = nullptr;
+  QCheckBox* allTypes_ = nullptr;
   QCheckBox* keepLibrary_ = nullptr;
   QPushButton* continueButton_ = nullptr;
 };

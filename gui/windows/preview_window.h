@@ -20,7 +20,7 @@ class PreviewWindow : public QWidget, public SongPreview {
  public:
   explicit PreviewWindow(AppContext& context, QWidget* parent = nullptr);
 
-  // Plays SelectedSong when its path ends in "wav", "mp3", "wma" or "mid" (case counts).
+  // Plays SelectedSong when it is previewable (IsPreviewable: every song type, and MIDI).
   // Another ending is ignored when the main window asks, and shown in a message when the
   // correction dialog asks. What the player cannot open or play goes to the desktop's
   // own "open", and the asking window is shown again.

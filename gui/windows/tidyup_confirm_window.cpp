@@ -98,12 +98,14 @@ class PreviewTidyupHost : public ProgressHost {
                     LongOperation& operation, const bool& stop)
       : ProgressHost(context.gui.SavedCursor, progress, operation, stop),
         libraryFile_(context.paths.libraryFile),
+        types_(context.gui.ScannedTypes),
         preview_(preview),
         view_(view) {}
-  void Rescan() override { tunewick::rescan(preview_, view_, libraryFile_); }
+  void Rescan() override { tunewick::rescan(preview_, view_, libraryFile_, types_); }
 
  private:
   const std::string& libraryFile_;
+  const SongTypes types_;
   SongLists& preview_;
   FileSystem& view_;
 };

@@ -21,6 +21,7 @@ void AppFixture::WriteLibrary(const std::vector<std::string>& folders) {
 void AppFixture::StartApp() {
   AppPaths paths;
   paths.libraryFile = LibraryFile();
+  paths.settingsFile = SettingsFile();
   paths.watchRoot = folder / "rfMyComputer";
   paths.programFolder = folder.path();
   paths.journalFolder = folder / "state/tunewick";

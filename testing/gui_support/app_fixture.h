@@ -74,6 +74,7 @@ class AppFixture : public ::testing::Test {
   void StartWithSongs(const std::vector<SongFile>& songs);
   std::string Song(const std::string& name) const { return music + "/" + name; }
   std::string LibraryFile() const { return folder / "searchfolders"; }
+  std::string SettingsFile() const { return folder / "config/tunewick/settings"; }
 
   // Lets queued events and timers run for a moment; every timer shorter than the moment
   // has fired on return. For anything slower, wait for its result with QTest::qWaitFor.

@@ -340,6 +340,38 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
       << refused.out;
 }
 
+// The added types are songs for every command once chosen, for one run or in the settings
+// the desktop program writes, and for none without the choice; undo takes back a run that
+// renamed them whatever the choice is then.
+TEST_F(CliJournals, WithEveryTypeChosenEveryCommandTakesTheAddedTypesForSongs) {
+  // The default types first, then the added ones, each in the order `list` prints them.
+  const std::vector<std::string> songs = {"x_y.mp3", "x_y.WAV",  "x_y.wma", "x_y.FLAC", "x_y.ogg",
+                                          "x_y.oga", "x_y.opus", "x_y.m4a", "x_y.aif",  "x_y.AIFF"};
+  std::string classic, all;
+  for (std::size_t i = 0; i < songs.size(); ++i) {
+    folder.MakeFile("m/" + songs[i], songs[i]);
+    all += "m/" + songs[i] + "\n";
+    if (i == 2) classic = all;
+  }
+  folder.MakeFile("m/x_y.opus.txt");
+  const auto original = testing::SnapshotFiles(folder / "m");
+  EXPECT_EQ(RunCli(folder.path(), {"list", "m"}).out, classic);
+  EXPECT_EQ(RunCli(folder.path(), {"list", "--all-types", "m"}).out, all);
+  for (const bool chosen : {false, true}) {
+    const auto [dryRun, real] =
+        DryRunThenReal(folder.path(), chosen ? std::vector<std::string>{"tidy", "--all-types", "m"}
+                                             : std::vector<std::string>{"tidy", "m"});
+    EXPECT_EQ(dryRun.out, real.out);
+    for (std::size_t i = 0; i < songs.size(); ++i)
+      EXPECT_EQ(std::filesystem::exists(folder / "m/X Y" + songs[i].substr(3)), chosen || i < 3)
+          << songs[i];
+    EXPECT_EQ(RunCli(folder.path(), {"undo"}).status, 0);
+    EXPECT_EQ(testing::SnapshotFiles(folder / "m"), original);
+  }
+  folder.MakeFile("config/tunewick/settings", "all-song-types=yes\r\n");
+  EXPECT_EQ(RunCli(folder.path(), {"list", "m"}).out, all);
+}
+
 // Two runs at once could rename the same songs, and neither could be undone: while one run
 // holds the lock, no other renames, recorded or not; a dry run is not held up.
 TEST_F(CliJournals, WhileAnotherRunIsUnderWayNothingIsRenamed) {

@@ -148,6 +148,21 @@ TEST_F(LibraryEditorModelTest, AnEmptyListIsNotSavedAndAFailedSaveKeepsTheOldFil
   EXPECT_EQ(model.Folders().size(), 1u);  // nothing is lost: the user can try again
 }
 
+// The choice of song types is written among the settings of other keys, which stay; a file
+// that cannot be written says why, and the choice stays for another try.
+TEST_F(LibraryEditorModelTest, TheChoiceOfSongTypesKeepsTheOtherSettingsAndAFailureIsTold) {
+  const std::string settings = folder.MakeFile("settings", "later=1\r\nall-song-types=yes\r\n");
+  model.ReloadSettings(settings);
+  EXPECT_TRUE(model.AllSongTypes());
+  model.SetAllSongTypes(false);
+  EXPECT_EQ(model.SaveSettings(settings), "");
+  EXPECT_EQ(ReadFile(settings), "later=1\r\nall-song-types=no\r\n");
+  model.SetAllSongTypes(true);
+  EXPECT_EQ(model.SaveSettings(settings + "/settings"),
+            "Your choice of song types could not be saved: Not a directory");
+  EXPECT_EQ(model.ChosenTypes(), SongTypes::All());
+}
+
 // Every line comes back exactly, empty ones and bytes that are not UTF-8 included, and a
 // read-only old file is replaced all the same. A missing file is absence for the readers that
 // test for it, and an error for a reload.

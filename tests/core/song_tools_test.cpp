@@ -48,9 +48,11 @@ TEST(PreviewType, EverySongAndMidiIsPlayedAndAMessageShowsTheLastThreeCharacters
   EXPECT_EQ(PreviewEnding("/m/song.m\xc3\xa9p"), "m\xc3\xa9p");
   EXPECT_EQ(PreviewEnding("/m/\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac"),
             "\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac");
-  for (std::string_view song : {"/m/a.wav", "/m/a.mp3", "/m/a.wma", "/m/A.MP3", "/m/a.Mid"})
+  // Every type the scan may look for, whatever the user's choice: only songs reach it.
+  for (std::string_view song : {"/m/a.wav", "/m/a.mp3", "/m/a.wma", "/m/A.MP3", "/m/a.Mid",
+                                "/m/a.FLAC", "/m/a.opus", "/m/a.aif", "/m/a.aiff", "/m/.m4a"})
     EXPECT_TRUE(IsPreviewable(song)) << song;
-  for (std::string_view other : {"/m/a.ogg", "/m/amp3", "/m/a.mp3/b", "", "/m/a.flac"})
+  for (std::string_view other : {"/m/a.og", "/m/amp3", "/m/a.mp3/b", "", "/m/a.flac.txt"})
     EXPECT_FALSE(IsPreviewable(other)) << other;
 }
 

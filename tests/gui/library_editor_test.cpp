@@ -69,6 +69,7 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   Click(window->continueButton());
   EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
   EXPECT_EQ(OnScreen(), "main");
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));  // nothing chosen: nothing written
 
   OpenFromMainMenu();
   ClickFolder(0);
@@ -88,13 +89,14 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   EXPECT_EQ(ReadFile(LibraryFile()), music + "\r\n");
 }
 
-// What is added lasts until the editor is left, whatever comes between: the back arrow drops
-// it, Continue saves it and goes back where the editor was opened from, the song list
-// refreshed.
+// What is added or chosen lasts until the editor is left, whatever comes between: the back
+// arrow drops it, Continue saves it and goes back where the editor was opened from, the song
+// list refreshed, with the added song types once they are chosen.
 TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefreshesTheSongList) {
   const std::string a = folder.MakeFolder("a");
   const std::string second = folder.MakeFile("a/second song.mp3");
   const std::string first = folder.MakeFile("c/first song.mp3");
+  const std::string third = folder.MakeFile("c/third song.Opus");
   const std::string b = folder.MakeFolder("b");
   const std::string c = folder.MakeFolder("c");
   const std::string odd = folder.MakeFolder("caf\xe9 \xff");  // not UTF-8
@@ -116,6 +118,7 @@ TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefresh
   dialogs.QueuePick(b);
   Click(window->browseLink());
   Click(window->addLink());
+  Click(window->allTypesBox());
   QEvent activation(QEvent::WindowActivate);
   QApplication::sendEvent(window, &activation);
   window->showMinimized();
@@ -133,15 +136,18 @@ TEST_F(LibraryEditorTest, AddedFoldersLastUntilTheEditorIsLeftAndContinueRefresh
   EXPECT_EQ(ReadFile(LibraryFile()), c + "\r\n" + odd + "\r\n");
   OpenFromMainMenu();
   EXPECT_EQ(window->Folders(), (Folders{c, odd}));
+  EXPECT_FALSE(window->allTypesBox()->isChecked());
   Click(window->backArrow());
   main()->OpenSongList();
   ASSERT_EQ(app->lists().IncorrectSongs, Songs{first});
   Click(main(), "View folders in your Music library");
   EXPECT_EQ(app->gui().ReturnTarget, AfterLibraryEditor::kSongList);
   Type(a, true);
+  Click(window->allTypesBox());
   Click(window->continueButton());
   EXPECT_TRUE(main()->IsShowingSongList());
-  EXPECT_EQ(app->lists().IncorrectSongs, (Songs{second, first}));
+  EXPECT_EQ(app->lists().IncorrectSongs, (Songs{second, first, third}));
+  EXPECT_EQ(ReadFile(SettingsFile()), "all-song-types=yes\r\n");
 }
 
 // The folder picker lists every folder by its bytes, a name that is not UTF-8 too, and
