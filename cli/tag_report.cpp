@@ -34,7 +34,8 @@ void WriteField(std::ostream& out, std::string_view label, const SongTagField& f
     out << "none\n";
     return;
   }
-  out << '"' << Visible(field.found) << "\" from " << TagKindName(field.from);
+  out << '"' << Visible(field.found) << '"' << (field.albumArtist ? " as album artist" : "")
+      << " from " << TagKindName(field.from) << (field.readAsUtf8 ? ", read as UTF-8" : "");
   if (field.text.empty()) {
     out << " (holds one of \\ / : * ? \" < > |)";
   } else if (!field.Usable()) {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
-#include "songtools/song_correction.h"
+#include "songtags/latin1_text.h"
 
 namespace tunewick {
 namespace {
@@ -15,31 +15,19 @@ constexpr std::size_t kFieldSize = 30;
 constexpr std::size_t kTitleOffset = 3;
 constexpr std::size_t kArtistOffset = 33;
 
-// ISO-8859-1 maps every byte to the code point of the same number.
-std::string Latin1ToUtf8(std::string_view text) {
-  std::string utf8;
-  utf8.reserve(text.size() * 2);
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return utf8;
-}
-
-std::string FieldText(std::string_view field) {
+TagText FieldText(std::string_view field) {
   field = field.substr(0, field.find('\0'));
-  if (field.find_first_of(kForbiddenNameCharacters) != std::string_view::npos) return {};
+  // A writer may have cut the last UTF-8 character of a long text short, at the field's
+  // end or at the byte before, which it kept for a zero.
+  const bool full = field.size() >= kFieldSize - 1;
   while (!field.empty()) {
     const auto last = static_cast<unsigned char>(field.back());
     if (last < 1 || last > 32) break;
     field.remove_suffix(1);
   }
-  return Latin1ToUtf8(field);
+  if (field.empty()) return {};
+  DeclaredLatin1 text = FromDeclaredLatin1(field, full);
+  return {std::move(text.utf8), TagKind::kID3v1, text.readAsUtf8};
 }
 
 }  // namespace

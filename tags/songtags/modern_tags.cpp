@@ -14,8 +14,13 @@
 #include <mutex>
 #include <optional>
 
+#include "songtags/byte_order.h"
 #include "songtags/id3v2_frames.h"
+#include "songtags/latin1_text.h"
+#include "songtags/mp4_atoms.h"
 #include "songtags/tag_stream.h"
+#include "songtags/tag_text.h"
+#include "songtags/xiph_comments.h"
 
 namespace tunewick {
 namespace {
@@ -26,9 +31,9 @@ constexpr std::string_view kAsfHeaderGuid =
     "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C"sv;
 constexpr std::size_t kAsfHeaderSize = 30;        // guid, size, object count, two reserved bytes
 constexpr std::size_t kAsfObjectHeaderSize = 24;  // guid, size
-constexpr std::size_t kRiffHeaderSize = 12;       // "RIFF", size, "WAVE"
+constexpr std::size_t kRiffHeaderSize = 12;       // "RIFF" or "FORM", size, "WAVE" or "AIFF"
 constexpr std::size_t kChunkHeaderSize = 8;       // id, size
-constexpr int kMostChunks = 1000;                 // a WAV file has a handful
+constexpr int kMostChunks = 1000;                 // a WAV or AIFF file has a handful
 
 // TagLib tells of every damaged tag on standard error; a damaged song is no news here.
 class SilentDebugListener final : public TagLib::DebugListener {
@@ -72,35 +77,21 @@ class ID3v2Holder final : public TagLib::File {
   bool save() override { return false; }
 };
 
-bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos;
-}
-
-// A multi-value field is cut at its first value; a zero character ends a value too.
-std::string Utf8(const TagLib::String& value) {
-  std::string text = value.to8Bit(true);
-  text.resize(std::min(text.size(), text.find('\0')));
-  return text;
-}
-
-// The first candidate holding more than white space, else nothing.
-TagText FirstOf(std::initializer_list<std::string> candidates, TagKind from) {
-  for (const std::string& candidate : candidates)
-    if (!IsBlank(candidate)) return {candidate, from};
-  return {};
-}
-
-TagText Either(TagText first, TagText second) {
-  return first.from != TagKind::kNone ? first : second;
-}
-
-std::string FrameText(const TagLib::ID3v2::Tag& tag, const char* id) {
+// The first value of the frame, unless it is blank. A frame of encoding 0 is Latin-1 by
+// its word, and TagLib reads it so, a byte to a character: its bytes are read again here.
+TagText FrameText(const TagLib::ID3v2::Tag& tag, const char* id, TagKind kind) {
   const TagLib::ID3v2::FrameList& frames = tag.frameList(id);
   if (frames.isEmpty()) return {};
   const auto* frame = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
   if (!frame) return {};
   const TagLib::StringList values = frame->fieldList();
-  return values.isEmpty() ? std::string() : Utf8(values.front());
+  if (values.isEmpty()) return {};
+  if (frame->textEncoding() != TagLib::String::Latin1) return FirstOf({Utf8(values.front())}, kind);
+  const TagLib::ByteVector bytes = values.front().data(TagLib::String::Latin1);
+  const std::string_view latin1(bytes.data(), bytes.size());
+  DeclaredLatin1 text = FromDeclaredLatin1(latin1.substr(0, latin1.find('\0')));
+  if (IsBlank(text.utf8)) return {};
+  return {std::move(text.utf8), kind, text.readAsUtf8};
 }
 
 TagKind ID3v2Kind(unsigned int majorVersion) {
@@ -114,28 +105,25 @@ TagKind ID3v2Kind(unsigned int majorVersion) {
   }
 }
 
-// The ID3v2 tag that starts at `at`, read no further than `end`.
-ModernTags ReadID3v2(TagStream& stream, std::uint64_t at, std::uint64_t end) {
-  if (end < at + TagLib::ID3v2::Header::size()) return {};
+// The size of the ID3v2 tag that starts at `at`, header and footer included.
+std::uint64_t ID3v2Size(TagStream& stream, std::uint64_t at) {
   const std::string start = stream.ReadAt(at, TagLib::ID3v2::Header::size());
   const TagLib::ID3v2::Header header(
       TagLib::ByteVector(start.data(), static_cast<unsigned int>(start.size())));
+  return header.completeTagSize();
+}
+
+// The ID3v2 tag that starts at `at`, read no further than `end`.
+ModernTags ReadID3v2(TagStream& stream, std::uint64_t at, std::uint64_t end) {
+  if (end < at + TagLib::ID3v2::Header::size()) return {};
   const std::string bytes = TitleAndArtistFrames(
-      stream.ReadAt(at, std::min<std::uint64_t>(header.completeTagSize(), end - at)));
+      stream.ReadAt(at, std::min<std::uint64_t>(ID3v2Size(stream, at), end - at)));
   TagLib::ByteVectorStream memory(
       TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));
   ID3v2Holder file(&memory);
   const TagLib::ID3v2::Tag tag(&file, 0);
   const TagKind kind = ID3v2Kind(tag.header()->majorVersion());
-  return {FirstOf({FrameText(tag, "TIT2")}, kind),
-          FirstOf({FrameText(tag, "TPE1"), FrameText(tag, "TPE2")}, kind)};
-}
-
-std::uint64_t LittleEndian(std::string_view bytes) {
-  std::uint64_t value = 0;
-  for (std::size_t i = bytes.size(); i-- > 0;)
-    value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
-  return value;
+  return {FrameText(tag, "TIT2", kind), FrameText(tag, "TPE1", kind), FrameText(tag, "TPE2", kind)};
 }
 
 constexpr std::string_view kAsfContentDescriptionGuid =
@@ -222,25 +210,27 @@ ModernTags ReadAsf(TagStream& stream) {
   const TagLib::ASF::AttributeList albumArtists = tag->attribute("WM/AlbumArtist");
   if (!albumArtists.isEmpty()) albumArtist = Utf8(albumArtists.front().toString());
   return {FirstOf({Utf8(tag->title())}, TagKind::kASF),
-          FirstOf({Utf8(tag->artist()), albumArtist}, TagKind::kASF)};
+          FirstOf({Utf8(tag->artist())}, TagKind::kASF), FirstOf({albumArtist}, TagKind::kASF)};
 }
 
-// Walks the chunks of a WAV file: the "id3 " chunk wins per field, RIFF INFO fills in. A
-// chunk whose size runs past the file's end makes the file damaged: no tags at all.
-ModernTags ReadWav(TagStream& stream) {
+// Walks the chunks of a WAV file (sizes little-endian) or an AIFF file (big-endian): the
+// "id3 " chunk wins per field, RIFF INFO fills in. A chunk whose size runs past the file's
+// end makes the file damaged: no tags at all.
+ModernTags ReadChunks(TagStream& stream, bool bigEndian) {
   const auto fileSize = static_cast<std::uint64_t>(stream.length());
   ModernTags id3v2, info;
   std::uint64_t at = kRiffHeaderSize;
   for (int chunk = 0; at + kChunkHeaderSize <= fileSize; ++chunk) {
     const std::string header = stream.ReadAt(at, kChunkHeaderSize);
-    const std::uint64_t size = LittleEndian(std::string_view(header).substr(4));
+    const std::string_view sizeBytes = std::string_view(header).substr(4);
+    const std::uint64_t size = bigEndian ? BigEndian(sizeBytes) : LittleEndian(sizeBytes);
     if (chunk == kMostChunks || header.size() < kChunkHeaderSize ||
         size > fileSize - at - kChunkHeaderSize)
       return {};
     const std::string_view id = std::string_view(header).substr(0, 4);
     const std::uint64_t data = at + kChunkHeaderSize;
     if ((id == "id3 " || id == "ID3 ") && id3v2.title.from == TagKind::kNone &&
-        id3v2.artist.from == TagKind::kNone) {
+        id3v2.artist.from == TagKind::kNone && id3v2.albumArtist.from == TagKind::kNone) {
       id3v2 = ReadID3v2(stream, data, data + size);
     } else if (id == "LIST" && stream.ReadAt(data, 4) == "INFO" &&
                info.title.from == TagKind::kNone && info.artist.from == TagKind::kNone) {
@@ -248,13 +238,22 @@ ModernTags ReadWav(TagStream& stream) {
       const TagLib::RIFF::Info::Tag tag(
           TagLib::ByteVector(list.data(), static_cast<unsigned int>(list.size())));
       info = {FirstOf({Utf8(tag.fieldText("INAM"))}, TagKind::kRiffInfo),
-              FirstOf({Utf8(tag.fieldText("IART"))}, TagKind::kRiffInfo)};
+              FirstOf({Utf8(tag.fieldText("IART"))}, TagKind::kRiffInfo),
+              {}};
     }
     at = data + size;
     // An odd-sized chunk is followed by a zero byte of padding, which some writers forget.
     if (size % 2 && stream.ReadAt(at, 1) == std::string(1, '\0')) ++at;
   }
-  return {Either(id3v2.title, info.title), Either(id3v2.artist, info.artist)};
+  return Either(id3v2, info);
+}
+
+bool IsRiff(std::string_view start, std::string_view id,
+            std::initializer_list<std::string_view> forms) {
+  if (start.size() < kRiffHeaderSize || !start.starts_with(id)) return false;
+  for (std::string_view form : forms)
+    if (start.substr(8, 4) == form) return true;
+  return false;
 }
 
 }  // namespace
@@ -275,6 +274,10 @@ std::string_view TagKindName(TagKind kind) {
       return "ASF";
     case TagKind::kRiffInfo:
       return "RIFF INFO";
+    case TagKind::kXiph:
+      return "Xiph comment";
+    case TagKind::kMP4:
+      return "MP4";
   }
   return "";
 }
@@ -285,17 +288,25 @@ ModernTags ReadModernTags(const FileSystem& fileSystem, const std::string& path)
     if (!file) return {};
     SetUpTagLib();
     TagStream stream(path, std::move(file));
+    const auto length = static_cast<std::uint64_t>(stream.length());
     const std::string start = stream.ReadAt(0, kAsfHeaderGuid.size());
-    if (start.starts_with("ID3"))
-      return ReadID3v2(stream, 0, static_cast<std::uint64_t>(stream.length()));
+    if (start.starts_with("ID3")) {
+      const ModernTags id3v2 = ReadID3v2(stream, 0, length);
+      // A FLAC file that some tagger gave an ID3v2 tag as well.
+      const std::uint64_t end = ID3v2Size(stream, 0);
+      if (stream.ReadAt(end, 4) == "fLaC") return Either(ReadFlacComment(stream, end), id3v2);
+      return id3v2;
+    }
     if (start == kAsfHeaderGuid) return ReadAsf(stream);
-    if (start.size() >= kRiffHeaderSize && start.starts_with("RIFF") &&
-        start.compare(8, 4, "WAVE") == 0)
-      return ReadWav(stream);
+    if (start.starts_with("fLaC")) return ReadFlacComment(stream, 0);
+    if (start.starts_with("OggS")) return ReadOggComment(stream);
+    if (start.size() >= 8 && start.compare(4, 4, "ftyp") == 0) return ReadMp4Atoms(stream);
+    if (IsRiff(start, "RIFF", {"WAVE"})) return ReadChunks(stream, false);
+    if (IsRiff(start, "FORM", {"AIFF", "AIFC"})) return ReadChunks(stream, true);
     return {};
   } catch (const std::exception&) {
     // Out of memory on a damaged file, or the like: one song must not end the run.
-    return {{}, {}, true};
+    return {{}, {}, {}, true};
   }
 }
 

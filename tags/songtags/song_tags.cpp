@@ -5,8 +5,9 @@
 namespace tunewick {
 namespace {
 
-SongTagField Field(std::string_view value, TagKind from) {
-  return {std::string(TrimWhiteSpace(value)), CleanTagField(value), from};
+SongTagField Field(const TagText& value, bool albumArtist = false) {
+  return {std::string(TrimWhiteSpace(value.text)), CleanTagField(value.text), value.from,
+          albumArtist, value.readAsUtf8};
 }
 
 }  // namespace
@@ -14,17 +15,18 @@ SongTagField Field(std::string_view value, TagKind from) {
 SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path) try {
   const ModernTags modern = ReadModernTags(fileSystem, path);
   if (modern.unreadable) return {{}, {}, true};
-  SongTags tags{Field(modern.title.text, modern.title.from),
-                Field(modern.artist.text, modern.artist.from)};
-  // ID3v1 holds at most 30 Latin-1 bytes a field: the second choice, read only when needed.
+  SongTags tags{Field(modern.title), Field(modern.artist)};
+  // ID3v1 holds at most 30 bytes a field: the second choice, read only when needed.
   if (tags.title.from == TagKind::kNone || tags.artist.from == TagKind::kNone) {
     const ID3Fields old = ReadID3Tag(fileSystem, path);
     for (const auto& [field, value] :
          {std::pair{&tags.title, &old.title}, std::pair{&tags.artist, &old.artist}}) {
-      if (field->from == TagKind::kNone && !TrimWhiteSpace(*value).empty())
-        *field = Field(*value, TagKind::kID3v1);
+      if (field->from == TagKind::kNone && !TrimWhiteSpace(value->text).empty())
+        *field = Field(*value);
     }
   }
+  // The album artist names the album's maker ("Various Artists", say): the last resort.
+  if (tags.artist.from == TagKind::kNone) tags.artist = Field(modern.albumArtist, true);
   return tags;
 } catch (const std::exception&) {
   return {{}, {}, true};  // one song must not end the run

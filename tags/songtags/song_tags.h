@@ -16,6 +16,8 @@ struct SongTagField {
   std::string found;  // the winning tag's value, white space trimmed
   std::string text;   // `found` made ready for a file name (CleanTagField)
   TagKind from = TagKind::kNone;
+  bool albumArtist = false;  // the artist came from the album artist
+  bool readAsUtf8 = false;   // a field declared Latin-1 held UTF-8 (FromDeclaredLatin1)
 
   // A file name may be made from it: something is left and it holds no control character.
   bool Usable() const { return !text.empty() && !HoldsForbiddenCharacter(text); }
@@ -28,8 +30,9 @@ struct SongTags {
 };
 
 // Per field, the value of the tag that ReadModernTags finds, else that of the ID3v1 tag
-// (ReadID3Tag); a field that no tag fills is empty. Never throws: a song whose tags could
-// not be read comes back unreadable.
+// (ReadID3Tag), and for the artist last the album artist ReadModernTags finds; a field that
+// no tag fills is empty. Never throws: a song whose tags could not be read comes back
+// unreadable.
 SongTags ReadSongTags(const FileSystem& fileSystem, const std::string& path);
 
 }  // namespace tunewick

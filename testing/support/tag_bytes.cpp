@@ -93,10 +93,61 @@ std::string AsfObject(std::string_view guid, const std::string& body) {
   return std::string(guid) + LittleEndian(24 + body.size(), 8) + body;
 }
 
-std::string RiffChunk(std::string_view id, std::string body) {
+std::string RiffChunk(std::string_view id, std::string body, bool bigEndian = false) {
   const std::size_t size = body.size();
   if (size % 2) body += '\0';
-  return std::string(id) + LittleEndian(size, 4) + body;
+  return std::string(id) + (bigEndian ? BigEndian(size, 4) : LittleEndian(size, 4)) + body;
+}
+
+std::string XiphComment(const XiphFields& fields) {
+  std::string comment = LittleEndian(8, 4) + "tunewick" + LittleEndian(fields.size(), 4);
+  for (const std::string& field : fields) comment += LittleEndian(field.size(), 4) + field;
+  return comment;
+}
+
+// FLAC's STREAMINFO: block sizes, frame sizes, 44,100 samples a second, stereo, 16 bits.
+const std::string kStreamInfo = BigEndian(4096, 2) + BigEndian(4096, 2) + std::string(6, '\0') +
+                                BigEndian((44100u << 12) | (1u << 9) | (15u << 4), 4) +
+                                std::string(20, '\0');
+
+std::string FlacBlock(int type, std::string_view body, bool last) {
+  return static_cast<char>(type | (last ? 0x80 : 0)) + BigEndian(body.size(), 3) +
+         std::string(body);
+}
+
+// Ogg's CRC-32: polynomial 0x04C11DB7, no reflection, starting from zero.
+std::uint32_t OggChecksum(std::string_view page) {
+  std::uint32_t crc = 0;
+  for (char byte : page) {
+    crc ^= static_cast<std::uint32_t>(static_cast<std::uint8_t>(byte)) << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+  }
+  return crc;
+}
+
+// The pages of the Ogg stream 0x10CA1 that carry `packet`, from page `sequence` on: at most
+// `pageBytes` (rounded down to whole segments of 255 bytes) of it a page, its last segment
+// shorter than 255 bytes, empty where need be.
+std::string OggPages(std::uint32_t& sequence, std::string_view packet, std::size_t pageBytes) {
+  const std::size_t room = std::max<std::size_t>(pageBytes / 255, 1) * 255;
+  std::string pages;
+  for (std::size_t at = 0;; at += room) {
+    const std::string_view data = packet.substr(at, room);
+    const bool ends = packet.size() - at < room;
+    std::string table(data.size() / 255, '\xFF');
+    if (ends) table += static_cast<char>(data.size() % 255);
+    const char flags = sequence == 0 ? '\x02' : at > 0 ? '\x01' : '\0';  // first, continued
+    std::string page = "OggS" + std::string(1, '\0') + flags + std::string(8, '\0') +
+                       LittleEndian(0x10CA1, 4) + LittleEndian(sequence++, 4) +
+                       std::string(4, '\0') + static_cast<char>(table.size()) + table +
+                       std::string(data);
+    pages += page.replace(22, 4, LittleEndian(OggChecksum(page), 4));
+    if (ends) return pages;
+  }
+}
+
+std::string Mp4Atom(std::string_view type, std::string_view body) {
+  return BigEndian(8 + body.size(), 4) + std::string(type) + std::string(body);
 }
 
 }  // namespace
@@ -187,6 +238,62 @@ std::string AsfSong(std::string_view title, std::string_view author, std::string
   const std::string data =
       std::string(16, '\x11') + LittleEndian(1, 8) + "\x01\x01" + std::string(audioBytes, '\x55');
   return header + AsfObject(dataGuid, data);
+}
+
+std::string FlacSong(const XiphFields& fields, std::size_t audioBytes) {
+  return "fLaC" + FlacBlock(0, kStreamInfo, false) + FlacBlock(4, XiphComment(fields), true) +
+         std::string(audioBytes, '\xF8');
+}
+
+std::string OggSong(OggCodec codec, const XiphFields& fields, std::size_t pageBytes) {
+  std::string identification, comment;
+  switch (codec) {
+    case OggCodec::kVorbis:  // version 0, stereo, 44,100 samples a second, block sizes
+      identification = "\x01vorbis" + LittleEndian(0, 4) + "\x02" + LittleEndian(44100, 4) +
+                       std::string(12, '\0') + "\xB8\x01";
+      comment = "\x03vorbis" + XiphComment(fields) + "\x01";
+      break;
+    case OggCodec::kOpus:  // version 1, stereo, pre-skip, 48,000 samples a second
+      identification =
+          "OpusHead\x01\x02" + LittleEndian(312, 2) + LittleEndian(48000, 4) + std::string(3, '\0');
+      comment = "OpusTags" + XiphComment(fields);
+      break;
+    case OggCodec::kFlac:  // mapping 1.0, one header packet after this one
+      identification =
+          "\x7F"
+          "FLAC\x01" +
+          std::string(1, '\0') + BigEndian(1, 2) + "fLaC" + FlacBlock(0, kStreamInfo, false);
+      comment = FlacBlock(4, XiphComment(fields), true);
+      break;
+  }
+  std::uint32_t sequence = 0;
+  std::string song = OggPages(sequence, identification, pageBytes);
+  song += OggPages(sequence, comment, pageBytes);
+  return song + OggPages(sequence, std::string(64, '\x55'), pageBytes);
+}
+
+std::string M4aSong(const std::vector<std::pair<std::string, std::string>>& items,
+                    std::size_t audioBytes) {
+  std::string list;
+  for (const auto& [type, text] : items)  // each text in a "data" atom of type 1, UTF-8
+    list += Mp4Atom(type, Mp4Atom("data", BigEndian(1, 4) + std::string(4, '\0') + text));
+  const std::string handler =  // "mdir", as iTunes writes it
+      std::string(8, '\0') + "mdirappl" + std::string(10, '\0');
+  const std::string meta = std::string(4, '\0') + Mp4Atom("hdlr", handler) + Mp4Atom("ilst", list);
+  return Mp4Atom("ftyp", "M4A " + BigEndian(0, 4) + "M4A mp42isom") +
+         Mp4Atom("moov",
+                 Mp4Atom("mvhd", std::string(100, '\0')) + Mp4Atom("udta", Mp4Atom("meta", meta))) +
+         Mp4Atom("mdat", std::string(audioBytes, '\x21'));
+}
+
+std::string AiffSong(std::string_view id3v2, std::size_t audioBytes) {
+  // Stereo, 16 bits, 44,100 samples a second (an 80-bit float).
+  const std::string common = BigEndian(2, 2) + BigEndian(audioBytes / 4, 4) + BigEndian(16, 2) +
+                             "\x40\x0E\xAC\x44" + std::string(6, '\0');
+  std::string chunks =
+      RiffChunk("COMM", common, true) + RiffChunk("SSND", std::string(8 + audioBytes, '\0'), true);
+  if (!id3v2.empty()) chunks += RiffChunk("ID3 ", std::string(id3v2), true);
+  return "FORM" + BigEndian(4 + chunks.size(), 4) + "AIFF" + chunks;
 }
 
 std::string WavSong(std::string_view title, std::string_view artist, std::string_view id3v2,

@@ -1,8 +1,9 @@
 #pragma once
 
 // The bytes of tagged song files, written from scratch: ID3v1 and ID3v2 tags, WMA (ASF)
-// headers with their attributes, and WAV files with RIFF INFO and "id3 " chunks. The
-// tests and the benchmarks make their songs with these; no song comes from elsewhere.
+// headers with their attributes, WAV files with RIFF INFO and "id3 " chunks, FLAC and Ogg
+// files with Xiph comments, M4A files with MP4 atoms, and AIFF files with "ID3 " chunks.
+// The tests and the benchmarks make their songs with these; no song comes from elsewhere.
 // Texts are given in UTF-8 and written in the encoding asked for.
 
 #include <cstddef>
@@ -43,5 +44,28 @@ std::string AsfSong(std::string_view title, std::string_view author,
 // chunk holding it.
 std::string WavSong(std::string_view title, std::string_view artist, std::string_view id3v2 = {},
                     std::size_t audioBytes = 64);
+
+// The fields of a Xiph comment, each "KEY=value" as it is to stand there.
+using XiphFields = std::vector<std::string>;
+
+// A FLAC file: "fLaC", a STREAMINFO block, a VORBIS_COMMENT block holding `fields`, then
+// `audioBytes` bytes of frames.
+std::string FlacSong(const XiphFields& fields, std::size_t audioBytes = 64);
+
+enum class OggCodec { kVorbis, kOpus, kFlac };
+
+// An Ogg file of one stream in `codec`: its identification packet, its comment packet
+// holding `fields` laid out over pages of at most `pageBytes` bytes of packet data, and a
+// page of audio.
+std::string OggSong(OggCodec codec, const XiphFields& fields, std::size_t pageBytes = 4000);
+
+// An M4A file: "ftyp", then "moov" holding udta/meta/ilst with these items (each a type
+// such as "\251nam" and a UTF-8 text), then "mdat" of `audioBytes` bytes.
+std::string M4aSong(const std::vector<std::pair<std::string, std::string>>& items,
+                    std::size_t audioBytes = 64);
+
+// An AIFF file: "COMM" and "SSND" (`audioBytes` bytes) chunks and, when `id3v2` is not
+// empty, an "ID3 " chunk holding it.
+std::string AiffSong(std::string_view id3v2, std::size_t audioBytes = 64);
 
 }  // namespace tunewick::testing

@@ -599,11 +599,20 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   folder.MakeFile("m/07_track.mp3", ID3v2Tag(4, {{"TIT2", kLongTitle}}) + ID3v1Tag("Cut", "Old"));
   folder.MakeFile("m/\xff.mp3", ID3v2Tag(2, {{"TT2", "T", testing::ID3v2Encoding::kUtf16}}) +
                                     ID3v1Tag("", "\xc6"));
+  // The added types, and UTF-8 in an ID3v1 tag, as ffmpeg writes it.
+  folder.MakeFile("m/09_track.m4a", testing::M4aSong({{"\251nam", "M4A"}, {"aART", "Band"}}));
+  folder.MakeFile("m/10_track.flac",
+                  testing::FlacSong({"TITLE=Flac"}) + ID3v1Tag("Caf\xc3\xa9", "Mot\xc3\xb6rhead"));
 
   // What the tags hold and where from, as --show tells it first.
-  const std::string shown = RunCli(folder.path(), {"tags", "--show", "m"}).out;
+  const std::string shown = RunCli(folder.path(), {"tags", "--show", "--all-types", "m"}).out;
   for (const std::string line :
        {"m/c1 control.mp3\n  title:  \"Caf\\u0085\" from ID3v1 (holds a control character)\n",
+        "m/03_track.wav\n  title:  \"Song\" from ID3v1\n"
+        "  artist: \"AC/DC\" from ID3v1 (holds one of \\ / : * ? \" < > |)\n",
+        "m/10_track.flac\n  title:  \"Flac\" from Xiph comment\n"
+        "  artist: \"Mot\xc3\xb6rhead\" from ID3v1, read as UTF-8\n",
+        "m/09_track.m4a\n  title:  \"M4A\" from MP4\n  artist: \"Band\" as album artist from MP4\n",
         "m/control.mp3\n  title:  \"Line\\x0ABreak\" from ID3v1 (holds a control character)\n",
         "m/08_track.wma\n  title:  \"T\" from ASF\n"
         "  artist: \"AC/DC\" from ASF (holds one of \\ / : * ? \" < > |)\n",
@@ -612,10 +621,11 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
         "  artist: \"Old\" from ID3v1\n",
         "m/06_track.WAV\n  title:  \"Wav Title\" from RIFF INFO\n  artist: \"Chunk\" from "
         "ID3v2.3\n",
-        "m/05_track.wma\n  title:  \"Wma Title\" from ASF\n  artist: \"Album Artist\" from ASF\n"})
+        "m/05_track.wma\n  title:  \"Wma Title\" from ASF\n"
+        "  artist: \"Album Artist\" as album artist from ASF\n"})
     EXPECT_NE(shown.find(line), std::string::npos) << line << shown;
 
-  const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tags", "m"});
+  const auto [dryRun, real] = DryRunThenReal(folder.path(), {"tags", "--all-types", "m"});
   EXPECT_EQ(real.out,
             "'m/01_track.mp3' was renamed to 'm/A - B.mp3'\n"
             "'m/07_track.mp3' was renamed to 'm/Old - A Title Longer Than ID3v1 Can Hold.mp3'\n"
@@ -623,6 +633,8 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
             "'m/sub/deep.mp3' was renamed to 'm/sub/Bj\xc3\xb6rk - Deep.mp3'\n"
             "'m/06_track.WAV' was renamed to 'm/Chunk - Wav Title.WAV'\n"
             "'m/05_track.wma' was renamed to 'm/Album Artist - Wma Title.wma'\n"
+            "'m/10_track.flac' was renamed to 'm/Mot\xc3\xb6rhead - Flac.flac'\n"
+            "'m/09_track.m4a' was renamed to 'm/Band - M4A.m4a'\n"
             "\n"
             "The following could not be renamed\n"
             "'m/02_track.mp3' could not be renamed to 'm/A - B.mp3': File exists\n");

@@ -178,25 +178,28 @@ TEST_F(PreviewWindowTest, TheMenuPlaysWhatThePlayerCanInAWindowFittedAroundItsPa
             "The song is playing, but this computer has no sound output to hear it on.");
 }
 
-// The list's own tools: names from the tags for every tagged song, without a question or a
-// message; delete after a warning, stopping a preview of that song first, not of another.
+// The list's own tools, on the added song types as the settings choose them: names from the
+// tags for every tagged song, without a question or a message; delete after a warning,
+// stopping a preview of that song first, not of another.
 TEST_F(SongListTools, FixFromTagsAndDeleteListTheSongsLeft) {
-  StartWithSongs({{"01_track.mp3", "x" + ID3v1Tag("Song", "Band")}, "one.mp3", "two.mp3"});
+  folder.MakeFile("config/tunewick/settings", "all-song-types=yes\r\n");
+  const std::string flac = FlacSong({"TITLE=Song", "ARTIST=Band"});
+  StartWithSongs({{"01_track.flac", flac}, "one.mp3", "two.Opus"});
   main()->OpenSongList();
   Click(main(), "Fix songs using ID3 tags");
-  EXPECT_EQ(ReadFile(Song("Band - Song.mp3")), "x" + ID3v1Tag("Song", "Band"));
+  EXPECT_EQ(ReadFile(Song("Band - Song.flac")), flac);
   EXPECT_TRUE(dialogs.shown().empty());
 
   UseMenu(Song("one.mp3"), "Delete this song");  // no answer queued: Cancel, as Escape gives
   EXPECT_EQ(dialogs.shown().back().text,
             "Are you sure you want to delete this file?  Clicking \"Yes\" will delete the file "
             "with no warning.");
-  UseMenu(Song("two.mp3"), "Preview this song");
+  UseMenu(Song("two.Opus"), "Preview this song");
   dialogs.QueueAnswer(true);
   UseMenu(Song("one.mp3"), "Delete this song");
   EXPECT_TRUE(player.playing());
   dialogs.QueueAnswer(true);
-  UseMenu(Song("two.mp3"), "Delete this song");
+  UseMenu(Song("two.Opus"), "Delete this song");
   EXPECT_FALSE(player.playing());
   EXPECT_EQ(dialogs.Messages().back(), "File deleted successfully");
   EXPECT_EQ(main()->songList()->model()->rowCount(), 0);
