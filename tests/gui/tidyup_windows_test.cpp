@@ -70,9 +70,11 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndLeadsToTheListOfRenamesToSave) {
   EXPECT_EQ(QApplication::activeWindow(), results());  // where the user came from
 }
 
+// With the added song types chosen, they are in the preview, the run and the undo.
 TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) {
   MakeMessyLibrary(folder, "music", 200, 1206);
-  StartWithSongs({});
+  folder.MakeFile("config/tunewick/settings", "all-song-types=yes\r\n");
+  StartWithSongs({"01_x_y.AIFF"});
   const auto before = SnapshotFiles(music);
 
   OpenConfirmation();
@@ -82,6 +84,8 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
   EXPECT_FALSE(Find<LinkLabel>(changedFiles(), "Undo this tidy-up")->isVisible());
   const std::vector<std::string> preview = ListLines();
   EXPECT_GT(preview.size(), 50u);
+  EXPECT_TRUE(std::any_of(preview.begin(), preview.end(),
+                          [](const std::string& line) { return line.ends_with("X Y.AIFF"); }));
   dialogs.QueuePick(folder / "preview");  // its log says what it is
   Click(changedFiles(), "Save this log");
   EXPECT_EQ(ReadFile(folder / "preview.txt")
