@@ -13,15 +13,13 @@
 namespace tunewick {
 namespace {
 
-using namespace std::string_view_literals;
-
 constexpr std::string_view kWantedFields[] = {"TITLE", "ARTIST", "ALBUMARTIST"};
 // A field longer than this holds no name a file could take.
 constexpr std::size_t kLongestField = 64 << 10;
 constexpr int kMostBlocks = 1000;  // FLAC metadata blocks; a file has a handful
 constexpr std::uint8_t kVorbisCommentBlock = 4;
 constexpr std::size_t kPageHeaderSize = 27;  // Ogg: "OggS", version, flags, ... segments
-constexpr int kMostPages = 1000;             // before the comment is whole
+constexpr int kMostPages = 20000;            // before the comment is whole: pictures take many
 constexpr std::size_t kLargestPacket = 16 << 20;
 
 std::uint8_t Byte(char c) { return static_cast<std::uint8_t>(c); }
