@@ -84,13 +84,8 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
       {"sox.mp3", ID3v2Tag(3, {{"TIT2", "J\xc3\x83\xc2\xb3ga", Enc::kLatin1}, {"TPE1", "A"}}),
        "J\xc3\xb3ga [ID3v2.3, UTF-8]", "A [ID3v2.3]"},
       // Xiph comments, keys in any case, spread over Ogg pages and their 255-byte segments.
-      {"xiph.flac",
-       FlacSong({"title=Fl\xc3\xa4"
-                 "che",
-                 "ARTIST=A", "ARTIST=B"}),
-       "Fl\xc3\xa4"
-       "che [Xiph comment]",
-       "A [Xiph comment]"},
+      {"xiph.flac", FlacSong({"title=Gr\xc3\xbcn", "ARTIST=A", "ARTIST=B"}),
+       "Gr\xc3\xbcn [Xiph comment]", "A [Xiph comment]"},
       {"vorbis.ogg",
        OggSong(OggCodec::kVorbis, {"TITLE=" + std::string(600, 'v'), "ARTIST=V"}, 300),
        std::string(600, 'v') + " [Xiph comment]", "V [Xiph comment]"},
@@ -129,8 +124,6 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "Band [ID3v2.4 album artist]"},
       {"various.mp3", ID3v2Tag(3, {{"TPE2", "Various Artists"}}) + kAudio + ID3v1Tag("T", "Real"),
        "T [ID3v1]", "Real [ID3v1]"},
-      {"various.flac", FlacSong({"TITLE=T", "ALBUMARTIST=Various"}) + ID3v1Tag("", "Real"),
-       "T [Xiph comment]", "Real [ID3v1]"},
       {"compressed.mp3",
        ID3v2Tag(3, {{"TIT2", "Packed", Enc::kUtf16, true}, {"TPE1", "Zip", Enc::kLatin1, true}}),
        "Packed [ID3v2.3]", "Zip [ID3v2.3]"},
@@ -143,7 +136,6 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
       {"cyrillic.wma", AsfSong("\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f", "\xd0\x90\xd0\xb2"),
        "\xd0\x9f\xd0\xb5\xd1\x81\xd0\xbd\xd1\x8f [ASF]", "\xd0\x90\xd0\xb2 [ASF]"},
       {"author.wma", AsfSong("Title", "Author", "Album Artist"), "Title [ASF]", "Author [ASF]"},
-      {"album.wma", AsfSong("Title", "", "Album"), "Title [ASF]", "Album [ASF album artist]"},
       // RIFF INFO: UTF-8 where the bytes are UTF-8, else Latin-1.
       {"info.wav", WavSong("Caf\xc3\xa9", "Caf\xe9"), "Caf\xc3\xa9 [RIFF INFO]",
        "Caf\xc3\xa9 [RIFF INFO]"},
