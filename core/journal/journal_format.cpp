@@ -52,21 +52,14 @@ int VersionOf(const std::vector<std::string_view>& lines) {
   return 0;
 }
 
-void AppendHex(std::string& out, std::uint32_t number) {
+// Eight lower-case hex digits.
+void WriteHex(std::uint32_t number, char* digits) {
   constexpr char kDigits[] = "0123456789abcdef";
-  for (int shift = 28; shift >= 0; shift -= 4) out += kDigits[(number >> shift) & 0xF];
-}
-
-// Ends the record that begins at `start` of `out` with its checksum and a newline.
-void Seal(std::string& out, std::size_t start) {
-  const std::uint32_t checksum = Crc32c(std::string_view(out).substr(start));
-  out += '\t';
-  AppendHex(out, checksum);
-  out += '\n';
+  for (int shift = 28; shift >= 0; shift -= 4) *digits++ = kDigits[(number >> shift) & 0xF];
 }
 
 std::string Sealed(std::string record) {
-  Seal(record, 0);
+  SealRecord(record, 0);
   return record;
 }
 
@@ -74,12 +67,7 @@ std::string Sealed(std::string record) {
 // checksum does not match.
 std::optional<std::string_view> RecordOf(std::string_view line, int version) {
   if (version < 3) return line;
-  if (line.size() < kSealLength || line[line.size() - kSealLength] != '\t') return std::nullopt;
-  const std::string_view record = line.substr(0, line.size() - kSealLength);
-  std::string expected;
-  AppendHex(expected, Crc32c(record));
-  if (line.substr(record.size() + 1) != expected) return std::nullopt;
-  return record;
+  return UnsealedRecord(line);
 }
 
 std::optional<RunHeader> HeaderFrom(const std::vector<std::string_view>& lines) {
@@ -200,6 +188,23 @@ void AppendEscaped(std::string& out, std::string_view field) {
 
 }  // namespace
 
+void SealRecord(std::string& out, std::size_t start) {
+  char seal[kSealLength + 1] = "\t";
+  WriteHex(Crc32c(std::string_view(out).substr(start)), seal + 1);
+  seal[kSealLength] = '\n';
+  out.append(seal, sizeof seal);
+}
+
+std::optional<std::string_view> UnsealedRecord(std::string_view line) {
+  if (line.size() < kSealLength || line[line.size() - kSealLength] != '\t') return std::nullopt;
+  const std::string_view record = line.substr(0, line.size() - kSealLength);
+  char expected[kSealLength - 1];
+  WriteHex(Crc32c(record), expected);
+  if (line.substr(record.size() + 1) != std::string_view(expected, sizeof expected))
+    return std::nullopt;
+  return record;
+}
+
 std::string EscapeField(std::string_view field) {
   std::string escaped;
   escaped.reserve(field.size() + 2);
@@ -256,7 +261,7 @@ std::string HeaderRecords(const RunHeader& header) {
   text += RunKindName(header.kind);
   text += '\t' + std::to_string(header.startedAt) + '\t' + EscapeField(header.folder) + '\t' +
           EscapeField(header.undoes);
-  Seal(text, start);
+  SealRecord(text, start);
   return text;
 }
 
@@ -273,7 +278,7 @@ void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& 
   AppendEscaped(out, from);
   out += '\t';
   AppendEscaped(out, to);
-  Seal(out, start);
+  SealRecord(out, start);
 }
 
 const std::string& DoneRecord() {
@@ -292,6 +297,32 @@ std::string FailedRecord(std::string_view reason, std::size_t number) {
 }
 
 std::string EndRecord(std::size_t renamed) { return Sealed("end\t" + std::to_string(renamed)); }
+
+std::string PackedRecordLine(const PackedRecord& packed) {
+  std::string record = "packed";
+  AppendNumberField(record, packed.length);
+  AppendNumberField(record, packed.checksum);
+  AppendNumberField(record, packed.renames);
+  return Sealed(std::move(record));
+}
+
+std::optional<PackedRecord> ParsePackedRecord(std::string_view head) {
+  std::string_view lines[3];
+  for (std::string_view& line : lines) {
+    const std::size_t end = head.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;
+    line = head.substr(0, end);
+    head.remove_prefix(end + 1);
+  }
+  const std::optional<std::string_view> record = UnsealedRecord(lines[2]);
+  if (lines[0] != kMagic || !record) return std::nullopt;
+  const auto fields = SplitFields(*record);
+  PackedRecord packed;
+  if (fields.size() != 4 || fields[0] != "packed" || !ParseNumber(fields[1], packed.length) ||
+      !ParseNumber(fields[2], packed.checksum) || !ParseNumber(fields[3], packed.renames))
+    return std::nullopt;
+  return packed;
+}
 
 std::optional<RunHeader> ParseHeader(std::string_view text) {
   return HeaderFrom(CompleteLines(text));

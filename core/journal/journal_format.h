@@ -15,6 +15,11 @@
 //   done     [NUMBER]                            after it, when it happened
 //   failed   REASON [NUMBER]                     after it, when it was refused
 //   end      COUNT                               at the end of the run: the renames done
+//   packed   LENGTH CHECKSUM RENAMES             third, in a journal kept compressed: the
+//                                                rest follows packed (packed_journal.h);
+//                                                LENGTH and CHECKSUM (CRC-32C) are of the
+//                                                whole text, RENAMES as the run's summary
+//                                                counts them
 //
 // A record is written before the rename it announces, so after a crash every rename that
 // happened has its "rename" record; those in flight may lack their outcome. An outcome
@@ -75,6 +80,12 @@ struct Journal {
   bool damaged = false;
 };
 
+// Ends the record that begins at `start` of `out` with its checksum and a newline.
+void SealRecord(std::string& out, std::size_t start);
+// The record of a line that ends with its checksum (a journal of the third version), less
+// the checksum; nothing when the checksum is not right.
+std::optional<std::string_view> UnsealedRecord(std::string_view line);
+
 std::string HeaderRecords(const RunHeader& header);
 void AppendRenameRecord(std::string& out, const SongPath& from, const SongPath& to,
                         const FileIdentity& identity);
@@ -84,6 +95,16 @@ std::string FailedRecord(std::string_view reason);
 std::string DoneRecord(std::size_t number);
 std::string FailedRecord(std::string_view reason, std::size_t number);
 std::string EndRecord(std::size_t renamed);
+
+// What the packed record of a journal kept compressed says.
+struct PackedRecord {
+  std::uint64_t length = 0;
+  std::uint32_t checksum = 0;
+  std::size_t renames = 0;
+};
+std::string PackedRecordLine(const PackedRecord& packed);
+// The packed record, when the journal whose first bytes are `head` is packed.
+std::optional<PackedRecord> ParsePackedRecord(std::string_view head);
 
 // Reads a journal. Whatever follows the first incomplete record (the tail a crash may
 // leave), or the first that does not hold together (damage), is left out. Nothing when

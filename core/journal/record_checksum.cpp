@@ -28,10 +28,10 @@ constexpr Tables kTables = MakeTables();
 
 }  // namespace
 
-std::uint32_t Crc32c(std::string_view bytes) {
+std::uint32_t Crc32c(std::string_view bytes, std::uint32_t before) {
   const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t left = bytes.size();
-  std::uint32_t crc = 0xFFFFFFFF;
+  std::uint32_t crc = ~before;
   const auto& t = kTables;
   for (; left >= 8; at += 8, left -= 8) {
     const std::uint32_t low = crc ^ (std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 |

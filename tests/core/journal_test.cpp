@@ -8,12 +8,14 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
 
 #include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
+#include "journal/packed_journal.h"
 #include "journal/undo.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/forwarding_file_system.h"
@@ -146,6 +148,48 @@ TEST_F(Journals, AJournalOfManyMegabytesReadsBackWholeWhileWrittenAndAfter) {
   }
   file.reset();
   EXPECT_EQ(testing::ReadFile(folder / "big.journal"), written);
+}
+
+// Packed journals give back their very text, odd bytes, lines longer than a block and an
+// unfinished last line too; damaged or cut, the blocks before the damage.
+TEST(PackedJournals, GiveBackTheirVeryTextOrTheBlocksBeforeTheDamage) {
+  std::string text = HeaderRecords({RunKind::kTidyup, 1, "/", ""});
+  std::mt19937 random(3);
+  for (std::uint64_t line = 0; text.size() < (3 << 20); ++line) {
+    const std::string song = "/m/" + std::to_string(random() % 50) + "/" + std::to_string(random());
+    if (line % 4 == 0) AppendRenameRecord(text, song + "\t\\.mp3", song + ".mp3", {line, random()});
+    if (line % 4 == 1) text += random() % 2 ? DoneRecord() : FailedRecord("No such file", line);
+    for (int odd = line % 4 == 2 ? random() % 200 : 0; odd > 0; --odd) text += char(random());
+    if (line % 4 == 3) text += std::string(random() % 50 ? 9 : (1 << 20) + 3, 'x') + "\n";
+  }
+  text += "unfinished\tline";
+  const std::optional<std::string> packed = PackJournal(text, 7);
+  ASSERT_TRUE(packed);
+  EXPECT_LT(packed->size(), text.size() / 2);
+  const std::optional<UnpackedJournal> unpacked = UnpackJournal(*packed);
+  EXPECT_TRUE(unpacked->whole && unpacked->text == text);
+  const std::size_t blocks = packed->find('\n', packed->find("\npacked\t") + 1) + 1;
+  std::size_t longestTrusted = 0, lastBlock = blocks;
+  std::uint32_t packedLength = 0;  // of the block at `lastBlock`
+  for (std::size_t at = blocks; at < packed->size(); at += 16 + packedLength) {
+    lastBlock = at;
+    std::memcpy(&packedLength, packed->data() + at + 12, 4);  // least significant first
+  }
+  // Less its last block, or with bytes added, it is not whole either.
+  for (const std::string& damaged : {packed->substr(0, lastBlock), *packed + std::string(16, 0)})
+    EXPECT_FALSE(UnpackJournal(damaged)->whole);
+  for (int trial = 0; trial < 40; ++trial) {
+    std::string damaged = *packed;
+    const std::size_t at = blocks + random() % (damaged.size() - blocks);
+    if (trial % 2) damaged.resize(at);
+    if (trial % 2 == 0) damaged[at] ^= 1 << random() % 8;
+    const std::optional<UnpackedJournal> read = UnpackJournal(damaged);
+    ASSERT_TRUE(read);
+    EXPECT_FALSE(read->whole);
+    ASSERT_EQ(read->text, text.substr(0, read->text.size())) << at;
+    longestTrusted = std::max(longestTrusted, read->text.size());
+  }
+  EXPECT_GT(longestTrusted, text.size() / 2);
 }
 
 // Some drivers (fusefat) stamp a renamed file with the clock; a clock may jump, and a busy
