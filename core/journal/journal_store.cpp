@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "journal/packed_journal.h"
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
 
@@ -11,6 +12,30 @@ namespace {
 
 constexpr std::string_view kJournalExtension = ".journal";
 constexpr std::string_view kMarkExtension = ".undone";
+constexpr std::string_view kPackingExtension = ".packing";
+// Enough for a journal's first records, however long the folder its run record names.
+constexpr std::uint64_t kHeadBytes = 64 << 10;
+constexpr std::uint64_t kTailBytes = 64;  // enough for an end record
+
+std::string ReadBytes(const ReadableFile& file, std::uint64_t from, std::uint64_t count) {
+  std::string bytes(count, '\0');
+  bytes.resize(file.ReadAt(from, bytes.data(), bytes.size()));
+  return bytes;
+}
+
+// What a run's summary counts of the journal `text`: the COUNT of its end record, else (the
+// run was cut short) every rename that may have happened.
+std::size_t RenamesCounted(std::string_view text, int version) {
+  const std::size_t tail = std::min<std::size_t>(text.size(), kTailBytes);
+  if (const std::optional<std::size_t> count =
+          ParseEndCount(text.substr(text.size() - tail), version))
+    return *count;
+  std::size_t renames = 0;
+  if (const std::optional<Journal> journal = ParseJournal(text))
+    for (const JournalEntry& entry : journal->entries)
+      renames += entry.outcome != JournalEntry::Outcome::kFailed;
+  return renames;
+}
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -67,6 +92,10 @@ std::string JournalStore::MarkPath(const std::string& name) const {
   return folder_ + "/" + name + std::string(kMarkExtension);
 }
 
+std::string JournalStore::PackingPath(const std::string& name) const {
+  return folder_ + "/" + name + std::string(kPackingExtension);
+}
+
 std::vector<std::string> JournalStore::Names() const {
   std::vector<std::string> names;
   if (folder_.empty()) return names;
@@ -95,7 +124,8 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
     std::string name = std::to_string(++number);
     std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(JournalPath(name), error);
     if (error == std::errc::file_exists) continue;
-    if (!error) error = file->Append(HeaderRecords(header));
+    std::string head = HeaderRecords(header);
+    if (!error) error = file->Append(head);
     if (!error) error = file->SyncData();
     if (error) {
       file.reset();
@@ -103,17 +133,59 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
       throw JournalUnavailable(ErrorText(error));
     }
     disk_.DeleteFile(MarkPath(name));  // of a journal of this name deleted by hand
-    return std::make_unique<JournalWriter>(std::move(file), std::move(name));
+    return std::make_unique<JournalWriter>(std::move(file), std::move(name), std::move(head));
   }
   throw JournalUnavailable(ErrorText(error));
 }
 
-void JournalStore::Prune() {
-  std::vector<std::string> names = Names();
-  if (names.size() <= kJournalsKept) return;
-  for (std::size_t i = 0; i + kJournalsKept < names.size(); ++i) {
-    disk_.DeleteFile(MarkPath(names[i]));
-    disk_.DeleteFile(JournalPath(names[i]));
+void JournalStore::Prune(const std::string& current) {
+  std::optional<std::string> undoable;
+  try {
+    undoable = LatestUndoable(*this);
+  } catch (const JournalsUntrusted&) {
+    return;
+  }
+  const std::vector<std::string> names = Names();
+  std::uint64_t bytes = 0;
+  std::size_t kept = 0;
+  bool full = false;  // no older journal is kept, but for those never pruned
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    const std::optional<FileIdentity> file =
+        disk_.IdentifyFile(JournalPath(*name), FileSystem::Fingerprint::kLeave);
+    const std::uint64_t size = file ? file->size : 0;
+    full = full || kept == kJournalsKept || bytes + size > kJournalBytesKept;
+    if (full && *name != current && *name != undoable) {
+      for (const std::string& path : {MarkPath(*name), PackingPath(*name), JournalPath(*name)})
+        disk_.DeleteFile(path);
+      continue;
+    }
+    ++kept;
+    bytes += size;
+  }
+}
+
+std::error_code JournalStore::KeepPacked(const std::string& name, std::string_view packed) {
+  return ReplaceFileWith(JournalPath(name), PackingPath(name), packed);
+}
+
+void JournalStore::PackEarlierJournals() {
+  if (folder_.empty() || !WhyNotOwn(folder_).empty()) return;
+  for (const std::string& name : Names()) {
+    try {
+      const std::unique_ptr<ReadableFile> file = OpenJournal(name);
+      if (!file) continue;
+      const std::string head = ReadBytes(*file, 0, std::min(file->Size(), kHeadBytes));
+      const std::optional<RunHeader> header = ParseHeader(head);
+      if (!header || header->version != kJournalVersion || ParsePackedRecord(head)) continue;
+      std::string text = ReadBytes(*file, 0, file->Size());
+      // A run cut short leaves the space its journal set aside past its last record, and
+      // maybe part of a record: no reading takes them in, so they go.
+      text.resize(text.rfind('\n') + 1);
+      if (const std::optional<std::string> packed =
+              PackJournal(text, RenamesCounted(text, kJournalVersion)))
+        KeepPacked(name, *packed);
+    } catch (const JournalsUntrusted&) {
+    }
   }
 }
 
@@ -138,23 +210,20 @@ std::optional<RunSummary> JournalStore::Summary(const std::string& name) const {
 std::optional<RunSummary> JournalStore::SummaryOf(const std::string& name) const {
   const std::unique_ptr<ReadableFile> file = OpenJournal(name);
   if (!file) return std::nullopt;
-  auto read = [&](std::uint64_t from, std::uint64_t count) {
-    std::string bytes(count, '\0');
-    bytes.resize(file->ReadAt(from, bytes.data(), bytes.size()));
-    return bytes;
-  };
   const std::uint64_t size = file->Size();
-  std::optional<RunHeader> header = ParseHeader(read(0, std::min<std::uint64_t>(size, 64 << 10)));
+  const std::string head = ReadBytes(*file, 0, std::min(size, kHeadBytes));
+  std::optional<RunHeader> header = ParseHeader(head);
   if (!header) return std::nullopt;
   RunSummary summary{name, std::move(*header)};
-  const std::uint64_t tail = std::min<std::uint64_t>(size, 64);
-  if (std::optional<std::size_t> count =
-          ParseEndCount(read(size - tail, tail), summary.header.version)) {
+  const int version = summary.header.version;
+  const std::uint64_t tail = std::min(size, kTailBytes);
+  if (const std::optional<PackedRecord> packed = ParsePackedRecord(head)) {
+    summary.renames = packed->renames;
+  } else if (const std::optional<std::size_t> count =
+                 ParseEndCount(ReadBytes(*file, size - tail, tail), version)) {
     summary.renames = *count;
-  } else if (std::optional<Journal> journal = ParseJournal(read(0, size))) {
-    // Cut short: count every rename that may have happened.
-    for (const JournalEntry& entry : journal->entries)
-      summary.renames += entry.outcome != JournalEntry::Outcome::kFailed;
+  } else {
+    summary.renames = RenamesCounted(ReadBytes(*file, 0, size), version);
   }
   std::vector<std::string> mark;
   if (disk_.FileExists(MarkPath(name))) {
@@ -180,9 +249,7 @@ std::optional<Journal> JournalStore::Read(const std::string& name) const {
   CheckFolderIsOwn();
   const std::unique_ptr<ReadableFile> file = OpenJournal(name);
   if (!file) return std::nullopt;
-  std::string text(file->Size(), '\0');
-  text.resize(file->ReadAt(0, text.data(), text.size()));
-  return ParseJournal(text);
+  return ReadKeptJournal(ReadBytes(*file, 0, file->Size()));
 }
 
 void JournalStore::SetUndoState(const std::string& name, UndoState state, const std::string& by) {
@@ -191,6 +258,14 @@ void JournalStore::SetUndoState(const std::string& name, UndoState state, const 
     return;
   }
   disk_.WriteLines(MarkPath(name), {state == UndoState::kUndone ? "undone" : "partly", by});
+}
+
+std::optional<std::string> LatestUndoable(const JournalStore& store) {
+  const std::vector<RunSummary> history = store.History();
+  for (auto run = history.rbegin(); run != history.rend(); ++run)
+    if (run->header.kind != RunKind::kUndo && run->undoState != UndoState::kUndone)
+      return run->name;
+  return std::nullopt;
 }
 
 }  // namespace tunewick

@@ -4,7 +4,8 @@
 // more than the newest run's, so that the names tell the order of the runs whatever the
 // clock said. Journals of older versions, named after the local time their run began
 // ("20261206-163725"), count as older than any numbered one. A run that was taken back
-// has a mark beside its journal saying by which undo.
+// has a mark beside its journal saying by which undo. A finished run's journal is kept
+// packed (packed_journal.h); those of older versions stay as they are.
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,10 @@ namespace tunewick {
 std::string LocalTimeText(std::int64_t seconds, const char* format);
 
 inline constexpr std::size_t kJournalsKept = 50;
+// A run over 100,000 songs keeps about 7 MiB of packed journal: the bound holds the 50
+// newest such runs, and fewer of a larger library, so that the journals stay a small share
+// of the disk that holds it, never the gigabytes they would take unpacked.
+inline constexpr std::uint64_t kJournalBytesKept = std::uint64_t{256} << 20;
 
 // The kept journals cannot be trusted: their folder or one of them is not the running
 // user's own (see WhyNotOwn). Undo does not read them then.
@@ -52,9 +57,17 @@ class JournalStore {
   // Begins the journal of a new run. Throws JournalUnavailable when the journal cannot be
   // written, or the folder is not the running user's own.
   std::unique_ptr<JournalWriter> StartRun(const RunHeader& header);
-  // Keeps only the newest kJournalsKept journals: called once a run's journal is kept, so
-  // that a run that renamed nothing pushes none out.
-  void Prune();
+  // Keeps only the journals of the newest runs, at most kJournalsKept of them taking at
+  // most kJournalBytesKept together; but never that of the run `current`, nor that of the
+  // newest run that can be undone. Called once a run's journal is kept, so that a run that
+  // renamed nothing pushes none out.
+  void Prune(const std::string& current);
+  // Puts the packed form of the journal of the run `name` in its place.
+  std::error_code KeepPacked(const std::string& name, std::string_view packed);
+  // Packs the journals of the current version that are not packed yet: those of runs cut
+  // short (by a crash, a kill, a power cut), or killed while their journal was packed.
+  // For a run that holds the lock of the runs, so that no other run is under way.
+  void PackEarlierJournals();
 
   // The kept runs, oldest first. These three throw JournalsUntrusted.
   std::vector<RunSummary> History() const;
@@ -67,6 +80,7 @@ class JournalStore {
  private:
   void CheckFolderIsOwn() const;
   std::unique_ptr<ReadableFile> OpenJournal(const std::string& name) const;
+  std::string PackingPath(const std::string& name) const;
   std::optional<RunSummary> SummaryOf(const std::string& name) const;
   std::vector<std::string> Names() const;
   std::string MarkPath(const std::string& name) const;
@@ -74,5 +88,8 @@ class JournalStore {
   FileSystem& disk_;
   std::string folder_;
 };
+
+// The newest tidy-up or rename from tags that is not wholly undone.
+std::optional<std::string> LatestUndoable(const JournalStore& store);
 
 }  // namespace tunewick

@@ -28,8 +28,10 @@ std::int64_t WallClockNs() {
       .count();
 }
 
-JournalWriter::JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name)
+JournalWriter::JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name,
+                             std::string head)
     : file_(std::move(file)), name_(std::move(name)) {
+  if (!head.empty()) packer_ = std::make_unique<JournalPacker>(std::move(head));
   const HeldEndingSignals held;  // the thread never takes them
   syncer_ = std::thread([this] { SyncEverySecond(); });
 }
@@ -49,10 +51,12 @@ void JournalWriter::SyncEverySecond() {
 
 std::error_code JournalWriter::Write(std::string_view records) {
   if (broken_) return broken_;
+  if (finished_) return JournalWriteError(std::make_error_code(std::errc::bad_file_descriptor));
   if (std::error_code error = file_->Append(records)) {
     broken_ = JournalWriteError(error);
     return broken_;
   }
+  if (packer_) packer_->Add(records);
   // Read first: a store on every record would pass the flag's cache line between cores.
   if (!unsynced_.load(std::memory_order_relaxed)) unsynced_.store(true);
   return {};
@@ -85,7 +89,6 @@ void JournalWriter::AfterRename(std::size_t number, std::error_code outcome) {
 std::error_code JournalWriter::Finish() {
   std::lock_guard lock(recordMutex_);
   if (finished_) return broken_;
-  finished_ = true;
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -94,8 +97,12 @@ std::error_code JournalWriter::Finish() {
   syncer_.join();
   std::string records = std::move(pending_);
   records += EndRecord(renamed_);
-  if (std::error_code error = Write(records)) return error;
-  if (std::error_code error = file_->SyncData()) broken_ = JournalWriteError(error);
+  if (!Write(records)) {
+    if (std::error_code error = file_->SyncData()) broken_ = JournalWriteError(error);
+  }
+  finished_ = true;
+  file_.reset();
+  if (packer_ && !broken_) packed_ = packer_->Finish(renamed_);
   return broken_;
 }
 

@@ -14,6 +14,7 @@
 
 #include "journal/identity_lookahead.h"
 #include "journal/journal_format.h"
+#include "journal/packed_journal.h"
 #include "platform/file_system.h"
 #include "platform/forwarding_file_system.h"
 #include "platform/journal_file.h"
@@ -40,10 +41,11 @@ std::error_code JournalWriteError(std::error_code cause);
 // Appends the records of one run to its journal file. Every record reaches the operating
 // system before the rename it announces; the file is forced onto the disk at least once
 // a second while records come in, and at the end. Renames may be recorded from several
-// threads at once.
+// threads at once. Given the head of the journal (its first records, written already),
+// it packs the journal as it goes (packed_journal.h).
 class JournalWriter {
  public:
-  JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name);
+  JournalWriter(std::unique_ptr<AppendOnlyFile> file, std::string name, std::string head = {});
   ~JournalWriter();  // Finish, if not done yet
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
@@ -60,8 +62,10 @@ class JournalWriter {
                                const FileIdentity& identity, std::size_t& number);
   // After it, with its outcome.
   void AfterRename(std::size_t number, std::error_code outcome);
-  // Writes the end record and forces the journal onto the disk.
+  // Writes the end record, forces the journal onto the disk and closes it.
   std::error_code Finish();
+  // Once finished without fault: the packed journal, when it is packed.
+  std::optional<std::string> TakePacked() { return std::move(packed_); }
 
  private:
   std::error_code Write(std::string_view records);
@@ -76,6 +80,8 @@ class JournalWriter {
   std::size_t renamed_ = 0;
   std::error_code broken_;
   bool finished_ = false;
+  std::unique_ptr<JournalPacker> packer_;
+  std::optional<std::string> packed_;
 
   std::mutex mutex_;
   std::condition_variable wake_;

@@ -35,7 +35,7 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
 
  private:
   std::shared_mutex mutex_;
-  std::atomic<bool> stopped_ = false;  // changed only while no rename is under way
+  std::atomic<bool> stopped_ = false;     // changed only while no rename is under way
   std::atomic<std::size_t> renamed_ = 0;  // read without the lock
 };
 
@@ -51,9 +51,13 @@ RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader&
                          RunLock held)
     : disk_(disk), header_(header), lock_(std::move(held)) {
   if (store) {
-    if (!lock_.Holds()) lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
+    if (!lock_.Holds()) {
+      lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
+      store->PackEarlierJournals();
+    }
     store_.emplace(*store);
     writer_ = store->StartRun(header);
+    name_ = writer_->name();
     journaling_ = std::make_unique<JournalingFileSystem>(disk, *writer_);
   }
   gate_ = std::make_unique<Gate>(journaling_ ? *journaling_ : disk_);
@@ -78,14 +82,17 @@ std::string RecordedRun::FinishJournal() {
   if (!writer_) return {};
   const std::error_code error = writer_->Finish();
   if (error) return error.message();
-  if (writer_->renamed() > 0) {
-    store_->Prune();
+  if (journalKept_) return {};
+  journalKept_ = true;
+  if (writer_->renamed() == 0) {
+    // It would only push out a journal that can be undone.
+    disk_.DeleteFile(store_->JournalPath(name_));
+    name_.clear();
     return {};
   }
-  // It would only push out a journal that can be undone.
-  const std::string path = store_->JournalPath(writer_->name());
-  writer_.reset();
-  disk_.DeleteFile(path);
+  if (const std::optional<std::string> packed = writer_->TakePacked())
+    store_->KeepPacked(name_, *packed);  // else it is kept as it was written
+  store_->Prune(name_);
   return {};
 }
 

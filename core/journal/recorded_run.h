@@ -19,7 +19,8 @@ namespace tunewick {
 // (the user chose to go on without undo).
 class RecordedRun {
  public:
-  // Holds the lock of the store's runs (`held`, where the caller holds it already), then
+  // Holds the lock of the store's runs and packs the journals of earlier runs that are not
+  // packed yet, unless the caller holds the lock already (`held`) and has done so; then
   // begins the journal. Throws RunInProgress or JournalUnavailable.
   RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header, RunLock held = {});
   ~RecordedRun();
@@ -27,11 +28,11 @@ class RecordedRun {
   RecordedRun& operator=(const RecordedRun&) = delete;
 
   FileSystem& fileSystem();
-  // Ends the journal. One of a run that renamed nothing is removed, else the store keeps
-  // its newest journals. Empty, or the text of what went wrong.
+  // Ends the journal. One of a run that renamed nothing is removed, else it is kept packed
+  // and the store keeps its newest journals. Empty, or the text of what went wrong.
   std::string Finish();
   // The journal's name; empty when there is none.
-  std::string name() const { return writer_ ? writer_->name() : std::string(); }
+  const std::string& name() const { return name_; }
   // The renames made.
   std::size_t renamed() const;
 
@@ -55,6 +56,8 @@ class RecordedRun {
   RunLock lock_;  // let go of last
   std::optional<JournalStore> store_;
   std::unique_ptr<JournalWriter> writer_;
+  std::string name_;
+  bool journalKept_ = false;  // Finish has removed or packed it
   std::unique_ptr<JournalingFileSystem> journaling_;
   std::unique_ptr<Gate> gate_;
 };

@@ -296,9 +296,11 @@ std::vector<std::string> UndoReportLines(const UndoResult& result) {
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request) {
   // Other runs are kept out from before the journal is read.
   RunLock lock;
-  if (!request.dryRun)
+  if (!request.dryRun) {
     lock = RunLock(store.folder(),
                    request.record ? RunLock::Need::kRequired : RunLock::Need::kWherePossible);
+    if (lock.Holds()) store.PackEarlierJournals();
+  }
   const std::optional<RunSummary> summary = store.Summary(request.name);
   if (!summary) throw UndoRefused("there is no run named \"" + request.name + "\" to undo");
   if (summary->undoState == UndoState::kUndone)
@@ -338,14 +340,6 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
     if (report.warning.empty()) report.warning = error.what();
   }
   return report;
-}
-
-std::optional<std::string> LatestUndoable(const JournalStore& store) {
-  const std::vector<RunSummary> history = store.History();
-  for (auto run = history.rbegin(); run != history.rend(); ++run)
-    if (run->header.kind != RunKind::kUndo && run->undoState != UndoState::kUndone)
-      return run->name;
-  return std::nullopt;
 }
 
 }  // namespace tunewick

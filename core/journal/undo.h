@@ -81,7 +81,4 @@ struct UndoReport {
 // the lock (a dry run needs none), or JournalUnavailable when the undo cannot be recorded.
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request);
 
-// The newest tidy-up or rename from tags that is not wholly undone.
-std::optional<std::string> LatestUndoable(const JournalStore& store);
-
 }  // namespace tunewick

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the journal of a run needs from the operating system: where journals are kept,
-// a file that only grows and can be forced to the disk, reading only the user's own
-// journals, and the folder the program was started from.
+// a file that only grows and can be forced to the disk, a file put in place of another,
+// reading only the user's own journals, and the folder the program was started from.
 
 #include <memory>
 #include <optional>
@@ -27,6 +27,12 @@ class AppendOnlyFile {
 // Creates `path`, which must not exist yet (file_exists when it does).
 std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
                                                      std::error_code& error);
+
+// Puts `bytes` in place of the file `path` in one step: they go into the file `newPath`
+// (made afresh, open to the user only), which is forced onto the disk and then renamed
+// over `path`, so that a crash leaves either file whole. On failure `path` stays as it was.
+std::error_code ReplaceFileWith(const std::string& path, const std::string& newPath,
+                                std::string_view bytes);
 
 // An exclusive lock on a file, held until destroyed, or until the process ends however it
 // ends: the system lets go of it then.

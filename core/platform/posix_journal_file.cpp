@@ -240,6 +240,28 @@ std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,
   return std::make_unique<PosixAppendOnlyFile>(fd);
 }
 
+std::error_code ReplaceFileWith(const std::string& path, const std::string& newPath,
+                                std::string_view bytes) {
+  // Not through a link: the new file is the program's own.
+  const int fd =
+      ::open(newPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return LastError();
+  std::error_code error;
+  while (!bytes.empty() && !error) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written >= 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    } else if (errno != EINTR) {
+      error = LastError();
+    }
+  }
+  if (!error && ::fdatasync(fd) != 0) error = LastError();
+  if (::close(fd) != 0 && !error) error = LastError();
+  if (!error && ::rename(newPath.c_str(), path.c_str()) != 0) error = LastError();
+  if (error) ::unlink(newPath.c_str());
+  return error;
+}
+
 std::string DefaultJournalFolder() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return PathBelow(state, "tunewick");

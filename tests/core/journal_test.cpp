@@ -97,22 +97,37 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortOrDamagedJournalReadsAsItsSoundRec
   EXPECT_EQ(summary->header.kind, RunKind::kTags);
   EXPECT_EQ(UnescapeField("bad\\x"), std::nullopt);
 
+  // Packed, it reads the same, and gives back its very text.
+  const std::string path = folder / "state/tunewick/" + name + ".journal";
+  const std::string text = testing::ReadFile(path);
+  store.PackEarlierJournals();
+  const std::string packed = testing::ReadFile(path);
+  EXPECT_EQ(UnpackJournal(packed)->text, text);
+  EXPECT_EQ(store.Read(name)->entries.size(), journal->entries.size());
+  EXPECT_EQ(store.Summary(name)->renames, names.size());
+
   // Cut anywhere, as a crash leaves it, the journal reads as the records complete there;
   // damaged anywhere, by a bit flipped or a byte overwritten, as the records before the
-  // damage, and it says so. Undo, as a dry run and for real alike, gives no song a name it
-  // never had.
-  const std::string text = testing::ReadFile(folder / "state/tunewick/" + name + ".journal");
+  // damage, and it says so. Packed, any cut or change is damage. Undo, as a dry run and for
+  // real alike, gives no song a name it never had.
   const auto tidied = testing::SnapshotFiles(folder / "music");
   std::mt19937 random(25);
   for (int trial = 0; trial < 600; ++trial) {
-    const std::size_t at = random() % text.size();
-    std::string damaged = text;
+    const std::string& sound = trial % 2 ? packed : text;
+    const std::size_t at = random() % sound.size();
+    std::string damaged = sound;
     if (trial % 3 == 0) damaged.resize(at);
     if (trial % 3 != 0) damaged[at] = trial % 3 == 1 ? damaged[at] ^ (1 << random() % 8) : random();
-    const std::optional<Journal> read = ParseJournal(damaged);
+    const std::optional<Journal> read = ReadKeptJournal(damaged);
     if (!read) continue;  // the header is gone: nothing to undo
-    SCOPED_TRACE("byte " + std::to_string(at));
-    EXPECT_EQ(read->damaged, trial % 3 != 0 && damaged != text && at + 1 < text.size());
+    SCOPED_TRACE("byte " + std::to_string(at) + (trial % 2 ? " packed" : ""));
+    // Packed, it reads whole or damaged; but cut before its packed record has a name, as
+    // the journal of a run cut short before it renamed anything.
+    const std::size_t unnamed = text.find("\nrename") + std::string_view("\npacked\t").size();
+    const bool whole = read->ended && read->entries.size() == journal->entries.size();
+    EXPECT_TRUE(trial % 2
+                    ? read->damaged != whole || (trial % 3 == 0 && at < unnamed)
+                    : read->damaged == (trial % 3 != 0 && damaged != text && at + 1 < text.size()));
     ASSERT_LE(read->entries.size(), journal->entries.size());
     for (std::size_t i = 0; i < read->entries.size(); ++i)
       ASSERT_EQ(read->entries[i].to, journal->entries[i].to);
@@ -382,9 +397,15 @@ TEST_F(Journals, SeveralFoldersAtOnceKilledAnywhereOrRunToTheEndAreUndoneToTheOr
     if (killAfter == 0) {
       EXPECT_FALSE(std::any_of(journal->entries.begin(), journal->entries.end(), unknown));
     }
+    // Packed as the run ends, or by the next run (the undo) when it was killed.
+    const auto packed = [&] {
+      return ParsePackedRecord(testing::ReadFile(store.JournalPath(run)));
+    };
+    EXPECT_EQ(packed().has_value(), killAfter == 0);
     testing::StaggeredDisk undoDisk(8);
     EXPECT_TRUE(Undo(run, undoDisk).result.refused.empty());
     ASSERT_EQ(testing::SnapshotFiles(folder / "music"), original);
+    EXPECT_TRUE(packed());
   }
 }
 
@@ -430,12 +451,31 @@ TEST_F(Journals,
   }
   ::unsetenv("TZ");
   ::tzset();
-  store.Prune();
+  store.Prune("");
   const std::vector<RunSummary> history = store.History();
   ASSERT_EQ(history.size(), kJournalsKept);
   EXPECT_EQ(history.front().header.startedAt, 1800000000 - 600 * 3);
   EXPECT_EQ(history.back().header.startedAt, 1800000000 - 600 * 52);
   EXPECT_EQ(LatestUndoable(store), history.back().name);
+
+  // Within kJournalBytesKept too, newest first, but for the run under way and the newest
+  // that can be undone, whatever their size. Packed, a journal loses the space it set aside.
+  const std::string newest = history.back().name, undoable = history.end()[-2].name;
+  const auto kept = [&] {
+    std::vector<std::string> names;
+    for (const RunSummary& run : store.History()) names.push_back(run.name);
+    return names;
+  };
+  std::filesystem::resize_file(store.JournalPath(newest), kJournalBytesKept + 1);
+  store.SetUndoState(newest, UndoState::kUndone, "");
+  store.Prune(newest);
+  EXPECT_EQ(kept(), (std::vector{undoable, newest}));
+  store.Prune("");
+  EXPECT_EQ(kept(), std::vector{undoable});
+  std::filesystem::resize_file(store.JournalPath(undoable), 64 << 20);
+  store.PackEarlierJournals();
+  EXPECT_LT(std::filesystem::file_size(store.JournalPath(undoable)), 1000u);
+  EXPECT_EQ(store.Read(undoable)->header.startedAt, history.end()[-2].header.startedAt);
 
   // A run that renamed nothing (its one rename refused) leaves no journal to push out one
   // that can be undone.
@@ -446,8 +486,7 @@ TEST_F(Journals,
     EXPECT_EQ(nothing.Finish(), "");
     EXPECT_EQ(nothing.name(), "");
   }
-  EXPECT_EQ(store.History().size(), kJournalsKept);
-  EXPECT_EQ(store.History().front().header.startedAt, 1800000000 - 600 * 3);
+  EXPECT_EQ(kept(), std::vector{undoable});
 
   // A disk without room for the first chunk a journal takes still holds one that fits.
   MountedImage image(MountedImage::Kind::kFat, 2);
