@@ -12,6 +12,7 @@
 #include "catalogue/name_check.h"
 #include "catalogue/song_lists.h"
 #include "catalogue/song_path.h"
+#include "journal/earlier_runs.h"
 #include "journal/run_lock.h"
 #include "journal/undo.h"
 #include "library/library_file.h"
@@ -414,6 +415,7 @@ int RunLibraryCommand(const Invocation& invocation, Library& library, JournalSto
   try {
     if (invocation.dryRun) {
       DryRunFileSystem view(fileSystem);
+      if (!invocation.noUndo) ForeseeSettling(journals, view);
       return run(view, nullptr);
     }
     if (invocation.noUndo) {

@@ -189,6 +189,22 @@ void JournalStore::PackEarlierJournals() {
   }
 }
 
+std::optional<Journal> JournalStore::NewestCutShort() const {
+  CheckFolderIsOwn();
+  const std::vector<std::string> names = Names();
+  const std::unique_ptr<ReadableFile> file = names.empty() ? nullptr : OpenJournal(names.back());
+  if (!file) return std::nullopt;
+  const std::uint64_t size = file->Size(), tail = std::min(size, kTailBytes);
+  const std::string head = ReadBytes(*file, 0, std::min(size, kHeadBytes));
+  const std::optional<RunHeader> header = ParseHeader(head);
+  if (!header || ParsePackedRecord(head) ||
+      ParseEndCount(ReadBytes(*file, size - tail, tail), header->version))
+    return std::nullopt;
+  std::optional<Journal> journal = ParseJournal(ReadBytes(*file, 0, size));
+  if (!journal || journal->ended) return std::nullopt;
+  return journal;
+}
+
 void JournalStore::CheckFolderIsOwn() const {
   if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
     throw JournalsUntrusted(distrust);

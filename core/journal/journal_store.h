@@ -68,6 +68,9 @@ class JournalStore {
   // short (by a crash, a kill, a power cut), or killed while their journal was packed.
   // For a run that holds the lock of the runs, so that no other run is under way.
   void PackEarlierJournals();
+  // The journal of the newest run, when that run was cut short and its journal is not
+  // packed yet.
+  std::optional<Journal> NewestCutShort() const;
 
   // The kept runs, oldest first. These three throw JournalsUntrusted.
   std::vector<RunSummary> History() const;

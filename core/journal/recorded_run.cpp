@@ -4,6 +4,7 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "journal/earlier_runs.h"
 #include "platform/forwarding_file_system.h"
 
 namespace tunewick {
@@ -53,7 +54,7 @@ RecordedRun::RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader&
   if (store) {
     if (!lock_.Holds()) {
       lock_ = RunLock(store->folder(), RunLock::Need::kRequired);
-      store->PackEarlierJournals();
+      SettleEarlierRuns(*store, disk);
     }
     store_.emplace(*store);
     writer_ = store->StartRun(header);

@@ -19,9 +19,9 @@ namespace tunewick {
 // (the user chose to go on without undo).
 class RecordedRun {
  public:
-  // Holds the lock of the store's runs and packs the journals of earlier runs that are not
-  // packed yet, unless the caller holds the lock already (`held`) and has done so; then
-  // begins the journal. Throws RunInProgress or JournalUnavailable.
+  // Holds the lock of the store's runs and settles what earlier runs cut short left
+  // (SettleEarlierRuns), unless the caller holds the lock already (`held`) and has done
+  // so; then begins the journal. Throws RunInProgress or JournalUnavailable.
   RecordedRun(JournalStore* store, FileSystem& disk, const RunHeader& header, RunLock held = {});
   ~RecordedRun();
   RecordedRun(const RecordedRun&) = delete;

@@ -9,6 +9,7 @@
 
 #include "catalogue/song_path.h"
 #include "catalogue/song_types.h"
+#include "journal/earlier_runs.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/rename_names.h"
 #include "reports/changed_files.h"
@@ -41,6 +42,10 @@ bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
   for (std::int64_t stamp : stampedAtNs)
     if (stamp != 0 && stampedNear(stamp)) return true;
   return false;
+}
+
+SongPath ResolvedPath(const SongPath& path, const std::string& start) {
+  return path.empty() || path[0] == '/' || start.empty() ? path : start + "/" + path;
 }
 
 bool IsRenameOfARun(const JournalEntry& entry) {
@@ -121,10 +126,8 @@ class RunReversal {
   }
 
  private:
-  // Paths of a run started elsewhere are taken from the folder it was started from.
   SongPath Resolved(const SongPath& path) const {
-    const std::string& start = journal_.header.folder;
-    return path.empty() || path[0] == '/' || start.empty() ? path : start + "/" + path;
+    return ResolvedPath(path, journal_.header.folder);
   }
   JournalEntry Resolved(const JournalEntry& recorded) const {
     return {Resolved(recorded.from), Resolved(recorded.to), recorded.identity, recorded.outcome,
@@ -299,7 +302,7 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   if (!request.dryRun) {
     lock = RunLock(store.folder(),
                    request.record ? RunLock::Need::kRequired : RunLock::Need::kWherePossible);
-    if (lock.Holds()) store.PackEarlierJournals();
+    if (lock.Holds()) SettleEarlierRuns(store, disk);
   }
   const std::optional<RunSummary> summary = store.Summary(request.name);
   if (!summary) throw UndoRefused("there is no run named \"" + request.name + "\" to undo");

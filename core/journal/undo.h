@@ -36,6 +36,10 @@ struct UndoResult {
   std::vector<RenameFailure> refused;                  // from the new path to the old one
 };
 
+// A path of a journal: one relative to the folder its run was started from (`start`)
+// taken from there.
+SongPath ResolvedPath(const SongPath& path, const std::string& start);
+
 // True when a Tunewick run can have made the rename: a song renamed within its folder,
 // to another name of a song, of any type Tunewick knows (SongTypes::All).
 bool IsRenameOfARun(const JournalEntry& entry);

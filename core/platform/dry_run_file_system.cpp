@@ -159,8 +159,22 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   return {};
 }
 
-std::error_code DryRunFileSystem::DeleteFile(const std::string&) {
-  return std::make_error_code(std::errc::operation_not_permitted);
+std::error_code DryRunFileSystem::DeleteFile(const std::string& path) {
+  std::string diskPath = path;
+  const State state = Lookup(path, &diskPath);
+  if (state == State::kGone || (state == State::kUnchanged && !disk_.FileExists(path)))
+    return Refused(std::errc::no_such_file_or_directory);
+  const std::optional<FolderId> id = FolderIdOf(FolderPartOf(path));
+  if (!id) return Refused(std::errc::no_such_file_or_directory);
+  // What keeps a file from being renamed keeps it from being deleted.
+  if (const std::error_code refusal = disk_.ForeseenRenameRefusal(diskPath)) return refusal;
+  const auto [found, fresh] = changes_.try_emplace(*id);
+  Changes& changes = found->second;
+  if (fresh) changes.ignoresCase = disk_.IgnoresCase(diskPath);
+  const std::string key = changes.KeyOf(NamePartOf(path));
+  changes.added.erase(key);
+  changes.gone.insert(key);
+  return {};
 }
 
 void DryRunFileSystem::SetHidden(const std::string&, bool) {}

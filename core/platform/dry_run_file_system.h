@@ -13,8 +13,8 @@ namespace tunewick {
 // existence tests answer from the disk as the renames would have left it, and a
 // rename is refused exactly where the real one would foreseeably be (a missing song, a
 // name that is taken, also in another letter case where the file system ignores case, a
-// name or path too long, a folder or song that may not be changed). Nothing on the disk
-// changes: deleting and writing files is refused.
+// name or path too long, a folder or song that may not be changed). Deletions are written
+// down as renames are. Nothing on the disk changes: writing files is refused.
 class DryRunFileSystem final : public FileSystem {
  public:
   explicit DryRunFileSystem(FileSystem& disk) : disk_(disk) {}
@@ -48,7 +48,7 @@ class DryRunFileSystem final : public FileSystem {
   // name folded to one letter case where the file system ignores case, else the name.
   struct Changes {
     bool ignoresCase = false;
-    std::set<std::string> gone;          // keys of names on the disk that were renamed away
+    std::set<std::string> gone;  // keys of names on the disk that were renamed away or deleted
     std::map<std::string, Added> added;  // keys of new names
     std::string KeyOf(const std::string& name) const;
   };

@@ -13,6 +13,7 @@
 #include "adapters/application.h"
 #include "adapters/dialogs.h"
 #include "catalogue/library_scan.h"
+#include "journal/earlier_runs.h"
 #include "platform/dry_run_file_system.h"
 #include "reports/changed_files.h"
 #include "tidyup/tidy_up.h"
@@ -273,6 +274,7 @@ void TidyupConfirmWindow::RunTidyup() {
 void TidyupConfirmWindow::PreviewTidyup() {
   SongLists preview;
   DryRunFileSystem view(context_.fileSystem);
+  ForeseeSettling(JournalStore(context_.fileSystem, context_.paths.journalFolder), view);
   const TidyupEnd end = RunStoppable([&](LongOperation& operation, const bool& stop) {
     PreviewTidyupHost host(context_, preview, view, progress_, operation, stop);
     return tunewick::RunTidyup(preview, view, host);

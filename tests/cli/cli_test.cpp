@@ -15,6 +15,7 @@
 #include <regex>
 #include <thread>
 
+#include "journal/journal_format.h"
 #include "journal/run_lock.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
@@ -483,6 +484,44 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);
   EXPECT_TRUE(std::filesystem::exists(folder / "m/Song.mp3"));
+}
+
+// On FAT a rename first makes its new name as an empty file (posix_rename.h): a run killed
+// in between leaves it there, its song under the old name and its record without an
+// outcome. The next tidy (and its dry run) or undo removes it, and no other file: one whose
+// record has an outcome, whose song has left its old name, or that is not empty.
+TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo) {
+  for (const std::string command : {"tidy", "undo"}) {
+    SCOPED_TRACE(command);
+    MountedImage image(MountedImage::Kind::kFat);
+    if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
+    const std::string music = image / "m/";
+    std::filesystem::create_directory(music);
+    std::string journal = HeaderRecords({RunKind::kTidyup, 1, image.path(), ""});
+    for (const auto& [from, to] : {std::pair{"02 other.mp3", "Other.mp3"},
+                                   {"03 gone.mp3", "Gone.mp3"},
+                                   {"04 taken.mp3", "Taken.mp3"},
+                                   {"01 song.mp3", "Song.mp3"}}) {
+      testing::WriteFile(music + from, from);
+      testing::WriteFile(music + to, from[1] == '4' ? "taken" : "");
+      AppendRenameRecord(journal, "m/" + std::string(from), "m/" + std::string(to),
+                         *RealFileSystem().IdentifyFile(music + from));
+    }
+    journal.insert(journal.find("\nrename", journal.find("\nrename") + 1) + 1,
+                   FailedRecord("File exists"));  // of the first rename
+    std::filesystem::remove(music + "03 gone.mp3");
+    std::filesystem::remove_all(JournalFolder());
+    state.MakeFile("tunewick/7.journal", journal);
+    const auto [dryRun, run] =
+        DryRunThenReal(image.path(), command == "tidy" ? std::vector{command, std::string("m")}
+                                                       : std::vector{command});
+    EXPECT_EQ(dryRun.out, run.out);
+    EXPECT_EQ(std::filesystem::exists(music + "Song.mp3"), command == "tidy");
+    EXPECT_EQ(ReadFile(music + (command == "tidy" ? "Song.mp3" : "01 song.mp3")), "01 song.mp3");
+    EXPECT_EQ(ReadFile(music + "Taken.mp3"), "taken");
+    EXPECT_TRUE(std::filesystem::exists(music + "Other.mp3") &&
+                std::filesystem::exists(music + "Gone.mp3"));
+  }
 }
 
 TEST_F(CliJournals, KilledOrInterruptedAtAnyPointOfALargeTidyTheUndoGivesTheOriginalTreeBack) {

@@ -1,0 +1,31 @@
+#pragma once
+
+// What a run cut short (a crash, a kill, a power cut) leaves behind, put right by the next
+// run that holds the lock of the runs, when no other run can be under way.
+
+#include <vector>
+
+#include "catalogue/song_lists.h"
+#include "journal/journal_store.h"
+#include "platform/file_system.h"
+
+namespace tunewick {
+
+// Removes the reservations that the renames in flight of the newest run may have left,
+// when that run was cut short. Where a file system offers no rename that refuses to
+// replace, a rename first makes its new name as an empty file, then renames the song over
+// it (posix_rename.h): cut short in between, it leaves that empty file, which a tidy-up
+// would take for a song named well, refusing the song itself. Such a file is told by its
+// rename record: one without an outcome, whose song is still under its old name, with an
+// empty regular file that is not the song under its new name. Removes them through `disk`
+// (a dry run's view too) and returns their paths. Throws JournalsUntrusted.
+std::vector<SongPath> RemoveReservationsLeft(const JournalStore& store, FileSystem& disk);
+
+// Removes what runs cut short left and packs their journals (PackEarlierJournals), where
+// the journals are the user's own. For a run that holds the lock of the runs.
+void SettleEarlierRuns(JournalStore& store, FileSystem& disk);
+// What SettleEarlierRuns would remove, removed from a dry run's `view`, so that the dry
+// run of a recorded run foresees it.
+void ForeseeSettling(const JournalStore& store, FileSystem& view);
+
+}  // namespace tunewick
