@@ -9,7 +9,8 @@
 // tidies a third copy, first with --dry-run and then for real; both must print the same,
 // and undoing the real run must give the tree back. Last, in each of --repeat rounds,
 // tunewick-cli tidies two fresh copies, one with its journal and one with --no-undo, in
-// turns, and undoes the journaled run.
+// turns, and undoes the journaled run; it tells the size of the journal as kept and of its
+// text.
 //
 // Goals: the tidy-up and tunewick-cli within 1.5 times the floor, the dry run no slower
 // than the real run, peak memory under 200 MB; journaling adds at most 10% and an undo
@@ -29,6 +30,8 @@
 
 #include "bench_tools.h"
 #include "catalogue/library_scan.h"
+#include "journal/journal_store.h"
+#include "journal/packed_journal.h"
 #include "platform/file_system.h"
 #include "platform/forwarding_file_system.h"
 #include "reports/changed_files.h"
@@ -202,7 +205,20 @@ CliRun RunTheCli(const std::string& cliProgram, const Copies& copies) {
 // journal passes over recently deleted inodes while it looks for a free one).
 struct JournalRounds {
   std::vector<double> journaledRuns, unjournaledRuns, undoRuns, journalCosts, undoShares;
+  std::uintmax_t journalKept = 0, journalText = 0;  // of the last journaled run, in bytes
 };
+
+// The journal of the newest tidy-up: its size on the disk, and that of its text.
+void MeasureNewestJournal(const Copies& copies, JournalRounds& rounds) {
+  const JournalStore store(RealFileSystem(), copies.work + "/state/tunewick");
+  const std::vector<RunSummary> history = store.History();
+  if (history.empty()) return;
+  const std::string path = store.JournalPath(history.back().name);
+  const std::string kept = ReadAll(path);
+  const std::optional<UnpackedJournal> unpacked = UnpackJournal(kept);
+  rounds.journalKept = kept.size();
+  rounds.journalText = unpacked ? unpacked->text.size() : kept.size();
+}
 
 JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& copies, int repeat) {
   JournalRounds rounds;
@@ -228,6 +244,7 @@ JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& cop
       unjournaled();
       journaled();
     }
+    MeasureNewestJournal(copies, rounds);
     rounds.undoRuns.push_back(TimeProgram({cliProgram, "undo"}, "/dev/null", {0, 1}));
     rounds.journalCosts.push_back(rounds.journaledRuns.back() / rounds.unjournaledRuns.back());
     rounds.undoShares.push_back(rounds.undoRuns.back() / rounds.journaledRuns.back());
@@ -259,6 +276,10 @@ void ReportJournaling(const JournalRounds& rounds) {
       "goal at most 1.0): %s\n",
       Median(rounds.undoRuns), Median(rounds.journaledRuns), shares.size(), Median(shares),
       Range(shares).c_str(), Verdict(!shares.empty() && Median(shares) <= 1.0));
+  if (rounds.journalKept > 0)
+    std::printf("journal of the run     %ju bytes kept for %ju bytes of text: %.1f times smaller\n",
+                rounds.journalKept, rounds.journalText,
+                static_cast<double>(rounds.journalText) / static_cast<double>(rounds.journalKept));
 }
 
 int Run(const char* self, const BenchOptions& options) {
