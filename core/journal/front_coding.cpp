@@ -23,6 +23,13 @@ std::size_t SharedEndLength(std::string_view a, std::string_view b) {
   return std::mismatch(a.rbegin(), a.rend(), b.rbegin(), b.rend()).first - a.rbegin();
 }
 
+// Where the field that begins at `at` ends: its tab or newline; npos when there is none.
+// A plain loop: find_first_of looks each byte up in the set with a call.
+std::size_t FieldEnd(std::string_view code, std::size_t at) {
+  while (at < code.size() && code[at] != '\t' && code[at] != '\n') ++at;
+  return at < code.size() ? at : std::string_view::npos;
+}
+
 bool ReadShared(std::string_view code, std::size_t& at, std::size_t& shared) {
   shared = 0;
   for (int shift = 0; at < code.size() && shift < 64; shift += 7) {
@@ -92,7 +99,7 @@ bool FrontDecoder::Decode(std::string_view code, std::string& out) {
     }
     if (form != kAsItStands && form != kLessChecksum) return false;
     const std::size_t lineStart = out.size();
-    std::size_t end = code.find_first_of("\t\n", at);
+    std::size_t end = FieldEnd(code, at);
     if (end == std::string_view::npos) return false;
     std::vector<std::string>& last = LastOfKind(code.substr(at, end - at));
     out += code.substr(at, end - at);
@@ -100,7 +107,7 @@ bool FrontDecoder::Decode(std::string_view code, std::string& out) {
     for (at = end; code[at] == '\t';) {
       std::size_t shared = 0, sharedEnd = 0;
       if (!ReadShared(code, ++at, shared) || !ReadShared(code, at, sharedEnd)) return false;
-      end = code.find_first_of("\t\n", at);
+      end = FieldEnd(code, at);
       if (++field >= last.size()) last.resize(field + 1);
       std::string& value = last[field];
       const bool onPrevious = shared & 1;
