@@ -9,6 +9,7 @@
 #include "journal/lz77.h"
 #include "journal/record_checksum.h"
 #include "platform/held_signals.h"
+#include "platform/thread_priority.h"
 
 namespace tunewick {
 namespace {
@@ -84,6 +85,7 @@ std::optional<std::string> JournalPacker::Finish(std::size_t renames) {
 }
 
 void JournalPacker::PackBlocks() {
+  YieldProcessorToOthers();  // the renames come first
   for (;;) {
     std::string block;
     {
