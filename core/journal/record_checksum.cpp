@@ -1,6 +1,7 @@
 #include "journal/record_checksum.h"
 
 #include <array>
+#include <cstring>
 
 namespace tunewick {
 namespace {
@@ -26,12 +27,37 @@ constexpr Tables MakeTables() {
 
 constexpr Tables kTables = MakeTables();
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// Processors with SSE 4.2 compute CRC-32C themselves, eight bytes an instruction: several
+// times faster than the tables, which counts where a whole journal is packed or read back.
+__attribute__((target("sse4.2"))) std::uint32_t ByInstruction(const unsigned char* at,
+                                                              std::size_t left, std::uint32_t crc) {
+  std::uint64_t wide = crc;
+  for (; left >= 8; at += 8, left -= 8) {
+    std::uint64_t eight;
+    std::memcpy(&eight, at, sizeof eight);
+    wide = __builtin_ia32_crc32di(wide, eight);
+  }
+  crc = static_cast<std::uint32_t>(wide);
+  for (; left > 0; ++at, --left) crc = __builtin_ia32_crc32qi(crc, *at);
+  return crc;
+}
+
+bool HasInstruction() {
+  static const bool has = (__builtin_cpu_init(), __builtin_cpu_supports("sse4.2"));
+  return has;
+}
+#endif
+
 }  // namespace
 
 std::uint32_t Crc32c(std::string_view bytes, std::uint32_t before) {
   const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t left = bytes.size();
   std::uint32_t crc = ~before;
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  if (HasInstruction()) return ~ByInstruction(at, left, crc);
+#endif
   const auto& t = kTables;
   for (; left >= 8; at += 8, left -= 8) {
     const std::uint32_t low = crc ^ (std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 |

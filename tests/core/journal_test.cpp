@@ -16,6 +16,7 @@
 #include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
 #include "journal/packed_journal.h"
+#include "journal/record_checksum.h"
 #include "journal/undo.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/forwarding_file_system.h"
@@ -96,6 +97,7 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortOrDamagedJournalReadsAsItsSoundRec
   EXPECT_EQ(summary->renames, names.size());
   EXPECT_EQ(summary->header.kind, RunKind::kTags);
   EXPECT_EQ(UnescapeField("bad\\x"), std::nullopt);
+  EXPECT_EQ(Crc32c("123456789"), 0xE3069283u);  // CRC-32C's check value
 
   // Packed, it reads the same, and gives back its very text.
   const std::string path = folder / "state/tunewick/" + name + ".journal";
