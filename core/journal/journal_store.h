@@ -24,9 +24,10 @@ namespace tunewick {
 std::string LocalTimeText(std::int64_t seconds, const char* format);
 
 inline constexpr std::size_t kJournalsKept = 50;
-// A run over 100,000 songs keeps about 7 MiB of packed journal: the bound holds the 50
-// newest such runs, and fewer of a larger library, so that the journals stay a small share
-// of the disk that holds it, never the gigabytes they would take unpacked.
+// Packed, the journal of a run over 100,000 songs takes 8 to 9 MiB: the bound keeps some 30
+// such runs, all 50 of a smaller library and fewer of a larger one. That goes back further
+// than anyone undoes, while the journals stay a small share of the disk that holds such a
+// library, where 50 unpacked ones took gigabytes.
 inline constexpr std::uint64_t kJournalBytesKept = std::uint64_t{256} << 20;
 
 // The kept journals cannot be trusted: their folder or one of them is not the running
