@@ -4,10 +4,9 @@
 
 namespace tunewick {
 
-std::vector<SongPath> RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {
-  std::vector<SongPath> removed;
+void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {
   const std::optional<Journal> journal = store.NewestCutShort();
-  if (!journal) return removed;
+  if (!journal) return;
   for (const JournalEntry& entry : journal->entries) {
     if (entry.outcome != JournalEntry::Outcome::kUnknown || !IsRenameOfARun(entry)) continue;
     const SongPath from = ResolvedPath(entry.from, journal->header.folder);
@@ -15,10 +14,9 @@ std::vector<SongPath> RemoveReservationsLeft(const JournalStore& store, FileSyst
     const std::optional<FileIdentity> song = disk.IdentifyFile(from), atNew = disk.IdentifyFile(to);
     // A link has the length of its target as its size, so an empty file there is a file.
     if (song && SameFile(entry.identity, *song) && atNew && atNew->size == 0 &&
-        disk.FileExists(to) && !SameFile(entry.identity, *atNew) && !disk.DeleteFile(to))
-      removed.push_back(to);
+        disk.FileExists(to) && !SameFile(entry.identity, *atNew))
+      disk.DeleteFile(to);
   }
-  return removed;
 }
 
 void SettleEarlierRuns(JournalStore& store, FileSystem& disk) {

@@ -3,9 +3,6 @@
 // What a run cut short (a crash, a kill, a power cut) leaves behind, put right by the next
 // run that holds the lock of the runs, when no other run can be under way.
 
-#include <vector>
-
-#include "catalogue/song_lists.h"
 #include "journal/journal_store.h"
 #include "platform/file_system.h"
 
@@ -17,9 +14,9 @@ namespace tunewick {
 // it (posix_rename.h): cut short in between, it leaves that empty file, which a tidy-up
 // would take for a song named well, refusing the song itself. Such a file is told by its
 // rename record: one without an outcome, whose song is still under its old name, with an
-// empty regular file that is not the song under its new name. Removes them through `disk`
-// (a dry run's view too) and returns their paths. Throws JournalsUntrusted.
-std::vector<SongPath> RemoveReservationsLeft(const JournalStore& store, FileSystem& disk);
+// empty regular file that is not the song under its new name. Removes them through `disk`,
+// a dry run's view too. Throws JournalsUntrusted.
+void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk);
 
 // Removes what runs cut short left and packs their journals (PackEarlierJournals), where
 // the journals are the user's own. For a run that holds the lock of the runs.
