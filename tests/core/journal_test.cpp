@@ -110,8 +110,9 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortOrDamagedJournalReadsAsItsSoundRec
 
   // Cut anywhere, as a crash leaves it, the journal reads as the records complete there;
   // damaged anywhere, by a bit flipped or a byte overwritten, as the records before the
-  // damage, and it says so. Packed, any cut or change is damage. Undo, as a dry run and for
-  // real alike, gives no song a name it never had.
+  // damage, and it says so. Packed, it reads whole or says it is damaged; but cut before
+  // its packed record has a name, as the journal of a run cut short before it renamed
+  // anything. Undo, as a dry run and for real alike, gives no song a name it never had.
   const auto tidied = testing::SnapshotFiles(folder / "music");
   std::mt19937 random(25);
   for (int trial = 0; trial < 600; ++trial) {
@@ -123,8 +124,6 @@ TEST_F(Journals, OddNamesRoundTripAndACutShortOrDamagedJournalReadsAsItsSoundRec
     const std::optional<Journal> read = ReadKeptJournal(damaged);
     if (!read) continue;  // the header is gone: nothing to undo
     SCOPED_TRACE("byte " + std::to_string(at) + (trial % 2 ? " packed" : ""));
-    // Packed, it reads whole or damaged; but cut before its packed record has a name, as
-    // the journal of a run cut short before it renamed anything.
     const std::size_t unnamed = text.find("\nrename") + std::string_view("\npacked\t").size();
     const bool whole = read->ended && read->entries.size() == journal->entries.size();
     EXPECT_TRUE(trial % 2
