@@ -13,7 +13,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
@@ -53,6 +55,18 @@ struct BenchOptions {
   int repeat = 5;               // --repeat N (1 to 999)
   std::size_t lines = 100000;   // --lines N
 };
+
+// Runs a benchmark: a failure is told on standard error under the benchmark's name, with
+// exit status 1.
+template <typename Run>
+int RunTellingFailure(const char* name, Run run) {
+  try {
+    return run();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s: %s\n", name, error.what());
+    return 1;
+  }
+}
 
 // Reads "--name value" pairs into `options`; false for a name not in `allowed`, a bad
 // value or a name without a value.

@@ -22,8 +22,8 @@
 #include "reports/changed_files.h"
 #include "tidyup/batch_rename.h"
 #include "widgets/look.h"
-#include "windows/changed_files_window.h"
 #include "widgets/song_list_view.h"
+#include "windows/changed_files_window.h"
 
 namespace tunewick::bench {
 namespace {

@@ -202,10 +202,6 @@ int main(int argc, char** argv) {
                  "[--against OTHER-TUNEWICK-CLI]\n");
     return 2;
   }
-  try {
-    return tunewick::bench::Run(argv[0], options, against);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "fat_tidyup_bench: %s\n", error.what());
-    return 1;
-  }
+  return tunewick::bench::RunTellingFailure(
+      "fat_tidyup_bench", [&] { return tunewick::bench::Run(argv[0], options, against); });
 }

@@ -112,10 +112,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: library_file_bench [--lines N] [--repeat N]\n");
     return 2;
   }
-  try {
-    return tunewick::bench::Run(argv[0], options);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "library_file_bench: %s\n", error.what());
-    return 1;
-  }
+  return tunewick::bench::RunTellingFailure("library_file_bench",
+                                            [&] { return tunewick::bench::Run(argv[0], options); });
 }

@@ -14,6 +14,7 @@
 #include "adapters/desktop_opener.h"
 #include "adapters/dialogs.h"
 #include "adapters/media_player.h"
+#include "bench_tools.h"
 #include "widgets/look.h"
 
 namespace tunewick::bench {
@@ -83,12 +84,7 @@ int RunOffscreen(char** argv, const char* name, Run run) {
   Application application(qtArgc, argv);
   Application::setQuitOnLastWindowClosed(false);
   look::RegisterFonts();
-  try {
-    return run();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "%s: %s\n", name, error.what());
-    return 1;
-  }
+  return RunTellingFailure(name, run);
 }
 
 }  // namespace tunewick::bench

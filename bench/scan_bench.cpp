@@ -239,10 +239,6 @@ int main(int argc, char** argv) {
                  "[--repeat N] [--cold 1]\n");
     return 2;
   }
-  try {
-    return tunewick::bench::Run(argv[0], options, cold);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "scan_bench: %s\n", error.what());
-    return 1;
-  }
+  return tunewick::bench::RunTellingFailure(
+      "scan_bench", [&] { return tunewick::bench::Run(argv[0], options, cold); });
 }

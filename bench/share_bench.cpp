@@ -282,13 +282,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, tunewick::bench::UnmountAndEnd);
-  try {
+  return tunewick::bench::RunTellingFailure("share_bench", [&] {
     bool good = true;
     for (long microseconds : latencies)
       good = tunewick::bench::RunAt(argv[0], options, microseconds) && good;
     return good ? 0 : 1;
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "share_bench: %s\n", error.what());
-    return 1;
-  }
+  });
 }

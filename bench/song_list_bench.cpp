@@ -31,8 +31,8 @@
 #include "support/library_generator.h"
 #include "widgets/look.h"
 #include "widgets/shown_text.h"
-#include "widgets/widest_text.h"
 #include "widgets/song_list_view.h"
+#include "widgets/widest_text.h"
 
 namespace tunewick::bench {
 

@@ -178,10 +178,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tags_bench [--songs N] [--seed N] [--repeat N]\n");
     return 2;
   }
-  try {
-    return tunewick::bench::Run(options);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "tags_bench: %s\n", error.what());
-    return 1;
-  }
+  return tunewick::bench::RunTellingFailure("tags_bench",
+                                            [&] { return tunewick::bench::Run(options); });
 }

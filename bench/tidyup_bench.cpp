@@ -114,8 +114,8 @@ double MeasureFloor(const std::string& root, const std::string& work, std::size_
 // The work folder and the copies of the generated library in it.
 struct Copies {
   std::string work;
-  std::string library, floor, cli, recorded, unrecorded;
-  std::string libraryFile;  // lists `library`
+  std::string tidied, floor, cli, recorded, unrecorded;
+  std::string libraryFile;  // lists `tidied`
 };
 
 Copies MakeCopies(const char* self, const BenchOptions& options) {
@@ -123,7 +123,7 @@ Copies MakeCopies(const char* self, const BenchOptions& options) {
   if (!::mkdtemp(workPattern)) throw std::runtime_error("cannot create a temporary folder");
   const std::string work = workPattern;
   Copies copies{work,
-                work + "/library",
+                work + "/tidied",
                 work + "/floor",
                 work + "/cli",
                 work + "/recorded",
@@ -133,16 +133,15 @@ Copies MakeCopies(const char* self, const BenchOptions& options) {
   ::setenv("XDG_STATE_HOME", (work + "/state").c_str(), 1);
 
   Stopwatch making;
-  TimeProgram({ProgramBeside(self, "tunewick-genlib"), copies.library,
-               std::to_string(options.songs), std::to_string(options.folders), "--seed",
-               std::to_string(options.seed), "--incorrect",
-               std::to_string(options.incorrectShare)});
-  TimeProgram({"cp", "-a", copies.library, copies.floor});
-  TimeProgram({"cp", "-a", copies.library, copies.cli});
+  TimeProgram({ProgramBeside(self, "tunewick-genlib"), copies.tidied, std::to_string(options.songs),
+               std::to_string(options.folders), "--seed", std::to_string(options.seed),
+               "--incorrect", std::to_string(options.incorrectShare)});
+  TimeProgram({"cp", "-a", copies.tidied, copies.floor});
+  TimeProgram({"cp", "-a", copies.tidied, copies.cli});
   std::printf("library: %zu songs in %zu folders, generated and copied twice in %.1f s\n",
               options.songs, options.folders, making.Milliseconds() / 1000);
-  std::ofstream(copies.libraryFile, std::ios::binary) << copies.library << "\r\n";
-  TimeFind(copies.library);  // warm the tree
+  std::ofstream(copies.libraryFile, std::ios::binary) << copies.tidied << "\r\n";
+  TimeFind(copies.tidied);  // warm the tree
   TimeFind(copies.floor);
   return copies;
 }
@@ -296,7 +295,7 @@ int Run(const char* self, const BenchOptions& options) {
   std::string desktopPrint;
   for (const std::string& line : BuildChangedFilesList(desktop.lists)) desktopPrint += line + "\n";
   const bool sameAsDesktop =
-      ReadAll(work + "/real.txt").rfind(Replaced(desktopPrint, copies.library, copies.cli), 0) == 0;
+      ReadAll(work + "/real.txt").rfind(Replaced(desktopPrint, copies.tidied, copies.cli), 0) == 0;
 
   const double ratio = desktop.milliseconds / floorTime;
   std::printf("tidy-up / floor        %.2f (goal at most %.1f): %s\n", ratio, kTargetRatio,
@@ -330,10 +329,6 @@ int main(int argc, char** argv) {
                  "[--repeat N]\n");
     return 2;
   }
-  try {
-    return tunewick::bench::Run(argv[0], options);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "tidyup_bench: %s\n", error.what());
-    return 1;
-  }
+  return tunewick::bench::RunTellingFailure("tidyup_bench",
+                                            [&] { return tunewick::bench::Run(argv[0], options); });
 }
