@@ -290,7 +290,18 @@ std::string FailedRecord(std::string_view reason) {
   return Sealed("failed\t" + EscapeField(reason));
 }
 
-std::string DoneRecord(std::size_t number) { return Sealed("done\t" + std::to_string(number)); }
+std::string DoneRecord(std::size_t number) {
+  std::string record;
+  AppendDoneRecord(record, number);
+  return record;
+}
+
+void AppendDoneRecord(std::string& out, std::size_t number) {
+  const std::size_t start = out.size();
+  out += "done";
+  AppendNumberField(out, number);
+  SealRecord(out, start);
+}
 
 std::string FailedRecord(std::string_view reason, std::size_t number) {
   return Sealed("failed\t" + EscapeField(reason) + '\t' + std::to_string(number));

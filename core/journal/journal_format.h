@@ -93,6 +93,7 @@ const std::string& DoneRecord();
 std::string FailedRecord(std::string_view reason);
 // The outcome of the `number`th rename record, wherever it stands.
 std::string DoneRecord(std::size_t number);
+void AppendDoneRecord(std::string& out, std::size_t number);
 std::string FailedRecord(std::string_view reason, std::size_t number);
 std::string EndRecord(std::size_t renamed);
 

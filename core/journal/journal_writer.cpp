@@ -62,28 +62,44 @@ std::error_code JournalWriter::Write(std::string_view records) {
   return {};
 }
 
+// Records are made before the lock is taken, each thread in a buffer of its own, so that
+// renames in several folders at once wait on one another only while records are copied,
+// and a rename costs no allocation here.
 std::error_code JournalWriter::BeforeRename(const SongPath& from, const SongPath& to,
                                             const FileIdentity& identity, std::size_t& number) {
+  thread_local std::string record;
+  record.clear();
+  AppendRenameRecord(record, from, to, identity);
   std::lock_guard lock(recordMutex_);
-  // One buffer for every record, so that a rename costs no allocation here.
-  records_.clear();
-  records_ += pending_;
+  number = announced_.load(std::memory_order_relaxed) + 1;
+  announced_.store(number, std::memory_order_relaxed);
+  pending_ += record;
+  const std::error_code error = Write(pending_);
   pending_.clear();
-  AppendRenameRecord(records_, from, to, identity);
-  number = ++announced_;
-  return Write(records_);
+  return error;
 }
 
 void JournalWriter::AfterRename(std::size_t number, std::error_code outcome) {
+  // Right after its rename record an outcome needs no number; where another was announced
+  // meanwhile, as is likely when renames are made in several folders at once, it does.
+  thread_local std::string numbered;
+  numbered.clear();
+  if (!outcome && number != announced_.load(std::memory_order_relaxed))
+    AppendDoneRecord(numbered, number);
   std::lock_guard lock(recordMutex_);
-  // Right after its rename record an outcome needs no number.
-  const bool next = number == announced_;
+  const bool next = number == announced_.load(std::memory_order_relaxed);
   if (outcome) {
     pending_ += next ? FailedRecord(ErrorText(outcome)) : FailedRecord(ErrorText(outcome), number);
     return;
   }
   ++renamed_;
-  pending_ += next ? DoneRecord() : DoneRecord(number);
+  if (next) {
+    pending_ += DoneRecord();
+  } else if (!numbered.empty()) {
+    pending_ += numbered;
+  } else {
+    AppendDoneRecord(pending_, number);
+  }
 }
 
 std::error_code JournalWriter::Finish() {

@@ -75,8 +75,7 @@ class JournalWriter {
   std::string name_;
   mutable std::mutex recordMutex_;  // one thread at a time writes records, from here to finished_
   std::string pending_;             // outcomes, written with the next record
-  std::string records_;
-  std::size_t announced_ = 0;  // rename records written
+  std::atomic<std::size_t> announced_ = 0;  // rename records written; read without the lock too
   std::size_t renamed_ = 0;
   std::error_code broken_;
   bool finished_ = false;
