@@ -106,8 +106,6 @@ void IdentityLookahead::TakeIdentities() {
     std::unordered_set<std::uint64_t> seenFiles;
     seenPaths.reserve(batch->paths.size());
     seenFiles.reserve(batch->paths.size());
-    const std::unique_ptr<FileIdentifier> identifier = disk_.IdentifyFilesInTurn();
-    std::string path;
     for (std::size_t i = 0; i < batch->paths.size() && !batch->dropped; ++i) {
       Taken& taken = batch->taken[i];
       taken.generation = generation_.load(std::memory_order_acquire);
@@ -116,8 +114,8 @@ void IdentityLookahead::TakeIdentities() {
         // its rename only: a path may hold a rename's reservation for a moment, and some FUSE
         // drivers (fusefat) give wrong bytes while another thread works on the mount, so
         // this thread leaves the batch alone.
-        path.assign(batch->paths[i]);
-        std::optional<FileIdentity> identity = identifier->Identify(path);
+        std::optional<FileIdentity> identity =
+            disk_.IdentifyFile(std::string(batch->paths[i]), FileSystem::Fingerprint::kLeave);
         if (identity && !identity->inodeStable) break;
         if (identity &&
             seenFiles.insert(identity->inode * 0x9E3779B97F4A7C15u ^ identity->device).second)

@@ -81,16 +81,6 @@ class ReadableFile {
   virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count) const = 0;
 };
 
-// Looks files up one after another, as FileSystem::IdentifyFile does with
-// Fingerprint::kLeave, at less cost where each follows one in the same folder: a folder
-// once found is held, and a path into it looks in that folder even if it has moved since.
-// For one thread at a time.
-class FileIdentifier {
- public:
-  virtual ~FileIdentifier() = default;
-  virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;
-};
-
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -126,10 +116,6 @@ class FileSystem {
   enum class Fingerprint { kTake, kLeave };
   virtual std::optional<FileIdentity> IdentifyFile(
       const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const = 0;
-
-  // For looking up many files in turn: the identities IdentifyFile(path,
-  // Fingerprint::kLeave) would give.
-  virtual std::unique_ptr<FileIdentifier> IdentifyFilesInTurn() const;
 
   // True when entries of the folder may be renamed by this process.
   virtual bool CanChangeFolder(const std::string& folder) const = 0;

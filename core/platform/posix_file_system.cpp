@@ -310,21 +310,9 @@ class PosixFileSystem final : public FileSystem {
 
   std::optional<FileIdentity> IdentifyFile(const std::string& path,
                                            Fingerprint fingerprint) const override {
-    if (path.empty()) return std::nullopt;
-    std::optional<FileIdentity> identity = IdentifyAt(AT_FDCWD, path.c_str(), path);
-    if (identity && !identity->inodeStable && fingerprint == Fingerprint::kTake)
-      TakeFingerprint(path, *identity);
-    return identity;
-  }
-
-  std::unique_ptr<FileIdentifier> IdentifyFilesInTurn() const override;
-
-  // The identity of the file `name` in the folder open as `folder`, whose path is `path`,
-  // without its fingerprint.
-  std::optional<FileIdentity> IdentifyAt(int folder, const char* name,
-                                         const std::string& path) const {
     struct statx info;
-    if (::statx(folder, name, AT_SYMLINK_NOFOLLOW,
+    if (path.empty() ||
+        ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
                 STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0)
       return std::nullopt;
     FileIdentity identity;
@@ -337,6 +325,7 @@ class PosixFileSystem final : public FileSystem {
     identity.modifiedNs =
         static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
     identity.inodeStable = InodesLastOn(identity.device, path);
+    if (!identity.inodeStable && fingerprint == Fingerprint::kTake) TakeFingerprint(path, identity);
     return identity;
   }
 
@@ -484,61 +473,7 @@ class PosixFileSystem final : public FileSystem {
   mutable std::mutex inodesLastMutex_;
 };
 
-// Keeps the folder of the last file open, so that a file in the same folder is looked up
-// by its name alone rather than by a walk along its whole path.
-class PosixFileIdentifier final : public FileIdentifier {
- public:
-  explicit PosixFileIdentifier(const PosixFileSystem& disk) : disk_(disk) {}
-  ~PosixFileIdentifier() override { CloseFolder(); }
-  PosixFileIdentifier(const PosixFileIdentifier&) = delete;
-  PosixFileIdentifier& operator=(const PosixFileIdentifier&) = delete;
-
-  std::optional<FileIdentity> Identify(const std::string& path) override {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0 || slash + 1 == path.size())
-      return disk_.IdentifyFile(path, FileSystem::Fingerprint::kLeave);
-    const std::string_view folder(path.data(), slash);
-    if (folder != folderPath_) {
-      CloseFolder();
-      folderPath_.assign(folder);
-      folder_ = ::open(folderPath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
-    if (folder_ < 0) return disk_.IdentifyFile(path, FileSystem::Fingerprint::kLeave);
-    return disk_.IdentifyAt(folder_, path.c_str() + slash + 1, path);
-  }
-
- private:
-  void CloseFolder() {
-    if (folder_ >= 0) ::close(folder_);
-    folder_ = -1;
-  }
-
-  const PosixFileSystem& disk_;
-  std::string folderPath_;
-  int folder_ = -1;
-};
-
-std::unique_ptr<FileIdentifier> PosixFileSystem::IdentifyFilesInTurn() const {
-  return std::make_unique<PosixFileIdentifier>(*this);
-}
-
-// Looks each file up by itself.
-class OneByOneFileIdentifier final : public FileIdentifier {
- public:
-  explicit OneByOneFileIdentifier(const FileSystem& disk) : disk_(disk) {}
-  std::optional<FileIdentity> Identify(const std::string& path) override {
-    return disk_.IdentifyFile(path, FileSystem::Fingerprint::kLeave);
-  }
-
- private:
-  const FileSystem& disk_;
-};
-
 }  // namespace
-
-std::unique_ptr<FileIdentifier> FileSystem::IdentifyFilesInTurn() const {
-  return std::make_unique<OneByOneFileIdentifier>(*this);
-}
 
 FileSystem& RealFileSystem() {
   static PosixFileSystem fileSystem;

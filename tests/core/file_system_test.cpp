@@ -114,22 +114,6 @@ TEST(FileSystem, OnFatAndExfatRenamesAsAnywhereElse) {
   }
 }
 
-TEST(FileSystem, FilesLookedUpInTurnAreFoundAsOneByOne) {
-  TempFolder folder;
-  folder.MakeFile("a/one.mp3", "1");
-  folder.MakeFile("a/two.mp3", "22");
-  folder.MakeFile("b/one.mp3", "333");
-  ASSERT_EQ(::symlink("one.mp3", (folder / "a/link.mp3").c_str()), 0);
-  ASSERT_EQ(::symlink("b", (folder / "to-b").c_str()), 0);
-  const std::unique_ptr<FileIdentifier> identifier = fs().IdentifyFilesInTurn();
-  for (const char* path : {"a/one.mp3", "a/two.mp3", "b/one.mp3", "a/one.mp3", "a/link.mp3",
-                           "to-b/one.mp3", "a/gone.mp3", "gone/one.mp3", "a/", "a", ""}) {
-    SCOPED_TRACE(path);
-    const std::string full = *path ? folder / path : std::string();
-    EXPECT_EQ(identifier->Identify(full), fs().IdentifyFile(full, FileSystem::Fingerprint::kLeave));
-  }
-}
-
 TEST(FileSystem, ReadsLinesEndingInLfOrCrLfAndRefusesWhatIsNotAFileWithoutHanging) {
   TempFolder folder;
   std::vector<std::string> lines;
