@@ -136,7 +136,8 @@ std::optional<FileIdentity> JournalingFileSystem::IdentifyFile(const std::string
   return disk_.IdentifyFile(path, fingerprint);
 }
 
-std::error_code JournalingFileSystem::Rename(const std::string& from, const std::string& to) {
+std::error_code JournalingFileSystem::RecordedRename(const std::string& from, const std::string& to,
+                                                     const FileIdentity* known) {
   if (from == to) return disk_.Rename(from, to);
   IdentityLookahead::Turn turn;
   {
@@ -144,6 +145,8 @@ std::error_code JournalingFileSystem::Rename(const std::string& from, const std:
     turn = lookahead_.Take(from);
   }
   std::optional<FileIdentity> identity = turn.identity;
+  // Where inode numbers do not last, only a look-up at the time will do (see IdentifyFile).
+  if (!identity && known && known->inodeStable) identity = *known;
   if (!identity) identity = disk_.IdentifyFile(from);
   if (!identity) {
     // Nothing there to rename (or it cannot be looked at): the rename would be refused too.

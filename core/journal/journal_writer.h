@@ -105,10 +105,19 @@ class JournalingFileSystem final : public ForwardingFileSystem {
   }
   std::optional<FileIdentity> IdentifyFile(
       const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const override;
-  std::error_code Rename(const std::string& from, const std::string& to) override;
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    return RecordedRename(from, to, nullptr);
+  }
+  std::error_code RenameIdentified(const std::string& from, const std::string& to,
+                                   const FileIdentity& identity) override {
+    return RecordedRename(from, to, &identity);
+  }
   std::error_code DeleteFile(const std::string& path) override;
 
  private:
+  std::error_code RecordedRename(const std::string& from, const std::string& to,
+                                 const FileIdentity* known);
+
   JournalWriter& journal_;
   mutable std::mutex lookaheadMutex_;
   IdentityLookahead lookahead_;

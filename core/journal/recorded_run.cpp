@@ -16,11 +16,11 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
   using ForwardingFileSystem::ForwardingFileSystem;
 
   std::error_code Rename(const std::string& from, const std::string& to) override {
-    std::shared_lock lock(mutex_);
-    if (stopped_) return std::make_error_code(std::errc::operation_canceled);
-    const std::error_code outcome = disk_.Rename(from, to);
-    if (!outcome && from != to) ++renamed_;
-    return outcome;
+    return PassOn(from, to, [&] { return disk_.Rename(from, to); });
+  }
+  std::error_code RenameIdentified(const std::string& from, const std::string& to,
+                                   const FileIdentity& identity) override {
+    return PassOn(from, to, [&] { return disk_.RenameIdentified(from, to, identity); });
   }
 
   // Runs `work` once the renames under way are made, while no other is; with `stop`, none
@@ -35,6 +35,15 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
   std::size_t renamed() const { return renamed_; }
 
  private:
+  template <typename Rename>
+  std::error_code PassOn(const std::string& from, const std::string& to, Rename rename) {
+    std::shared_lock lock(mutex_);
+    if (stopped_) return std::make_error_code(std::errc::operation_canceled);
+    const std::error_code outcome = rename();
+    if (!outcome && from != to) ++renamed_;
+    return outcome;
+  }
+
   std::shared_mutex mutex_;
   std::atomic<bool> stopped_ = false;     // changed only while no rename is under way
   std::atomic<std::size_t> renamed_ = 0;  // read without the lock

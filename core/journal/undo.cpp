@@ -83,7 +83,7 @@ struct Reversal {
 class RunReversal {
  public:
   RunReversal(const Journal& journal, FileSystem& fileSystem)
-      : journal_(journal), fileSystem_(fileSystem) {}
+      : journal_(journal), fileSystem_(fileSystem), ofARun_(RenamesOfARun(journal)) {}
 
   UndoResult Run() {
     std::vector<std::size_t> order;  // the renames to take back, newest first
@@ -94,16 +94,13 @@ class RunReversal {
     bool allWithinFolders = true;
     for (std::size_t k = 0; k < order.size(); ++k) {
       entries[k] = Resolved(journal_.entries[order[k]]);
-      allWithinFolders = allWithinFolders && IsRenameOfARun(journal_.entries[order[k]]);
+      allWithinFolders = allWithinFolders && ofARun_[order[k]];
     }
     EarlierRenames();  // before the threads read it
     RunSongPass(
         fileSystem_,
         {.count = order.size(),
-         .due =
-             [&](std::size_t k) {
-               return IsRenameOfARun(journal_.entries[order[k]]) ? &entries[k].to : nullptr;
-             },
+         .due = [&](std::size_t k) { return ofARun_[order[k]] ? &entries[k].to : nullptr; },
          .work = [&](std::size_t k) { reversals[k] = Reverse(order[k], entries[k]); },
          .finish =
              [&](std::size_t k) {
@@ -115,7 +112,7 @@ class RunReversal {
              },
          .before =
              [&](std::size_t k) {
-               if (IsRenameOfARun(journal_.entries[order[k]])) return;
+               if (ofARun_[order[k]]) return;
                result_.refused.push_back(
                    {entries[k].to, entries[k].from, std::string(kNoRenameOfARun)});
                Block(entries[k].from);
@@ -176,6 +173,12 @@ class RunReversal {
     return where;
   }
 
+  static std::vector<bool> RenamesOfARun(const Journal& journal) {
+    std::vector<bool> ofARun(journal.entries.size());
+    for (std::size_t i = 0; i < ofARun.size(); ++i) ofARun[i] = IsRenameOfARun(journal.entries[i]);
+    return ofARun;
+  }
+
   static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
   // For each rename of the journal, the one that had brought its song to the path it
@@ -184,9 +187,10 @@ class RunReversal {
     if (!earlier_.empty() || journal_.entries.empty()) return earlier_;
     earlier_.assign(journal_.entries.size(), kNone);
     std::unordered_map<std::string_view, std::size_t> broughtTo;  // path: the rename to it
+    broughtTo.reserve(journal_.entries.size());
     for (std::size_t i = 0; i < journal_.entries.size(); ++i) {
       const JournalEntry& entry = journal_.entries[i];
-      if (entry.outcome == JournalEntry::Outcome::kFailed || !IsRenameOfARun(entry)) continue;
+      if (entry.outcome == JournalEntry::Outcome::kFailed || !ofARun_[i]) continue;
       if (const auto before = broughtTo.find(entry.from); before != broughtTo.end()) {
         earlier_[i] = before->second;
         broughtTo.erase(before);
@@ -215,7 +219,8 @@ class RunReversal {
     if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return {};
     if (!where.isAtNew) return Refuse(entry, std::string(kChangedSince));
     if (where.oldPathTaken) return Refuse(entry, std::string(kOldNameTaken));
-    if (const std::error_code error = fileSystem_.Rename(entry.to, entry.from)) {
+    if (const std::error_code error =
+            fileSystem_.RenameIdentified(entry.to, entry.from, *where.atNew)) {
       // Where case is ignored, a song is found under the new spelling of a change of case
       // also when it has its old one again, as an undo cut short may have left it.
       if (error == std::errc::file_exists && IsChangeOfCase(entry) && IsListedAs(entry.from))
@@ -249,6 +254,7 @@ class RunReversal {
 
   const Journal& journal_;
   FileSystem& fileSystem_;
+  const std::vector<bool> ofARun_;  // IsRenameOfARun of each of the journal's renames
   UndoResult result_;
   std::mutex stateMutex_;  // for blocked_ and movedBack_, which threads of several folders share
   // Paths a song should have come back to but did not: the rename that brought it there

@@ -135,6 +135,14 @@ class FileSystem {
   // the system's error when refused; nothing changes then.
   virtual std::error_code Rename(const std::string& from, const std::string& to) = 0;
 
+  // Rename, by a caller who has just taken the identity of the file at `from`: a file
+  // system that records what it renames may record `identity` rather than look again.
+  virtual std::error_code RenameIdentified(const std::string& from, const std::string& to,
+                                           const FileIdentity& identity) {
+    (void)identity;
+    return Rename(from, to);
+  }
+
   // A hint that the files at `paths` are about to be renamed, in this order, so that a
   // file system with work of its own to do per rename may do it ahead. Replaces the hint
   // before it; changes nothing on disk. Worth giving only where WantsRenamesAhead().
