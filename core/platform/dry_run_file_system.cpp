@@ -26,30 +26,54 @@ std::string DryRunFileSystem::Changes::KeyOf(const std::string& name) const {
 }
 
 std::optional<FolderId> DryRunFileSystem::FolderIdOf(const std::string& folder) const {
-  auto known = folderIds_.find(folder);
-  if (known == folderIds_.end())
-    known = folderIds_.emplace(folder, disk_.IdentifyFolder(folder)).first;
-  return known->second;
+  {
+    std::shared_lock lock(mutex_);
+    if (auto known = folderIds_.find(folder); known != folderIds_.end()) return known->second;
+  }
+  const std::optional<FolderId> id = disk_.IdentifyFolder(folder);
+  std::unique_lock lock(mutex_);
+  folderIds_.emplace(folder, id);
+  return id;
+}
+
+DryRunFileSystem::Changes& DryRunFileSystem::ChangesMadeIn(FolderId folder,
+                                                           const std::string& diskPath) {
+  {
+    std::shared_lock lock(mutex_);
+    if (auto found = changes_.find(folder); found != changes_.end()) return found->second;
+  }
+  const bool ignoresCase = disk_.IgnoresCase(diskPath);
+  std::unique_lock lock(mutex_);
+  const auto [found, fresh] = changes_.try_emplace(folder);
+  // Set once, before any other thread can find the folder's changes.
+  if (fresh) found->second.ignoresCase = ignoresCase;
+  return found->second;
 }
 
 const DryRunFileSystem::Changes* DryRunFileSystem::ChangesIn(const std::string& folder) const {
-  if (changes_.empty()) return nullptr;
-  std::optional<FolderId> id = FolderIdOf(folder);
+  {
+    std::shared_lock lock(mutex_);
+    if (changes_.empty()) return nullptr;
+  }
+  const std::optional<FolderId> id = FolderIdOf(folder);
   if (!id) return nullptr;
-  auto found = changes_.find(*id);
+  std::shared_lock lock(mutex_);
+  const auto found = changes_.find(*id);
   return found == changes_.end() ? nullptr : &found->second;
 }
 
 DryRunFileSystem::State DryRunFileSystem::Lookup(const std::string& path,
                                                  std::string* diskPath) const {
-  const Changes* changes = ChangesIn(FolderPartOf(path));
-  if (!changes) return State::kUnchanged;
-  const std::string key = changes->KeyOf(NamePartOf(path));
-  if (auto added = changes->added.find(key); added != changes->added.end()) {
+  const Changes* found = ChangesIn(FolderPartOf(path));
+  if (!found) return State::kUnchanged;
+  const Changes& changes = *found;
+  std::lock_guard lock(changes.mutex);
+  const std::string key = changes.KeyOf(NamePartOf(path));
+  if (auto added = changes.added.find(key); added != changes.added.end()) {
     if (diskPath) *diskPath = added->second.diskPath;
     return State::kAdded;
   }
-  return changes->gone.count(key) ? State::kGone : State::kUnchanged;
+  return changes.gone.count(key) ? State::kGone : State::kUnchanged;
 }
 
 bool DryRunFileSystem::Exists(const std::string& path) const {
@@ -70,9 +94,14 @@ bool DryRunFileSystem::FolderExists(const std::string& path) const {
 FolderListing DryRunFileSystem::ListFolder(const std::string& folder) const {
   FolderListing listing = disk_.ListFolder(folder);
   if (!listing.opened) return listing;
-  auto found = changes_.find(listing.id);
-  if (found == changes_.end()) return listing;
-  const Changes& changes = found->second;
+  const Changes* found = nullptr;
+  {
+    std::shared_lock lock(mutex_);
+    if (auto there = changes_.find(listing.id); there != changes_.end()) found = &there->second;
+  }
+  if (!found) return listing;
+  const Changes& changes = *found;
+  std::lock_guard lock(changes.mutex);
   std::erase_if(listing.entries, [&](const FolderEntry& entry) {
     const std::string key = changes.KeyOf(entry.name);
     return changes.gone.count(key) || changes.added.count(key);
@@ -86,6 +115,10 @@ FolderListing DryRunFileSystem::ListFolder(const std::string& folder) const {
 
 std::size_t DryRunFileSystem::FolderReadsAtOnce(const std::string& folder) const {
   return disk_.FolderReadsAtOnce(folder);
+}
+
+std::size_t DryRunFileSystem::FoldersRenamedAtOnce(const std::string& folder) const {
+  return disk_.FoldersRenamedAtOnce(folder);
 }
 
 std::optional<FolderId> DryRunFileSystem::IdentifyFolder(const std::string& folder) const {
@@ -136,9 +169,7 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   if (newName.size() > kLongestName) return Refused(std::errc::filename_too_long);
   std::optional<FolderId> id = FolderIdOf(folder);
   if (!id) return Refused(std::errc::no_such_file_or_directory);
-  const auto [found, fresh] = changes_.try_emplace(*id);
-  Changes& changes = found->second;
-  if (fresh) changes.ignoresCase = disk_.IgnoresCase(diskPath);
+  Changes& changes = ChangesMadeIn(*id, diskPath);
 
   // Where case is ignored, the name in the way of a change of case is the song itself when
   // the folder lists the song under exactly the name given; the real rename passes through
@@ -150,6 +181,7 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
     return Refused(std::errc::filename_too_long);
   if (const std::error_code refusal = disk_.ForeseenRenameRefusal(diskPath)) return refusal;
 
+  std::lock_guard lock(changes.mutex);
   if (source == State::kAdded) {
     changes.added.erase(changes.KeyOf(oldName));
   } else {
@@ -168,9 +200,8 @@ std::error_code DryRunFileSystem::DeleteFile(const std::string& path) {
   if (!id) return Refused(std::errc::no_such_file_or_directory);
   // What keeps a file from being renamed keeps it from being deleted.
   if (const std::error_code refusal = disk_.ForeseenRenameRefusal(diskPath)) return refusal;
-  const auto [found, fresh] = changes_.try_emplace(*id);
-  Changes& changes = found->second;
-  if (fresh) changes.ignoresCase = disk_.IgnoresCase(diskPath);
+  Changes& changes = ChangesMadeIn(*id, diskPath);
+  std::lock_guard lock(changes.mutex);
   const std::string key = changes.KeyOf(NamePartOf(path));
   changes.added.erase(key);
   changes.gone.insert(key);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <set>
+#include <shared_mutex>
 #include <string>
 #include <unordered_map>
 
@@ -14,7 +16,8 @@ namespace tunewick {
 // rename is refused exactly where the real one would foreseeably be (a missing song, a
 // name that is taken, also in another letter case where the file system ignores case, a
 // name or path too long, a folder or song that may not be changed). Deletions are written
-// down as renames are. Nothing on the disk changes: writing files is refused.
+// down as renames are. Nothing on the disk changes: writing files is refused. Songs are
+// renamed in several folders at once where the disk would rename them so.
 class DryRunFileSystem final : public FileSystem {
  public:
   explicit DryRunFileSystem(FileSystem& disk) : disk_(disk) {}
@@ -24,6 +27,7 @@ class DryRunFileSystem final : public FileSystem {
   bool FolderExists(const std::string& path) const override;
   FolderListing ListFolder(const std::string& folder) const override;
   std::size_t FolderReadsAtOnce(const std::string& folder) const override;
+  std::size_t FoldersRenamedAtOnce(const std::string& folder) const override;
   std::optional<FolderId> IdentifyFolder(const std::string& folder) const override;
   std::optional<FileIdentity> IdentifyFile(
       const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const override;
@@ -47,6 +51,7 @@ class DryRunFileSystem final : public FileSystem {
   // What the renames changed in one real folder. Names are looked up by their key: the
   // name folded to one letter case where the file system ignores case, else the name.
   struct Changes {
+    mutable std::mutex mutex;  // for the rest
     bool ignoresCase = false;
     std::set<std::string> gone;  // keys of names on the disk that were renamed away or deleted
     std::map<std::string, Added> added;  // keys of new names
@@ -54,14 +59,20 @@ class DryRunFileSystem final : public FileSystem {
   };
   enum class State { kUnchanged, kGone, kAdded };
   State Lookup(const std::string& path, std::string* diskPath = nullptr) const;
-  const Changes* ChangesIn(const std::string& folder) const;
   // Only files move in a dry run, so a folder path keeps leading to the same folder.
   std::optional<FolderId> FolderIdOf(const std::string& folder) const;
+  // The changes written down in the folder, begun where there are none yet: whether it
+  // ignores case is asked of `diskPath`, a file in it.
+  Changes& ChangesMadeIn(FolderId folder, const std::string& diskPath);
   // True when the folder, as the dry run shows it, lists an entry named exactly `name`.
   bool Lists(const std::string& folder, const std::string& name) const;
+  const Changes* ChangesIn(const std::string& folder) const;
 
   FileSystem& disk_;
-  std::map<FolderId, Changes> changes_;
+  // For changes_ and folderIds_, never held during a call to the disk: each folder's
+  // renames are made on one thread, but several folders' at once, which mostly look.
+  mutable std::shared_mutex mutex_;
+  std::map<FolderId, Changes> changes_;  // a folder's stay where they are: see its mutex
   mutable std::unordered_map<std::string, std::optional<FolderId>> folderIds_;
 };
 

@@ -33,6 +33,12 @@ class StaggeredDisk final : public ForwardingFileSystem {
     return disk_.ListFolder(folder);
   }
 
+  // A dry run asks this before each rename it writes down.
+  std::error_code ForeseenRenameRefusal(const std::string& path) const override {
+    HoldBack(FolderOf(path));
+    return disk_.ForeseenRenameRefusal(path);
+  }
+
   // Keeps the renames made, as log lines, and runs `call` once `renamesBeforeCall` were made.
   std::error_code Rename(const std::string& from, const std::string& to) override {
     // A rename begun once the host stopped the run takes long: a thread that begins

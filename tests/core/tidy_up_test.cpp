@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "catalogue/library_scan.h"
+#include "platform/dry_run_file_system.h"
 #include "reports/changed_files.h"
 #include "support/staggered_disk.h"
 #include "support/temp_folder.h"
@@ -112,7 +113,8 @@ TEST_F(Tidyup, AStoppedRunEndsAfterTheRenameInHandAndLogsWhatItDid) {
 // A generated library of many folders, with collisions, changes of letter case and a second
 // route to one folder (a link, listed first), renamed several folders at once, gives
 // exactly the run that takes one song after another: the same lines in the same order, the
-// same tree. Stopped part-way, it ends after the renames in hand, all of them logged.
+// same tree; and so does a dry run of it, which leaves the tree alone. Stopped part-way, a
+// run ends after the renames in hand, all of them logged.
 TEST_F(Tidyup, SeveralFoldersAtOnceGiveExactlyTheRunOfOneSongAfterAnother) {
   folder.MakeFile("searchfolders", folder / "link\r\n" + music + "\r\n");
   auto makeLibrary = [&] {
@@ -132,6 +134,18 @@ TEST_F(Tidyup, SeveralFoldersAtOnceGiveExactlyTheRunOfOneSongAfterAnother) {
   ASSERT_NE(std::find(inTurn.begin(), inTurn.end(), "The following could not be renamed"),
             inTurn.end());
 
+  {
+    std::filesystem::remove(folder / "link");
+    makeLibrary();
+    const auto untouched = testing::SnapshotFiles(music);
+    testing::StaggeredDisk disk(8);
+    disk.slowest = "/link/";
+    DryRunFileSystem dryRun(disk);
+    LibraryFileHost dryHost(state, dryRun, folder / "searchfolders");
+    EXPECT_EQ(RunTidyup(state, dryRun, dryHost), TidyupEnd::kFinished);
+    EXPECT_EQ(BuildChangedFilesList(state), inTurn);
+    EXPECT_EQ(testing::SnapshotFiles(music), untouched);
+  }
   for (std::size_t stopAfter : {0, 40}) {
     std::filesystem::remove(folder / "link");
     makeLibrary();
