@@ -179,7 +179,9 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   if (!caseOnly && Exists(to)) return Refused(std::errc::file_exists);
   if (caseOnly && folder.size() + kTemporaryNameLength > kLongestPath)
     return Refused(std::errc::filename_too_long);
-  if (const std::error_code refusal = disk_.ForeseenRenameRefusal(diskPath)) return refusal;
+  // A song renamed once already met no refusal then, and nothing on the disk has changed.
+  if (source != State::kAdded)
+    if (const std::error_code refusal = disk_.ForeseenRenameRefusal(diskPath)) return refusal;
 
   std::lock_guard lock(changes.mutex);
   if (source == State::kAdded) {
