@@ -1,6 +1,7 @@
 #include "journal/undo.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -68,8 +69,11 @@ bool IsChangeOfCase(const JournalEntry& entry) {
 struct Whereabouts {
   std::optional<FileIdentity> atNew;  // what is at the rename's new path
   bool isAtNew = false;               // the file renamed is there
-  bool oldPathTaken = false;          // another file has the rename's old path
-  bool isAtOld = false;               // the file renamed is at its old path
+  // Looked at only where the file is not at its new path, or renaming it back finds its
+  // old path taken.
+  bool oldPathTaken = false;             // another file has the rename's old path
+  bool isAtOld = false;                  // the file renamed is at its old path
+  std::array<std::int64_t, 3> stamps{};  // times that may have stamped the file: see SameFile
 };
 
 // What taking back one rename came to.
@@ -154,23 +158,36 @@ class RunReversal {
         movedBack_.erase(found);
       }
     }
-    const std::initializer_list<std::int64_t> stamps{entry.renamedAtNs, moved.modifiedNs,
-                                                     moved.renamedAtNs};
     Whereabouts where;
+    where.stamps = {entry.renamedAtNs, moved.modifiedNs, moved.renamedAtNs};
     where.atNew = fileSystem_.IdentifyFile(entry.to);
-    where.isAtNew = where.atNew && SameFile(entry.identity, *where.atNew, stamps);
+    where.isAtNew = where.atNew && IsTheFileRenamed(entry, *where.atNew, where);
+    if (!where.isAtNew) LookAtOldPath(entry, where);
+    return where;
+  }
+
+  bool IsTheFileRenamed(const JournalEntry& entry, const FileIdentity& found,
+                        const Whereabouts& where) const {
+    return SameFile(entry.identity, found, {where.stamps[0], where.stamps[1], where.stamps[2]});
+  }
+
+  void LookAtOldPath(const JournalEntry& entry, Whereabouts& where) const {
+    if (const std::optional<FileIdentity> atOld = fileSystem_.IdentifyFile(entry.from)) {
+      where.isAtOld = IsTheFileRenamed(entry, *atOld, where);
+      where.oldPathTaken = !where.isAtOld;
+    }
+  }
+
+  // After renaming the file back failed: true when another file has its old path.
+  bool OldPathTakenByAnother(const JournalEntry& entry, Whereabouts& where) const {
     // A change of letter case put back where inode numbers do not last and case is
     // ignored: the old spelling leads to the song itself (another file there would be at
     // the new spelling too), through a name a FUSE mount may still hold for a moment for
     // what was there before, so reads through it are not trusted.
-    if (where.isAtNew && !where.atNew->inodeStable && IsChangeOfCase(entry) &&
-        fileSystem_.IgnoresCase(entry.to))
-      return where;
-    if (const std::optional<FileIdentity> atOld = fileSystem_.IdentifyFile(entry.from)) {
-      where.isAtOld = SameFile(entry.identity, *atOld, stamps);
-      where.oldPathTaken = !where.isAtOld;
-    }
-    return where;
+    if (!where.atNew->inodeStable && IsChangeOfCase(entry) && fileSystem_.IgnoresCase(entry.to))
+      return false;
+    LookAtOldPath(entry, where);
+    return where.oldPathTaken;
   }
 
   static std::vector<bool> RenamesOfARun(const Journal& journal) {
@@ -214,13 +231,15 @@ class RunReversal {
   }
 
   Reversal PutBack(std::size_t i, const JournalEntry& entry) {
-    const Whereabouts where = Find(entry);
+    Whereabouts where = Find(entry);
     if (where.isAtOld && !where.isAtNew) return {};  // never renamed, or back already
     if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return {};
     if (!where.isAtNew) return Refuse(entry, std::string(kChangedSince));
-    if (where.oldPathTaken) return Refuse(entry, std::string(kOldNameTaken));
+    // Renames never replace, so the old path is looked at only when renaming back fails;
+    // another file there is the reason given before any the system gives.
     if (const std::error_code error =
             fileSystem_.RenameIdentified(entry.to, entry.from, *where.atNew)) {
+      if (OldPathTakenByAnother(entry, where)) return Refuse(entry, std::string(kOldNameTaken));
       // Where case is ignored, a song is found under the new spelling of a change of case
       // also when it has its old one again, as an undo cut short may have left it.
       if (error == std::errc::file_exists && IsChangeOfCase(entry) && IsListedAs(entry.from))
