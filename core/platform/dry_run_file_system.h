@@ -59,6 +59,8 @@ class DryRunFileSystem final : public FileSystem {
   };
   enum class State { kUnchanged, kGone, kAdded };
   State Lookup(const std::string& path, std::string* diskPath = nullptr) const;
+  // The changes written down in the folder at `folder`, if any.
+  const Changes* ChangesIn(const std::string& folder) const;
   // Only files move in a dry run, so a folder path keeps leading to the same folder.
   std::optional<FolderId> FolderIdOf(const std::string& folder) const;
   // The changes written down in the folder, begun where there are none yet: whether it
@@ -66,7 +68,6 @@ class DryRunFileSystem final : public FileSystem {
   Changes& ChangesMadeIn(FolderId folder, const std::string& diskPath);
   // True when the folder, as the dry run shows it, lists an entry named exactly `name`.
   bool Lists(const std::string& folder, const std::string& name) const;
-  const Changes* ChangesIn(const std::string& folder) const;
 
   FileSystem& disk_;
   // For changes_ and folderIds_, never held during a call to the disk: each folder's
