@@ -15,7 +15,10 @@
 //
 // Goals: the tidy-up and tunewick-cli within 1.5 times the floor, the dry run no slower
 // than the real run, peak memory under 200 MB; journaling adds at most 10% and an undo
-// takes no longer than its run (medians of the rounds).
+// takes no longer than its run (medians of the rounds). Where the disk has the renames
+// made in several folders at once, each round also runs the tidy-up in this program, with
+// its journal and without, renaming one folder at a time as on a disk that does not wait:
+// the journal's work then has a core of its own, which the renames leave it otherwise.
 
 #include <linux/fs.h>
 #include <sys/syscall.h>
@@ -33,6 +36,7 @@
 #include "catalogue/library_scan.h"
 #include "journal/journal_store.h"
 #include "journal/packed_journal.h"
+#include "journal/recorded_run.h"
 #include "platform/file_system.h"
 #include "platform/forwarding_file_system.h"
 #include "reports/changed_files.h"
@@ -56,6 +60,13 @@ class CountingFileSystem final : public ForwardingFileSystem {
     if (!error) ++renames;
     return error;
   }
+};
+
+// The machine's file system, renaming one folder at a time.
+class OneFolderAtATime final : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  std::size_t FoldersRenamedAtOnce(const std::string&) const override { return 1; }
 };
 
 std::vector<std::string> SortedLines(const std::string& path) {
@@ -206,6 +217,7 @@ CliRun RunTheCli(const std::string& cliProgram, const Copies& copies) {
 struct JournalRounds {
   std::vector<double> journaledRuns, unjournaledRuns, undoRuns, journalCosts, undoShares;
   std::vector<double> processorCosts;               // journaled / --no-undo, in processor time
+  std::vector<double> oneFolderCosts;               // the same in this program, one folder at a time
   std::uintmax_t journalKept = 0, journalText = 0;  // of the last journaled run, in bytes
 };
 
@@ -221,9 +233,53 @@ void MeasureNewestJournal(const Copies& copies, JournalRounds& rounds) {
   rounds.journalText = unpacked ? unpacked->text.size() : kept.size();
 }
 
+// The tidy-up of `tree` in this program, one folder at a time, journaled into `store` or
+// (without one) not: its wall time in milliseconds.
+double TidyOneFolderAtATime(const Copies& copies, const std::string& tree, JournalStore* store) {
+  const std::string libraryFile = tree + ".searchfolders";
+  std::ofstream(libraryFile, std::ios::binary) << tree << "\r\n";
+  OneFolderAtATime disk(RealFileSystem());
+  SongLists lists;
+  Stopwatch clock;
+  RecordedRun run(store, disk, {RunKind::kTidyup, 0, copies.work, {}});
+  LibraryFileHost host(lists, run.fileSystem(), libraryFile);
+  RunTidyup(lists, run.fileSystem(), host);
+  if (const std::string failure = run.Finish(); !failure.empty())
+    throw std::runtime_error("the journal failed: " + failure);
+  return clock.Milliseconds();
+}
+
+// A journaled and an unjournaled tidy-up of fresh copies in this program, one folder at a
+// time, in the order given: the first's wall time over the second's.
+double MeasureOneFolderAtATime(const Copies& copies, bool journaledFirst) {
+  for (const std::string* copy : {&copies.recorded, &copies.unrecorded}) {
+    std::filesystem::remove_all(*copy);
+    TimeProgram({"cp", "-al", copies.cli, *copy});
+    TimeFind(*copy);
+  }
+  const std::string state = copies.work + "/one-folder-state";
+  std::filesystem::remove_all(state);
+  std::filesystem::create_directory(state);
+  std::filesystem::permissions(state, std::filesystem::perms::owner_all);
+  JournalStore store(RealFileSystem(), state);
+  ::sync();
+  double journaled = 0, unjournaled = 0;
+  for (bool withJournal : {journaledFirst, !journaledFirst}) {
+    if (withJournal) {
+      journaled = TidyOneFolderAtATime(copies, copies.recorded, &store);
+    } else {
+      unjournaled = TidyOneFolderAtATime(copies, copies.unrecorded, nullptr);
+    }
+  }
+  return journaled / unjournaled;
+}
+
 JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& copies, int repeat) {
   JournalRounds rounds;
+  const bool severalFoldersAtOnce = RealFileSystem().FoldersRenamedAtOnce(copies.cli) > 1;
   for (int round = 0; round < repeat; ++round) {
+    if (severalFoldersAtOnce)
+      rounds.oneFolderCosts.push_back(MeasureOneFolderAtATime(copies, round % 2 == 1));
     for (const std::string* copy : {&copies.recorded, &copies.unrecorded}) {
       std::filesystem::remove_all(*copy);
       TimeProgram({"cp", "-al", copies.cli, *copy});
@@ -278,6 +334,9 @@ void ReportJournaling(const JournalRounds& rounds) {
   if (!rounds.processorCosts.empty())
     std::printf("  in processor time    median %.2f (rounds %s)\n", Median(rounds.processorCosts),
                 Range(rounds.processorCosts).c_str());
+  if (!rounds.oneFolderCosts.empty())
+    std::printf("  one folder at a time median %.2f (rounds %s), in this program\n",
+                Median(rounds.oneFolderCosts), Range(rounds.oneFolderCosts).c_str());
   std::printf(
       "undo / the run         %.0f ms / %.0f ms; median of %zu rounds %.2f (rounds %s; "
       "goal at most 1.0): %s\n",
