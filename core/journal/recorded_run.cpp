@@ -35,11 +35,12 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
   std::size_t renamed() const { return renamed_; }
 
  private:
-  template <typename Rename>
-  std::error_code PassOn(const std::string& from, const std::string& to, Rename rename) {
+  // `passOn` makes the rename below this gate.
+  template <typename PassOnCall>
+  std::error_code PassOn(const std::string& from, const std::string& to, PassOnCall passOn) {
     std::shared_lock lock(mutex_);
     if (stopped_) return std::make_error_code(std::errc::operation_canceled);
-    const std::error_code outcome = rename();
+    const std::error_code outcome = passOn();
     if (!outcome && from != to) ++renamed_;
     return outcome;
   }
