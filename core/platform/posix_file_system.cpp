@@ -21,6 +21,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix_rename.h"
+#include "platform/posix_whole_file.h"
 
 namespace tunewick {
 namespace {
@@ -398,28 +399,16 @@ class PosixFileSystem final : public FileSystem {
     std::string temporary = path + ".XXXXXX";
     UniqueFd fd(::mkstemp(temporary.data()));
     if (fd.get() < 0) throw Failure("Cannot create file", path, LastError());
-    auto fail = [&](std::error_code error) {
-      ::unlink(temporary.c_str());
-      throw Failure("Cannot create file", path, error);
-    };
     mode_t mask = ::umask(0);
     ::umask(mask);
-    if (::fchmod(fd.get(), 0666 & ~mask) != 0) fail(LastError());
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-      ssize_t written = ::write(fd.get(), data, left);
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        fail(LastError());
-      }
-      data += written;
-      left -= static_cast<std::size_t>(written);
+    if (::fchmod(fd.get(), 0666 & ~mask) != 0) {
+      const std::error_code error = LastError();
+      ::unlink(temporary.c_str());
+      throw Failure("Cannot create file", path, error);
     }
-    if (::fsync(fd.get()) != 0) fail(LastError());
-    if (::close(fd.release()) != 0) fail(LastError());
     // Replacing the library file (never a song) is meant to overwrite.
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) fail(LastError());
+    if (const std::error_code error = posix::PutInPlace(fd.release(), temporary, path, text))
+      throw Failure("Cannot create file", path, error);
   }
 
   std::optional<std::string> ReadLastBytes(const std::string& path,

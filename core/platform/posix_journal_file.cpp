@@ -14,6 +14,7 @@
 
 #include "platform/held_signals.h"
 #include "platform/journal_file.h"
+#include "platform/posix_whole_file.h"
 #include "platform/user_folders.h"
 
 namespace tunewick {
@@ -246,20 +247,7 @@ std::error_code ReplaceFileWith(const std::string& path, const std::string& newP
   const int fd =
       ::open(newPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return LastError();
-  std::error_code error;
-  while (!bytes.empty() && !error) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written >= 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(written));
-    } else if (errno != EINTR) {
-      error = LastError();
-    }
-  }
-  if (!error && ::fdatasync(fd) != 0) error = LastError();
-  if (::close(fd) != 0 && !error) error = LastError();
-  if (!error && ::rename(newPath.c_str(), path.c_str()) != 0) error = LastError();
-  if (error) ::unlink(newPath.c_str());
-  return error;
+  return posix::PutInPlace(fd, newPath, path, bytes);
 }
 
 std::string DefaultJournalFolder() {
