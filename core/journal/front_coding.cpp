@@ -1,6 +1,7 @@
 #include "journal/front_coding.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "journal/journal_format.h"
@@ -15,12 +16,29 @@ void AppendShared(std::string& out, std::size_t shared) {
   out += static_cast<char>(shared);
 }
 
+// How many bytes `a` and `b` share at their beginnings; eight compared at once where eight
+// are left, as most fields are paths and long numbers.
 std::size_t SharedLength(std::string_view a, std::string_view b) {
-  return std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+  const std::size_t most = std::min(a.size(), b.size());
+  std::size_t length = 0;
+  for (; length + 8 <= most; length += 8)
+    if (std::memcmp(a.data() + length, b.data() + length, 8) != 0) break;
+  while (length < most && a[length] == b[length]) ++length;
+  return length;
 }
 
+// The same at their ends.
 std::size_t SharedEndLength(std::string_view a, std::string_view b) {
-  return std::mismatch(a.rbegin(), a.rend(), b.rbegin(), b.rend()).first - a.rbegin();
+  const std::size_t most = std::min(a.size(), b.size());
+  const char* const aEnd = a.data() + a.size();
+  const char* const bEnd = b.data() + b.size();
+  std::size_t length = 0;
+  for (; length + 8 <= most; length += 8)
+    if (std::memcmp(aEnd - length - 8, bEnd - length - 8, 8) != 0) break;
+  while (length < most && aEnd[-1 - static_cast<std::ptrdiff_t>(length)] ==
+                              bEnd[-1 - static_cast<std::ptrdiff_t>(length)])
+    ++length;
+  return length;
 }
 
 // Where the field that begins at `at` ends: its tab or newline; npos when there is none.
@@ -42,9 +60,9 @@ bool ReadShared(std::string_view code, std::size_t& at, std::size_t& shared) {
 
 }  // namespace
 
-std::vector<std::string>& FrontCodingState::LastOfKind(std::string_view kind) {
+FrontCodingState::LastLine& FrontCodingState::LastOfKind(std::string_view kind) {
   auto found = lastLines_.find(kind);
-  if (found == lastLines_.end()) found = lastLines_.emplace(kind, std::vector<std::string>()).first;
+  if (found == lastLines_.end()) found = lastLines_.emplace(kind, LastLine()).first;
   return found->second;
 }
 
@@ -60,32 +78,34 @@ void FrontCoder::Code(std::string_view text, std::string& out) {
 void FrontCoder::CodeLine(std::string_view line, std::string& out) {
   const std::optional<std::string_view> record = UnsealedRecord(line);
   out += record ? kLessChecksum : kAsItStands;
-  std::string_view rest = record.value_or(line);
-  std::size_t tab = rest.find('\t');
-  const std::string_view kind = rest.substr(0, tab);
+  const std::string_view whole = record.value_or(line);
+  std::size_t tab = whole.find('\t');
+  const std::string_view kind = whole.substr(0, tab);
   out += kind;
-  std::vector<std::string>& last = LastOfKind(kind);
-  std::size_t field = 0;
+  LastLine& last = LastOfKind(kind);
+  bounds_.assign(1, {0, 0});
   std::string_view previous = kind;  // the field before, in this line
   while (tab != std::string_view::npos) {
     out += '\t';
-    rest.remove_prefix(tab + 1);
-    tab = rest.find('\t');
-    const std::string_view value = rest.substr(0, tab);
-    if (++field >= last.size()) last.resize(field + 1);
-    const std::size_t withLast = SharedLength(value, last[field]);
+    const std::size_t start = tab + 1;
+    tab = whole.find('\t', start);
+    const std::size_t end = tab == std::string_view::npos ? whole.size() : tab;
+    const std::string_view value = whole.substr(start, end - start);
+    const std::string_view lastValue = last.Field(bounds_.size());
+    const std::size_t withLast = SharedLength(value, lastValue);
     const std::size_t withPrevious = SharedLength(value, previous);
     const bool onPrevious = withPrevious > withLast;
     const std::size_t shared = onPrevious ? withPrevious : withLast;
-    const std::string_view source = onPrevious ? previous : std::string_view(last[field]);
-    const std::size_t end = SharedEndLength(value.substr(shared), source.substr(shared));
+    const std::string_view source = onPrevious ? previous : lastValue;
+    const std::size_t sharedEnd = SharedEndLength(value.substr(shared), source.substr(shared));
     AppendShared(out, shared << 1 | onPrevious);
-    AppendShared(out, end);
-    out += value.substr(shared, value.size() - shared - end);
-    last[field].assign(value);
+    AppendShared(out, sharedEnd);
+    out += value.substr(shared, value.size() - shared - sharedEnd);
+    bounds_.emplace_back(start - kind.size(), end - kind.size());
     previous = value;
   }
-  last.resize(field + 1);
+  last.text.assign(whole.substr(kind.size()));
+  last.fields.swap(bounds_);
   out += '\n';
 }
 
@@ -101,32 +121,36 @@ bool FrontDecoder::Decode(std::string_view code, std::string& out) {
     const std::size_t lineStart = out.size();
     std::size_t end = FieldEnd(code, at);
     if (end == std::string_view::npos) return false;
-    std::vector<std::string>& last = LastOfKind(code.substr(at, end - at));
-    out += code.substr(at, end - at);
-    std::size_t field = 0, previousAt = lineStart;  // where the field before begins in `out`
+    const std::string_view kind = code.substr(at, end - at);
+    LastLine& last = LastOfKind(kind);
+    out += kind;
+    const std::size_t kindEnd = out.size();
+    bounds_.assign(1, {0, 0});
+    std::size_t previousAt = lineStart;  // where the field before begins in `out`
     for (at = end; code[at] == '\t';) {
       std::size_t shared = 0, sharedEnd = 0;
       if (!ReadShared(code, ++at, shared) || !ReadShared(code, at, sharedEnd)) return false;
       end = FieldEnd(code, at);
-      if (++field >= last.size()) last.resize(field + 1);
-      std::string& value = last[field];
+      if (end == std::string_view::npos) return false;
       const bool onPrevious = shared & 1;
       shared >>= 1;
-      const std::string_view source =
-          onPrevious ? std::string_view(out).substr(previousAt) : std::string_view(value);
-      if (end == std::string_view::npos || shared > source.size() ||
-          sharedEnd > source.size() - shared)
-        return false;
-      decoded_.assign(source.substr(0, shared));
-      decoded_ += code.substr(at, end - at);
-      decoded_ += source.substr(source.size() - sharedEnd);
-      value.swap(decoded_);
+      const std::string_view lastValue = last.Field(bounds_.size());
+      const std::size_t sourceSize = onPrevious ? out.size() - previousAt : lastValue.size();
+      if (shared > sourceSize || sharedEnd > sourceSize - shared) return false;
+      const std::size_t middle = end - at;
+      // Room first: the field before may be the source, and it lies in `out`.
+      out.reserve(out.size() + 1 + shared + middle + sharedEnd);
+      const char* const source = onPrevious ? out.data() + previousAt : lastValue.data();
       out += '\t';
       previousAt = out.size();
-      out += value;
+      out.append(source, shared);
+      out.append(code.data() + at, middle);
+      out.append(source + sourceSize - sharedEnd, sharedEnd);
+      bounds_.emplace_back(previousAt - kindEnd, out.size() - kindEnd);
       at = end;
     }
-    last.resize(field + 1);
+    last.text.assign(out, kindEnd);
+    last.fields.swap(bounds_);
     ++at;  // the newline
     if (form == kLessChecksum) {
       SealRecord(out, lineStart);

@@ -19,20 +19,35 @@
 // The coding of a line depends on the lines before it: coder and decoder go through a
 // text from its beginning, and a text cut in pieces goes through them piece by piece.
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tunewick {
 
 class FrontCodingState {
  protected:
-  // The fields of the last line of `kind`, from 1 on.
-  std::vector<std::string>& LastOfKind(std::string_view kind);
+  // The last line of a kind: its fields from the kind's tab on, and where each begins and
+  // ends in them (fields[0] none). Kept whole rather than field by field, so that it is
+  // copied once a line.
+  struct LastLine {
+    std::string text;
+    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    std::string_view Field(std::size_t i) const {
+      return i < fields.size() ? std::string_view(text).substr(fields[i].first,
+                                                               fields[i].second - fields[i].first)
+                               : std::string_view();
+    }
+  };
+  LastLine& LastOfKind(std::string_view kind);
+  // The field bounds of the line under way, in the LastLine manner.
+  std::vector<std::pair<std::size_t, std::size_t>> bounds_;
 
  private:
-  std::map<std::string, std::vector<std::string>, std::less<>> lastLines_;
+  std::map<std::string, LastLine, std::less<>> lastLines_;
 };
 
 class FrontCoder : public FrontCodingState {
@@ -49,9 +64,6 @@ class FrontDecoder : public FrontCodingState {
   // Appends the text that `code`, the code of the next piece, stands for to `out`. False
   // when it does not hold together.
   bool Decode(std::string_view code, std::string& out);
-
- private:
-  std::string decoded_;  // a field being decoded
 };
 
 }  // namespace tunewick
