@@ -11,7 +11,8 @@
 // tunewick-cli tidies two fresh copies, one with its journal and one with --no-undo, in
 // turns, and undoes the journaled run; it tells the size of the journal as kept and of its
 // text, and the journal's cost in processor time too, which tells where a busy machine
-// blurs the wall times.
+// blurs the wall times; and what looking up the identity of a file once per rename costs
+// by itself, the least any journal of the run can cost.
 //
 // Goals: the tidy-up and tunewick-cli within 1.5 times the floor, the dry run no slower
 // than the real run, peak memory under 200 MB; journaling adds at most 10% and an undo
@@ -22,6 +23,7 @@
 
 #include <linux/fs.h>
 #include <sys/syscall.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -216,10 +218,36 @@ CliRun RunTheCli(const std::string& cliProgram, const Copies& copies) {
 // journal passes over recently deleted inodes while it looks for a free one).
 struct JournalRounds {
   std::vector<double> journaledRuns, unjournaledRuns, undoRuns, journalCosts, undoShares;
-  std::vector<double> processorCosts;               // journaled / --no-undo, in processor time
-  std::vector<double> oneFolderCosts;               // the same in this program, one folder at a time
+  std::vector<double> processorCosts;        // journaled / --no-undo, in processor time
+  std::vector<double> oneFolderCosts;        // the same in this program, one folder at a time
+  std::vector<double> unjournaledProcessor;  // milliseconds
   std::uintmax_t journalKept = 0, journalText = 0;  // of the last journaled run, in bytes
+  double identityLookups = 0;                       // milliseconds of processor time, see below
 };
+
+// The processor time of the calling thread, in milliseconds.
+double ThreadProcessorMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1000 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The processor time of looking up the identity of a file `renames` times, going round the
+// files of `tree`: what a journaled run does before each rename, and the least its journal
+// can cost, since the record must name the very file renamed.
+double TimeIdentityLookups(const std::string& tree, std::size_t renames) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(tree))
+    if (entry.is_regular_file()) files.push_back(entry.path().string());
+  if (files.empty()) return 0;
+  const FileSystem& disk = RealFileSystem();
+  const double start = ThreadProcessorMs();
+  std::size_t found = 0;
+  for (std::size_t i = 0; i < renames; ++i)
+    found += disk.IdentifyFile(files[i % files.size()], FileSystem::Fingerprint::kLeave) ? 1 : 0;
+  if (found != renames) throw std::runtime_error("files of the tree could not be looked up");
+  return ThreadProcessorMs() - start;
+}
 
 // The journal of the newest tidy-up: its size on the disk, and that of its text.
 void MeasureNewestJournal(const Copies& copies, JournalRounds& rounds) {
@@ -274,7 +302,8 @@ double MeasureOneFolderAtATime(const Copies& copies, bool journaledFirst) {
   return journaled / unjournaled;
 }
 
-JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& copies, int repeat) {
+JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& copies, int repeat,
+                                std::size_t renames) {
   JournalRounds rounds;
   const bool severalFoldersAtOnce = RealFileSystem().FoldersRenamedAtOnce(copies.cli) > 1;
   for (int round = 0; round < repeat; ++round) {
@@ -295,6 +324,7 @@ JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& cop
       without = TimeProgramFully({cliProgram, "tidy", "--no-undo", copies.unrecorded}, "/dev/null",
                                  {0, 1});
       rounds.unjournaledRuns.push_back(without.wall);
+      rounds.unjournaledProcessor.push_back(without.processor);
     };
     if (round % 2 == 0) {
       journaled();
@@ -309,6 +339,7 @@ JournalRounds MeasureJournaling(const std::string& cliProgram, const Copies& cop
     rounds.processorCosts.push_back(withJournal.processor / without.processor);
     rounds.undoShares.push_back(rounds.undoRuns.back() / rounds.journaledRuns.back());
   }
+  if (repeat > 0) rounds.identityLookups = TimeIdentityLookups(copies.recorded, renames);
   return rounds;
 }
 
@@ -337,6 +368,10 @@ void ReportJournaling(const JournalRounds& rounds) {
   if (!rounds.oneFolderCosts.empty())
     std::printf("  one folder at a time median %.2f (rounds %s), in this program\n",
                 Median(rounds.oneFolderCosts), Range(rounds.oneFolderCosts).c_str());
+  if (rounds.identityLookups > 0)
+    std::printf("  identity look-ups    %.0f ms of processor time, %.2f of a --no-undo run's\n",
+                rounds.identityLookups,
+                rounds.identityLookups / Median(rounds.unjournaledProcessor));
   std::printf(
       "undo / the run         %.0f ms / %.0f ms; median of %zu rounds %.2f (rounds %s; "
       "goal at most 1.0): %s\n",
@@ -356,7 +391,7 @@ int Run(const char* self, const BenchOptions& options) {
   const std::string cliProgram = ProgramBeside(self, "../cli/tunewick-cli");
   const CliRun cli = RunTheCli(cliProgram, copies);
   const JournalRounds rounds =
-      MeasureJournaling(cliProgram, copies, cli.undoneWhole ? options.repeat : 0);
+      MeasureJournaling(cliProgram, copies, cli.undoneWhole ? options.repeat : 0, desktop.renames);
 
   const bool samePrint = ReadAll(work + "/dry.txt") == ReadAll(work + "/real.txt");
   std::string desktopPrint;
