@@ -1,9 +1,9 @@
 #include "journal/front_coding.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
+#include "journal/alike_bytes.h"
 #include "journal/journal_format.h"
 
 namespace tunewick {
@@ -16,29 +16,12 @@ void AppendShared(std::string& out, std::size_t shared) {
   out += static_cast<char>(shared);
 }
 
-// How many bytes `a` and `b` share at their beginnings; eight compared at once where eight
-// are left, as most fields are paths and long numbers.
 std::size_t SharedLength(std::string_view a, std::string_view b) {
-  const std::size_t most = std::min(a.size(), b.size());
-  std::size_t length = 0;
-  for (; length + 8 <= most; length += 8)
-    if (std::memcmp(a.data() + length, b.data() + length, 8) != 0) break;
-  while (length < most && a[length] == b[length]) ++length;
-  return length;
+  return AlikeLength(a.data(), b.data(), std::min(a.size(), b.size()));
 }
 
-// The same at their ends.
 std::size_t SharedEndLength(std::string_view a, std::string_view b) {
-  const std::size_t most = std::min(a.size(), b.size());
-  const char* const aEnd = a.data() + a.size();
-  const char* const bEnd = b.data() + b.size();
-  std::size_t length = 0;
-  for (; length + 8 <= most; length += 8)
-    if (std::memcmp(aEnd - length - 8, bEnd - length - 8, 8) != 0) break;
-  while (length < most && aEnd[-1 - static_cast<std::ptrdiff_t>(length)] ==
-                              bEnd[-1 - static_cast<std::ptrdiff_t>(length)])
-    ++length;
-  return length;
+  return AlikeLengthBefore(a.data() + a.size(), b.data() + b.size(), std::min(a.size(), b.size()));
 }
 
 // Where the field that begins at `at` ends: its tab or newline; npos when there is none.

@@ -1,10 +1,11 @@
 #include "journal/lz77.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "journal/alike_bytes.h"
 
 namespace tunewick {
 namespace {
@@ -20,29 +21,7 @@ std::uint32_t FourAt(const char* at) {
   return four;
 }
 
-std::uint64_t EightAt(const char* at) {
-  std::uint64_t eight;
-  std::memcpy(&eight, at, sizeof eight);
-  return eight;
-}
-
 std::size_t HashOf(std::uint32_t four) { return (four * 2654435761u) >> (32 - kHashBits); }
-
-// How many bytes from `a` and `b` on are alike, up to `longest`; eight compared at once
-// where eight are left.
-std::size_t AlikeLength(const char* a, const char* b, std::size_t longest) {
-  std::size_t length = 0;
-  for (; length + 8 <= longest; length += 8) {
-    if (const std::uint64_t differ = EightAt(a + length) ^ EightAt(b + length)) {
-      // The first byte in memory is the lowest of the number on a little-endian processor.
-      const int alikeBits = std::endian::native == std::endian::little ? std::countr_zero(differ)
-                                                                       : std::countl_zero(differ);
-      return length + static_cast<std::size_t>(alikeBits) / 8;
-    }
-  }
-  while (length < longest && a[length] == b[length]) ++length;
-  return length;
-}
 
 // The bytes after a 15 in the token: `rest` more.
 void AppendAddedLength(std::string& out, std::size_t rest) {
