@@ -54,6 +54,7 @@ std::error_code JournalWriter::Write(std::string_view records) {
   if (finished_) return JournalWriteError(std::make_error_code(std::errc::bad_file_descriptor));
   if (std::error_code error = file_->Append(records)) {
     broken_ = JournalWriteError(error);
+    brokenFlag_ = true;
     return broken_;
   }
   if (packer_) packer_->Add(records);
@@ -114,7 +115,10 @@ std::error_code JournalWriter::Finish() {
   std::string records = std::move(pending_);
   records += EndRecord(renamed_);
   if (!Write(records)) {
-    if (std::error_code error = file_->SyncData()) broken_ = JournalWriteError(error);
+    if (std::error_code error = file_->SyncData()) {
+      broken_ = JournalWriteError(error);
+      brokenFlag_ = true;
+    }
   }
   finished_ = true;
   file_.reset();

@@ -62,6 +62,8 @@ class JournalWriter {
                                const FileIdentity& identity, std::size_t& number);
   // After it, with its outcome.
   void AfterRename(std::size_t number, std::error_code outcome);
+  // True once a record could not be written: no rename is recorded any more.
+  bool broken() const { return brokenFlag_.load(std::memory_order_relaxed); }
   // Writes the end record, forces the journal onto the disk and closes it.
   std::error_code Finish();
   // Once finished without fault: the packed journal, when it is packed.
@@ -78,6 +80,7 @@ class JournalWriter {
   std::atomic<std::size_t> announced_ = 0;  // rename records written; read without the lock too
   std::size_t renamed_ = 0;
   std::error_code broken_;
+  std::atomic<bool> brokenFlag_ = false;  // broken_ set, read without the lock
   bool finished_ = false;
   std::unique_ptr<JournalPacker> packer_;
   std::optional<std::string> packed_;
@@ -98,6 +101,7 @@ class JournalingFileSystem final : public ForwardingFileSystem {
   JournalingFileSystem(FileSystem& disk, JournalWriter& journal)
       : ForwardingFileSystem(disk), journal_(journal), lookahead_(disk) {}
 
+  bool RenamesEnded() const override { return journal_.broken() || disk_.RenamesEnded(); }
   bool WantsRenamesAhead() const override { return true; }
   void AboutToRename(PathList paths) override {
     std::lock_guard lock(lookaheadMutex_);

@@ -34,6 +34,8 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
 
   std::size_t renamed() const { return renamed_; }
 
+  bool RenamesEnded() const override { return stopped_ || disk_.RenamesEnded(); }
+
  private:
   // `passOn` makes the rename below this gate.
   template <typename PassOnCall>
@@ -55,6 +57,19 @@ namespace {
 // The run under way in this process, which an interruption stops.
 std::mutex underWayMutex;
 RecordedRun* underWay = nullptr;
+
+// A run whose journal could not be written part-way stopped there (RenamesEnded): what it
+// did is recorded.
+std::string StoppedRunText(RunKind kind, std::size_t renamed, std::error_code cause) {
+  const std::string count = std::to_string(renamed);
+  const std::string reason = std::generic_category().message(cause.value());
+  if (kind == RunKind::kUndo)
+    return "Tunewick could not record more of this undo and stopped it after " + count +
+           (renamed == 1 ? " rename" : " renames") +
+           " back; undoing the run again puts back the rest: " + reason;
+  return "Tunewick could not record more of this run and stopped it after " + count +
+         (renamed == 1 ? " rename, which can" : " renames, which can") + " be undone: " + reason;
+}
 
 }  // namespace
 
@@ -91,8 +106,10 @@ std::string RecordedRun::Finish() {
 
 std::string RecordedRun::FinishJournal() {
   if (!writer_) return {};
+  const bool stopped = writer_->broken() && gate_->renamed() > 0;
   const std::error_code error = writer_->Finish();
-  if (error) return error.message();
+  if (error)
+    return stopped ? StoppedRunText(header_.kind, gate_->renamed(), error) : error.message();
   if (journalKept_) return {};
   journalKept_ = true;
   if (writer_->renamed() == 0) {

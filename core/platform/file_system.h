@@ -143,6 +143,10 @@ class FileSystem {
     return Rename(from, to);
   }
 
+  // True once no more renames will be made through this file system: the run it records
+  // was stopped, or its record can no longer be written. Work that renames may end there.
+  virtual bool RenamesEnded() const { return false; }
+
   // A hint that the files at `paths` are about to be renamed, in this order, so that a
   // file system with work of its own to do per rename may do it ahead. Replaces the hint
   // before it; changes nothing on disk. Worth giving only where WantsRenamesAhead().

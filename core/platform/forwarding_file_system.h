@@ -35,6 +35,7 @@ class ForwardingFileSystem : public FileSystem {
   std::error_code Rename(const std::string& from, const std::string& to) override {
     return disk_.Rename(from, to);
   }
+  bool RenamesEnded() const override { return disk_.RenamesEnded(); }
   bool WantsRenamesAhead() const override { return disk_.WantsRenamesAhead(); }
   void AboutToRename(PathList paths) override { disk_.AboutToRename(std::move(paths)); }
   std::error_code DeleteFile(const std::string& p) override { return disk_.DeleteFile(p); }

@@ -72,9 +72,10 @@ std::vector<std::vector<std::size_t>> SongsByFolder(const FileSystem& fileSystem
 // calling thread finishes them in the list's order.
 class FolderWorkers {
  public:
-  FolderWorkers(const SongPass& pass, std::vector<std::vector<std::size_t>> folders,
-                std::size_t threads)
-      : pass_(pass),
+  FolderWorkers(const FileSystem& fileSystem, const SongPass& pass,
+                std::vector<std::vector<std::size_t>> folders, std::size_t threads)
+      : fileSystem_(fileSystem),
+        pass_(pass),
         folders_(std::move(folders)),
         done_(new std::atomic<bool>[pass.count]()),
         errors_(pass.count) {
@@ -140,6 +141,12 @@ class FolderWorkers {
     for (std::size_t f; (f = nextFolder_++) < folders_.size();) {
       for (std::size_t song : folders_[f]) {
         if (stopping_) return;
+        if (fileSystem_.RenamesEnded()) {
+          stopping_ = true;
+          std::lock_guard lock(mutex_);
+          songDone_.notify_one();
+          return;
+        }
         try {
           pass_.work(song);
         } catch (...) {
@@ -155,6 +162,7 @@ class FolderWorkers {
     }
   }
 
+  const FileSystem& fileSystem_;
   const SongPass& pass_;
   const std::vector<std::vector<std::size_t>> folders_;
   std::atomic<std::size_t> nextFolder_ = 0;
@@ -178,6 +186,7 @@ void RunInTurn(FileSystem& fileSystem, const SongPass& pass,
   for (std::size_t i = 0; i < pass.count; ++i) {
     pass.before(i);
     if (!paths[i]) continue;
+    if (fileSystem.RenamesEnded()) return;
     pass.work(i);
     pass.finish(i);
   }
@@ -190,8 +199,13 @@ void RunAtOnce(FileSystem& fileSystem, const SongPass& pass,
   // any thread: the threads started here never take one, and this one looks out for it.
   std::optional<HeldEndingSignals> held(std::in_place);
   const auto signalWaiting = [&] { return held && HeldEndingSignals::Waiting(); };
-  FolderWorkers workers(pass, SongsByFolder(fileSystem, paths, threads), threads);
+  FolderWorkers workers(fileSystem, pass, SongsByFolder(fileSystem, paths, threads), threads);
   std::size_t unfinished = 0;  // the songs before it are finished or passed over
+  // After Stop: what the other threads did is written down before the pass ends.
+  const auto finishDone = [&] {
+    for (std::size_t j = unfinished; j < pass.count; ++j)
+      if (paths[j] && workers.DoneWell(j)) pass.finish(j);
+  };
   try {
     for (std::size_t i = 0; i < pass.count; ++i) {
       unfinished = i;
@@ -205,15 +219,18 @@ void RunAtOnce(FileSystem& fileSystem, const SongPass& pass,
         workers.Stop();
         held.reset();  // the signal is taken here; where it does not end the program, go on
       }
+      if (!done && fileSystem.RenamesEnded()) {
+        workers.Stop();
+        finishDone();
+        return;
+      }
       if (!done) pass.work(i);
       unfinished = i + 1;
       pass.finish(i);
     }
   } catch (...) {
-    // What the other threads did is written down before the pass ends.
     workers.Stop();
-    for (std::size_t j = unfinished; j < pass.count; ++j)
-      if (paths[j] && workers.DoneWell(j)) pass.finish(j);
+    finishDone();
     throw;
   }
 }

@@ -37,8 +37,10 @@ struct SongPass {
 
 // Runs the pass. An exception from `before`, `waiting` or `work` ends it after the renames
 // in hand: every song whose work was done is finished, in order, then the exception goes
-// on. Where the file system wants renames told ahead, it is told the due songs' paths in
-// order when they are renamed one at a time, and nothing when they are not.
+// on. So does the file system's saying that renames have ended, but for the exception: the
+// songs not reached are neither worked on nor finished. Where the file system wants renames
+// told ahead, it is told the due songs' paths in order when they are renamed one at a time,
+// and nothing when they are not.
 void RunSongPass(FileSystem& fileSystem, const SongPass& pass);
 
 }  // namespace tunewick

@@ -20,9 +20,16 @@ bool HasLowerAfterSpace(std::string_view name) {
   return false;
 }
 
-// Brackets a step with the host's begin and end, the end also on an error.
+// Ends the run when the host asks, or when no more renames can be made.
+void StopIfAsked(TidyupHost& host, const FileSystem& fileSystem) {
+  if (host.StopRequested() || fileSystem.RenamesEnded()) throw TidyupStopped{};
+}
+
+// Brackets a step with the host's begin and end, the end also on an error. No step begins
+// once no more renames can be made.
 template <typename Work>
-void InStep(TidyupHost& host, TidyupStep step, Work work) {
+void InStep(TidyupHost& host, const FileSystem& fileSystem, TidyupStep step, Work work) {
+  if (fileSystem.RenamesEnded()) throw TidyupStopped{};
   host.BeginStep(step);
   struct EndOnExit {
     TidyupHost& host;
@@ -32,15 +39,11 @@ void InStep(TidyupHost& host, TidyupStep step, Work work) {
   work();
 }
 
-// Ends the run when the host asks.
-void StopIfAsked(TidyupHost& host) {
-  if (host.StopRequested()) throw TidyupStopped{};
-}
-
 // Before each song of a pass: ends the run if the host asks, and tells the host how far
 // the pass has got, every so many songs and at its end.
-void BeforeSong(TidyupHost& host, TidyupStep step, std::size_t done, std::size_t total) {
-  StopIfAsked(host);
+void BeforeSong(TidyupHost& host, const FileSystem& fileSystem, TidyupStep step, std::size_t done,
+                std::size_t total) {
+  StopIfAsked(host, fileSystem);
   if (done % 256 == 0 || done + 1 == total) host.Progress(step, done + 1, total);
 }
 
@@ -49,12 +52,13 @@ void BeforeSong(TidyupHost& host, TidyupStep step, std::size_t done, std::size_t
 template <typename Due, typename Work, typename Finish>
 void RunStepPass(FileSystem& fileSystem, TidyupHost& host, TidyupStep step, std::size_t count,
                  Due due, Work work, Finish finish) {
-  RunSongPass(fileSystem, {.count = count,
-                           .due = due,
-                           .work = work,
-                           .finish = finish,
-                           .before = [&](std::size_t i) { BeforeSong(host, step, i, count); },
-                           .waiting = [&] { StopIfAsked(host); }});
+  RunSongPass(fileSystem,
+              {.count = count,
+               .due = due,
+               .work = work,
+               .finish = finish,
+               .before = [&](std::size_t i) { BeforeSong(host, fileSystem, step, i, count); },
+               .waiting = [&] { StopIfAsked(host, fileSystem); }});
 }
 
 // A song the dash step looks at, with its path and name as the step found them.
@@ -214,16 +218,18 @@ TidyupEnd RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host) 
   lists.RenameFailures.clear();
 
   try {
-    InStep(host, TidyupStep::kDash, [&] { DashStep(lists, fileSystem, host); });
+    InStep(host, fileSystem, TidyupStep::kDash, [&] { DashStep(lists, fileSystem, host); });
     host.Rescan();
     ResetBetweenSteps(lists);
-    InStep(host, TidyupStep::kUnderscore, [&] { UnderscoreStep(lists, fileSystem, host); });
+    InStep(host, fileSystem, TidyupStep::kUnderscore,
+           [&] { UnderscoreStep(lists, fileSystem, host); });
     ResetBetweenSteps(lists);
-    InStep(host, TidyupStep::kCapitalisation, [&] { CapitalisationStep(lists, fileSystem, host); });
+    InStep(host, fileSystem, TidyupStep::kCapitalisation,
+           [&] { CapitalisationStep(lists, fileSystem, host); });
     ResetBetweenSteps(lists);
-    InStep(host, TidyupStep::kBracket, [&] { BracketStep(lists, fileSystem, host); });
+    InStep(host, fileSystem, TidyupStep::kBracket, [&] { BracketStep(lists, fileSystem, host); });
     ResetBetweenSteps(lists);
-    InStep(host, TidyupStep::kPrefix, [&] { PrefixStep(lists, fileSystem, host); });
+    InStep(host, fileSystem, TidyupStep::kPrefix, [&] { PrefixStep(lists, fileSystem, host); });
   } catch (const TidyupStopped&) {
     return TidyupEnd::kStopped;
   }

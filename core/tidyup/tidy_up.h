@@ -42,7 +42,8 @@ class TidyupHost {
   virtual bool StopRequested() { return false; }
 };
 
-// Leaves a step when the host asked the run to stop; RunTidyup catches it.
+// Leaves a step when the host asked the run to stop, or the file system can make no more
+// renames (RenamesEnded); RunTidyup catches it.
 struct TidyupStopped {};
 
 // A host for a tidy-up without windows: every scan reads the library file afresh.
@@ -61,12 +62,13 @@ class LibraryFileHost : public TidyupHost {
 enum class TidyupEnd { kFinished, kStopped };
 
 // Runs the whole tidy-up: empties the five logs and RenameFailures, then the five steps
-// in order. An error that escapes a step ends the run, and so does the host's asking it to
-// stop; what was renamed stays renamed, and written down in the logs.
+// in order. An error that escapes a step ends the run, and so do the host's asking it to
+// stop and the file system's making no more renames (kStopped); what was renamed stays
+// renamed, and written down in the logs.
 TidyupEnd RunTidyup(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 
-// The single steps, as the run uses them (each rescans first). A step the host stops
-// throws TidyupStopped.
+// The single steps, as the run uses them (each rescans first). A step stopped throws
+// TidyupStopped.
 void DashStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 void UnderscoreStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);
 void CapitalisationStep(SongLists& lists, FileSystem& fileSystem, TidyupHost& host);

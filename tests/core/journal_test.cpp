@@ -497,11 +497,40 @@ TEST_F(Journals,
   testing::WriteFile(image / "filler",
                      std::string(room.f_bavail * room.f_frsize - (512 << 10), 'x'));
   JournalStore nearlyFull(RealFileSystem(), image / "tunewick");
-  RecordedRun run(&nearlyFull, RealFileSystem(), {RunKind::kTidyup, 1900000000, "/", ""});
-  EXPECT_FALSE(run.fileSystem().Rename(song, folder / "music/Song.mp3"));
-  EXPECT_EQ(run.Finish(), "");
-  ASSERT_TRUE(nearlyFull.Summary(run.name()));
-  EXPECT_EQ(nearlyFull.Summary(run.name())->renames, 1u);
+  {
+    RecordedRun run(&nearlyFull, RealFileSystem(), {RunKind::kTidyup, 1900000000, "/", ""});
+    EXPECT_FALSE(run.fileSystem().Rename(song, folder / "music/Song.mp3"));
+    EXPECT_EQ(run.Finish(), "");
+    ASSERT_TRUE(nearlyFull.Summary(run.name()));
+    EXPECT_EQ(nearlyFull.Summary(run.name())->renames, 1u);
+  }
+
+  // A run that outgrows what is left stops there and says how far it got; that far it is
+  // undone.
+  ASSERT_EQ(::statvfs(image.path().c_str(), &room), 0);
+  testing::WriteFile(image / "more filler",
+                     std::string(room.f_bavail * room.f_frsize - (24 << 10), 'x'));
+  const std::string many = folder.MakeFolder("many");
+  for (int i = 0; i < 400; ++i) testing::WriteFile(many + "/x-y " + std::to_string(i) + ".mp3", "");
+  const auto before = testing::SnapshotFiles(many);
+  std::string outgrown;
+  {
+    RecordedRun run(&nearlyFull, RealFileSystem(), {RunKind::kTidyup, 1900000001, "/", ""});
+    outgrown = run.name();
+    TidyThrough(run.fileSystem(), many);
+    EXPECT_GT(run.renamed(), 0u);
+    EXPECT_LT(run.renamed(), 400u);
+    // The reason is the driver's: not all of them say the disk is full.
+    const std::string said = run.Finish();
+    EXPECT_EQ(said.rfind("Tunewick could not record more of this run and stopped it after " +
+                             std::to_string(run.renamed()) + " renames, which can be undone: ",
+                         0),
+              0u)
+        << said;
+  }
+  EXPECT_TRUE(UndoRun(nearlyFull, RealFileSystem(), {outgrown, false, false, "/", 1900000002})
+                  .result.refused.empty());
+  EXPECT_EQ(testing::SnapshotFiles(many), before);
 }
 
 // A disk under the journal that fills up, then has room again: the append after the first
@@ -521,33 +550,66 @@ class FillingUpJournalFile final : public AppendOnlyFile {
   int room_;
 };
 
+// A journal that takes `room` records more and then no more: the journal's file on a disk
+// that fills up, then has room again.
+JournalWriter FillingUpJournal(const JournalStore& store, const std::string& name, int room,
+                               const RunHeader& header) {
+  std::error_code error;
+  std::unique_ptr<AppendOnlyFile> file = CreateAppendOnlyFile(store.JournalPath(name), error);
+  EXPECT_TRUE(file) << error.message();
+  EXPECT_FALSE(file->Append(HeaderRecords(header)));
+  return JournalWriter(std::make_unique<FillingUpJournalFile>(std::move(file), room), name);
+}
+
 // Once a record could not be written, no song is renamed any more, even when the journal
-// could be written again; the run says why, and undo puts back every rename it made.
-TEST_F(Journals, AJournalFailingPartWayStopsTheRenamesAndWhatWasDoneIsUndone) {
-  for (const int room : {0, 3}) {
-    SCOPED_TRACE(room);
-    const std::string music = folder.MakeFolder("failing" + std::to_string(room));
-    for (const char* song : {"A-B.mp3", "C-D.mp3", "E-F.mp3", "G-H.mp3", "I-J.mp3", "K-L.mp3"})
-      testing::WriteFile(music + "/" + song, song);
-    const auto before = testing::SnapshotFiles(music);
-    const std::string name = "failing" + std::to_string(room);
-    std::error_code error;
-    std::unique_ptr<AppendOnlyFile> file =
-        CreateAppendOnlyFile(folder.MakeFolder("state/tunewick") + "/" + name + ".journal", error);
-    ASSERT_TRUE(file) << error.message();
-    ASSERT_FALSE(file->Append(HeaderRecords({RunKind::kTidyup, ++clock, folder.path(), {}})));
-    JournalWriter journal(std::make_unique<FillingUpJournalFile>(std::move(file), room), name);
-    {
-      JournalingFileSystem disk(RealFileSystem(), journal);
-      const SongLists tidied = TidyThrough(disk, music);
-      EXPECT_EQ(tidied.DashLog.size(), std::size_t(room));
-      EXPECT_EQ(tidied.RenameFailures.size(), 6u - room);
-      for (const RenameFailure& failure : tidied.RenameFailures)
-        EXPECT_EQ(failure.reason.rfind(kCannotRecord, 0), 0u) << failure.reason;
+// could be written again, and none is tried: a tidy-up or an undo stops there, the renames
+// in hand refused with the reason, and undo puts back every rename made. Renamed one
+// folder at a time and in several at once.
+TEST_F(Journals, AJournalFailingPartWayStopsTheRunAndWhatWasDoneIsUndone) {
+  const auto expectStopped = [](const std::vector<RenameFailure>& refused, std::size_t atOnce) {
+    EXPECT_GE(refused.size(), 1u);
+    EXPECT_LE(refused.size(), atOnce);
+    for (const RenameFailure& failure : refused)
+      EXPECT_EQ(failure.reason.rfind(kCannotRecord, 0), 0u) << failure.reason;
+  };
+  for (const std::size_t atOnce : {1, 4}) {
+    for (const int room : {0, 5}) {
+      const std::string name = "failing" + std::to_string(atOnce) + "-" + std::to_string(room);
+      SCOPED_TRACE(name);
+      const std::string music = folder.MakeFolder(name);
+      for (const char* album : {"a", "b", "c", "d"})
+        for (const char* song : {"A-B.mp3", "C-D.mp3", "E-F.mp3", "G-H.mp3", "I-J.mp3"})
+          testing::WriteFile(folder.MakeFolder(name + "/" + album) + "/" + song, song);
+      const auto before = testing::SnapshotFiles(music);
+      folder.MakeFolder("state/tunewick");
+      JournalWriter journal =
+          FillingUpJournal(store, name, room, {RunKind::kTidyup, ++clock, folder.path(), {}});
+      {
+        testing::StaggeredDisk staggered(atOnce);
+        JournalingFileSystem disk(staggered, journal);
+        const SongLists tidied = TidyThrough(disk, music);
+        EXPECT_TRUE(disk.RenamesEnded());
+        EXPECT_EQ(staggered.renamed.size(), std::size_t(room));
+        EXPECT_EQ(tidied.DashLog.size(), std::size_t(room));
+        expectStopped(tidied.RenameFailures, atOnce);
+      }
+      EXPECT_EQ(journal.Finish().message().rfind(kCannotRecord, 0), 0u);
+
+      // The whole tidy-up, then an undo whose journal fails after three records.
+      const std::string tidied = room ? Tidy(RealFileSystem(), music) : name;
+      if (room) {
+        JournalWriter undoJournal =
+            FillingUpJournal(store, name + "-undo", 3, {RunKind::kUndo, ++clock, "/", tidied});
+        testing::StaggeredDisk staggered(atOnce);
+        JournalingFileSystem disk(staggered, undoJournal);
+        const UndoResult undone = ReverseRenames(*store.Read(tidied), disk);
+        EXPECT_EQ(undone.renamed.size(), 3u);
+        expectStopped(undone.refused, atOnce);
+      }
+      EXPECT_TRUE(Undo(tidied).result.refused.empty());
+      if (room) EXPECT_TRUE(Undo(name).result.refused.empty());
+      EXPECT_EQ(testing::SnapshotFiles(music), before);
     }
-    EXPECT_EQ(journal.Finish().message().rfind(kCannotRecord, 0), 0u);
-    EXPECT_TRUE(Undo(name).result.refused.empty());
-    EXPECT_EQ(testing::SnapshotFiles(music), before);
   }
 }
 
