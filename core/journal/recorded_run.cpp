@@ -34,8 +34,6 @@ class RecordedRun::Gate final : public ForwardingFileSystem {
 
   std::size_t renamed() const { return renamed_; }
 
-  bool RenamesEnded() const override { return stopped_ || disk_.RenamesEnded(); }
-
  private:
   // `passOn` makes the rename below this gate.
   template <typename PassOnCall>

@@ -143,8 +143,8 @@ class FileSystem {
     return Rename(from, to);
   }
 
-  // True once no more renames will be made through this file system: the run it records
-  // was stopped, or its record can no longer be written. Work that renames may end there.
+  // True once no more renames will be made through this file system, since the record it
+  // keeps of them can no longer be written. Work that renames may end there.
   virtual bool RenamesEnded() const { return false; }
 
   // A hint that the files at `paths` are about to be renamed, in this order, so that a
