@@ -358,6 +358,8 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   report.journal = run.name();
 
   const bool whole = report.result.refused.empty() && report.damage.empty();
+  // An undo that put nothing back leaves the run as it stood: it is not "partly undone".
+  if (!whole && report.result.renamed.empty()) return report;
   try {
     store.SetUndoState(request.name, whole ? UndoState::kUndone : UndoState::kPartlyUndone,
                        report.journal);

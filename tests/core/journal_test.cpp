@@ -249,6 +249,12 @@ TEST_F(Journals, OnEveryDiskSongsChangedMovedOrInTheWayAreLeftAloneAndTheRestPut
     std::filesystem::rename(music + "Moved.mp3", root + "/elsewhere.mp3");
     testing::WriteFile(music + "03 Blocked.mp3", "in the way");
 
+    // An undo that puts nothing back leaves the run as it was.
+    std::filesystem::rename(music + "Good.mp3", root + "/aside.mp3");
+    EXPECT_TRUE(Undo(tidy, disk).result.renamed.empty());
+    EXPECT_EQ(store.Summary(tidy)->undoState, UndoState::kNotUndone);
+    std::filesystem::rename(root + "/aside.mp3", music + "Good.mp3");
+
     const UndoReport undo = Undo(tidy, disk);
     auto pair = [&](const char* from, const char* to) {
       return std::pair(music + from, music + to);
