@@ -30,12 +30,15 @@ namespace tunewick {
 
 class FrontCodingState {
  protected:
+  // Where each field of a line begins and ends.
+  using FieldBounds = std::vector<std::pair<std::size_t, std::size_t>>;
+
   // The last line of a kind: its fields from the kind's tab on, and where each begins and
   // ends in them (fields[0] none). Kept whole rather than field by field, so that it is
   // copied once a line.
   struct LastLine {
     std::string text;
-    std::vector<std::pair<std::size_t, std::size_t>> fields;
+    FieldBounds fields;
     std::string_view Field(std::size_t i) const {
       return i < fields.size() ? std::string_view(text).substr(fields[i].first,
                                                                fields[i].second - fields[i].first)
@@ -44,7 +47,7 @@ class FrontCodingState {
   };
   LastLine& LastOfKind(std::string_view kind);
   // The field bounds of the line under way, in the LastLine manner.
-  std::vector<std::pair<std::size_t, std::size_t>> bounds_;
+  FieldBounds bounds_;
 
  private:
   std::map<std::string, LastLine, std::less<>> lastLines_;

@@ -49,12 +49,16 @@ void JournalWriter::SyncEverySecond() {
   }
 }
 
+void JournalWriter::Break(std::error_code cause) {
+  broken_ = JournalWriteError(cause);
+  brokenFlag_ = true;
+}
+
 std::error_code JournalWriter::Write(std::string_view records) {
   if (broken_) return broken_;
   if (finished_) return JournalWriteError(std::make_error_code(std::errc::bad_file_descriptor));
   if (std::error_code error = file_->Append(records)) {
-    broken_ = JournalWriteError(error);
-    brokenFlag_ = true;
+    Break(error);
     return broken_;
   }
   if (packer_) packer_->Add(records);
@@ -115,10 +119,7 @@ std::error_code JournalWriter::Finish() {
   std::string records = std::move(pending_);
   records += EndRecord(renamed_);
   if (!Write(records)) {
-    if (std::error_code error = file_->SyncData()) {
-      broken_ = JournalWriteError(error);
-      brokenFlag_ = true;
-    }
+    if (std::error_code error = file_->SyncData()) Break(error);
   }
   finished_ = true;
   file_.reset();

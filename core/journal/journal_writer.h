@@ -71,6 +71,7 @@ class JournalWriter {
 
  private:
   std::error_code Write(std::string_view records);
+  void Break(std::error_code cause);  // no record is written after
   void SyncEverySecond();
 
   std::unique_ptr<AppendOnlyFile> file_;

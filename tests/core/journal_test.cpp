@@ -556,8 +556,7 @@ class FillingUpJournalFile final : public AppendOnlyFile {
   int room_;
 };
 
-// A journal that takes `room` records more and then no more: the journal's file on a disk
-// that fills up, then has room again.
+// A journal on a FillingUpJournalFile, begun with `header`.
 JournalWriter FillingUpJournal(const JournalStore& store, const std::string& name, int room,
                                const RunHeader& header) {
   std::error_code error;
