@@ -61,7 +61,8 @@ constexpr std::string_view kUsage =
     "                     back); a song is renamed back only when it is still the same file\n"
     "                     and its old name is free\n"
     "  history            the kept runs, oldest first: when, what, the folder it was\n"
-    "                     started from, how many renames, undone or not, and its RUN name\n"
+    "                     started from, how many renames, undone or not (or under way),\n"
+    "                     and its RUN name\n"
     "\n"
     "Every tidy, tags and undo run is recorded in a journal under\n"
     "$XDG_STATE_HOME/tunewick (~/.local/state/tunewick); the 50 newest that renamed\n"
@@ -414,6 +415,7 @@ int RunLibraryCommand(const Invocation& invocation, Library& library, JournalSto
   };
   try {
     if (invocation.dryRun) {
+      RefuseWhileAnotherRuns(journals.folder());
       DryRunFileSystem view(fileSystem);
       if (!invocation.noUndo) ForeseeSettling(journals, view);
       return run(view, nullptr);

@@ -66,7 +66,7 @@ int HistoryCommand(const JournalStore& store, CliStreams& streams) {
     streams.out.write(run.header.folder.data(),
                       static_cast<std::streamsize>(run.header.folder.size()));
     streams.out << "'  " << run.renames << (run.renames == 1 ? " rename  " : " renames  ")
-                << UndoStateName(run.undoState) << "  " << run.name << '\n';
+                << RunStateName(run) << "  " << run.name << '\n';
   }
   streams.out.flush();
   return kExitDone;

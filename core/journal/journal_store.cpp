@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "journal/packed_journal.h"
+#include "journal/run_lock.h"
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
 
@@ -73,6 +74,10 @@ std::string_view UndoStateName(UndoState state) {
       return "undone";
   }
   return "";
+}
+
+std::string_view RunStateName(const RunSummary& run) {
+  return run.underWay ? "under way" : UndoStateName(run.undoState);
 }
 
 std::string LocalTimeText(std::int64_t seconds, const char* format) {
@@ -240,6 +245,7 @@ std::optional<RunSummary> JournalStore::SummaryOf(const std::string& name) const
     summary.renames = *count;
   } else {
     summary.renames = RenamesCounted(ReadBytes(*file, 0, size), version);
+    summary.ended = false;
   }
   std::vector<std::string> mark;
   if (disk_.FileExists(MarkPath(name))) {
@@ -258,6 +264,10 @@ std::vector<RunSummary> JournalStore::History() const {
   std::vector<RunSummary> history;
   for (const std::string& name : Names())
     if (std::optional<RunSummary> summary = SummaryOf(name)) history.push_back(std::move(*summary));
+  // Runs are numbered in the order they begin, and one at a time: only the newest can be
+  // under way, and one cut short holds no lock.
+  if (!history.empty() && !history.back().ended && AnotherRunUnderWay(folder_))
+    history.back().underWay = true;
   return history;
 }
 

@@ -46,7 +46,11 @@ struct RunSummary {
   RunHeader header;
   std::size_t renames = 0;  // done, or possibly done when the run was cut short
   UndoState undoState = UndoState::kNotUndone;
+  bool ended = true;      // false: cut short, or still under way
+  bool underWay = false;  // another run of the program is making it now
 };
+// "under way" for a run under way, else its UndoStateName.
+std::string_view RunStateName(const RunSummary& run);
 
 class JournalStore {
  public:
@@ -73,7 +77,8 @@ class JournalStore {
   // packed yet.
   std::optional<Journal> NewestCutShort() const;
 
-  // The kept runs, oldest first. These three throw JournalsUntrusted.
+  // The kept runs, oldest first; the newest may be under way. These three throw
+  // JournalsUntrusted.
   std::vector<RunSummary> History() const;
   std::optional<RunSummary> Summary(const std::string& name) const;
   std::optional<Journal> Read(const std::string& name) const;

@@ -6,6 +6,15 @@
 
 namespace tunewick {
 
+bool AnotherRunUnderWay(const std::string& folder) {
+  return !folder.empty() && WhyNotOwn(folder).empty() &&
+         LockHeldElsewhere(PathBelow(folder, "runs.lock"));
+}
+
+void RefuseWhileAnotherRuns(const std::string& folder) {
+  if (AnotherRunUnderWay(folder)) throw RunInProgress();
+}
+
 RunLock::RunLock(const std::string& folder, Need need) {
   const bool required = need == Need::kRequired;
   if (folder.empty()) {

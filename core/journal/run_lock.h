@@ -24,6 +24,14 @@ class RunInProgress : public std::runtime_error {
   RunInProgress() : std::runtime_error(std::string(kAnotherRun)) {}
 };
 
+// Whether another run holds the lock of the runs whose journals are kept in `folder` now,
+// where that folder is the user's own. Makes nothing.
+bool AnotherRunUnderWay(const std::string& folder);
+
+// For a dry run, which tells what its run would do now: throws RunInProgress while another
+// run holds the lock, as its run would.
+void RefuseWhileAnotherRuns(const std::string& folder);
+
 class RunLock {
  public:
   // Whether a run without the lock may go on: one that is not recorded may, for its

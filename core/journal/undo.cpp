@@ -324,7 +324,9 @@ std::vector<std::string> UndoReportLines(const UndoResult& result) {
 UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& request) {
   // Other runs are kept out from before the journal is read.
   RunLock lock;
-  if (!request.dryRun) {
+  if (request.dryRun) {
+    RefuseWhileAnotherRuns(store.folder());
+  } else {
     lock = RunLock(store.folder(),
                    request.record ? RunLock::Need::kRequired : RunLock::Need::kWherePossible);
     if (lock.Holds()) SettleEarlierRuns(store, disk);

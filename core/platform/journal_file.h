@@ -43,8 +43,11 @@ class HeldFileLock {
 
 // Locks `path`, creating it (open to the user only) when it is missing. Nothing when the
 // file cannot be opened, or when another open of it holds the lock: the error is
-// resource_unavailable_try_again then. Never waits.
+// resource_unavailable_try_again then. Waits a moment at most, for a LockHeldElsewhere.
 std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code& error);
+// Whether another open of the lock file `path` holds its lock now; false when there is no
+// such file. Makes nothing, but holds the lock itself for a moment to find out.
+bool LockHeldElsewhere(const std::string& path);
 
 // Tunewick's folder for the journals of its runs: $XDG_STATE_HOME/tunewick, or
 // ~/.local/state/tunewick when XDG_STATE_HOME is unset, empty or relative. Empty when

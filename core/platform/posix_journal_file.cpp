@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -207,6 +208,15 @@ class OwnFile final : public ReadableFile {
   std::uint64_t size_;
 };
 
+// flock, taken again where a signal cut it short; 0 or the error.
+int FlockNow(int fd, int operation) {
+  int locked;
+  do {
+    locked = ::flock(fd, operation | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  return locked == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code& error) {
@@ -216,18 +226,29 @@ std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code&
     error = LastError();
     return nullptr;
   }
-  int locked;
-  do {
-    locked = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
-    error = errno == EWOULDBLOCK ? std::make_error_code(std::errc::resource_unavailable_try_again)
-                                 : LastError();
+  // A look by LockHeldElsewhere holds it for a moment only: a few tries see past one.
+  int failure = FlockNow(fd, LOCK_EX);
+  for (int tries = 1; failure == EWOULDBLOCK && tries < 10; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    failure = FlockNow(fd, LOCK_EX);
+  }
+  if (failure != 0) {
+    error = failure == EWOULDBLOCK ? std::make_error_code(std::errc::resource_unavailable_try_again)
+                                   : std::error_code(failure, std::generic_category());
     ::close(fd);
     return nullptr;
   }
   error.clear();
   return std::make_unique<PosixFileLock>(fd);
+}
+
+bool LockHeldElsewhere(const std::string& path) {
+  // O_NONBLOCK: a named pipe in its place must not hang the look.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool held = FlockNow(fd, LOCK_SH) == EWOULDBLOCK;
+  ::close(fd);  // lets go of the look's own lock
+  return held;
 }
 
 std::unique_ptr<AppendOnlyFile> CreateAppendOnlyFile(const std::string& path,

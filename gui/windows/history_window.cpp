@@ -113,9 +113,9 @@ void HistoryWindow::Reload() {
     item->setText(kFolder, ShownText(run->header.folder));
     item->setText(kRenames, QString::number(run->renames));
     item->setTextAlignment(kRenames, Qt::AlignRight | Qt::AlignVCenter);
-    item->setText(kState, Text(UndoStateName(run->undoState)));
+    item->setText(kState, Text(RunStateName(*run)));
     item->setData(kWhen, kNameRole, QString::fromStdString(run->name));
-    item->setDisabled(run->undoState == UndoState::kUndone);
+    item->setDisabled(run->undoState == UndoState::kUndone || run->underWay);
   }
   for (int column = 0; column < kColumns; ++column)
     if (column != kFolder) runs_->resizeColumnToContents(column);

@@ -14,6 +14,7 @@
 #include "adapters/dialogs.h"
 #include "catalogue/library_scan.h"
 #include "journal/earlier_runs.h"
+#include "journal/run_lock.h"
 #include "platform/dry_run_file_system.h"
 #include "reports/changed_files.h"
 #include "tidyup/tidy_up.h"
@@ -272,6 +273,7 @@ void TidyupConfirmWindow::RunTidyup() {
 }
 
 void TidyupConfirmWindow::PreviewTidyup() {
+  RefuseWhileAnotherRuns(context_.paths.journalFolder);
   SongLists preview;
   DryRunFileSystem view(context_.fileSystem);
   ForeseeSettling(JournalStore(context_.fileSystem, context_.paths.journalFolder), view);

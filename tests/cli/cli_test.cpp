@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "journal/journal_format.h"
+#include "journal/journal_store.h"
+#include "journal/recorded_run.h"
 #include "journal/run_lock.h"
 #include "support/mounted_image.h"
 #include "support/pinned_file.h"
@@ -374,24 +376,44 @@ TEST_F(CliJournals, WithEveryTypeChosenEveryCommandTakesTheAddedTypesForSongs) {
 }
 
 // Two runs at once could rename the same songs, and neither could be undone: while one run
-// holds the lock, no other renames, recorded or not; a dry run is not held up.
-TEST_F(CliJournals, WhileAnotherRunIsUnderWayNothingIsRenamed) {
+// holds the lock, no other renames, recorded or not; a dry run, whose songs are changing
+// under it, says the same at once; and history tells which run is under way.
+TEST_F(CliJournals, WhileAnotherRunIsUnderWayNothingElseRenamesOrForetells) {
   folder.MakeFile("m/01_song.mp3");
   ASSERT_EQ(RunCli(folder.path(), {"tidy", "m"}).status, 0);
-  const auto tidied = testing::SnapshotFiles(folder.path());
+  folder.MakeFile("m/b_c.mp3");
+  const std::string line = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  tidy-up  '" + folder.path();
   {
-    const RunLock otherRun(JournalFolder(), RunLock::Need::kRequired);
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"undo", "--no-undo"}, {"tidy", "m"}, {"tags", "--no-undo", "m"}}) {
+    JournalStore store(RealFileSystem(), JournalFolder());
+    RecordedRun otherRun(&store, RealFileSystem(),
+                         {RunKind::kTidyup, 1798761600, folder.path(), {}});
+    ASSERT_FALSE(otherRun.fileSystem().Rename(folder / "m/b_c.mp3", folder / "m/B C.mp3"));
+    const auto underWay = testing::SnapshotFiles(folder.path());
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"undo", "--no-undo"},
+                                               {"tidy", "m"},
+                                               {"tags", "--no-undo", "m"},
+                                               {"undo", "--dry-run"},
+                                               {"undo", "--dry-run", "1"},
+                                               {"tidy", "--dry-run", "--no-undo", "m"}}) {
       const Outcome refused = RunCli(folder.path(), arguments);
-      EXPECT_EQ(refused.status, 2) << arguments[0];
-      EXPECT_EQ(refused.err, "tunewick-cli: " + std::string(kAnotherRun) + "\n") << arguments[0];
+      EXPECT_EQ(refused.status, 2) << arguments[0] << ' ' << arguments[1];
+      EXPECT_EQ(refused.err, "tunewick-cli: " + std::string(kAnotherRun) + "\n") << arguments[1];
+      EXPECT_EQ(refused.out, "") << arguments[1];
     }
-    EXPECT_EQ(testing::SnapshotFiles(folder.path()), tidied);
-    EXPECT_EQ(RunCli(folder.path(), {"undo", "--dry-run"}).status, 0);
+    EXPECT_EQ(testing::SnapshotFiles(folder.path()), underWay);
+    const std::string history = RunCli(folder.path(), {"history"}).out;
+    EXPECT_TRUE(std::regex_match(history, std::regex(line + "'  3 renames  not undone  1\n" + line +
+                                                     "'  1 rename  under way  2\n")))
+        << history;
+    EXPECT_EQ(otherRun.Finish(), "");
   }
+  const std::string history = RunCli(folder.path(), {"history"}).out;
+  EXPECT_NE(history.find("  1 rename  not undone  2\n"), std::string::npos) << history;
+  EXPECT_EQ(RunCli(folder.path(), {"undo"}).status, 0);
   EXPECT_EQ(RunCli(folder.path(), {"undo"}).status, 0);
   EXPECT_TRUE(std::filesystem::exists(folder / "m/01_song.mp3"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/b_c.mp3"));
 }
 
 // Whoever wrote a journal, undo renames no more than a run can have: a song within its

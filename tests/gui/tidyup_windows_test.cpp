@@ -5,6 +5,9 @@
 #include <QTreeWidget>
 
 #include "gui_support/app_fixture.h"
+#include "journal/journal_store.h"
+#include "journal/recorded_run.h"
+#include "journal/run_lock.h"
 #include "reports/changed_files.h"
 
 namespace tunewick::testing {
@@ -183,6 +186,25 @@ TEST_F(TidyupWindows, ACancelledRunIsPreviewedAndUndoneFromTheHistoryAfterAResta
   EXPECT_TRUE(runs->topLevelItem(1)->isDisabled());
   QTest::keyClick(history(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main changes");
+}
+
+// While another run renames songs, a preview would show them changing under it: it says
+// so instead, as the run would; the history shows that run under way, not to be undone yet.
+TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt) {
+  StartWithSongs({"01 one.mp3"});
+  JournalStore store(RealFileSystem(), folder / "state/tunewick");
+  RecordedRun otherRun(&store, RealFileSystem(), {RunKind::kTidyup, 1798761600, folder.path(), {}});
+  ASSERT_FALSE(otherRun.fileSystem().Rename(Song("01 one.mp3"), Song("One.mp3")));
+  OpenConfirmation();
+  Click(confirm(), "Show what will change");
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0], QString::fromUtf8(kAnotherRun.data(), kAnotherRun.size()));
+  EXPECT_EQ(OnScreen(), "confirm");
+  Press(confirm(), Qt::Key_Escape);
+  Click(main(), "Undo an earlier run");
+  ASSERT_EQ(history()->runs()->topLevelItemCount(), 1);
+  EXPECT_EQ(history()->runs()->topLevelItem(0)->text(4), "under way");
+  EXPECT_TRUE(history()->runs()->topLevelItem(0)->isDisabled());
 }
 
 TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
