@@ -24,8 +24,10 @@ struct GuiState {
   std::string LastTidyupJournal;
   // Set once the last tidy-up was undone in full.
   bool LastTidyupUndone = false;
-  // Set when the last tidy-up was cancelled before its end.
+  // Set when the last tidy-up ended before its end: cancelled by the user, or stopped as its
+  // journal could not be written.
   bool LastTidyupStopped = false;
+  bool LastTidyupCancelled = false;
   // Set while a tidy-up or its preview runs: the lists are the run's, and what would
   // refresh them waits.
   bool BulkRunInProgress = false;

@@ -266,6 +266,7 @@ void TidyupConfirmWindow::RunTidyup() {
     return tunewick::RunTidyup(context_.lists, run->fileSystem(), host);
   });
   context_.gui.LastTidyupStopped = end == TidyupEnd::kStopped;
+  context_.gui.LastTidyupCancelled = end == TidyupEnd::kStopped && stopRequested_;
   FinishRecordedRun(context_, this, *run);
   if (run->renamed() > 0) context_.gui.LastTidyupJournal = run->name();
   context_.navigator.ShowTidyupResults();

@@ -75,12 +75,10 @@ void TidyupResultsWindow::BuildResultsPanel() {
     resultsSize_.setWidth(std::max(resultsSize_.width(), caption->geometry().right() + 1 + 8));
   }
   resultsPanel_->resize(resultsSize_);
-  // Below the counters, when there is something to say: a cancelled run, and the renames
-  // that could not be made, which lead to their part of the list.
-  stopped_ = new QLabel(QStringLiteral("The tidy-up was cancelled: the counts are what it did."),
-                        resultsPanel_);
+  // Below the counters, when there is something to say: a run that ended early, and the
+  // renames that could not be made, which lead to their part of the list.
+  stopped_ = new QLabel(resultsPanel_);
   look::SetTextColor(stopped_, look::kHeading);
-  stopped_->adjustSize();
   refusals_ = new LinkLabel(QString(), resultsPanel_);
   connect(refusals_, &LinkLabel::activated, this,
           [this] { RunGuarded([this] { ShowChangedFiles(true); }); });
@@ -183,6 +181,12 @@ void TidyupResultsWindow::Refresh() {
       ShowCount(counters_[row], row, (context_.lists.*kCounterOrder[row].log).size());
     const std::size_t refused = context_.lists.RenameFailures.size();
     stopped_->setVisible(context_.gui.LastTidyupStopped && !context_.gui.LastTidyupUndone);
+    // Where its journal stopped it, a message has said why.
+    stopped_->setText(
+        context_.gui.LastTidyupCancelled
+            ? QStringLiteral("The tidy-up was cancelled: the counts are what it did.")
+            : QStringLiteral("The tidy-up stopped early: the counts are what it did."));
+    stopped_->adjustSize();
     refusals_->setVisible(refused > 0);
     refusals_->setText(refused == 1
                            ? QStringLiteral("1 rename could not be made: see why")

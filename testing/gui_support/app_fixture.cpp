@@ -24,7 +24,7 @@ void AppFixture::StartApp() {
   paths.settingsFile = SettingsFile();
   paths.watchRoot = folder / "rfMyComputer";
   paths.programFolder = folder.path();
-  paths.journalFolder = folder / "state/tunewick";
+  paths.journalFolder = journalFolder.empty() ? folder / "state/tunewick" : journalFolder;
   app = std::make_unique<TunewickApp>(disk, dialogs, player, desktopOpener, paths, [this] {
     ++terminationRequests;
     // Outside an event loop, exit() would end the next one.

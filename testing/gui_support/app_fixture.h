@@ -97,8 +97,9 @@ class AppFixture : public ::testing::Test {
   HistoryWindow* history() const { return app->windows().historyWindow; }
 
   TempFolder folder;
-  WatchedDisk disk;   // the program's
-  std::string music;  // the library's folder after StartWithSongs
+  WatchedDisk disk;           // the program's
+  std::string music;          // the library's folder after StartWithSongs
+  std::string journalFolder;  // where StartApp keeps the journals; empty: folder/state/tunewick
   ScriptedDialogs dialogs;
   ScriptedMediaPlayer player;
   ScriptedDesktopOpener desktopOpener;

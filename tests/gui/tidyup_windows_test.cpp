@@ -1,6 +1,8 @@
 // The windows around the tidy-up: the confirmation, the results and the list of changed
 // files. What the tidy-up renames and how the list is built are tested on the core.
 
+#include <sys/statvfs.h>
+
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -9,6 +11,7 @@
 #include "journal/recorded_run.h"
 #include "journal/run_lock.h"
 #include "reports/changed_files.h"
+#include "support/mounted_image.h"
 
 namespace tunewick::testing {
 namespace {
@@ -205,6 +208,34 @@ TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt
   ASSERT_EQ(history()->runs()->topLevelItemCount(), 1);
   EXPECT_EQ(history()->runs()->topLevelItem(0)->text(4), "under way");
   EXPECT_TRUE(history()->runs()->topLevelItem(0)->isDisabled());
+}
+
+// A run whose journal fills its disk stops there, and a message says why: the results then
+// say the run stopped early, not that it was cancelled.
+TEST_F(TidyupWindows, ARunWhoseJournalFillsItsDiskSaysItStoppedEarly) {
+  MountedImage image(MountedImage::Kind::kFat, 2);
+  if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
+  struct statvfs room {};
+  ASSERT_EQ(::statvfs(image.path().c_str(), &room), 0);
+  WriteFile(image / "filler", std::string(room.f_bavail * room.f_frsize - (24 << 10), 'x'));
+  journalFolder = image / "tunewick";
+  std::vector<SongFile> songs;
+  for (int i = 0; i < 400; ++i) songs.emplace_back("x-y " + std::to_string(i) + ".mp3", "");
+  StartWithSongs(songs);
+  RunTidyup();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_TRUE(dialogs.Messages()[0].startsWith(
+      "Tunewick could not record more of this run and stopped it after "))
+      << dialogs.Messages()[0].toStdString();
+  EXPECT_EQ(OnScreen(), "results");
+  const QLabel* stopped =
+      Find<QLabel>(results(), "The tidy-up stopped early: the counts are what it did.");
+  ASSERT_NE(stopped, nullptr);
+  EXPECT_TRUE(stopped->isVisible());
+  int counted = 0;
+  for (int row = 0; row < 5; ++row) counted += results()->Counter(row).toInt();
+  EXPECT_GT(counted, 0);
+  EXPECT_LT(counted, 800);  // a dash and a capital for each song, had it gone on
 }
 
 TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
