@@ -416,6 +416,7 @@ int RunLibraryCommand(const Invocation& invocation, Library& library, JournalSto
   try {
     if (invocation.dryRun) {
       RefuseWhileAnotherRuns(journals.folder());
+      if (!invocation.noUndo) ForeseeRecording(journals.folder());
       DryRunFileSystem view(fileSystem);
       if (!invocation.noUndo) ForeseeSettling(journals, view);
       return run(view, nullptr);

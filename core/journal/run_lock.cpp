@@ -5,6 +5,11 @@
 #include "platform/user_folders.h"
 
 namespace tunewick {
+namespace {
+
+constexpr const char* kNoHomeFolder = "there is no home folder to keep it in";
+
+}  // namespace
 
 bool AnotherRunUnderWay(const std::string& folder) {
   return !folder.empty() && WhyNotOwn(folder).empty() &&
@@ -15,10 +20,25 @@ void RefuseWhileAnotherRuns(const std::string& folder) {
   if (AnotherRunUnderWay(folder)) throw RunInProgress();
 }
 
+void ForeseeRecording(const std::string& folder) {
+  if (folder.empty()) throw JournalUnavailable(kNoHomeFolder);
+  const FileSystem& disk = RealFileSystem();
+  if (!disk.FolderExists(folder)) {
+    // The run makes it, and its parents, unless something else is in its place.
+    if (disk.Exists(folder))
+      throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::not_a_directory)));
+    return;
+  }
+  if (const std::string distrust = WhyNotOwn(folder); !distrust.empty())
+    throw JournalUnavailable(distrust);
+  if (!disk.CanChangeFolder(folder))
+    throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::permission_denied)));
+}
+
 RunLock::RunLock(const std::string& folder, Need need) {
   const bool required = need == Need::kRequired;
   if (folder.empty()) {
-    if (required) throw JournalUnavailable("there is no home folder to keep it in");
+    if (required) throw JournalUnavailable(kNoHomeFolder);
     return;
   }
   try {

@@ -31,6 +31,9 @@ bool AnotherRunUnderWay(const std::string& folder);
 // For a dry run, which tells what its run would do now: throws RunInProgress while another
 // run holds the lock, as its run would.
 void RefuseWhileAnotherRuns(const std::string& folder);
+// For the dry run of a recorded run: throws JournalUnavailable, as its run would, where that
+// run could not be recorded in `folder`, as far as can be told without making anything.
+void ForeseeRecording(const std::string& folder);
 
 class RunLock {
  public:

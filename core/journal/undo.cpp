@@ -326,6 +326,7 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   RunLock lock;
   if (request.dryRun) {
     RefuseWhileAnotherRuns(store.folder());
+    if (request.record) ForeseeRecording(store.folder());
   } else {
     lock = RunLock(store.folder(),
                    request.record ? RunLock::Need::kRequired : RunLock::Need::kWherePossible);

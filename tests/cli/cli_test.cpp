@@ -462,7 +462,7 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRu
 
 // A journal folder that cannot be written keeps runs from starting unless told to go on
 // without undo; so does one that is not the user's own, where another user could put a
-// journal of their making, and undo does not read it.
+// journal of their making, and undo does not read it. Their dry runs say the same.
 TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   folder.MakeFile("first/01_a.mp3");
   ASSERT_EQ(RunCli(folder.path(), {"tidy", "first"}).status, 0);
@@ -470,9 +470,16 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   const auto before = testing::SnapshotFiles(folder.path());
   const std::string journals = JournalFolder(), journal = journals + "/1.journal";
   auto expectRefused = [&](const std::string& runReason, const std::string& readReason) {
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"tidy", "m"}, {"tags", "m"}, {"undo"}, {"undo", "--dry-run"}, {"history"}}) {
-      const bool reads = arguments.size() < 2 || arguments[1] != "m";
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"tidy", "m"},
+                                               {"tags", "m"},
+                                               {"tidy", "--dry-run", "m"},
+                                               {"tags", "--dry-run", "m"},
+                                               {"undo"},
+                                               {"undo", "--dry-run"},
+                                               {"history"}}) {
+      const bool reads = arguments[0] == "undo" || arguments[0] == "history";
+      const std::string command = arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : "");
       if ((reads ? readReason : runReason).empty()) continue;
       const Outcome refused = RunCli(folder.path(), arguments);
       EXPECT_EQ(refused.status, 2);
@@ -483,7 +490,8 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
               : "tunewick-cli: Tunewick cannot record this run, so it could not be "
                 "undone: " +
                     runReason + " (--no-undo goes on without it)\n")
-          << arguments[0];
+          << command;
+      EXPECT_EQ(refused.out, "") << command;
     }
   };
   ::chmod(journals.c_str(), 0777);
