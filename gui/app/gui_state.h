@@ -24,8 +24,8 @@ struct GuiState {
   std::string LastTidyupJournal;
   // Set once the last tidy-up was undone in full.
   bool LastTidyupUndone = false;
-  // Set when the last tidy-up ended before its end: cancelled by the user, or stopped as its
-  // journal could not be written.
+  // Set when the last tidy-up stopped before its end: cancelled by the user (then
+  // LastTidyupCancelled is set too), or stopped as its journal could not be written.
   bool LastTidyupStopped = false;
   bool LastTidyupCancelled = false;
   // Set while a tidy-up or its preview runs: the lists are the run's, and what would
