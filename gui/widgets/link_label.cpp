@@ -90,15 +90,20 @@ void LinkLabel::setLook(Look look) {
   }
 }
 
+void LinkLabel::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::EnabledChange) setLook(isEnabled() ? Look::kNormal : Look::kGrey);
+}
+
 void LinkLabel::enterEvent(QEnterEvent* event) {
   QLabel::enterEvent(event);
-  if (automaticHover_) setLook(Look::kHover);
+  if (automaticHover_ && isEnabled()) setLook(Look::kHover);
   emit pointerEntered();
 }
 
 void LinkLabel::leaveEvent(QEvent* event) {
   QLabel::leaveEvent(event);
-  if (automaticHover_) setLook(Look::kNormal);
+  if (automaticHover_ && isEnabled()) setLook(Look::kNormal);
   emit pointerLeft();
 }
 

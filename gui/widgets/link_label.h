@@ -7,7 +7,8 @@ namespace tunewick {
 // A text that acts like a link: 12-pixel Tahoma in navy, turning blue and underlined
 // while the pointer is over it. It takes the keyboard focus with Tab and is activated
 // by a click, Enter or Space. Screen readers see a link named after its text, which they
-// can press, disabled while it is grey as while the widget is.
+// can press, disabled while it is grey as while the widget is. A disabled link is grey and
+// does not turn blue.
 class LinkLabel : public QLabel {
   Q_OBJECT
 
@@ -33,6 +34,7 @@ class LinkLabel : public QLabel {
   void pointerLeft();
 
  protected:
+  void changeEvent(QEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

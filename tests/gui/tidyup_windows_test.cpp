@@ -208,6 +208,8 @@ TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt
   ASSERT_EQ(history()->runs()->topLevelItemCount(), 1);
   EXPECT_EQ(history()->runs()->topLevelItem(0)->text(4), "under way");
   EXPECT_TRUE(history()->runs()->topLevelItem(0)->isDisabled());
+  EXPECT_EQ(Find<LinkLabel>(history(), "Show what undo will put back")->look(),
+            LinkLabel::Look::kGrey);
 }
 
 // A run whose journal fills its disk stops there, and a message says why: the results then
