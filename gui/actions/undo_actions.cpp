@@ -6,12 +6,14 @@
 #include "adapters/dialogs.h"
 #include "platform/journal_file.h"
 #include "widgets/busy_cursor.h"
+#include "widgets/shown_text.h"
 
 namespace tunewick {
 namespace {
 
+// A message of the core's, which the command line writes after its name.
 QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return AsSentence(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 std::int64_t Now() {

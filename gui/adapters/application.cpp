@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "widgets/shown_text.h"
+
 namespace tunewick {
 namespace {
 
@@ -18,10 +20,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 void Application::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
 
 void Application::ReportError(const QString& text) {
-  // Some texts are also written after the command line's name ("tunewick-cli: another
-  // run..."): in a window of its own one begins as a sentence.
-  QString shown = text;
-  if (!shown.isEmpty() && shown[0] >= u'a' && shown[0] <= u'z') shown[0] = shown[0].toUpper();
+  const QString shown = AsSentence(text);
   if (Reporter()) {
     Reporter()(shown);
   } else {

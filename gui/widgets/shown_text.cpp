@@ -19,4 +19,10 @@ QString ShownText(std::string_view bytes) {
   return text;
 }
 
+QString AsSentence(QString message) {
+  if (!message.isEmpty() && message[0] >= u'a' && message[0] <= u'z')
+    message[0] = message[0].toUpper();
+  return message;
+}
+
 }  // namespace tunewick

@@ -13,4 +13,8 @@ namespace tunewick {
 // bytes that are not UTF-8, as U+FFFD. For display only: the bytes stay what they are.
 QString ShownText(std::string_view bytes);
 
+// A message that is also written after the command line's name ("tunewick-cli: there is
+// no run to undo"), as shown in a window of its own: beginning with a capital.
+QString AsSentence(QString message);
+
 }  // namespace tunewick
