@@ -23,7 +23,6 @@
 
 #include <linux/fs.h>
 #include <sys/syscall.h>
-#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -225,13 +224,6 @@ struct JournalRounds {
   double identityLookups = 0;                       // milliseconds of processor time, see below
 };
 
-// The processor time of the calling thread, in milliseconds.
-double ThreadProcessorMs() {
-  timespec now{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1000 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 // The processor time of looking up the identity of a file `renames` times, going round the
 // files of `tree`: what a journaled run does before each rename, and the least its journal
 // can cost, since the record must name the very file renamed.
@@ -241,12 +233,13 @@ double TimeIdentityLookups(const std::string& tree, std::size_t renames) {
     if (entry.is_regular_file()) files.push_back(entry.path().string());
   if (files.empty()) return 0;
   const FileSystem& disk = RealFileSystem();
-  const double start = ThreadProcessorMs();
+  const CpuTimes start = CpuTimesNow();
   std::size_t found = 0;
   for (std::size_t i = 0; i < renames; ++i)
     found += disk.IdentifyFile(files[i % files.size()], FileSystem::Fingerprint::kLeave) ? 1 : 0;
   if (found != renames) throw std::runtime_error("files of the tree could not be looked up");
-  return ThreadProcessorMs() - start;
+  const CpuTimes end = CpuTimesNow();
+  return end.user + end.system - start.user - start.system;
 }
 
 // The journal of the newest tidy-up: its size on the disk, and that of its text.

@@ -26,10 +26,10 @@ void StopIfAsked(TidyupHost& host, const FileSystem& fileSystem) {
 }
 
 // Brackets a step with the host's begin and end, the end also on an error. No step begins
-// once no more renames can be made.
+// once the run is to end.
 template <typename Work>
 void InStep(TidyupHost& host, const FileSystem& fileSystem, TidyupStep step, Work work) {
-  if (fileSystem.RenamesEnded()) throw TidyupStopped{};
+  StopIfAsked(host, fileSystem);
   host.BeginStep(step);
   struct EndOnExit {
     TidyupHost& host;
