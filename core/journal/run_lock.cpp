@@ -9,6 +9,14 @@ namespace {
 
 constexpr const char* kNoHomeFolder = "there is no home folder to keep it in";
 
+// The folder that holds `path`: "/" for what is in the root, "." for a name alone.
+std::string FolderHolding(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 bool AnotherRunUnderWay(const std::string& folder) {
@@ -24,9 +32,14 @@ void ForeseeRecording(const std::string& folder) {
   if (folder.empty()) throw JournalUnavailable(kNoHomeFolder);
   const FileSystem& disk = RealFileSystem();
   if (!disk.FolderExists(folder)) {
-    // The run makes it, and its parents, unless something else is in its place.
-    if (disk.Exists(folder))
+    // The run makes it, and the folders it lies in, from the nearest one there is: unless
+    // something else is in the way, or that folder cannot be changed.
+    std::string there = folder;
+    while (!disk.Exists(there) && there != "/" && there != ".") there = FolderHolding(there);
+    if (!disk.FolderExists(there))
       throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::not_a_directory)));
+    if (there != folder && !disk.CanChangeFolder(there))
+      throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::permission_denied)));
     return;
   }
   if (const std::string distrust = WhyNotOwn(folder); !distrust.empty())

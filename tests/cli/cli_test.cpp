@@ -510,6 +510,15 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   std::filesystem::remove(journals);
   testing::WriteFile(journals, "a file");
   expectRefused("Not a directory", "");
+  // A folder the run would make: it cannot be made below a file, or in a folder the user
+  // may not change (root may change any).
+  ::setenv("XDG_STATE_HOME", (journals + "/state").c_str(), 1);
+  expectRefused("Not a directory", "");
+  const std::string locked = state / "locked";
+  std::filesystem::create_directory(locked);
+  ::chmod(locked.c_str(), 0500);
+  ::setenv("XDG_STATE_HOME", (locked + "/state").c_str(), 1);
+  if (::geteuid() != 0) expectRefused("Permission denied", "");
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);
