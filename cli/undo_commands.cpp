@@ -33,7 +33,7 @@ int UndoCommand(JournalStore& store, FileSystem& fileSystem, const std::string& 
   UndoReport report;
   try {
     if (name.empty()) {
-      const std::optional<std::string> latest = LatestUndoable(store);
+      const std::optional<std::string> latest = RunToUndo(store);
       if (!latest) throw UndoRefused("there is no run to undo");
       request.name = *latest;
     }
@@ -61,8 +61,12 @@ int HistoryCommand(const JournalStore& store, CliStreams& streams) {
     return kExitUsage;
   }
   for (const RunSummary& run : history) {
-    streams.out << LocalTimeText(run.header.startedAt, "%Y-%m-%d %H:%M:%S") << "  "
-                << RunKindName(run.header.kind) << "  '";
+    streams.out << LocalTimeText(run.header.startedAt, "%Y-%m-%d %H:%M:%S") << "  ";
+    if (run.newer) {
+      streams.out << RunStateName(run) << "  " << run.name << '\n';
+      continue;
+    }
+    streams.out << RunKindName(run.header.kind) << "  '";
     streams.out.write(run.header.folder.data(),
                       static_cast<std::streamsize>(run.header.folder.size()));
     streams.out << "'  " << run.renames << (run.renames == 1 ? " rename  " : " renames  ")

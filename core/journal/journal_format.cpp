@@ -339,6 +339,17 @@ std::optional<RunHeader> ParseHeader(std::string_view text) {
   return HeaderFrom(CompleteLines(text));
 }
 
+std::optional<int> NewerJournalVersion(std::string_view text) {
+  constexpr std::string_view kMagicWords = "Tunewick journal ";
+  const std::size_t end = text.find('\n');
+  if (end == std::string_view::npos || !text.starts_with(kMagicWords)) return std::nullopt;
+  int version = 0;
+  if (!ParseNumber(text.substr(kMagicWords.size(), end - kMagicWords.size()), version) ||
+      version <= kJournalVersion)
+    return std::nullopt;
+  return version;
+}
+
 std::optional<std::size_t> ParseEndCount(std::string_view tail, int version) {
   const auto lines = CompleteLines(tail);
   if (lines.empty() || tail.back() != '\n') return std::nullopt;

@@ -113,6 +113,9 @@ std::optional<PackedRecord> ParsePackedRecord(std::string_view head);
 std::optional<Journal> ParseJournal(std::string_view text);
 // The header alone, from the journal's first bytes.
 std::optional<RunHeader> ParseHeader(std::string_view text);
+// The version of a journal that a newer version of Tunewick began, from its first line;
+// nothing for one of a version read here, or what is not a journal.
+std::optional<int> NewerJournalVersion(std::string_view text);
 // The COUNT of the end record, when the text (of a journal of `version`) ends with one.
 std::optional<std::size_t> ParseEndCount(std::string_view tail, int version);
 

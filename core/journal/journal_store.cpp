@@ -62,6 +62,19 @@ bool BeganBefore(const std::string& a, const std::string& b) {
   return first ? *first < *second : a < b;
 }
 
+bool Undoable(const RunSummary& run) {
+  return !run.newer && run.header.kind != RunKind::kUndo && run.undoState != UndoState::kUndone;
+}
+
+// The newest of the kept runs that `picks`.
+template <typename Picks>
+std::optional<std::string> NewestRun(const JournalStore& store, Picks picks) {
+  const std::vector<RunSummary> history = store.History();
+  for (auto run = history.rbegin(); run != history.rend(); ++run)
+    if (picks(*run)) return run->name;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string_view UndoStateName(UndoState state) {
@@ -77,6 +90,7 @@ std::string_view UndoStateName(UndoState state) {
 }
 
 std::string_view RunStateName(const RunSummary& run) {
+  if (run.newer) return "recorded by a newer version of Tunewick";
   return run.underWay ? "under way" : UndoStateName(run.undoState);
 }
 
@@ -234,7 +248,16 @@ std::optional<RunSummary> JournalStore::SummaryOf(const std::string& name) const
   const std::uint64_t size = file->Size();
   const std::string head = ReadBytes(*file, 0, std::min(size, kHeadBytes));
   std::optional<RunHeader> header = ParseHeader(head);
-  if (!header) return std::nullopt;
+  if (!header) {
+    if (!NewerJournalVersion(head)) return std::nullopt;
+    RunSummary newer;
+    newer.name = name;
+    newer.newer = true;
+    if (const std::optional<FileIdentity> journal =
+            disk_.IdentifyFile(JournalPath(name), FileSystem::Fingerprint::kLeave))
+      newer.header.startedAt = journal->modifiedNs / 1'000'000'000;
+    return newer;
+  }
   RunSummary summary{name, std::move(*header)};
   const int version = summary.header.version;
   const std::uint64_t tail = std::min(size, kTailBytes);
@@ -287,11 +310,11 @@ void JournalStore::SetUndoState(const std::string& name, UndoState state, const 
 }
 
 std::optional<std::string> LatestUndoable(const JournalStore& store) {
-  const std::vector<RunSummary> history = store.History();
-  for (auto run = history.rbegin(); run != history.rend(); ++run)
-    if (run->header.kind != RunKind::kUndo && run->undoState != UndoState::kUndone)
-      return run->name;
-  return std::nullopt;
+  return NewestRun(store, Undoable);
+}
+
+std::optional<std::string> RunToUndo(const JournalStore& store) {
+  return NewestRun(store, [](const RunSummary& run) { return run.newer || Undoable(run); });
 }
 
 }  // namespace tunewick

@@ -48,8 +48,12 @@ struct RunSummary {
   UndoState undoState = UndoState::kNotUndone;
   bool ended = true;      // false: cut short, or still under way
   bool underWay = false;  // another run of the program is making it now
+  // Recorded by a newer version of Tunewick, which alone can read its journal: of the header
+  // only `startedAt` is known, and that is when the journal was last written.
+  bool newer = false;
 };
-// "under way" for a run under way, else its UndoStateName.
+// "under way" for a run under way, "recorded by a newer version of Tunewick" for one of a
+// newer version, else its UndoStateName.
 std::string_view RunStateName(const RunSummary& run);
 
 class JournalStore {
@@ -100,5 +104,9 @@ class JournalStore {
 
 // The newest tidy-up or rename from tags that is not wholly undone.
 std::optional<std::string> LatestUndoable(const JournalStore& store);
+// The run an undo that names none takes back: the LatestUndoable, unless a run recorded by
+// a newer version of Tunewick came after it; then that run, which undo refuses, rather than
+// take back one the user did not mean.
+std::optional<std::string> RunToUndo(const JournalStore& store);
 
 }  // namespace tunewick

@@ -334,6 +334,10 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
   }
   const std::optional<RunSummary> summary = store.Summary(request.name);
   if (!summary) throw UndoRefused("there is no run named \"" + request.name + "\" to undo");
+  if (summary->newer)
+    throw UndoRefused(
+        "the run " + request.name +
+        " was recorded by a newer version of Tunewick: only that version can undo it");
   if (summary->undoState == UndoState::kUndone)
     throw UndoRefused("the run " + request.name + " was undone already");
   const std::optional<Journal> journal = store.Read(request.name);

@@ -109,13 +109,15 @@ void HistoryWindow::Reload() {
   for (auto run = history.rbegin(); run != history.rend(); ++run) {
     auto* item = new QTreeWidgetItem(runs_);
     item->setText(kWhen, Text(LocalTimeText(run->header.startedAt, "%Y-%m-%d %H:%M:%S")));
-    item->setText(kWhat, Text(RunKindName(run->header.kind)));
-    item->setText(kFolder, ShownText(run->header.folder));
-    item->setText(kRenames, QString::number(run->renames));
-    item->setTextAlignment(kRenames, Qt::AlignRight | Qt::AlignVCenter);
+    if (!run->newer) {  // else only this version's would be shown
+      item->setText(kWhat, Text(RunKindName(run->header.kind)));
+      item->setText(kFolder, ShownText(run->header.folder));
+      item->setText(kRenames, QString::number(run->renames));
+      item->setTextAlignment(kRenames, Qt::AlignRight | Qt::AlignVCenter);
+    }
     item->setText(kState, Text(RunStateName(*run)));
     item->setData(kWhen, kNameRole, QString::fromStdString(run->name));
-    item->setDisabled(run->undoState == UndoState::kUndone || run->underWay);
+    item->setDisabled(run->undoState == UndoState::kUndone || run->underWay || run->newer);
   }
   for (int column = 0; column < kColumns; ++column)
     if (column != kFolder) runs_->resizeColumnToContents(column);

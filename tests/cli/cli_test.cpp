@@ -460,6 +460,33 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRu
   }
 }
 
+// A run that a newer version of Tunewick recorded is listed; undo does not pass over it to
+// take back an older run, which it does when told to.
+TEST_F(CliJournals, ARunOfANewerVersionIsListedAndUndoDoesNotPassOverIt) {
+  folder.MakeFile("m/01_a.mp3");
+  ASSERT_EQ(RunCli(folder.path(), {"tidy", "m"}).status, 0);
+  ASSERT_EQ(Journals(), std::vector<std::string>{"1"});
+  state.MakeFile("tunewick/2.journal", "Tunewick journal 99\nwhat that version writes\n");
+  const auto tidied = testing::SnapshotFiles(folder.path());
+  const std::string when = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  ";
+  const Outcome history = RunCli(folder.path(), {"history"});
+  EXPECT_TRUE(std::regex_match(
+      history.out,
+      std::regex(when + "tidy-up  '" + folder.path() + "'  3 renames  not undone  1\n" + when +
+                 "recorded by a newer version of Tunewick  2\n")))
+      << history.out;
+  const auto [dryRun, undo] = DryRunThenReal(folder.path(), {"undo"});
+  for (const Outcome& refused : {dryRun, undo}) {
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "tunewick-cli: the run 2 was recorded by a newer version of Tunewick: only that "
+              "version can undo it\n");
+  }
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), tidied);
+  EXPECT_EQ(RunCli(folder.path(), {"undo", "1"}).status, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder / "m/01_a.mp3"));
+}
+
 // A journal folder that cannot be written keeps runs from starting unless told to go on
 // without undo; so does one that is not the user's own, where another user could put a
 // journal of their making, and undo does not read it. Their dry runs say the same.

@@ -137,7 +137,8 @@ TEST_F(TidyupWindows, APreviewListsWhatTheRunThenDoesAndUndoPutsTheLibraryBack) 
 
 // Cancel stops a run after the rename in hand; the results say so and count what was done,
 // and no other window takes input meanwhile. After a restart the kept run is offered from
-// the main menu as the command line's history lists it, previewed, then undone.
+// the main menu as the command line's history lists it, previewed, then undone; a run that
+// a newer version of Tunewick recorded meanwhile is listed, not to be undone here.
 TEST_F(TidyupWindows, ACancelledRunIsPreviewedAndUndoneFromTheHistoryAfterARestart) {
   MakeMessyLibrary(folder, "music", 200, 1206);
   StartWithSongs({});
@@ -167,10 +168,14 @@ TEST_F(TidyupWindows, ACancelledRunIsPreviewedAndUndoneFromTheHistoryAfterAResta
   app.reset();
   StartApp();
 
+  WriteFile(folder / "state/tunewick/2.journal", "Tunewick journal 99\n");
   Click(main(), "Undo an earlier run");
   QTreeWidget* runs = history()->runs();
-  ASSERT_EQ(runs->topLevelItemCount(), 1);
-  const QTreeWidgetItem* run = runs->topLevelItem(0);
+  ASSERT_EQ(runs->topLevelItemCount(), 2);
+  EXPECT_EQ(runs->topLevelItem(0)->text(4), "recorded by a newer version of Tunewick");
+  EXPECT_TRUE(runs->topLevelItem(0)->isDisabled());
+  const QTreeWidgetItem* run = runs->topLevelItem(1);
+  EXPECT_EQ(runs->currentItem(), run);
   EXPECT_EQ(run->text(1), "tidy-up");
   EXPECT_EQ(run->text(4), "not undone");
   Click(history(), "Show what undo will put back");
@@ -184,9 +189,9 @@ TEST_F(TidyupWindows, ACancelledRunIsPreviewedAndUndoneFromTheHistoryAfterAResta
   EXPECT_EQ(dialogs.shown().back().preferred, DefaultAnswer::kCancel);
   EXPECT_EQ(SnapshotFiles(music), before);
   EXPECT_EQ(changedFiles()->heading(), "Undone: these songs have their old names back");
-  ASSERT_EQ(runs->topLevelItemCount(), 2);  // the undo is a run of its own
+  ASSERT_EQ(runs->topLevelItemCount(), 3);  // the undo is a run of its own
   EXPECT_EQ(runs->topLevelItem(0)->text(1), "undo");
-  EXPECT_TRUE(runs->topLevelItem(1)->isDisabled());
+  EXPECT_TRUE(runs->topLevelItem(2)->isDisabled());
   QTest::keyClick(history(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main changes");
 }
