@@ -109,7 +109,7 @@ void HistoryWindow::Reload() {
   for (auto run = history.rbegin(); run != history.rend(); ++run) {
     auto* item = new QTreeWidgetItem(runs_);
     item->setText(kWhen, Text(LocalTimeText(run->header.startedAt, "%Y-%m-%d %H:%M:%S")));
-    if (!run->newer) {  // else only this version's would be shown
+    if (!run->newer) {  // a newer version's journal tells this one no more than when
       item->setText(kWhat, Text(RunKindName(run->header.kind)));
       item->setText(kFolder, ShownText(run->header.folder));
       item->setText(kRenames, QString::number(run->renames));
