@@ -38,14 +38,14 @@ void ForeseeRecording(const std::string& folder) {
     while (!disk.Exists(there) && there != "/" && there != ".") there = FolderHolding(there);
     if (!disk.FolderExists(there))
       throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::not_a_directory)));
-    if (there != folder && !disk.CanChangeFolder(there))
-      throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::permission_denied)));
+    if (const std::error_code refusal = WhyFilesCannotBeMadeIn(there))
+      throw JournalUnavailable(ErrorText(refusal));
     return;
   }
   if (const std::string distrust = WhyNotOwn(folder); !distrust.empty())
     throw JournalUnavailable(distrust);
-  if (!disk.CanChangeFolder(folder))
-    throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::permission_denied)));
+  if (const std::error_code refusal = WhyFilesCannotBeMadeIn(folder))
+    throw JournalUnavailable(ErrorText(refusal));
 }
 
 RunLock::RunLock(const std::string& folder, Need need) {

@@ -59,6 +59,10 @@ std::string DefaultJournalFolder();
 // user's own, and when there is nothing there.
 std::string WhyNotOwn(const std::string& path);
 
+// Why the running user cannot make files in the existing `folder` (permission_denied,
+// read_only_file_system...); none when they can.
+std::error_code WhyFilesCannotBeMadeIn(const std::string& folder);
+
 // Opens a journal to read it, when it is a regular file that is the running user's own.
 // Nothing when it cannot be opened or is not a regular file, or is not the user's own:
 // `distrust` then says why, as WhyNotOwn does.

@@ -284,6 +284,11 @@ std::string WhyNotOwn(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 ? Distrust(path, info) : std::string();
 }
 
+std::error_code WhyFilesCannotBeMadeIn(const std::string& folder) {
+  if (::access(folder.c_str(), W_OK | X_OK) == 0) return {};
+  return {errno, std::generic_category()};
+}
+
 std::unique_ptr<ReadableFile> OpenOwnFile(const std::string& path, std::string& distrust) {
   distrust.clear();
   // O_NONBLOCK: opening a named pipe must not wait for a writer.

@@ -42,11 +42,11 @@ int RunProgram(const std::vector<std::string>& arguments, std::string* out) {
   return WEXITSTATUS(status);
 }
 
-MountedImage::MountedImage(Kind kind, int megabytes) : mountPoint_(work_ / "mnt") {
-  Mount(kind, megabytes);
+MountedImage::MountedImage(Kind kind, int megabytes, Access access) : mountPoint_(work_ / "mnt") {
+  Mount(kind, megabytes, access);
 }
 
-void MountedImage::Mount(Kind kind, int megabytes) {
+void MountedImage::Mount(Kind kind, int megabytes, Access access) {
   const std::string name = Name(kind);
   if (::geteuid() != 0) {
     unavailable_ = "mounting a " + name + " image through FUSE needs root";
@@ -71,7 +71,8 @@ void MountedImage::Mount(Kind kind, int megabytes) {
     if (int status = RunProgram({"mkfs.vfat", image}); status != 0)
       return fail("mkfs.vfat", status);
     mountAttempted_ = true;
-    if (int status = RunProgram({"fusefat", "-o", "rw+", image, mountPoint_}); status != 0)
+    const char* mode = access == Access::kReadOnly ? "ro" : "rw+";
+    if (int status = RunProgram({"fusefat", "-o", mode, image, mountPoint_}); status != 0)
       return fail("fusefat", status);
   } else {
     if (int status = RunProgram({"mkfs.exfat", image}); status != 0)
@@ -81,8 +82,9 @@ void MountedImage::Mount(Kind kind, int megabytes) {
       return fail("losetup", status);
     loopDevice_ = device.substr(0, device.find('\n'));
     mountAttempted_ = true;
-    if (int status = RunProgram({"mount.exfat-fuse", loopDevice_, mountPoint_}); status != 0)
-      return fail("mount.exfat-fuse", status);
+    std::vector<std::string> mount{"mount.exfat-fuse", loopDevice_, mountPoint_};
+    if (access == Access::kReadOnly) mount.insert(mount.begin() + 1, {"-o", "ro"});
+    if (int status = RunProgram(mount); status != 0) return fail("mount.exfat-fuse", status);
   }
   struct stat inside, outside;
   mounted_ = ::stat(mountPoint_.c_str(), &inside) == 0 &&

@@ -16,7 +16,8 @@ namespace tunewick::testing {
 class MountedImage {
  public:
   enum class Kind { kFat, kExfat };
-  explicit MountedImage(Kind kind, int megabytes = 16);
+  enum class Access { kReadWrite, kReadOnly };
+  explicit MountedImage(Kind kind, int megabytes = 16, Access access = Access::kReadWrite);
   ~MountedImage();
   MountedImage(const MountedImage&) = delete;
   MountedImage& operator=(const MountedImage&) = delete;
@@ -30,7 +31,7 @@ class MountedImage {
   std::string operator/(std::string_view relative) const;
 
  private:
-  void Mount(Kind kind, int megabytes);
+  void Mount(Kind kind, int megabytes, Access access);
 
   TempFolder work_;  // holds the image and the mount point
   std::string mountPoint_;

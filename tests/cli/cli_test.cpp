@@ -537,8 +537,8 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   std::filesystem::remove(journals);
   testing::WriteFile(journals, "a file");
   expectRefused("Not a directory", "");
-  // A folder the run would make: it cannot be made below a file, or in a folder the user
-  // may not change (root may change any).
+  // A folder the run would make: it cannot be made below a file, in a folder the user may
+  // not change (root may change any), or on a disk mounted read-only.
   ::setenv("XDG_STATE_HOME", (journals + "/state").c_str(), 1);
   expectRefused("Not a directory", "");
   const std::string locked = state / "locked";
@@ -546,6 +546,11 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   ::chmod(locked.c_str(), 0500);
   ::setenv("XDG_STATE_HOME", (locked + "/state").c_str(), 1);
   if (::geteuid() != 0) expectRefused("Permission denied", "");
+  const MountedImage readOnly(MountedImage::Kind::kFat, 1, MountedImage::Access::kReadOnly);
+  if (readOnly.unavailable().empty()) {
+    ::setenv("XDG_STATE_HOME", readOnly.path().c_str(), 1);
+    expectRefused("Read-only file system", "");
+  }
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);
