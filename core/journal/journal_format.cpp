@@ -9,6 +9,7 @@ namespace tunewick {
 namespace {
 
 constexpr std::string_view kMagic = "Tunewick journal 3";
+constexpr std::string_view kMagicBeforeVersion = "Tunewick journal ";
 constexpr std::string_view kOlderMagics[] = {"Tunewick journal 1", "Tunewick journal 2"};
 constexpr std::size_t kSealLength = 9;  // a tab and eight hex digits
 
@@ -340,11 +341,11 @@ std::optional<RunHeader> ParseHeader(std::string_view text) {
 }
 
 std::optional<int> NewerJournalVersion(std::string_view text) {
-  constexpr std::string_view kMagicWords = "Tunewick journal ";
   const std::size_t end = text.find('\n');
-  if (end == std::string_view::npos || !text.starts_with(kMagicWords)) return std::nullopt;
+  if (end == std::string_view::npos || !text.starts_with(kMagicBeforeVersion)) return std::nullopt;
   int version = 0;
-  if (!ParseNumber(text.substr(kMagicWords.size(), end - kMagicWords.size()), version) ||
+  if (!ParseNumber(text.substr(kMagicBeforeVersion.size(), end - kMagicBeforeVersion.size()),
+                   version) ||
       version <= kJournalVersion)
     return std::nullopt;
   return version;
