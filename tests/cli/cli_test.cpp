@@ -43,17 +43,49 @@ struct Outcome {
 // For RunCli: standard output closed.
 constexpr const char* kClosed = "";
 
-// Runs tunewick-cli with `arguments` in `folder`, its outputs going to files, or its standard
-// output to `outPath` when given, and `folder`/config as its configuration home; as user
-// "nobody" when `asNobody` (the test runs as root then).
-Outcome RunCli(const std::string& folder, const std::vector<std::string>& arguments,
-               const char* outPath = nullptr, bool asNobody = false) {
+// The path of a copy of tunewick-cli that every user may run: the build folder may be
+// closed to others (as a clone in root's home folder is).
+const std::string& CliOpenToAll() {
+  static const TempFolder bin;
+  static const std::string cli = [] {
+    ::chmod(bin.path().c_str(), 0755);
+    std::filesystem::copy_file(TUNEWICK_CLI, bin / "tunewick-cli");
+    return bin / "tunewick-cli";
+  }();
+  return cli;
+}
+
+// In the child: runs tunewick-cli with `arguments` in `folder`, with `folder`/config as its
+// configuration home; as user "nobody" when `asNobody` (the test runs as root then).
+[[noreturn]] void ExecCli(const std::string& folder, const std::vector<std::string>& arguments,
+                          bool asNobody) {
   const passwd* nobody = asNobody ? ::getpwnam("nobody") : nullptr;
-  std::vector<char*> argv{const_cast<char*>(TUNEWICK_CLI)};
+  const char* const program = asNobody ? CliOpenToAll().c_str() : TUNEWICK_CLI;  // made already
+  std::vector<char*> argv{const_cast<char*>(program)};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+  if (asNobody && (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                   ::setuid(nobody->pw_uid) != 0))
+    ::_exit(126);
+  if (::chdir(folder.c_str()) == 0) ::execv(program, argv.data());
+  ::_exit(127);
+}
+
+int ExitStatusOf(pid_t child) {
+  int status = 0;
+  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+    return WEXITSTATUS(status);
+  return -1;
+}
+
+// Runs tunewick-cli (see ExecCli) with its outputs going to files, or its standard output to
+// `outPath` when given.
+Outcome RunCli(const std::string& folder, const std::vector<std::string>& arguments,
+               const char* outPath = nullptr, bool asNobody = false) {
   const TempFolder outputs;
   const std::string out = outputs / "out", err = outputs / "err";
+  if (asNobody) CliOpenToAll();
   const pid_t child = ::fork();
   if (child == 0) {
     ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
@@ -62,17 +94,10 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
     } else {
       ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
     }
-    ::setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
-    if (asNobody && (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
-                     ::setuid(nobody->pw_uid) != 0))
-      ::_exit(126);
-    if (::chdir(folder.c_str()) == 0) ::execv(TUNEWICK_CLI, argv.data());
-    ::_exit(127);
+    ExecCli(folder, arguments, asNobody);
   }
   Outcome outcome;
-  int status = 0;
-  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
-    outcome.status = WEXITSTATUS(status);
+  outcome.status = ExitStatusOf(child);
   outcome.out = ReadFile(out);
   outcome.err = ReadFile(err);
   return outcome;
