@@ -169,19 +169,19 @@ class CliTidyupHost : public TidyupHost {
   CliTidyupHost(SongLists& lists, FileSystem& fileSystem, Library& library, CliStreams& streams)
       : lists_(lists), fileSystem_(fileSystem), library_(library), streams_(streams) {}
   ~CliTidyupHost() override {
-    if (shown_) streams_.err << "\r\033[K" << std::flush;
+    if (shown_) *streams_.progress << "\r\033[K" << std::flush;
   }
 
   void Rescan() override { library_.Scan(lists_, fileSystem_); }
 
   void Progress(TidyupStep step, std::size_t done, std::size_t total) override {
-    if (!streams_.showProgress) return;
+    if (!streams_.progress) return;
     const auto now = std::chrono::steady_clock::now();
     if (done != total && now - lastShown_ < std::chrono::milliseconds(100)) return;
     lastShown_ = now;
     shown_ = true;
-    streams_.err << "\r\033[K" << StepName(step) << ": " << done << " of " << total << " songs"
-                 << std::flush;
+    *streams_.progress << "\r\033[K" << StepName(step) << ": " << done << " of " << total
+                       << " songs" << std::flush;
   }
 
  private:

@@ -21,7 +21,9 @@ inline constexpr int kExitOutputLost = 3;  // the work was done, but its output 
 struct CliStreams {
   std::ostream& out;
   std::ostream& err;
-  bool showProgress = false;  // standard error is a terminal
+  // Where progress is shown, with the control sequences that redraw its line: the terminal
+  // of standard error, when it is one.
+  std::ostream* progress = nullptr;
   // Why writing to `out` failed, where the stream can tell; asked only after a failure.
   std::function<std::error_code()> outError = {};
 };

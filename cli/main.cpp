@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/interruptions.h"
 #include "platform/standard_descriptors.h"
+#include "terminal_text.h"
 
 int main(int argc, char** argv) {
   const std::optional<tunewick::ClosedAtStart> closed = tunewick::FillClosedStandardDescriptors();
@@ -25,8 +26,13 @@ int main(int argc, char** argv) {
   tunewick::FdStreamBuffer outBuffer(
       STDOUT_FILENO,
       closed->output ? std::make_error_code(std::errc::bad_file_descriptor) : std::error_code());
-  std::ostream out(&outBuffer);
+  // What goes to a terminal shows the control characters of names and tags written out.
+  tunewick::VisibleTextBuffer outShown(outBuffer);
+  std::ostream out(::isatty(STDOUT_FILENO) == 1 ? static_cast<std::streambuf*>(&outShown)
+                                                : &outBuffer);
+  tunewick::VisibleTextBuffer errShown(*std::cerr.rdbuf());
+  std::ostream err(progressShown ? &errShown : std::cerr.rdbuf());
   return tunewick::RunCli(
       arguments, tunewick::RealFileSystem(),
-      {out, std::cerr, progressShown, [&outBuffer] { return outBuffer.error(); }});
+      {out, err, progressShown ? &std::cerr : nullptr, [&outBuffer] { return outBuffer.error(); }});
 }

@@ -1,8 +1,9 @@
 #include "tag_report.h"
 
-#include <cstdio>
 #include <ostream>
 #include <string>
+
+#include "terminal_text.h"
 
 namespace tunewick {
 namespace {
@@ -10,21 +11,7 @@ namespace {
 // The text with its control characters written out, so that none reaches the terminal.
 std::string Visible(std::string_view text) {
   std::string shown;
-  char escape[8];
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-    if (byte < 0x20 || byte == 0x7F) {
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      shown += escape;
-    } else if (byte == 0xC2 && (next & 0xE0) == 0x80) {
-      std::snprintf(escape, sizeof escape, "\\u%04X", next);
-      shown += escape;
-      ++i;
-    } else {
-      shown += text[i];
-    }
-  }
+  AppendVisible(shown, text, LineBreaks::kWrittenOut);
   return shown;
 }
 

@@ -3,12 +3,15 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <pwd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <optional>
@@ -100,6 +103,32 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   outcome.status = ExitStatusOf(child);
   outcome.out = ReadFile(out);
   outcome.err = ReadFile(err);
+  return outcome;
+}
+
+// Runs tunewick-cli (see ExecCli) with both its outputs on a terminal: what the terminal was
+// given, in `out`.
+Outcome RunCliOnTerminal(const std::string& folder, const std::vector<std::string>& arguments) {
+  int terminal = -1, side = -1;
+  termios raw{};
+  ::cfmakeraw(&raw);  // no line ends added
+  if (::openpty(&terminal, &side, nullptr, &raw, nullptr) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(side, STDOUT_FILENO);
+    ::dup2(side, STDERR_FILENO);
+    ExecCli(folder, arguments, false);
+  }
+  ::close(side);
+  Outcome outcome;
+  char buffer[4096];
+  // Read as it comes, so that the program never waits on a full terminal; the end of the
+  // last writer shows as an error.
+  for (ssize_t got;
+       (got = ::read(terminal, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR);)
+    if (got > 0) outcome.out.append(buffer, static_cast<std::size_t>(got));
+  ::close(terminal);
+  outcome.status = ExitStatusOf(child);
   return outcome;
 }
 
@@ -693,12 +722,21 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigF
   folder.MakeFile("one/Artist_Song.mp3");
   folder.MakeFile("two/A - B - C.WAV");
   folder.MakeFile("two/odd\nname.wma");
+  // Sets a terminal's title, then DEL and a C1 control character (CSI).
+  const std::string escaping = "two/odd\x1b]0;Title\x07 \x7f\xc2\x9bK.wma";
+  folder.MakeFile(escaping);
   // CR LF line ends and an empty line, as the desktop program writes and reads them.
   folder.MakeFile("searchfolders", folder / "one" + "\r\n\r\n" + folder / "two" + "\r\n");
   const Outcome outcome = RunCli(folder.path(), {"list"});
-  EXPECT_EQ(outcome.out, folder / "one/Artist_Song.mp3" + "\n" + folder / "two/A - B - C.WAV" +
-                             "\n" + folder / "two/odd\nname.wma" + "\n");
+  const std::string listed = folder / "one/Artist_Song.mp3" + "\n" + folder / "two/A - B - C.WAV" +
+                             "\n" + folder / "two/odd\nname.wma" + "\n";
+  EXPECT_EQ(outcome.out, listed + folder / escaping + "\n");  // byte for byte
   EXPECT_EQ(outcome.status, 0);
+  // A terminal is shown the control characters, never given them.
+  EXPECT_EQ(RunCliOnTerminal(folder.path(), {"list"}).out,
+            listed + folder / "two/odd\\x1B]0;Title\\x07 \\x7F\\u009BK.wma\n");
+  EXPECT_EQ(RunCliOnTerminal(folder.path(), {"list", "no\x1b[2Jsuch"}).out,
+            "tunewick-cli: no such folder: no\\x1B[2Jsuch\n");
   EXPECT_EQ(ReadFile(folder / "searchfolders"),
             folder / "one" + "\r\n\r\n" + folder / "two" + "\r\n");  // never rewritten
 
@@ -710,8 +748,9 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigF
   std::filesystem::remove(folder / "searchfolders");
   const std::string config = folder / "config/tunewick/searchfolders";
   EXPECT_NE(RunCli(folder.path(), {"--help"}).out.find("\n  " + config + "\n"), std::string::npos);
-  EXPECT_EQ(RunCli(folder.path(), {"list"}).out,
-            folder / "two/A - B - C.WAV" + "\n" + folder / "two/odd\nname.wma" + "\n");
+  EXPECT_EQ(RunCli(folder.path(), {"list"}).out, folder / "two/A - B - C.WAV" + "\n" +
+                                                     folder / "two/odd\nname.wma" + "\n" +
+                                                     folder / escaping + "\n");
 }
 
 TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
