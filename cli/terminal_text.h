@@ -4,7 +4,6 @@
 // any byte but "/" and NUL, escape sequences among them, which a terminal would obey: the
 // title of its window changed, text hidden or written over, its clipboard set.
 
-#include <array>
 #include <streambuf>
 #include <string>
 #include <string_view>
