@@ -20,6 +20,7 @@
 #include "library/user_settings.h"
 #include "platform/dry_run_file_system.h"
 #include "platform/file_system.h"
+#include "platform/interruptions.h"
 #include "platform/journal_file.h"
 #include "platform/user_folders.h"
 #include "reports/changed_files.h"
@@ -301,6 +302,11 @@ struct Invocation {
   bool show = false;
   bool allTypes = false;
   std::vector<std::string> folders;
+
+  // Whether it renames songs, and so prints what it changed.
+  bool Renames() const {
+    return !dryRun && !show && (command == "tidy" || command == "tags" || command == "undo");
+  }
 };
 
 // Reads the command and its options. Nothing, with the exit status in `status`, when the
@@ -444,6 +450,9 @@ int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem
   int status = kExitDone;
   std::optional<Invocation> invocation = ReadCommandLine(arguments, libraryFile, streams, status);
   if (!invocation) return status;
+  // When the reader of a pipe has gone, a run that renamed songs says that the list of what
+  // it did was lost; the commands that change nothing end quietly, as `head` expects.
+  if (invocation->Renames()) LetWritesToClosedPipesFail();
   JournalStore journals(fileSystem, DefaultJournalFolder());
   if (invocation->command == "history" || invocation->command == "undo")
     return RunJournalCommand(*invocation, journals, fileSystem, streams);

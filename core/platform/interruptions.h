@@ -13,4 +13,8 @@ namespace tunewick {
 // once. Call at the start of main, before any other thread is started.
 void EndOnInterruptionAfter(std::function<void()> last);
 
+// From now on a write to a pipe that nobody reads any more fails (EPIPE) instead of ending
+// the program, so that a program whose output tells what it changed can say it was lost.
+void LetWritesToClosedPipesFail();
+
 }  // namespace tunewick

@@ -30,4 +30,6 @@ void EndOnInterruptionAfter(std::function<void()> last) {
   }).detach();
 }
 
+void LetWritesToClosedPipesFail() { ::signal(SIGPIPE, SIG_IGN); }
+
 }  // namespace tunewick

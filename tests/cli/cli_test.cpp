@@ -43,8 +43,9 @@ struct Outcome {
   std::string out, err;
 };
 
-// For RunCli: standard output closed.
+// For RunCli: standard output closed, or a pipe whose reader has gone.
 constexpr const char* kClosed = "";
+constexpr const char* kNobodyReads = "|";
 
 // The path of a copy of tunewick-cli that every user may run: the build folder may be
 // closed to others (as a clone in root's home folder is).
@@ -75,11 +76,12 @@ const std::string& CliOpenToAll() {
   ::_exit(127);
 }
 
+// As a shell gives it: 128 plus the signal for a program that a signal ended.
 int ExitStatusOf(pid_t child) {
   int status = 0;
-  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
-    return WEXITSTATUS(status);
-  return -1;
+  if (child <= 0 || ::waitpid(child, &status, 0) != child) return -1;
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Runs tunewick-cli (see ExecCli) with its outputs going to files, or its standard output to
@@ -92,8 +94,12 @@ Outcome RunCli(const std::string& folder, const std::vector<std::string>& argume
   const pid_t child = ::fork();
   if (child == 0) {
     ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
+    int pipeEnds[2];
     if (outPath == kClosed) {
       ::close(STDOUT_FILENO);
+    } else if (outPath == kNobodyReads && ::pipe(pipeEnds) == 0) {
+      ::close(pipeEnds[0]);
+      ::dup2(pipeEnds[1], STDOUT_FILENO);
     } else {
       ::dup2(outPath ? ::open(outPath, O_WRONLY) : ::creat(out.c_str(), 0600), STDOUT_FILENO);
     }
@@ -824,16 +830,23 @@ TEST_F(CliJournals, OutputThatCannotBeWrittenIsReportedWithItsOwnStatusAfterTheW
   folder.MakeFile("m/a_b - c.mp3");
   folder.MakeFile("m/odd.mp3", ID3v1Tag("Title", "Artist"));  // for the list and the tags
   const auto original = testing::SnapshotFiles(folder / "m");
-  for (const auto& [output, reason] : {std::pair{"/dev/full", "No space left on device"},
-                                       std::pair{kClosed, "Bad file descriptor"}}) {
+  for (const auto& [output, reason] :
+       {std::pair{"/dev/full", "No space left on device"},
+        std::pair{kClosed, "Bad file descriptor"}, std::pair{kNobodyReads, "Broken pipe"}}) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {"tidy", "m"}, {"tags", "m"}, {"list", "m"}, {"--help"}}) {
       SCOPED_TRACE(arguments[0] + " into " + (output == kClosed ? "nothing" : output));
+      const bool renames = arguments[0] == "tidy" || arguments[0] == "tags";
       const Outcome outcome = RunCli(folder.path(), arguments, output);
+      if (output == kNobodyReads && !renames) {  // as `head` expects: a quiet end
+        EXPECT_EQ(outcome.status, 128 + SIGPIPE);
+        EXPECT_EQ(outcome.err, "");
+        continue;
+      }
       EXPECT_EQ(outcome.status, 3);
       EXPECT_EQ(outcome.err,
                 "tunewick-cli: the output could not be written: " + std::string(reason) + "\n");
-      if (arguments[0] == "tidy" || arguments[0] == "tags") {
+      if (renames) {
         EXPECT_NE(testing::SnapshotFiles(folder / "m"), original) << "nothing was renamed";
         EXPECT_EQ(RunCli(folder.path(), {"undo"}).status, 0);
         EXPECT_EQ(testing::SnapshotFiles(folder / "m"), original);
