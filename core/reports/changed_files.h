@@ -1,6 +1,6 @@
 #pragma once
 
-// The report of a tidy-up: how many songs each step renamed, and the list of every
+// The report of a tidy-up: how many renames each step made, and the list of every
 // rename grouped by step.
 
 #include <array>

@@ -13,7 +13,7 @@ namespace tunewick {
 
 class LinkLabel;
 
-// Shows how many songs each step of the automatic tidy-up renamed; when nothing was
+// Shows how many renames each step of the automatic tidy-up made; when nothing was
 // renamed, says so and offers the songs that are still named incorrectly.
 class TidyupResultsWindow : public QWidget {
   Q_OBJECT
