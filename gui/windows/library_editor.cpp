@@ -308,6 +308,8 @@ void LibraryEditor::RemoveFolder() {
   delete folderList_->takeItem(static_cast<int>(*selected));
   updating_ = false;
   ShowSelection();
+  // Not on the link, which has nothing left to remove until a folder is picked.
+  (folderList_->count() > 0 ? static_cast<QWidget*>(folderList_) : textBox_)->setFocus();
 }
 
 void LibraryEditor::Continue() {

@@ -71,9 +71,18 @@ TEST_F(LibraryEditorTest, FirstStartWorksFromTheKeyboardAndTheCloseBoxEndsOrGoes
   EXPECT_EQ(OnScreen(), "main");
   EXPECT_FALSE(std::filesystem::exists(SettingsFile()));  // nothing chosen: nothing written
 
+  // A folder removed from the keyboard leaves the focus where the next one can be picked,
+  // else where one can be typed.
   OpenFromMainMenu();
-  ClickFolder(0);
-  Click(window->removeLink());
+  Type(folder.MakeFolder("second"), true);
+  for (QWidget* focusAfter :
+       std::initializer_list<QWidget*>{window->folderList(), window->textBox()}) {
+    ClickFolder(0);
+    window->removeLink()->setFocus();
+    QTest::keyClick(window->removeLink(), Qt::Key_Space);
+    EXPECT_EQ(window->focusWidget(), focusAfter);
+  }
+  EXPECT_EQ(window->folderList()->count(), 0);
   app->gui().TerminationRequested = true;
   window->close();
   EXPECT_EQ(dialogs.Messages().back(),
