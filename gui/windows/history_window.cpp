@@ -97,12 +97,18 @@ void HistoryWindow::Open() {
   activateWindow();
 }
 
+bool HistoryWindow::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && isVisible())
+    RunGuarded([this] { Reload(SelectedRun()); });
+  return QWidget::event(event);
+}
+
 void HistoryWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!event->spontaneous()) RunGuarded([this] { Reload(); });
 }
 
-void HistoryWindow::Reload() {
+void HistoryWindow::Reload(const std::optional<std::string>& keep) {
   runs_->clear();
   const JournalStore store(context_.fileSystem, context_.paths.journalFolder);
   const std::vector<RunSummary> history = store.History();
@@ -121,13 +127,17 @@ void HistoryWindow::Reload() {
   }
   for (int column = 0; column < kColumns; ++column)
     if (column != kFolder) runs_->resizeColumnToContents(column);
-  // The newest run that can still be undone.
+  QTreeWidgetItem* picked = nullptr;  // the one to keep, else the newest that can be undone
   for (int row = 0; row < runs_->topLevelItemCount(); ++row) {
     QTreeWidgetItem* item = runs_->topLevelItem(row);
     if (item->isDisabled()) continue;
-    runs_->setCurrentItem(item);
-    break;
+    if (!picked) picked = item;
+    if (keep && item->data(kWhen, kNameRole).toString().toStdString() == *keep) {
+      picked = item;
+      break;
+    }
   }
+  if (picked) runs_->setCurrentItem(picked);
   UpdateActions();
 }
 

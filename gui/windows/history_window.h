@@ -16,7 +16,8 @@ class LinkLabel;
 // The runs Tunewick kept (tidy-ups, renames from tags, undos), newest first, as
 // `tunewick-cli history` lists them: when, what, the folder it was started from, how many
 // renames, undone or not. The one the user picks can be previewed and undone, also after
-// the program was closed in between.
+// the program was closed in between. Coming back to the window reads the runs afresh, so
+// that runs of tunewick-cli made meanwhile show.
 class HistoryWindow : public QWidget {
   Q_OBJECT
 
@@ -31,13 +32,16 @@ class HistoryWindow : public QWidget {
   QTreeWidget* runs() const { return runs_; }
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void BackToMainWindow();
-  void Reload();
+  // Reads the runs afresh, selecting `keep` when it can still be undone, else the newest run
+  // that can.
+  void Reload(const std::optional<std::string>& keep = std::nullopt);
   void UpdateActions();
   void UndoSelected();
   void PreviewSelected();

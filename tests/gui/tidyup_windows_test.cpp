@@ -197,12 +197,14 @@ TEST_F(TidyupWindows, ACancelledRunIsPreviewedAndUndoneFromTheHistoryAfterAResta
 }
 
 // While another run renames songs, a preview would show them changing under it: it says
-// so instead, as the run would; the history shows that run under way, not to be undone yet.
+// so instead, as the run would; the history shows that run under way, not to be undone yet,
+// and what other runs did once the user comes back to it.
 TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt) {
   StartWithSongs({"01 one.mp3"});
   JournalStore store(RealFileSystem(), folder / "state/tunewick");
-  RecordedRun otherRun(&store, RealFileSystem(), {RunKind::kTidyup, 1798761600, folder.path(), {}});
-  ASSERT_FALSE(otherRun.fileSystem().Rename(Song("01 one.mp3"), Song("One.mp3")));
+  std::optional<RecordedRun> otherRun(std::in_place, &store, RealFileSystem(),
+                                      RunHeader{RunKind::kTidyup, 1798761600, folder.path(), {}});
+  ASSERT_FALSE(otherRun->fileSystem().Rename(Song("01 one.mp3"), Song("One.mp3")));
   OpenConfirmation();
   Click(confirm(), "Show what will change");
   ASSERT_EQ(dialogs.Messages().size(), 1u);
@@ -216,6 +218,23 @@ TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt
   EXPECT_TRUE(history()->runs()->topLevelItem(0)->isDisabled());
   EXPECT_EQ(Find<LinkLabel>(history(), "Show what undo will put back")->look(),
             LinkLabel::Look::kGrey);
+
+  QTreeWidget* runs = history()->runs();
+  EXPECT_EQ(otherRun->Finish(), "");
+  otherRun.reset();
+  QEvent activation(QEvent::WindowActivate);
+  QApplication::sendEvent(history(), &activation);
+  ASSERT_EQ(runs->topLevelItemCount(), 1);
+  EXPECT_EQ(runs->topLevelItem(0)->text(4), "not undone");
+  EXPECT_EQ(runs->currentItem(), runs->topLevelItem(0));
+  otherRun.emplace(&store, RealFileSystem(),
+                   RunHeader{RunKind::kTidyup, 1798761700, folder.path(), {}});
+  ASSERT_FALSE(otherRun->fileSystem().Rename(Song("One.mp3"), Song("Uno.mp3")));
+  EXPECT_EQ(otherRun->Finish(), "");
+  otherRun.reset();
+  QApplication::sendEvent(history(), &activation);
+  ASSERT_EQ(runs->topLevelItemCount(), 2);
+  EXPECT_EQ(runs->currentItem(), runs->topLevelItem(1));  // the run the user had picked
 }
 
 // A run whose journal fills its disk stops there, and a message says why: the results then
