@@ -34,7 +34,7 @@ class FileError : public std::runtime_error {
 struct FolderEntry {
   std::string name;
   bool isFolder = false;  // a folder, or a link that leads to one
-  bool isFile = false;    // a regular file, or a link that leads to one
+  bool isFile = false;    // a regular file, or a link that leads to one or nowhere
 };
 
 // Identifies a real folder, whatever path or link leads to it.
@@ -85,7 +85,8 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // True for a file or a folder (links are followed).
+  // True when the path names something: a file, a folder, or a link wherever it leads (as
+  // for a rename, which never follows the link it renames or would replace).
   virtual bool Exists(const std::string& path) const = 0;
   virtual bool FileExists(const std::string& path) const = 0;
   virtual bool FolderExists(const std::string& path) const = 0;

@@ -98,8 +98,12 @@ void ReadEntries(int fd, std::vector<FolderEntry>& entries) {
         struct stat info;
         if (::fstatat(fd, name, &info, 0) == 0) {
           type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        } else if (type == DT_LNK && (errno == ENOENT || errno == ELOOP)) {
+          // A link that leads nowhere (its song was renamed, say) is still a name that a run
+          // renames, as its dry run, which takes no link along with its target, foresees.
+          type = DT_REG;
         } else {
-          type = DT_UNKNOWN;  // a broken link
+          type = DT_UNKNOWN;
         }
       }
       entries.push_back({name, type == DT_DIR, type == DT_REG});
@@ -259,7 +263,7 @@ class PosixFileSystem final : public FileSystem {
  public:
   bool Exists(const std::string& path) const override {
     struct stat info;
-    return !path.empty() && StatFollowing(path, info);
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0;
   }
 
   bool FileExists(const std::string& path) const override {

@@ -406,6 +406,30 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
 // The added types are songs for every command once chosen, for one run or in the settings
 // the desktop program writes, and for none without the choice; undo takes back a run that
 // renamed them whatever the choice is then.
+// A link is renamed as a file is, whether it leads anywhere or not: so after the song it
+// leads to was renamed too, which the dry runs do not foresee, and when it is in the way.
+TEST_F(CliJournals, LinksAreRenamedAsTheDryRunsOfTheTidyAndItsUndoForesee) {
+  folder.MakeFile("m/target_song-a.mp3", "a");
+  ASSERT_EQ(::symlink("target_song-a.mp3", (folder / "m/link_song-b.mp3").c_str()), 0);
+  ASSERT_EQ(::symlink("nowhere.mp3", (folder / "m/gone_song-c.mp3").c_str()), 0);
+  folder.MakeFile("m/in_way.mp3", "d");
+  ASSERT_EQ(::symlink("nowhere.mp3", (folder / "m/in way.mp3").c_str()), 0);
+  const auto before = testing::SnapshotFiles(folder.path());
+  const auto [dryTidy, tidy] = DryRunThenReal(folder.path(), {"tidy", "m"});
+  EXPECT_EQ(dryTidy.out, tidy.out);
+  EXPECT_NE(tidy.out.find("'m/link_song - b.mp3' was renamed to 'm/link song - b.mp3'\n"),
+            std::string::npos);
+  EXPECT_NE(tidy.out.find("'m/in_way.mp3' could not be renamed to 'm/in way.mp3': File exists"),
+            std::string::npos);
+  EXPECT_EQ(tidy.status, 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "m/Link Song - B.mp3"));
+  const auto [dryUndo, undo] = DryRunThenReal(folder.path(), {"undo"});
+  EXPECT_EQ(dryUndo.out, undo.out);
+  EXPECT_EQ(undo.status, 0);
+  EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
+  EXPECT_EQ(std::filesystem::read_symlink(folder / "m/link_song-b.mp3"), "target_song-a.mp3");
+}
+
 TEST_F(CliJournals, WithEveryTypeChosenEveryCommandTakesTheAddedTypesForSongs) {
   // The default types first, then the added ones, each in the order `list` prints them.
   const std::vector<std::string> songs = {"x_y.mp3", "x_y.WAV",  "x_y.wma", "x_y.FLAC", "x_y.ogg",

@@ -85,7 +85,10 @@ void FindSongs(std::vector<SongPath>& songs, std::string folder, std::string_vie
     std::string lower = name;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     std::error_code ignored;
-    if (it->is_regular_file(ignored) && lower.ends_with(extension)) files.push_back(name);
+    // A file, or a link to one or to nothing: a name a run can rename.
+    const bool file = it->is_regular_file(ignored) ||
+                      (it->is_symlink(ignored) && !std::filesystem::exists(it->path(), ignored));
+    if (file && lower.ends_with(extension)) files.push_back(name);
     if (it->is_directory(ignored) && name[0] != '.') subfolders.push_back(name);
   }
   std::sort(files.begin(), files.end());
