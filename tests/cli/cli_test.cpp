@@ -625,6 +625,10 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
   // not change (root may change any), or on a disk mounted read-only.
   ::setenv("XDG_STATE_HOME", (journals + "/state").c_str(), 1);
   expectRefused("Not a directory", "");
+  ::setenv("XDG_STATE_HOME", (state / "").c_str(), 1);
+  std::filesystem::remove(journals);
+  std::filesystem::create_symlink(state / "nowhere", journals);  // a link that leads nowhere
+  expectRefused("Not a directory", "");
   const std::string locked = state / "locked";
   std::filesystem::create_directory(locked);
   ::chmod(locked.c_str(), 0500);
