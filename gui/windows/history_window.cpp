@@ -98,8 +98,15 @@ void HistoryWindow::Open() {
 }
 
 bool HistoryWindow::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && isVisible())
-    RunGuarded([this] { Reload(SelectedRun()); });
+  if (event->type() == QEvent::WindowActivate && isVisible()) {
+    // Without a word when the runs cannot be read: a message would take the activation away
+    // and give it back, over and over. That was said when the window opened, and an undo
+    // says it again; what is shown stays.
+    try {
+      Reload(SelectedRun());
+    } catch (const std::exception&) {
+    }
+  }
   return QWidget::event(event);
 }
 
@@ -109,9 +116,9 @@ void HistoryWindow::showEvent(QShowEvent* event) {
 }
 
 void HistoryWindow::Reload(const std::optional<std::string>& keep) {
-  runs_->clear();
   const JournalStore store(context_.fileSystem, context_.paths.journalFolder);
   const std::vector<RunSummary> history = store.History();
+  runs_->clear();
   for (auto run = history.rbegin(); run != history.rend(); ++run) {
     auto* item = new QTreeWidgetItem(runs_);
     item->setText(kWhen, Text(LocalTimeText(run->header.startedAt, "%Y-%m-%d %H:%M:%S")));

@@ -235,6 +235,14 @@ TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt
   QApplication::sendEvent(history(), &activation);
   ASSERT_EQ(runs->topLevelItemCount(), 2);
   EXPECT_EQ(runs->currentItem(), runs->topLevelItem(1));  // the run the user had picked
+  // Runs that cannot be trusted now leave the list as it was, and no message: one would
+  // take the activation away and bring it back, for ever.
+  const std::string journals = folder / "state/tunewick";
+  ::chmod(journals.c_str(), 0777);
+  QApplication::sendEvent(history(), &activation);
+  ::chmod(journals.c_str(), 0700);
+  EXPECT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(runs->topLevelItemCount(), 2);
 }
 
 // A run whose journal fills its disk stops there, and a message says why: the results then
