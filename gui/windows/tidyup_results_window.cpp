@@ -1,5 +1,6 @@
 #include "windows/tidyup_results_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -271,7 +272,9 @@ void TidyupResultsWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
   if (!isActiveWindow()) {
-    upToDate_ = false;
+    // A message of this program over the window leaves it up to date: else the refresh on
+    // coming back would fail again when it was the refresh's own, and bring it back for ever.
+    if (!QApplication::activeModalWidget()) upToDate_ = false;
   } else if (!upToDate_) {
     upToDate_ = true;
     RunGuarded([this] { Refresh(); });

@@ -3,6 +3,7 @@
 
 #include <sys/statvfs.h>
 
+#include <QDialog>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -323,6 +324,25 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeftButRefusa
   EXPECT_EQ(app->gui().SongListOrigin, SongListOpenedFrom::kTidyupResults);
   Press(main(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "results");
+  // So it does when the user comes back to it from elsewhere, but not from a message of the
+  // program over it: a refresh that failed would bring its message back for ever.
+  QApplication::setActiveWindow(results());
+  folder.MakeFile("music/Fourth.mp3");
+  auto offerFor = [&](int songs) {
+    return Find<LinkLabel>(results(), "However " + QString::number(songs) +
+                                          " songs are still named incorrectly.  Click here "
+                                          "to fix them.");
+  };
+  QDialog message(results());
+  message.setModal(true);
+  message.show();
+  QApplication::setActiveWindow(&message);
+  message.hide();
+  QApplication::setActiveWindow(results());
+  EXPECT_NE(offerFor(3), nullptr);
+  QApplication::setActiveWindow(main());
+  QApplication::setActiveWindow(results());
+  EXPECT_NE(offerFor(4), nullptr);
 
   Click(results()->cleanCloseButton());
   folder.MakeFile("music/Intro.mp3");
