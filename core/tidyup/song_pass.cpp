@@ -177,7 +177,7 @@ class FolderWorkers {
 
 void RunInTurn(FileSystem& fileSystem, const SongPass& pass,
                const std::vector<const SongPath*>& paths) {
-  if (fileSystem.WantsRenamesAhead()) {
+  if (pass.renames && fileSystem.WantsRenamesAhead()) {
     PathList ahead;
     for (const SongPath* path : paths)
       if (path) ahead.Add(*path);
@@ -194,7 +194,7 @@ void RunInTurn(FileSystem& fileSystem, const SongPass& pass,
 
 void RunAtOnce(FileSystem& fileSystem, const SongPass& pass,
                const std::vector<const SongPath*>& paths, std::size_t threads) {
-  if (fileSystem.WantsRenamesAhead()) fileSystem.AboutToRename({});
+  if (pass.renames && fileSystem.WantsRenamesAhead()) fileSystem.AboutToRename({});
   // A signal that ends the program waits for the renames in hand, which it would cut off on
   // any thread: the threads started here never take one, and this one looks out for it.
   std::optional<HeldEndingSignals> held(std::in_place);

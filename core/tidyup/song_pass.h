@@ -33,6 +33,8 @@ struct SongPass {
   // One song after another, whatever the file system advises: a song's work may reach
   // beyond its folder.
   bool inTurn = false;
+  // False: the work only reads, and the file system is told of no renames ahead.
+  bool renames = true;
 };
 
 // Runs the pass. An exception from `before`, `waiting` or `work` ends it after the renames
@@ -40,7 +42,7 @@ struct SongPass {
 // on. So does the file system's saying that renames have ended, but for the exception: the
 // songs not reached are neither worked on nor finished. Where the file system wants renames
 // told ahead, it is told the due songs' paths in order when they are renamed one at a time,
-// and nothing when they are not.
+// and nothing when they are not (nor ever for a pass that only reads).
 void RunSongPass(FileSystem& fileSystem, const SongPass& pass);
 
 }  // namespace tunewick

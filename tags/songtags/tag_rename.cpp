@@ -1,5 +1,7 @@
 #include "songtags/tag_rename.h"
 
+#include <optional>
+
 #include "songtags/song_tags.h"
 #include "songtools/song_correction.h"
 #include "tidyup/song_pass.h"
@@ -9,21 +11,15 @@ namespace {
 
 // What naming one song from its tags came to.
 struct TagRename {
-  bool tried = false;  // the tags gave a usable title and artist
-  SongPath renamed;
+  std::optional<SongPath> named;  // from tags that gave a usable title and artist
   std::error_code error;
   bool stillThere = false;  // after a refusal: the song is where it was
 };
 
-TagRename RenameSongFromTags(FileSystem& fileSystem, const SongPath& song) {
-  TagRename rename;
+std::optional<SongPath> NameFromTags(const FileSystem& fileSystem, const SongPath& song) {
   const SongTags tags = ReadSongTags(fileSystem, song);
-  if (!tags.title.Usable() || !tags.artist.Usable()) return rename;
-  rename.tried = true;
-  rename.renamed = CorrectedPath(song, tags.artist.text, tags.title.text);
-  rename.error = fileSystem.Rename(song, rename.renamed);
-  if (rename.error) rename.stillThere = fileSystem.Exists(song);
-  return rename;
+  if (!tags.title.Usable() || !tags.artist.Usable()) return std::nullopt;
+  return CorrectedPath(song, tags.artist.text, tags.title.text);
 }
 
 }  // namespace
@@ -34,25 +30,38 @@ TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
   refresh();
   std::vector<SongPath>& songs = lists.IncorrectSongs;
   std::vector<TagRename> renames(songs.size());
+  // Every song's tags are read before any song is renamed: a link to a song, which gives
+  // that song's tags, would else give them or not as the song was renamed after or before.
   RunSongPass(
       fileSystem,
       {.count = songs.size(),
        .due = [&](std::size_t i) { return &songs[i]; },
-       .work = [&](std::size_t i) { renames[i] = RenameSongFromTags(fileSystem, songs[i]); },
+       .work = [&](std::size_t i) { renames[i].named = NameFromTags(fileSystem, songs[i]); },
+       .finish = [](std::size_t) {},
+       .renames = false});
+  RunSongPass(
+      fileSystem,
+      {.count = songs.size(),
+       .due = [&](std::size_t i) { return renames[i].named ? &songs[i] : nullptr; },
+       .work =
+           [&](std::size_t i) {
+             TagRename& rename = renames[i];
+             rename.error = fileSystem.Rename(songs[i], *rename.named);
+             if (rename.error) rename.stillThere = fileSystem.Exists(songs[i]);
+           },
        .finish =
            [&](std::size_t i) {
              TagRename& rename = renames[i];
-             if (!rename.tried) return;
              // Refused renames show up again after the refresh. A song listed twice
              // (its folder is in the library twice) is gone the second time: not a
              // refusal.
              if (rename.error) {
                if (rename.stillThere)
-                 result.refused.push_back({songs[i], rename.renamed, ErrorText(rename.error)});
-             } else if (rename.renamed != songs[i]) {
-               result.renamed.emplace_back(songs[i], rename.renamed);
+                 result.refused.push_back({songs[i], *rename.named, ErrorText(rename.error)});
+             } else if (*rename.named != songs[i]) {
+               result.renamed.emplace_back(songs[i], *rename.named);
              }
-             songs[i] = std::move(rename.renamed);
+             songs[i] = std::move(*rename.named);
            }});
   refresh();
   return result;

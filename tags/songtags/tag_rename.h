@@ -1,6 +1,6 @@
 #pragma once
 
-// Renaming every incorrectly named song from its tags in one pass.
+// Renaming every incorrectly named song from its tags.
 
 #include <functional>
 #include <utility>
@@ -11,13 +11,13 @@
 
 namespace tunewick {
 
-// Runs `refresh` (a scan and a name check that rebuild IncorrectSongs), then renames each
-// listed song whose tags (ReadSongTags) give a usable title and artist to "artist - title"
-// with its own extension in its own folder, replacing its entry by the new path; then
-// runs `refresh` again. Songs without a usable title or artist (none, or holding a
-// character file names may not hold, control characters included) are skipped, and a
-// rename the file system refuses leaves the song as it was; the final refresh lists
-// those songs again. The result tells what happened.
+// Runs `refresh` (a scan and a name check that rebuild IncorrectSongs), reads the tags of
+// every listed song, then renames each whose tags (ReadSongTags) gave a usable title and
+// artist to "artist - title" with its own extension in its own folder, replacing its
+// entry by the new path; then runs `refresh` again. Songs without a usable title or artist
+// (none, or holding a character file names may not hold, control characters included) are
+// skipped, and a rename the file system refuses leaves the song as it was; the final
+// refresh lists those songs again. The result tells what happened.
 struct TagRenameResult {
   std::vector<std::pair<SongPath, SongPath>> renamed;  // from, to
   std::vector<RenameFailure> refused;

@@ -408,7 +408,7 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
 // renamed them whatever the choice is then.
 // A link is renamed as a file is, whether it leads anywhere or not: so after the song it
 // leads to was renamed too, which the dry runs do not foresee, and when it is in the way.
-TEST_F(CliJournals, LinksAreRenamedAsTheDryRunsOfTheTidyAndItsUndoForesee) {
+TEST_F(CliJournals, LinksAreRenamedAsTheDryRunsOfTidyTagsAndUndoForesee) {
   folder.MakeFile("m/target_song-a.mp3", "a");
   ASSERT_EQ(::symlink("target_song-a.mp3", (folder / "m/link_song-b.mp3").c_str()), 0);
   ASSERT_EQ(::symlink("nowhere.mp3", (folder / "m/gone_song-c.mp3").c_str()), 0);
@@ -428,6 +428,14 @@ TEST_F(CliJournals, LinksAreRenamedAsTheDryRunsOfTheTidyAndItsUndoForesee) {
   EXPECT_EQ(undo.status, 0);
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   EXPECT_EQ(std::filesystem::read_symlink(folder / "m/link_song-b.mp3"), "target_song-a.mp3");
+
+  // Named from its tags, a link gives the tags of its song, whichever is renamed first.
+  folder.MakeFile("t/album/01_track.mp3", ID3v1Tag("Song", "Band"));
+  ASSERT_EQ(::symlink("../album/01_track.mp3", (folder.MakeFolder("t/best") + "/fav.mp3").c_str()),
+            0);
+  const auto [dryTags, tags] = DryRunThenReal(folder.path(), {"tags", "t"});
+  EXPECT_EQ(dryTags.out, tags.out);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "t/best/Band - Song.mp3")) << tags.out;
 }
 
 TEST_F(CliJournals, WithEveryTypeChosenEveryCommandTakesTheAddedTypesForSongs) {
