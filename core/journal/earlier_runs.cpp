@@ -1,8 +1,51 @@
 #include "journal/earlier_runs.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "catalogue/song_path.h"
 #include "journal/undo.h"
+#include "platform/rename_names.h"
 
 namespace tunewick {
+namespace {
+
+// A change of letter case where case is ignored moves the song to a temporary name in its
+// folder, then to its new name, making each name first as an empty file where no rename
+// refuses to replace (posix_rename.h). Cut short in between, the song is under the hidden
+// temporary name, perhaps with the empty new name beside it, or an empty temporary name is
+// left. Puts the song back under its old name, as though the rename had not begun, and
+// removes the empty names the change left.
+void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, const SongPath& to,
+                             FileSystem& disk) {
+  const std::string folder(FolderOf(from));
+  if (!DiffersOnlyInCase(FileNameOf(from), FileNameOf(to))) return;
+  const FolderListing listing = disk.ListFolder(folder);
+  const auto lists = [&](std::string_view name) {
+    return std::any_of(listing.entries.begin(), listing.entries.end(),
+                       [&](const FolderEntry& entry) { return entry.name == name; });
+  };
+  std::vector<std::string> temporaries;
+  for (const FolderEntry& each : listing.entries)
+    if (each.isFile && IsCaseChangeTemporaryName(each.name))
+      temporaries.push_back(folder + each.name);
+  for (const std::string& temporary : temporaries) {
+    const std::optional<FileIdentity> there = disk.IdentifyFile(temporary);
+    if (!there) continue;
+    if (SameFile(entry.identity, *there)) {
+      if (lists(FileNameOf(to)))
+        if (const std::optional<FileIdentity> atNew = disk.IdentifyFile(to);
+            atNew && atNew->size == 0 && disk.FileExists(to))
+          disk.DeleteFile(to);
+      disk.Rename(temporary, from);
+    } else if (there->size == 0) {
+      disk.DeleteFile(temporary);
+    }
+  }
+}
+
+}  // namespace
 
 void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {
   const std::optional<Journal> journal = store.NewestCutShort();
@@ -11,6 +54,7 @@ void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {
     if (entry.outcome != JournalEntry::Outcome::kUnknown || !IsRenameOfARun(entry)) continue;
     const SongPath from = ResolvedPath(entry.from, journal->header.folder);
     const SongPath to = ResolvedPath(entry.to, journal->header.folder);
+    BringBackFromCaseChange(entry, from, to, disk);
     const std::optional<FileIdentity> song = disk.IdentifyFile(from), atNew = disk.IdentifyFile(to);
     // A link has the length of its target as its size, so an empty file there is a file.
     if (song && SameFile(entry.identity, *song) && atNew && atNew->size == 0 &&

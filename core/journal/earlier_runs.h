@@ -14,8 +14,10 @@ namespace tunewick {
 // it (posix_rename.h): cut short in between, it leaves that empty file, which a tidy-up
 // would take for a song named well, refusing the song itself. Such a file is told by its
 // rename record: one without an outcome, whose song is still under its old name, with an
-// empty regular file that is not the song under its new name. Removes them through `disk`,
-// a dry run's view too. Throws JournalsUntrusted.
+// empty regular file that is not the song under its new name. A change of letter case
+// passes a hidden temporary name where case is ignored: cut short, the song is put back
+// from there under its old name, and the empty names the change made are removed. Works
+// through `disk`, a dry run's view too. Throws JournalsUntrusted.
 void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk);
 
 // Removes what runs cut short left and packs their journals (PackEarlierJournals), where

@@ -354,6 +354,7 @@ UndoReport UndoRun(JournalStore& store, FileSystem& disk, const UndoRequest& req
                     " renames: what follows them is not undone";
   if (request.dryRun) {
     DryRunFileSystem view(disk);
+    ForeseeSettling(store, view);
     report.result = ReverseRenames(*journal, view);
     return report;
   }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <wctype.h>
 
+#include <cctype>
 #include <cstdio>
 
 namespace tunewick {
@@ -83,6 +84,20 @@ std::string CaseChangeTemporaryName(unsigned attempt) {
   std::snprintf(name, sizeof name, ".tunewick-%08x-%02u", static_cast<unsigned>(::getpid()),
                 attempt % 100);
   return name;
+}
+
+bool IsCaseChangeTemporaryName(std::string_view name) {
+  // ".tunewick-" 8 hexadecimal digits "-" 2 decimal digits
+  constexpr std::string_view kStart = ".tunewick-";
+  if (name.size() != kTemporaryNameLength || !name.starts_with(kStart) || name[18] != '-')
+    return false;
+  const auto all = [&](std::size_t from, std::size_t to, auto isDigit) {
+    for (std::size_t i = from; i < to; ++i)
+      if (!isDigit(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+  };
+  return all(kStart.size(), 18, [](unsigned char c) { return std::isxdigit(c) != 0; }) &&
+         all(19, kTemporaryNameLength, [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
 }  // namespace tunewick

@@ -26,5 +26,7 @@ bool DiffersOnlyInCase(std::string_view a, std::string_view b);
 // Every such name is kTemporaryNameLength bytes long.
 std::string CaseChangeTemporaryName(unsigned attempt);
 inline constexpr std::size_t kTemporaryNameLength = 21;
+// True for a name CaseChangeTemporaryName gives, in any process.
+bool IsCaseChangeTemporaryName(std::string_view name);
 
 }  // namespace tunewick

@@ -656,7 +656,8 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
 // On FAT a rename first makes its new name as an empty file (posix_rename.h): a run killed
 // in between leaves it there, its song under the old name and its record without an
 // outcome. The next tidy (and its dry run) or undo removes it, and no other file: one whose
-// record has an outcome, whose song has left its old name, or that is not empty.
+// record has an outcome, whose song has left its old name, or that is not empty. A change
+// of case killed half-way, its song under a hidden temporary name, is put back.
 TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo) {
   for (const std::string command : {"tidy", "undo"}) {
     SCOPED_TRACE(command);
@@ -674,6 +675,14 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
       AppendRenameRecord(journal, "m/" + std::string(from), "m/" + std::string(to),
                          *RealFileSystem().IdentifyFile(music + from));
     }
+    // A change of case cut short: the song under the temporary name it passes through, its
+    // new name made empty, and an empty temporary name of another try.
+    testing::WriteFile(music + "x one.mp3", "x one.mp3");
+    AppendRenameRecord(journal, "m/x one.mp3", "m/X one.mp3",
+                       *RealFileSystem().IdentifyFile(music + "x one.mp3"));
+    std::filesystem::rename(music + "x one.mp3", music + ".tunewick-0000abcd-00");
+    testing::WriteFile(music + "X one.mp3", "");
+    testing::WriteFile(music + ".tunewick-0000abcd-01", "");
     journal.insert(journal.find("\nrename", journal.find("\nrename") + 1) + 1,
                    FailedRecord("File exists"));  // of the first rename
     std::filesystem::remove(music + "03 gone.mp3");
@@ -688,6 +697,9 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
     EXPECT_EQ(ReadFile(music + "Taken.mp3"), "taken");
     EXPECT_TRUE(std::filesystem::exists(music + "Other.mp3") &&
                 std::filesystem::exists(music + "Gone.mp3"));
+    EXPECT_EQ(ReadFile(music + (command == "tidy" ? "X One.mp3" : "x one.mp3")), "x one.mp3");
+    for (const char* left : {".tunewick-0000abcd-00", ".tunewick-0000abcd-01"})
+      EXPECT_FALSE(std::filesystem::exists(music + left)) << left;
   }
 }
 
