@@ -238,8 +238,9 @@ bool IgnoresCase(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0 || ::lstat((folder + name).c_str(), &info) != 0)
     return false;
-  // The other spelling leads to a file: the song itself, unless the folder lists it.
-  return !FolderLists(folder, name);
+  // Both spellings lead to a file: one and the same, unless the folder lists them both. The
+  // spelling given need not be the one listed, as for a change of case cut short.
+  return !FolderLists(folder, name) || !FolderLists(folder, NamePart(path));
 }
 
 std::error_code ForeseenRenameRefusal(const std::string& path) {

@@ -683,6 +683,17 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
     std::filesystem::rename(music + "x one.mp3", music + ".tunewick-0000abcd-00");
     testing::WriteFile(music + "X one.mp3", "");
     testing::WriteFile(music + ".tunewick-0000abcd-01", "");
+    // In a folder of its own, a change of case made, then one killed before it began: its
+    // song is found under the new spelling, which the folder does not list.
+    const std::string other = image / "n/";
+    std::filesystem::create_directory(other);
+    testing::WriteFile(other + "B two.mp3", "b two.mp3");
+    AppendRenameRecord(journal, "n/b two.mp3", "n/B two.mp3",
+                       *RealFileSystem().IdentifyFile(other + "B two.mp3"));
+    journal += DoneRecord();
+    testing::WriteFile(other + "y three.mp3", "y three.mp3");
+    AppendRenameRecord(journal, "n/y three.mp3", "n/Y three.mp3",
+                       *RealFileSystem().IdentifyFile(other + "y three.mp3"));
     journal.insert(journal.find("\nrename", journal.find("\nrename") + 1) + 1,
                    FailedRecord("File exists"));  // of the first rename
     std::filesystem::remove(music + "03 gone.mp3");
@@ -700,6 +711,7 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
     EXPECT_EQ(ReadFile(music + (command == "tidy" ? "X One.mp3" : "x one.mp3")), "x one.mp3");
     for (const char* left : {".tunewick-0000abcd-00", ".tunewick-0000abcd-01"})
       EXPECT_FALSE(std::filesystem::exists(music + left)) << left;
+    if (command == "undo") EXPECT_NE(run.out.find("/n/b two.mp3'\n"), std::string::npos);
   }
 }
 
