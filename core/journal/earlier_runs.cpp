@@ -24,7 +24,7 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
   const FolderListing listing = disk.ListFolder(folder);
   const auto lists = [&](std::string_view name) {
     return std::any_of(listing.entries.begin(), listing.entries.end(),
-                       [&](const FolderEntry& entry) { return entry.name == name; });
+                       [&](const FolderEntry& listed) { return listed.name == name; });
   };
   std::vector<std::string> temporaries;
   for (const FolderEntry& each : listing.entries)

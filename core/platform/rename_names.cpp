@@ -87,17 +87,18 @@ std::string CaseChangeTemporaryName(unsigned attempt) {
 }
 
 bool IsCaseChangeTemporaryName(std::string_view name) {
-  // ".tunewick-" 8 hexadecimal digits "-" 2 decimal digits
+  // ".tunewick-", the process number in 8 hexadecimal digits, "-", the try in 2 digits
   constexpr std::string_view kStart = ".tunewick-";
-  if (name.size() != kTemporaryNameLength || !name.starts_with(kStart) || name[18] != '-')
+  constexpr std::size_t kTry = kStart.size() + 8 + 1;
+  if (name.size() != kTemporaryNameLength || !name.starts_with(kStart) || name[kTry - 1] != '-')
     return false;
-  const auto all = [&](std::size_t from, std::size_t to, auto isDigit) {
+  const auto all = [&](std::size_t from, std::size_t to, int (*is)(int)) {
     for (std::size_t i = from; i < to; ++i)
-      if (!isDigit(static_cast<unsigned char>(name[i]))) return false;
+      if (!is(static_cast<unsigned char>(name[i]))) return false;
     return true;
   };
-  return all(kStart.size(), 18, [](unsigned char c) { return std::isxdigit(c) != 0; }) &&
-         all(19, kTemporaryNameLength, [](unsigned char c) { return std::isdigit(c) != 0; });
+  return all(kStart.size(), kTry - 1, [](int c) { return std::isxdigit(c); }) &&
+         all(kTry, name.size(), [](int c) { return std::isdigit(c); });
 }
 
 }  // namespace tunewick
