@@ -241,8 +241,9 @@ class RunReversal {
             fileSystem_.RenameIdentified(entry.to, entry.from, *where.atNew)) {
       if (OldPathTakenByAnother(entry, where)) return Refuse(entry, std::string(kOldNameTaken));
       // Where case is ignored, a song is found under the new spelling of a change of case
-      // also when it has its old one again, as an undo cut short may have left it.
-      if (error == std::errc::file_exists && IsChangeOfCase(entry) && IsListedAs(entry.from))
+      // also when it has its old one again, or one yet older, as an undo cut short may have
+      // left it.
+      if (error == std::errc::file_exists && IsChangeOfCase(entry) && IsListedFurtherBack(i, entry))
         return {};
       return Refuse(entry, ErrorText(error));
     }
@@ -251,6 +252,22 @@ class RunReversal {
       movedBack_[entry.from] = {where.atNew->modifiedNs, WallClockNs()};
     }
     return {Reversal::Outcome::kRenamedBack, {}};
+  }
+
+  // True when the folder lists the song of the `i`-th rename, a change of case, under its
+  // old spelling or one the run had given it before, which a file system that ignores case
+  // finds under the new spelling too.
+  bool IsListedFurtherBack(std::size_t i, const JournalEntry& entry) {
+    if (IsListedAs(entry.from)) return true;
+    const std::string spelling = FoldCase(FileNameOf(entry.to));
+    const std::vector<std::size_t>& earlier = EarlierRenames();
+    for (std::size_t at = earlier[i]; at != kNone; at = earlier[at]) {
+      const SongPath older = Resolved(journal_.entries[at].from);
+      if (FolderOf(older) != FolderOf(entry.to) || FoldCase(FileNameOf(older)) != spelling)
+        return false;
+      if (IsListedAs(older)) return true;
+    }
+    return false;
   }
 
   // True when the folder of `path` holds an entry named exactly as `path` names it.

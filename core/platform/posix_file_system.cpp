@@ -227,20 +227,23 @@ std::string ReadSpan(int fd, std::uint64_t offset, std::size_t count) {
 
 // Takes the fingerprint of the file at `path` (see FileIdentity) of what is there now: the
 // identity's size, device and inode become those of the file read. A link is known by
-// where it leads. A file that cannot be read is left without one.
-void TakeFingerprint(const std::string& path, FileIdentity& identity) {
+// where it leads. A file that cannot be read is left without one. False when the name
+// leads to no file after all: a FUSE mount may answer a look-up for a while from a name
+// it held for a file that has been renamed since, which only opening it finds out.
+bool TakeFingerprint(const std::string& path, FileIdentity& identity) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
   if (fd.get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
     char target[PATH_MAX];
     const ssize_t length = errno == ELOOP ? ::readlink(path.c_str(), target, sizeof target) : -1;
-    if (length < 0) return;
+    if (length < 0) return true;
     Hash64 hash(identity.size);
     hash.Add(std::string_view(target, static_cast<std::size_t>(length)));
     identity.fingerprint = hash.Value();
-    return;
+    return true;
   }
   struct stat info;
-  if (::fstat(fd.get(), &info) != 0) return;
+  if (::fstat(fd.get(), &info) != 0) return true;
   identity.device = (std::uint64_t{major(info.st_dev)} << 32) | minor(info.st_dev);
   identity.inode = info.st_ino;
   identity.size = static_cast<std::uint64_t>(info.st_size);
@@ -257,6 +260,7 @@ void TakeFingerprint(const std::string& path, FileIdentity& identity) {
     }
   }
   identity.fingerprint = hash.Value();
+  return true;
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -330,7 +334,9 @@ class PosixFileSystem final : public FileSystem {
     identity.modifiedNs =
         static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
     identity.inodeStable = InodesLastOn(identity.device, path);
-    if (!identity.inodeStable && fingerprint == Fingerprint::kTake) TakeFingerprint(path, identity);
+    if (!identity.inodeStable && fingerprint == Fingerprint::kTake &&
+        !TakeFingerprint(path, identity))
+      return std::nullopt;
     return identity;
   }
 

@@ -694,6 +694,17 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
     testing::WriteFile(other + "y three.mp3", "y three.mp3");
     AppendRenameRecord(journal, "n/y three.mp3", "n/Y three.mp3",
                        *RealFileSystem().IdentifyFile(other + "y three.mp3"));
+    // A song an undo cut short put back by two changes of case of three renames.
+    const std::string third = image / "p/";
+    std::filesystem::create_directory(third);
+    testing::WriteFile(third + "abba - waterloo.mp3", "abba");
+    const FileIdentity abba = *RealFileSystem().IdentifyFile(third + "abba - waterloo.mp3");
+    for (const auto& [from, to] : {std::pair{"abba-waterloo.mp3", "abba - waterloo.mp3"},
+                                   {"abba - waterloo.mp3", "Abba - waterloo.mp3"},
+                                   {"Abba - waterloo.mp3", "Abba - Waterloo.mp3"}}) {
+      AppendRenameRecord(journal, "p/" + std::string(from), "p/" + std::string(to), abba);
+      journal += DoneRecord();
+    }
     journal.insert(journal.find("\nrename", journal.find("\nrename") + 1) + 1,
                    FailedRecord("File exists"));  // of the first rename
     std::filesystem::remove(music + "03 gone.mp3");
@@ -711,7 +722,10 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
     EXPECT_EQ(ReadFile(music + (command == "tidy" ? "X One.mp3" : "x one.mp3")), "x one.mp3");
     for (const char* left : {".tunewick-0000abcd-00", ".tunewick-0000abcd-01"})
       EXPECT_FALSE(std::filesystem::exists(music + left)) << left;
-    if (command == "undo") EXPECT_NE(run.out.find("/n/b two.mp3'\n"), std::string::npos);
+    if (command == "undo") {
+      EXPECT_NE(run.out.find("/n/b two.mp3'\n"), std::string::npos);
+      EXPECT_EQ(ReadFile(third + "abba-waterloo.mp3"), "abba");
+    }
   }
 }
 

@@ -116,6 +116,13 @@ TEST(FileSystem, OnFatAndExfatRenamesAsAnywhereElse) {
     EXPECT_EQ(CorrectSongName(fs(), b, "a - b", "c").outcome, CorrectionOutcome::kNameTaken);
     EXPECT_EQ(Names(fs(), image.path()), (std::vector<std::string>{"A - B - C.mp3", "b.mp3"}));
     EXPECT_EQ(ReadFile(image / "A - B - C.mp3"), "first");
+
+    // A spelling the mount still answers for a file renamed since leads to nothing, and is
+    // seen to: the spelling given need not be the one the folder lists.
+    ASSERT_TRUE(fs().IdentifyFile(image / "a - b - c.mp3"));
+    EXPECT_TRUE(fs().IgnoresCase(image / "a - B - C.mp3"));
+    ASSERT_FALSE(fs().Rename(image / "A - B - C.mp3", image / "abc.mp3"));
+    EXPECT_FALSE(fs().IdentifyFile(image / "a - b - c.mp3"));
   }
 }
 
