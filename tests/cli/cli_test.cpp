@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <regex>
@@ -47,13 +48,22 @@ struct Outcome {
 constexpr const char* kClosed = "";
 constexpr const char* kNobodyReads = "|";
 
+// The program tested: the one built, or a copy of it that the environment names.
+const char* Cli() {
+  static const char* const cli = [] {
+    const char* copy = std::getenv("TUNEWICK_CLI");
+    return copy && *copy ? copy : TUNEWICK_CLI;
+  }();
+  return cli;
+}
+
 // The path of a copy of tunewick-cli that every user may run: the build folder may be
 // closed to others (as a clone in root's home folder is).
 const std::string& CliOpenToAll() {
   static const TempFolder bin;
   static const std::string cli = [] {
     ::chmod(bin.path().c_str(), 0755);
-    std::filesystem::copy_file(TUNEWICK_CLI, bin / "tunewick-cli");
+    std::filesystem::copy_file(Cli(), bin / "tunewick-cli");
     return bin / "tunewick-cli";
   }();
   return cli;
@@ -64,7 +74,7 @@ const std::string& CliOpenToAll() {
 [[noreturn]] void ExecCli(const std::string& folder, const std::vector<std::string>& arguments,
                           bool asNobody) {
   const passwd* nobody = asNobody ? ::getpwnam("nobody") : nullptr;
-  const char* const program = asNobody ? CliOpenToAll().c_str() : TUNEWICK_CLI;  // made already
+  const char* const program = asNobody ? CliOpenToAll().c_str() : Cli();  // made already
   std::vector<char*> argv{const_cast<char*>(program)};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
@@ -736,15 +746,14 @@ TEST_F(CliJournals, KilledOrInterruptedAtAnyPointOfALargeTidyTheUndoGivesTheOrig
   // Runs tunewick-cli with `arguments`, its standard error into `err`, and sends it `signal`
   // once its journal holds `renames` renames (as late as the run goes).
   auto signalAt = [&](std::vector<const char*> argv, int signal, std::size_t renames) {
-    argv.insert(argv.begin(), TUNEWICK_CLI);
+    argv.insert(argv.begin(), Cli());
     argv.push_back(nullptr);
     const std::size_t journalsBefore = Journals().size();
     const pid_t child = ::fork();
     if (child == 0) {
       ::dup2(::creat(err.c_str(), 0600), STDERR_FILENO);
       ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
-      if (::chdir(folder.path().c_str()) == 0)
-        ::execv(TUNEWICK_CLI, const_cast<char**>(argv.data()));
+      if (::chdir(folder.path().c_str()) == 0) ::execv(Cli(), const_cast<char**>(argv.data()));
       ::_exit(127);
     }
     bool sent = false;
