@@ -1,6 +1,5 @@
 #include "journal/earlier_runs.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,10 +21,6 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
   const std::string folder(FolderOf(from));
   if (!DiffersOnlyInCase(FileNameOf(from), FileNameOf(to))) return;
   const FolderListing listing = disk.ListFolder(folder);
-  const auto lists = [&](std::string_view name) {
-    return std::any_of(listing.entries.begin(), listing.entries.end(),
-                       [&](const FolderEntry& listed) { return listed.name == name; });
-  };
   std::vector<std::string> temporaries;
   for (const FolderEntry& each : listing.entries)
     if (each.isFile && IsCaseChangeTemporaryName(each.name))
@@ -34,7 +29,7 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
     const std::optional<FileIdentity> there = disk.IdentifyFile(temporary);
     if (!there) continue;
     if (SameFile(entry.identity, *there)) {
-      if (lists(FileNameOf(to)))
+      if (IsListedAs(disk, to))
         if (const std::optional<FileIdentity> atNew = disk.IdentifyFile(to);
             atNew && atNew->size == 0 && disk.FileExists(to))
           disk.DeleteFile(to);

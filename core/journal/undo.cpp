@@ -49,6 +49,13 @@ SongPath ResolvedPath(const SongPath& path, const std::string& start) {
   return path.empty() || path[0] == '/' || start.empty() ? path : start + "/" + path;
 }
 
+bool IsListedAs(const FileSystem& fileSystem, const SongPath& path) {
+  const FolderListing listing = fileSystem.ListFolder(std::string(FolderOf(path)));
+  const std::string_view name = FileNameOf(path);
+  return std::any_of(listing.entries.begin(), listing.entries.end(),
+                     [&](const FolderEntry& entry) { return entry.name == name; });
+}
+
 bool IsRenameOfARun(const JournalEntry& entry) {
   // Any type a run may have looked for: the user's choice of types may have changed since.
   constexpr SongTypes kAnyType = SongTypes::All();
@@ -258,24 +265,16 @@ class RunReversal {
   // old spelling or one the run had given it before, which a file system that ignores case
   // finds under the new spelling too.
   bool IsListedFurtherBack(std::size_t i, const JournalEntry& entry) {
-    if (IsListedAs(entry.from)) return true;
+    if (IsListedAs(fileSystem_, entry.from)) return true;
     const std::string spelling = FoldCase(FileNameOf(entry.to));
     const std::vector<std::size_t>& earlier = EarlierRenames();
     for (std::size_t at = earlier[i]; at != kNone; at = earlier[at]) {
       const SongPath older = Resolved(journal_.entries[at].from);
       if (FolderOf(older) != FolderOf(entry.to) || FoldCase(FileNameOf(older)) != spelling)
         return false;
-      if (IsListedAs(older)) return true;
+      if (IsListedAs(fileSystem_, older)) return true;
     }
     return false;
-  }
-
-  // True when the folder of `path` holds an entry named exactly as `path` names it.
-  bool IsListedAs(const SongPath& path) const {
-    const FolderListing listing = fileSystem_.ListFolder(std::string(FolderOf(path)));
-    const std::string_view name = FileNameOf(path);
-    return std::any_of(listing.entries.begin(), listing.entries.end(),
-                       [&](const FolderEntry& entry) { return entry.name == name; });
   }
 
   Reversal Refuse(const JournalEntry& entry, std::string reason) {

@@ -40,6 +40,10 @@ struct UndoResult {
 // taken from there.
 SongPath ResolvedPath(const SongPath& path, const std::string& start);
 
+// True when the folder of `path` holds an entry named exactly as `path` names it, which a
+// file system that ignores case may also find under another spelling.
+bool IsListedAs(const FileSystem& fileSystem, const SongPath& path);
+
 // True when a Tunewick run can have made the rename: a song renamed within its folder,
 // to another name of a song, of any type Tunewick knows (SongTypes::All).
 bool IsRenameOfARun(const JournalEntry& entry);
