@@ -251,4 +251,15 @@ void MinimiseApplicationWith(QWidget* window) {
   window->installEventFilter(new MinimiseAll(window));
 }
 
+bool ReturnWatch::CameBack(const QWidget& window, const QEvent& event) {
+  if (event.type() != QEvent::ActivationChange) return false;
+  if (!window.isActiveWindow()) {
+    if (!QApplication::activeModalWidget()) away_ = true;
+    return false;
+  }
+  const bool cameBack = away_;
+  away_ = false;
+  return cameBack;
+}
+
 }  // namespace tunewick

@@ -1,5 +1,6 @@
 #pragma once
 
+class QEvent;
 class QWidget;
 
 namespace tunewick {
@@ -45,5 +46,20 @@ void MakeFixedWindow(QWidget* window, int width, int height);
 
 // Minimising `window` minimises every visible window of the application with it.
 void MinimiseApplicationWith(QWidget* window);
+
+// Tells when a window that shows what is on disk should read it afresh: when the user comes
+// back to it from elsewhere, where the disk may have changed. Not when it comes back from a
+// message or dialog of this program over it: a refresh that failed would bring its message
+// back for ever.
+class ReturnWatch {
+ public:
+  // Call with every event of the window's changeEvent; true when it should read afresh.
+  bool CameBack(const QWidget& window, const QEvent& event);
+  // The window has just read afresh (when it was shown, say).
+  void Refreshed() { away_ = false; }
+
+ private:
+  bool away_ = false;
+};
 
 }  // namespace tunewick

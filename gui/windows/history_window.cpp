@@ -97,22 +97,17 @@ void HistoryWindow::Open() {
   activateWindow();
 }
 
-bool HistoryWindow::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate && isVisible()) {
-    // Without a word when the runs cannot be read: a message would take the activation away
-    // and give it back, over and over. That was said when the window opened, and an undo
-    // says it again; what is shown stays.
-    try {
-      Reload(SelectedRun());
-    } catch (const std::exception&) {
-    }
-  }
-  return QWidget::event(event);
+void HistoryWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (returnWatch_.CameBack(*this, *event)) RunGuarded([this] { Reload(SelectedRun()); });
 }
 
 void HistoryWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!event->spontaneous()) RunGuarded([this] { Reload(); });
+  if (!event->spontaneous()) {
+    RunGuarded([this] { Reload(); });
+    returnWatch_.Refreshed();
+  }
 }
 
 void HistoryWindow::Reload(const std::optional<std::string>& keep) {

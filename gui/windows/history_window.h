@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "widgets/window_behaviour.h"
 
 class QPushButton;
 class QTreeWidget;
@@ -32,7 +33,7 @@ class HistoryWindow : public QWidget {
   QTreeWidget* runs() const { return runs_; }
 
  protected:
-  bool event(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -50,6 +51,7 @@ class HistoryWindow : public QWidget {
   QTreeWidget* runs_ = nullptr;
   LinkLabel* preview_ = nullptr;
   QPushButton* undo_ = nullptr;
+  ReturnWatch returnWatch_;
 };
 
 }  // namespace tunewick

@@ -1,6 +1,5 @@
 #include "windows/tidyup_results_window.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -262,7 +261,7 @@ void TidyupResultsWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!event->spontaneous()) {
     RunGuarded([this] { Refresh(); });
-    upToDate_ = true;
+    returnWatch_.Refreshed();
     // The keyboard starts on Close, where Return does no harm.
     (IsShowingResults() ? resultsClose_ : cleanClose_)->setFocus();
   }
@@ -270,15 +269,7 @@ void TidyupResultsWindow::showEvent(QShowEvent* event) {
 
 void TidyupResultsWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange) return;
-  if (!isActiveWindow()) {
-    // A message of this program over the window leaves it up to date: else the refresh on
-    // coming back would fail again when it was the refresh's own, and bring it back for ever.
-    if (!QApplication::activeModalWidget()) upToDate_ = false;
-  } else if (!upToDate_) {
-    upToDate_ = true;
-    RunGuarded([this] { Refresh(); });
-  }
+  if (returnWatch_.CameBack(*this, *event)) RunGuarded([this] { Refresh(); });
 }
 
 void TidyupResultsWindow::closeEvent(QCloseEvent* event) {

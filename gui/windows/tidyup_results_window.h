@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/app_context.h"
+#include "widgets/window_behaviour.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -46,7 +47,7 @@ class TidyupResultsWindow : public QWidget {
   void BackToMainWindow();
 
   AppContext& context_;
-  bool upToDate_ = false;  // refreshed since the window last lost the focus
+  ReturnWatch returnWatch_;
   QWidget* resultsPanel_ = nullptr;
   LinkLabel* undo_ = nullptr;
   QLabel* undone_ = nullptr;
