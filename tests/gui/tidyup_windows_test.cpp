@@ -17,6 +17,17 @@
 namespace tunewick::testing {
 namespace {
 
+// Makes `window` active again after a message of the program over it took the activation.
+void ComeBackFromAMessageOver(QWidget* window) {
+  QApplication::setActiveWindow(window);
+  QDialog message(window);
+  message.setModal(true);
+  message.show();
+  QApplication::setActiveWindow(&message);
+  message.hide();
+  QApplication::setActiveWindow(window);
+}
+
 class TidyupWindows : public AppFixture {
  protected:
   void OpenConfirmation() { Click(main(), "Fix song names that include basic information"); }
@@ -246,12 +257,7 @@ TEST_F(TidyupWindows, WhileAnotherRunIsUnderWayThePreviewSaysSoAndHistoryShowsIt
   ::chmod(journals.c_str(), 0777);
   comeBack();
   EXPECT_EQ(dialogs.Messages().size(), 2u);
-  QDialog message(history());
-  message.setModal(true);
-  message.show();
-  QApplication::setActiveWindow(&message);
-  message.hide();
-  QApplication::setActiveWindow(history());
+  ComeBackFromAMessageOver(history());
   ::chmod(journals.c_str(), 0700);
   EXPECT_EQ(dialogs.Messages().size(), 2u);
   EXPECT_EQ(runs->topLevelItemCount(), 2);
@@ -344,12 +350,7 @@ TEST_F(TidyupWindows, NothingRenamedEndsCleanAndOffersToFixTheSongsLeftButRefusa
                                           " songs are still named incorrectly.  Click here "
                                           "to fix them.");
   };
-  QDialog message(results());
-  message.setModal(true);
-  message.show();
-  QApplication::setActiveWindow(&message);
-  message.hide();
-  QApplication::setActiveWindow(results());
+  ComeBackFromAMessageOver(results());
   EXPECT_NE(offerFor(3), nullptr);
   QApplication::setActiveWindow(main());
   QApplication::setActiveWindow(results());
