@@ -367,6 +367,22 @@ std::optional<Invocation> ReadCommandLine(const std::vector<std::string>& argume
   return invocation;
 }
 
+// Runs `command`, or says why it could not run: no journal, another run under way, a file
+// that could not be read.
+template <typename Command>
+int ReportingWhyNot(CliStreams& streams, Command command) {
+  try {
+    return command();
+  } catch (const JournalUnavailable& error) {
+    streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
+  } catch (const RunInProgress& error) {
+    streams.err << "tunewick-cli: " << error.what() << '\n';
+  } catch (const FileError& error) {
+    streams.err << "tunewick-cli: " << error.what() << '\n';
+  }
+  return kExitUsage;
+}
+
 // `history` and `undo`: the commands on the journals of earlier runs.
 int RunJournalCommand(const Invocation& invocation, JournalStore& journals, FileSystem& fileSystem,
                       CliStreams& streams) {
@@ -376,17 +392,10 @@ int RunJournalCommand(const Invocation& invocation, JournalStore& journals, File
     return HistoryCommand(journals, streams);
   }
   if (arguments.size() > 1) return UsageError(streams, "undo takes one RUN at most");
-  try {
+  return ReportingWhyNot(streams, [&] {
     return UndoCommand(journals, fileSystem, arguments.empty() ? std::string() : arguments[0],
                        invocation.dryRun, !invocation.noUndo, streams);
-  } catch (const JournalUnavailable& error) {
-    streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
-  } catch (const RunInProgress& error) {
-    streams.err << "tunewick-cli: " << error.what() << '\n';
-  } catch (const FileError& error) {
-    streams.err << "tunewick-cli: " << error.what() << '\n';
-  }
-  return kExitUsage;
+  });
 }
 
 // Whether the command has songs to work on: the FOLDERs named all exist, or else there is a
@@ -419,7 +428,7 @@ int RunLibraryCommand(const Invocation& invocation, Library& library, JournalSto
     return invocation.command == "tags" ? Tags(library, target, store, streams)
                                         : Tidy(library, target, store, streams);
   };
-  try {
+  return ReportingWhyNot(streams, [&] {
     if (invocation.dryRun) {
       RefuseWhileAnotherRuns(journals.folder());
       if (!invocation.noUndo) ForeseeRecording(journals.folder());
@@ -434,14 +443,7 @@ int RunLibraryCommand(const Invocation& invocation, Library& library, JournalSto
       return run(fileSystem, nullptr);
     }
     return run(fileSystem, &journals);
-  } catch (const JournalUnavailable& error) {
-    streams.err << "tunewick-cli: " << error.what() << " (--no-undo goes on without it)\n";
-  } catch (const RunInProgress& error) {
-    streams.err << "tunewick-cli: " << error.what() << '\n';
-  } catch (const FileError& error) {
-    streams.err << "tunewick-cli: " << error.what() << '\n';
-  }
-  return kExitUsage;
+  });
 }
 
 int RunCommand(const std::vector<std::string>& arguments, FileSystem& fileSystem,
