@@ -60,7 +60,8 @@ std::string DefaultJournalFolder();
 std::string WhyNotOwn(const std::string& path);
 
 // Why the running user cannot make files in the existing `folder` (permission_denied,
-// read_only_file_system...); none when they can.
+// read_only_file_system, no_space_on_device when not a block or not a file is left for
+// them...); none when they can.
 std::error_code WhyFilesCannotBeMadeIn(const std::string& folder);
 
 // Opens a journal to read it, when it is a regular file that is the running user's own.

@@ -2,6 +2,7 @@
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -285,8 +286,16 @@ std::string WhyNotOwn(const std::string& path) {
 }
 
 std::error_code WhyFilesCannotBeMadeIn(const std::string& folder) {
-  if (::access(folder.c_str(), W_OK | X_OK) == 0) return {};
-  return {errno, std::generic_category()};
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return {errno, std::generic_category()};
+  // A file system with no block or no file left for this user: the first record fails.
+  struct statvfs space;
+  if (::statvfs(folder.c_str(), &space) != 0) return {};
+  const bool privileged = ::geteuid() == 0;  // may use the blocks kept back for root
+  const fsblkcnt_t blocks = privileged ? space.f_bfree : space.f_bavail;
+  const fsfilcnt_t files = privileged ? space.f_ffree : space.f_favail;
+  if (space.f_blocks > 0 && blocks == 0) return std::make_error_code(std::errc::no_space_on_device);
+  if (space.f_files > 0 && files == 0) return std::make_error_code(std::errc::no_space_on_device);
+  return {};
 }
 
 std::unique_ptr<ReadableFile> OpenOwnFile(const std::string& path, std::string& distrust) {

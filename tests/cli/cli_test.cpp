@@ -657,6 +657,17 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
     ::setenv("XDG_STATE_HOME", readOnly.path().c_str(), 1);
     expectRefused("Read-only file system", "");
   }
+  // A disk with no room left, where neither a journal nor its folder can be made.
+  const MountedImage full(MountedImage::Kind::kExfat, 4);
+  if (full.unavailable().empty()) {
+    ::setenv("XDG_STATE_HOME", (full / "state").c_str(), 1);
+    const int filler = ::open((full / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    const std::string block(4096, 'x');
+    while (::write(filler, block.data(), block.size()) > 0) {
+    }
+    ::close(filler);
+    expectRefused("No space left on device", "");
+  }
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});
   EXPECT_EQ(tidy.status, 0);
