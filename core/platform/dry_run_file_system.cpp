@@ -166,10 +166,10 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   const std::string folder = FolderPartOf(from);
   if (FolderPartOf(to) != folder) return Refused(std::errc::invalid_argument);
   const std::string oldName = NamePartOf(from), newName = NamePartOf(to);
-  if (newName.size() > kLongestName) return Refused(std::errc::filename_too_long);
   std::optional<FolderId> id = FolderIdOf(folder);
   if (!id) return Refused(std::errc::no_such_file_or_directory);
   Changes& changes = ChangesMadeIn(*id, diskPath);
+  if (NameTooLong(newName, changes.ignoresCase)) return Refused(std::errc::filename_too_long);
 
   // Where case is ignored, the name in the way of a change of case is the song itself when
   // the folder lists the song under exactly the name given; the real rename passes through

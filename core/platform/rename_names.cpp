@@ -75,6 +75,21 @@ std::string FoldCase(std::string_view name) {
   return folded;
 }
 
+bool NameTooLong(std::string_view name, bool ignoresCase) {
+  if (!ignoresCase || name.size() <= kLongestName) return name.size() > kLongestName;
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < name.size();) {
+    char32_t c = 0;
+    if (DecodeUtf8(name, at, c)) {
+      units += c >= 0x10000 ? 2 : 1;
+    } else {
+      ++units;
+      ++at;
+    }
+  }
+  return units > kLongestName;
+}
+
 bool DiffersOnlyInCase(std::string_view a, std::string_view b) {
   return a != b && FoldCase(a) == FoldCase(b);
 }

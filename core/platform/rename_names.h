@@ -12,8 +12,13 @@ namespace tunewick {
 
 // The longest path a system call takes (PATH_MAX less its terminating NUL), in bytes.
 inline constexpr std::size_t kLongestPath = 4095;
-// The longest file name the common file systems take, in bytes.
+// The longest file name the common file systems take: in bytes, and where case is ignored
+// (FAT, exFAT, and NTFS behind a share) in UTF-16 code units.
 inline constexpr std::size_t kLongestName = 255;
+
+// True when `name` is longer than kLongestName on a file system that does (`ignoresCase`)
+// or does not ignore letter case. A byte that is not UTF-8 counts as one code unit.
+bool NameTooLong(std::string_view name, bool ignoresCase);
 
 // `name` with its letters in one case, as a file system that ignores case compares names:
 // UTF-8 letters are folded too; bytes that are not UTF-8 stay as they are.

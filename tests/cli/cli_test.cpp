@@ -236,6 +236,35 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
   }
 }
 
+// A name holds 255 bytes on an ordinary disk, but 255 UTF-16 code units on exFAT: there a
+// name of two-byte letters grows past 255 bytes.
+TEST(Cli, ANameGrowsAsLongAsItsDiskAllowsAsTheDryRunForesees) {
+  std::string letters;
+  for (int i = 0; i < 124; ++i) letters += "\xc3\xa9";
+  const std::string from = "m/" + letters + "-x.wav", to = "m/" + letters + " - X.wav";
+  const std::optional<MountedImage::Kind> disks[] = {std::nullopt, MountedImage::Kind::kExfat};
+  for (const std::optional<MountedImage::Kind>& kind : disks) {
+    SCOPED_TRACE(kind ? MountedImage::Name(*kind) : "an ordinary disk");
+    const TempFolder ordinary;
+    std::optional<MountedImage> image;
+    if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
+    const std::string root = image ? image->path() : ordinary.path();
+    std::filesystem::create_directory(root + "/m");
+    testing::WriteFile(root + "/" + from, "song");
+    const auto original = testing::SnapshotFiles(root + "/m");
+    const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
+    EXPECT_EQ(dryRun.out, real.out);
+    EXPECT_EQ(dryRun.status, real.status);
+    EXPECT_EQ(real.status, kind ? 0 : 1) << real.out;
+    EXPECT_EQ(::access((root + "/" + to).c_str(), F_OK) == 0, kind.has_value());
+    if (!kind) continue;  // nothing to undo
+    const auto [dryUndo, undo] = DryRunThenReal(root, {"undo"});
+    EXPECT_EQ(dryUndo.out, undo.out);
+    EXPECT_EQ(undo.status, 0);
+    EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
+  }
+}
+
 // On an ordinary file system renameat2 does every rename: no file is ever created, not
 // even for a moment, as a reservation of a new name would be.
 TEST(Cli, DryRunOnAMessyLibraryPrintsWhatTheRealRunDoesAndTouchesNothing) {
