@@ -1,35 +1,85 @@
 #include "terminal_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tunewick {
 namespace {
 
-constexpr unsigned char kC1Lead = 0xC2;  // U+0080 to U+00BF; U+0080 to U+009F are controls
+// How much of a well-formed UTF-8 character `text` begins with: all of it (`whole`), or as
+// much as `text` holds of one; a length of 0 when it begins none.
+struct CharacterStart {
+  std::size_t length = 0;
+  bool whole = false;
+};
 
-bool IsC1Follower(unsigned char byte) { return (byte & 0xE0) == 0x80; }
+CharacterStart CharacterAt(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char lowest = 0x80, highest = 0xBF;  // of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) lowest = 0xA0;   // no overlong form
+    if (lead == 0xED) highest = 0x9F;  // no surrogate
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) lowest = 0x90;
+    if (lead == 0xF4) highest = 0x8F;  // nothing past U+10FFFF
+  } else {
+    return {};
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    if (i == text.size()) return {i, false};
+    const unsigned char next = byte(i);
+    if (i == 1 ? next < lowest || next > highest : (next & 0xC0) != 0x80) return {};
+  }
+  return {length, true};
+}
 
 }  // namespace
 
 void AppendVisible(std::string& shown, std::string_view text, LineBreaks lineBreaks) {
   char escape[8];
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-    if ((byte < 0x20 && !(byte == '\n' && lineBreaks == LineBreaks::kKept)) || byte == 0x7F) {
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      shown += escape;
-    } else if (byte == kC1Lead && IsC1Follower(next)) {
-      std::snprintf(escape, sizeof escape, "\\u%04X", next);
-      shown += escape;
+    if (byte < 0x80) {
+      if ((byte < 0x20 && !(byte == '\n' && lineBreaks == LineBreaks::kKept)) || byte == 0x7F) {
+        std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+        shown += escape;
+      } else {
+        shown += text[i];
+      }
       ++i;
+      continue;
+    }
+    const CharacterStart character = CharacterAt(text.substr(i));
+    if (character.whole) {
+      const auto second = static_cast<unsigned char>(text[i + 1]);
+      if (byte == 0xC2 && second <= 0x9F) {  // U+0080 to U+009F: the C1 controls
+        std::snprintf(escape, sizeof escape, "\\u%04X", second);
+        shown += escape;
+      } else {
+        shown += text.substr(i, character.length);
+      }
+      i += character.length;
     } else {
-      shown += text[i];
+      // A byte that is no part of a character: where bytes are characters (Latin-1), those
+      // from 0x80 to 0x9F are the C1 controls.
+      if (byte <= 0x9F) {
+        std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+        shown += escape;
+      } else {
+        shown += text[i];
+      }
+      ++i;
     }
   }
 }
 
-VisibleTextBuffer::~VisibleTextBuffer() { PassOnHeldByte(); }
+VisibleTextBuffer::~VisibleTextBuffer() { PassOnHeldBytes(); }
 
 VisibleTextBuffer::int_type VisibleTextBuffer::overflow(int_type c) {
   if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
@@ -40,32 +90,40 @@ VisibleTextBuffer::int_type VisibleTextBuffer::overflow(int_type c) {
 std::streamsize VisibleTextBuffer::xsputn(const char* text, std::streamsize count) {
   if (count <= 0) return 0;
   std::string_view rest(text, static_cast<std::size_t>(count));
+  std::string joined;
+  if (!held_.empty()) {
+    joined = held_;
+    joined += rest;
+    held_.clear();
+    rest = joined;
+  }
+  // A character cut short at the end waits for the rest of its bytes.
+  for (std::size_t back = std::min<std::size_t>(3, rest.size()); back > 0; --back) {
+    const CharacterStart character = CharacterAt(rest.substr(rest.size() - back));
+    if (character.length == back && !character.whole) {
+      held_ = rest.substr(rest.size() - back);
+      rest.remove_suffix(back);
+      break;
+    }
+  }
   shown_.clear();
-  if (holding_) {
-    holding_ = false;
-    const char pair[] = {static_cast<char>(kC1Lead), rest.front()};
-    const bool control = IsC1Follower(static_cast<unsigned char>(rest.front()));
-    AppendVisible(shown_, std::string_view(pair, control ? 2 : 1), LineBreaks::kKept);
-    if (control) rest.remove_prefix(1);
-  }
-  if (!rest.empty() && static_cast<unsigned char>(rest.back()) == kC1Lead) {
-    holding_ = true;
-    rest.remove_suffix(1);
-  }
   AppendVisible(shown_, rest, LineBreaks::kKept);
   const auto length = static_cast<std::streamsize>(shown_.size());
   return target_.sputn(shown_.data(), length) == length ? count : 0;
 }
 
 int VisibleTextBuffer::sync() {
-  if (!PassOnHeldByte()) return -1;
+  if (!PassOnHeldBytes()) return -1;
   return target_.pubsync();
 }
 
-bool VisibleTextBuffer::PassOnHeldByte() {
-  if (!holding_) return true;
-  holding_ = false;
-  return target_.sputc(static_cast<char>(kC1Lead)) != traits_type::eof();
+bool VisibleTextBuffer::PassOnHeldBytes() {
+  if (held_.empty()) return true;
+  shown_.clear();
+  AppendVisible(shown_, held_, LineBreaks::kKept);
+  held_.clear();
+  const auto length = static_cast<std::streamsize>(shown_.size());
+  return target_.sputn(shown_.data(), length) == length;
 }
 
 }  // namespace tunewick

@@ -12,8 +12,9 @@ namespace tunewick {
 
 enum class LineBreaks { kKept, kWrittenOut };
 
-// Appends `text` with each control character (C0, DEL and, in UTF-8, C1) written out as
-// \xNN or \u00NN; line breaks too unless kept.
+// Appends `text` with each control character written out as \xNN or \u00NN: C0, DEL, C1
+// in UTF-8, and a byte from 0x80 to 0x9F outside UTF-8, which is C1 where bytes are
+// characters; line breaks too unless kept.
 void AppendVisible(std::string& shown, std::string_view text, LineBreaks lineBreaks);
 
 // An output stream buffer that passes its text on to `target` as AppendVisible shows it,
@@ -32,12 +33,12 @@ class VisibleTextBuffer final : public std::streambuf {
   int sync() override;
 
  private:
-  bool PassOnHeldByte();
+  bool PassOnHeldBytes();
 
   std::streambuf& target_;
-  // The first byte of a two-byte UTF-8 character whose second byte has not come yet, which
-  // tells whether it is a C1 control character.
-  bool holding_ = false;
+  // The first bytes of a UTF-8 character whose other bytes have not come yet, which tell
+  // whether it is a character or a C1 control.
+  std::string held_;
   std::string shown_;
 };
 

@@ -851,8 +851,9 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigF
   folder.MakeFile("one/Artist_Song.mp3");
   folder.MakeFile("two/A - B - C.WAV");
   folder.MakeFile("two/odd\nname.wma");
-  // Sets a terminal's title, then DEL and a C1 control character (CSI).
-  const std::string escaping = "two/odd\x1b]0;Title\x07 \x7f\xc2\x9bK.wma";
+  // Sets a terminal's title, then DEL and a C1 control character (CSI), in UTF-8 and as a
+  // byte of its own, beside a character one of whose bytes is 0x82.
+  const std::string escaping = "two/odd\x1b]0;Title\x07 \x7f\xc2\x9bK \x9b\xe2\x82\xac.wma";
   folder.MakeFile(escaping);
   // CR LF line ends and an empty line, as the desktop program writes and reads them.
   folder.MakeFile("searchfolders", folder / "one" + "\r\n\r\n" + folder / "two" + "\r\n");
@@ -863,7 +864,7 @@ TEST(Cli, ListPrintsTheIncorrectlyNamedSongsOfTheLibraryFileHereElseInTheConfigF
   EXPECT_EQ(outcome.status, 0);
   // A terminal is shown the control characters, never given them.
   EXPECT_EQ(RunCliOnTerminal(folder.path(), {"list"}).out,
-            listed + folder / "two/odd\\x1B]0;Title\\x07 \\x7F\\u009BK.wma\n");
+            listed + folder / "two/odd\\x1B]0;Title\\x07 \\x7F\\u009BK \\x9B\xe2\x82\xac.wma\n");
   EXPECT_EQ(RunCliOnTerminal(folder.path(), {"list", "no\x1b[2Jsuch"}).out,
             "tunewick-cli: no such folder: no\\x1B[2Jsuch\n");
   EXPECT_EQ(ReadFile(folder / "searchfolders"),
