@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "journal/undo.h"
 #include "songtags/song_tags.h"
 #include "songtools/song_correction.h"
 #include "tidyup/song_pass.h"
@@ -11,9 +12,11 @@ namespace {
 
 // What naming one song from its tags came to.
 struct TagRename {
-  std::optional<SongPath> named;  // from tags that gave a usable title and artist
+  std::optional<FileIdentity> read;  // the file whose tags were read
+  std::optional<SongPath> named;     // from tags that gave a usable title and artist
   std::error_code error;
   bool stillThere = false;  // after a refusal: the song is where it was
+  bool left = false;        // the song whose tags were read had left its path before its turn
 };
 
 std::optional<SongPath> NameFromTags(const FileSystem& fileSystem, const SongPath& song) {
@@ -32,13 +35,16 @@ TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
   std::vector<TagRename> renames(songs.size());
   // Every song's tags are read before any song is renamed: a link to a song, which gives
   // that song's tags, would else give them or not as the song was renamed after or before.
-  RunSongPass(
-      fileSystem,
-      {.count = songs.size(),
-       .due = [&](std::size_t i) { return &songs[i]; },
-       .work = [&](std::size_t i) { renames[i].named = NameFromTags(fileSystem, songs[i]); },
-       .finish = [](std::size_t) {},
-       .renames = false});
+  RunSongPass(fileSystem, {.count = songs.size(),
+                           .due = [&](std::size_t i) { return &songs[i]; },
+                           .work =
+                               [&](std::size_t i) {
+                                 renames[i].read = fileSystem.IdentifyFile(
+                                     songs[i], FileSystem::Fingerprint::kLeave);
+                                 renames[i].named = NameFromTags(fileSystem, songs[i]);
+                               },
+                           .finish = [](std::size_t) {},
+                           .renames = false});
   RunSongPass(
       fileSystem,
       {.count = songs.size(),
@@ -46,7 +52,16 @@ TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
        .work =
            [&](std::size_t i) {
              TagRename& rename = renames[i];
-             rename.error = fileSystem.Rename(songs[i], *rename.named);
+             // A song listed twice (its folder is in the library twice, or by a link) may
+             // have been renamed at its first listing, and another song renamed to its path.
+             const std::optional<FileIdentity> there =
+                 fileSystem.IdentifyFile(songs[i], FileSystem::Fingerprint::kLeave);
+             if (there && rename.read && !SameFile(*rename.read, *there)) {
+               rename.left = true;
+               return;
+             }
+             rename.error = there ? fileSystem.RenameIdentified(songs[i], *rename.named, *there)
+                                  : fileSystem.Rename(songs[i], *rename.named);
              if (rename.error) rename.stillThere = fileSystem.Exists(songs[i]);
            },
        .finish =
@@ -55,6 +70,7 @@ TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
              // Refused renames show up again after the refresh. A song listed twice
              // (its folder is in the library twice) is gone the second time: not a
              // refusal.
+             if (rename.left) return;
              if (rename.error) {
                if (rename.stillThere)
                  result.refused.push_back({songs[i], *rename.named, ErrorText(rename.error)});

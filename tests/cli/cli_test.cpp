@@ -946,6 +946,18 @@ TEST(Cli, TagsNamesTheListedSongsFromTheirTagsAndADryRunForeseesIt) {
   EXPECT_EQ(dryRun.out, real.out);
   EXPECT_EQ(dryRun.status, real.status);
   EXPECT_EQ(ReadFile(folder / "m/A - B.mp3"), ID3v1Tag("B", "A"));
+
+  // A folder listed twice: by its second listing a song named from its tags has taken the
+  // path of another, which is no refusal.
+  folder.MakeFile("twice/a.mp3", ID3v1Tag("Song", "Jay-Z"));
+  folder.MakeFile("twice/Jay-Z - Song.mp3", ID3v1Tag("Thing", "Other"));
+  const auto [dryTwice, twice] = DryRunThenReal(folder.path(), {"tags", "twice", "twice"});
+  EXPECT_EQ(twice.out,
+            "'twice/Jay-Z - Song.mp3' was renamed to 'twice/Other - Thing.mp3'\n"
+            "'twice/a.mp3' was renamed to 'twice/Jay-Z - Song.mp3'\n");
+  EXPECT_EQ(twice.status, 0);
+  EXPECT_EQ(dryTwice.out, twice.out);
+  EXPECT_EQ(ReadFile(folder / "twice/Jay-Z - Song.mp3"), ID3v1Tag("Song", "Jay-Z"));
 }
 
 // A closed standard output is no place for a file the program opens either: a journal
