@@ -12,6 +12,8 @@ namespace {
 constexpr std::size_t kHeaderSize = 10;
 constexpr std::uint8_t kUnsynchronised = 0x80;
 constexpr std::uint8_t kExtendedHeader = 0x40;  // compression in ID3v2.2
+// A title or an artist frame larger than this holds no name a file could take.
+constexpr std::uint64_t kLargestWantedFrame = 64 << 10;
 
 std::uint8_t Byte(std::string_view bytes, std::size_t at) {
   return static_cast<std::uint8_t>(bytes[at]);
@@ -59,21 +61,47 @@ std::string Resynchronised(std::string_view bytes) {
   return out;
 }
 
+// The frames of a tag after its header: in memory, or read a piece at a time, so that the
+// frames not wanted (pictures, which may be megabytes) are passed over unread.
+class Body {
+ public:
+  explicit Body(std::string_view bytes) : bytes_(bytes), size_(bytes.size()) {}
+  Body(const TagBytes& read, std::uint64_t from, std::uint64_t size)
+      : read_(&read), from_(from), size_(size) {}
+
+  std::uint64_t size() const { return size_; }
+  // Up to `count` bytes from `at`; fewer where the body, or what can be read of it, ends.
+  std::string Bytes(std::uint64_t at, std::uint64_t count) const {
+    if (at >= size_) return {};
+    count = std::min(count, size_ - at);
+    if (!read_) return std::string(bytes_.substr(at, count));
+    return (*read_)(from_ + at, static_cast<std::size_t>(count));
+  }
+
+ private:
+  std::string_view bytes_;
+  const TagBytes* read_ = nullptr;
+  std::uint64_t from_ = 0;
+  std::uint64_t size_;
+};
+
 struct Layout {
   int version;
   std::size_t idLength, sizeLength, headerLength;
 };
 
 // Whether a frame may start at `at`: another frame, the padding, or the end.
-bool FrameMayStart(std::string_view body, const Layout& layout, std::size_t at) {
+bool FrameMayStart(const Body& body, const Layout& layout, std::uint64_t at) {
   if (at + layout.idLength > body.size()) return at <= body.size();
-  return body[at] == '\0' || IsFrameId(body.substr(at, layout.idLength));
+  const std::string id = body.Bytes(at, layout.idLength);
+  return id.size() == layout.idLength && (id[0] == '\0' || IsFrameId(id));
 }
 
 // The size of the frame at `at`. ID3v2.4 sizes are sync-safe, but some taggers write
 // them as plain numbers: the reading after which another frame can start wins.
-bool FrameSize(std::string_view body, const Layout& layout, std::size_t at, std::uint32_t& size) {
-  const std::string_view bytes = body.substr(at + layout.idLength, layout.sizeLength);
+bool FrameSize(const Body& body, const Layout& layout, std::uint64_t at, std::uint32_t& size) {
+  const std::string bytes = body.Bytes(at + layout.idLength, layout.sizeLength);
+  if (bytes.size() < layout.sizeLength) return false;
   if (layout.version != 4) return ReadNumber(bytes, false, size);
   std::uint32_t plain = 0;
   ReadNumber(bytes, false, plain);
@@ -154,39 +182,51 @@ std::optional<std::string> InflatedBody(std::string_view data, int version, std:
 
 }  // namespace
 
-std::string TitleAndArtistFrames(std::string_view tag) {
-  if (tag.size() < kHeaderSize || !tag.starts_with("ID3")) return {};
-  const int version = Byte(tag, 3);
-  std::uint8_t flags = Byte(tag, 5);
+std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
+  const std::string header = read(0, kHeaderSize);
+  if (length < kHeaderSize || header.size() < kHeaderSize || !header.starts_with("ID3")) return {};
+  const int version = Byte(header, 3);
+  std::uint8_t flags = Byte(header, 5);
   std::uint32_t tagSize = 0;
-  if (version < 2 || version > 4 || !ReadNumber(tag.substr(6, 4), true, tagSize)) return {};
+  if (version < 2 || version > 4 ||
+      !ReadNumber(std::string_view(header).substr(6, 4), true, tagSize))
+    return {};
   if (version == 2 && (flags & kExtendedHeader)) return {};  // compressed: no known way to read
-  std::string_view body = tag.substr(kHeaderSize, tagSize);
+  const std::uint64_t bodySize = std::min<std::uint64_t>(tagSize, length - kHeaderSize);
   std::string resynchronised;
+  std::optional<Body> bodyRead;
   if ((flags & kUnsynchronised) && version <= 3) {
-    resynchronised = Resynchronised(body);
-    body = resynchronised;
+    // The frame sizes count the bytes as they are without unsynchronisation: the whole tag
+    // is read first.
+    resynchronised = Resynchronised(read(kHeaderSize, static_cast<std::size_t>(bodySize)));
+    bodyRead.emplace(resynchronised);
     flags &= ~kUnsynchronised;
+  } else {
+    bodyRead.emplace(read, kHeaderSize, bodySize);
   }
-  std::size_t at = 0;
+  const Body& body = *bodyRead;
+  std::uint64_t at = 0;
   if (flags & kExtendedHeader) {
     // Its size counts itself in ID3v2.4, not in ID3v2.3.
     std::uint32_t size = 0;
-    if (body.size() < 4 || !ReadNumber(body.substr(0, 4), version == 4, size)) return {};
+    const std::string bytes = body.Bytes(0, 4);
+    if (bytes.size() < 4 || !ReadNumber(bytes, version == 4, size)) return {};
     at = version == 4 ? size : std::uint64_t{size} + 4;
     flags &= ~kExtendedHeader;
   }
   const Layout layout = version == 2 ? Layout{2, 3, 3, 6} : Layout{version, 4, 4, 10};
   std::string frames;
   std::uint32_t size = 0;
-  for (; at + layout.headerLength <= body.size() && IsFrameId(body.substr(at, layout.idLength)) &&
-         FrameSize(body, layout, at, size) && size <= body.size() - at - layout.headerLength;
+  for (std::string id;
+       at + layout.headerLength <= body.size() && IsFrameId(id = body.Bytes(at, layout.idLength)) &&
+       id.size() == layout.idLength && FrameSize(body, layout, at, size) &&
+       size <= body.size() - at - layout.headerLength;
        at += layout.headerLength + size) {
-    const std::string_view id = body.substr(at, layout.idLength);
-    if (!IsWanted(id)) continue;
-    std::string frameFlags(body.substr(at + layout.idLength + layout.sizeLength,
-                                       layout.headerLength - layout.idLength - layout.sizeLength));
-    const std::string_view data = body.substr(at + layout.headerLength, size);
+    if (!IsWanted(id) || size > kLargestWantedFrame) continue;
+    std::string frameFlags = body.Bytes(at + layout.idLength + layout.sizeLength,
+                                        layout.headerLength - layout.idLength - layout.sizeLength);
+    const std::string data = body.Bytes(at + layout.headerLength, size);
+    if (data.size() < size) break;  // the tag could be read no further
     const bool plain = frameFlags.find_first_not_of('\0') == std::string::npos;
     std::string kept;
     if (plain) {

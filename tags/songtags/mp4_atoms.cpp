@@ -54,18 +54,23 @@ std::string AtomOf(std::string_view type, std::string_view body) {
   return atom.append(type).append(body);
 }
 
-// The first of each wanted item among the atoms of `items`, one after another.
-std::string WantedItems(std::string_view items) {
+// The first of each wanted item among the atoms from `at` to `end`, one after another, read
+// one at a time: an item not wanted, such as a picture, is passed over unread.
+std::string WantedItems(TagStream& stream, std::uint64_t at, std::uint64_t end) {
+  ReadAhead items(stream);
   std::string kept;
   bool found[std::size(kWantedItems)] = {};
-  for (std::size_t at = 0; items.size() - at >= kHeaderSize;) {
-    const std::uint64_t size = BigEndian(items.substr(at, 4));
-    if (size < kHeaderSize || size > items.size() - at) break;
-    const std::string_view type = items.substr(at + 4, 4);
+  while (end - at >= kHeaderSize) {
+    const std::string header = items.ReadAt(at, kHeaderSize);
+    if (header.size() < kHeaderSize) break;
+    const std::uint64_t size = BigEndian(std::string_view(header).substr(0, 4));
+    if (size < kHeaderSize || size > end - at) break;
+    const std::string_view type = std::string_view(header).substr(4, 4);
     for (std::size_t k = 0; k < std::size(kWantedItems); ++k) {
       if (found[k] || type != kWantedItems[k] || size > kLongestItem) continue;
       found[k] = true;
-      kept.append(items.substr(at, size));
+      const std::string item = items.ReadAt(at, static_cast<std::size_t>(size));
+      if (item.size() == size) kept += item;
     }
     at += size;
   }
@@ -86,10 +91,11 @@ ModernTags ReadMp4Atoms(TagStream& stream) {
     meta->body += 4;
   const std::optional<Atom> ilst = FindAtom(stream, meta->body, meta->end, "ilst");
   if (!ilst) return {};
-  const std::string items = stream.ReadAt(ilst->body, ilst->end - ilst->body);
   const std::string copy = AtomOf(
       "moov",
-      AtomOf("udta", AtomOf("meta", std::string(4, '\0') + AtomOf("ilst", WantedItems(items)))));
+      AtomOf("udta",
+             AtomOf("meta", std::string(4, '\0') +
+                                AtomOf("ilst", WantedItems(stream, ilst->body, ilst->end)))));
   TagLib::ByteVectorStream memory(
       TagLib::ByteVector(copy.data(), static_cast<unsigned int>(copy.size())));
   const TagLib::MP4::File file(&memory, false);

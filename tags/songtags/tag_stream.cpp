@@ -70,6 +70,16 @@ std::string TagStream::ReadAt(std::uint64_t offset, std::uint64_t count) {
   return Read<std::string>(count);
 }
 
+std::string ReadAhead::ReadAt(std::uint64_t offset, std::size_t count) {
+  if (count > kReadAhead) return stream_.ReadAt(offset, count);
+  if (offset < windowStart_ || offset - windowStart_ + count > window_.size()) {
+    window_ = stream_.ReadAt(offset, kReadAhead);
+    windowStart_ = offset;
+  }
+  const std::size_t at = static_cast<std::size_t>(offset - windowStart_);
+  return window_.substr(std::min(at, window_.size()), count);
+}
+
 TagLib::ByteVector TagStream::readBlock(unsigned long length) {
   return Read<TagLib::ByteVector>(length);
 }

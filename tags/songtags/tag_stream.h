@@ -59,4 +59,23 @@ class TagStream final : public TagLib::IOStream {
   std::size_t reads_ = 0;
 };
 
+// Reads of a few bytes at a time close together, as a walk over the headers of frames or
+// atoms makes them, each served from one larger read of the stream ahead; a larger read is
+// passed on. So a walk over a tag of a hundred thousand tiny frames costs few reads, and one
+// that passes over a picture does not read it.
+class ReadAhead {
+ public:
+  explicit ReadAhead(TagStream& stream) : stream_(stream) {}
+
+  // As TagStream::ReadAt.
+  std::string ReadAt(std::uint64_t offset, std::size_t count);
+
+ private:
+  static constexpr std::size_t kReadAhead = 64 << 10;
+
+  TagStream& stream_;
+  std::string window_;  // the bytes from windowStart_ on
+  std::uint64_t windowStart_ = 0;
+};
+
 }  // namespace tunewick

@@ -3,6 +3,7 @@
 #include <taglib/tbytevector.h>
 #include <taglib/xiphcomment.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,7 @@ constexpr int kMostBlocks = 1000;  // FLAC metadata blocks; a file has a handful
 constexpr std::uint8_t kVorbisCommentBlock = 4;
 constexpr std::size_t kPageHeaderSize = 27;  // Ogg: "OggS", version, flags, ... segments
 constexpr int kMostPages = 20000;            // before the comment is whole: pictures take many
-constexpr std::size_t kLargestPacket = 16 << 20;
+constexpr std::size_t kLargestFirstPacket = 64 << 10;  // an identification header: a few bytes
 
 std::uint8_t Byte(char c) { return static_cast<std::uint8_t>(c); }
 
@@ -39,22 +40,80 @@ std::string LittleEndian32(std::size_t value) {
   return bytes;
 }
 
-// The comment (vendor, field count, fields) with the first of each wanted field alone, in
-// the same layout and without a vendor. Fields end where the comment's sizes run past it.
-std::string WantedFields(std::string_view comment) {
+// Bytes of the file that read as one: a FLAC block, or a packet in pieces on the pages of
+// an Ogg stream.
+class Pieces {
+ public:
+  // The next `length` bytes lie at `at` in the file.
+  void Add(std::uint64_t at, std::uint64_t length) {
+    if (length == 0) return;
+    if (!pieces_.empty() && pieces_.back().at + pieces_.back().length == at) {
+      pieces_.back().length += length;
+    } else {
+      pieces_.push_back({size_, at, length});
+    }
+    size_ += length;
+  }
+  std::uint64_t size() const { return size_; }
+
+  // Up to `count` bytes from `from` on; fewer where they end or the file could not be read.
+  std::string Read(ReadAhead& file, std::uint64_t from, std::uint64_t count) const {
+    std::string bytes;
+    auto piece = std::upper_bound(pieces_.begin(), pieces_.end(), from,
+                                  [](std::uint64_t at, const Piece& p) { return at < p.start; });
+    if (piece == pieces_.begin()) return bytes;
+    for (--piece; piece != pieces_.end() && bytes.size() < count; ++piece) {
+      const std::uint64_t into = from + bytes.size() - piece->start;
+      if (into >= piece->length) break;
+      const std::uint64_t wanted = std::min(piece->length - into, count - bytes.size());
+      const std::string read = file.ReadAt(piece->at + into, static_cast<std::size_t>(wanted));
+      bytes += read;
+      if (read.size() < wanted) break;
+    }
+    return bytes;
+  }
+
+ private:
+  struct Piece {
+    std::uint64_t start;  // where it begins among the bytes
+    std::uint64_t at;     // where it lies in the file
+    std::uint64_t length;
+  };
+  std::vector<Piece> pieces_;
+  std::uint64_t size_ = 0;
+};
+
+// The comment (vendor, field count, fields) that begins `from` bytes into `comment`, with the
+// first of each wanted field alone, in the same layout and without a vendor. Fields end
+// where the comment's sizes run past it. Only the lengths and keys of the other fields are
+// read: a picture in a field costs nothing.
+std::string WantedFields(ReadAhead& file, const Pieces& comment, std::uint64_t from) {
+  const auto read = [&](std::uint64_t at, std::uint64_t count) {
+    return comment.Read(file, from + at, count);
+  };
+  const std::uint64_t size = comment.size() - std::min(from, comment.size());
+  constexpr std::size_t kKeyRead = 16;  // enough for the longest wanted key and its "="
   std::string kept;
   std::size_t count = 0;
   bool found[std::size(kWantedFields)] = {};
-  if (comment.size() >= 4) {
-    std::uint64_t at = 4 + LittleEndian(comment.substr(0, 4));
-    std::uint64_t fields = at + 4 <= comment.size() ? LittleEndian(comment.substr(at, 4)) : 0;
-    for (at += 4; fields > 0 && at + 4 <= comment.size(); --fields) {
-      const std::uint64_t length = LittleEndian(comment.substr(at, 4));
-      if (length > comment.size() - at - 4) break;
-      const std::string_view field = comment.substr(at + 4, length);
+  const std::string vendor = read(0, 4);
+  if (vendor.size() == 4) {
+    std::uint64_t at = 4 + LittleEndian(vendor);
+    const std::string number = at + 4 <= size ? read(at, 4) : std::string();
+    std::uint64_t fields = number.size() == 4 ? LittleEndian(number) : 0;
+    for (at += 4; fields > 0 && at + 4 <= size; --fields) {
+      const std::string lengthBytes = read(at, 4);
+      if (lengthBytes.size() < 4) break;
+      const std::uint64_t length = LittleEndian(lengthBytes);
+      if (length > size - at - 4) break;
+      const std::uint64_t fieldAt = at + 4;
       at += 4 + length;
+      if (length > kLongestField) continue;
+      const std::string start = read(fieldAt, std::min<std::uint64_t>(length, kKeyRead));
       for (std::size_t k = 0; k < std::size(kWantedFields); ++k) {
-        if (found[k] || length > kLongestField || !IsKey(field, kWantedFields[k])) continue;
+        if (found[k] || !IsKey(start, kWantedFields[k])) continue;
+        const std::string field = read(fieldAt, length);
+        if (field.size() < length) break;
         found[k] = true;
         ++count;
         kept.append(LittleEndian32(length)).append(field);
@@ -64,8 +123,8 @@ std::string WantedFields(std::string_view comment) {
   return LittleEndian32(0) + LittleEndian32(count) + kept;
 }
 
-ModernTags FromComment(std::string_view comment) {
-  const std::string fields = WantedFields(comment);
+ModernTags FromComment(ReadAhead& file, const Pieces& comment, std::uint64_t from) {
+  const std::string fields = WantedFields(file, comment, from);
   const TagLib::Ogg::XiphComment tag(
       TagLib::ByteVector(fields.data(), static_cast<unsigned int>(fields.size())));
   const TagLib::Ogg::FieldListMap& map = tag.fieldListMap();
@@ -78,31 +137,29 @@ ModernTags FromComment(std::string_view comment) {
 }
 
 // The first two packets of the first stream of an Ogg file, where every mapping puts its
-// identification and its comment; fewer when the pages are damaged before.
-std::vector<std::string> FirstTwoPackets(TagStream& stream) {
-  std::vector<std::string> packets(1);
+// identification and its comment, as where they lie in the file; fewer when the pages are
+// damaged before.
+std::vector<Pieces> FirstTwoPackets(ReadAhead& file) {
+  std::vector<Pieces> packets(1);
   std::string serial;
   std::uint64_t at = 0;
   for (int page = 0; page < kMostPages; ++page) {
-    const std::string header = stream.ReadAt(at, kPageHeaderSize);
+    const std::string header = file.ReadAt(at, kPageHeaderSize);
     if (header.size() < kPageHeaderSize || !header.starts_with("OggS")) break;
-    const std::string table = stream.ReadAt(at + kPageHeaderSize, Byte(header[26]));
+    const std::string table = file.ReadAt(at + kPageHeaderSize, Byte(header[26]));
     if (table.size() < Byte(header[26])) break;
+    std::uint64_t body = at + kPageHeaderSize + table.size();
     std::uint64_t bodySize = 0;
     for (char segment : table) bodySize += Byte(segment);
-    const std::uint64_t body = at + kPageHeaderSize + table.size();
     at = body + bodySize;
     if (page == 0) serial = header.substr(14, 4);
     if (header.compare(14, 4, serial) != 0) continue;  // a page of another stream
-    const std::string data = stream.ReadAt(body, bodySize);
-    if (data.size() < bodySize) break;
-    std::size_t from = 0;
     for (char segment : table) {
       // A packet goes on over segments of 255 bytes, across pages too.
       const std::size_t length = Byte(segment);
-      packets.back().append(data, from, length);
-      from += length;
-      if (packets.back().size() > kLargestPacket) return {};
+      packets.back().Add(body, length);
+      body += length;
+      if (packets.size() == 1 && packets.back().size() > kLargestFirstPacket) return {};
       if (length == 255) continue;
       if (packets.size() == 2) return packets;
       packets.emplace_back();
@@ -115,14 +172,20 @@ std::vector<std::string> FirstTwoPackets(TagStream& stream) {
 }  // namespace
 
 ModernTags ReadFlacComment(TagStream& stream, std::uint64_t at) {
+  ReadAhead file(stream);
   at += 4;  // "fLaC"
   for (int block = 0; block < kMostBlocks; ++block) {
-    const std::string header = stream.ReadAt(at, 4);
+    const std::string header = file.ReadAt(at, 4);
     if (header.size() < 4) return {};
     const std::uint64_t size = BigEndian(std::string_view(header).substr(1));
     if ((header[0] & 0x7F) == kVorbisCommentBlock) {
-      const std::string comment = stream.ReadAt(at + 4, size);
-      return comment.size() == size ? FromComment(comment) : ModernTags();
+      // A block that runs past the file's end is damaged: none of it is trusted.
+      if (size > static_cast<std::uint64_t>(stream.length()) -
+                     std::min<std::uint64_t>(at + 4, stream.length()))
+        return {};
+      Pieces comment;
+      comment.Add(at + 4, size);
+      return FromComment(file, comment, 0);
     }
     if (header[0] & 0x80) return {};  // the last block
     at += 4 + size;
@@ -131,18 +194,19 @@ ModernTags ReadFlacComment(TagStream& stream, std::uint64_t at) {
 }
 
 ModernTags ReadOggComment(TagStream& stream) {
-  const std::vector<std::string> packets = FirstTwoPackets(stream);
+  ReadAhead file(stream);
+  const std::vector<Pieces> packets = FirstTwoPackets(file);
   if (packets.size() < 2) return {};
-  const std::string_view first = packets[0], second = packets[1];
+  const std::string first = packets[0].Read(file, 0, 8), second = packets[1].Read(file, 0, 8);
   if (first.starts_with("\x01vorbis") && second.starts_with("\x03vorbis"))
-    return FromComment(second.substr(7));
+    return FromComment(file, packets[1], 7);
   if (first.starts_with("OpusHead") && second.starts_with("OpusTags"))
-    return FromComment(second.substr(8));
+    return FromComment(file, packets[1], 8);
   // FLAC in Ogg: the comment's metadata block, header and all, is the second packet.
   if (first.starts_with("\x7F"
                         "FLAC") &&
       second.size() >= 4 && (second[0] & 0x7F) == kVorbisCommentBlock)
-    return FromComment(second.substr(4));
+    return FromComment(file, packets[1], 4);
   return {};
 }
 

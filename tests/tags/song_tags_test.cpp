@@ -64,6 +64,7 @@ SongTags Read(const std::string& path) { return ReadSongTags(RealFileSystem(), p
 TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
   TempFolder folder;
   const std::string longTitle = "A Title Far Longer Than Thirty Bytes, Whole";
+  const std::string picture((16 << 20) + 1000, 'p');
   // The tag with an extended header before its frames, in place of as much padding.
   auto extended = [](std::string tag, std::string_view header) {
     tag[5] = '\x40';
@@ -166,6 +167,16 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "Song [ID3v2.4]", "A\xc2\xa0 [ID3v2.4]"},
       {"slash.mp3", ID3v2Tag(3, {{"TIT2", "AC/DC"}}) + ID3v1Tag("ACDC", "B"), " [ID3v2.3]",
        "B [ID3v1]"},
+      // A picture larger than any one read, ahead of the title and the artist.
+      {"picture.mp3",
+       ID3v2Tag(4, {{"APIC", picture}, {"TIT2", "Behind"}, {"TPE1", "Picture"}}) + kAudio,
+       "Behind [ID3v2.4]", "Picture [ID3v2.4]"},
+      {"picture.ogg",
+       OggSong(OggCodec::kVorbis,
+               {"METADATA_BLOCK_PICTURE=" + picture, "TITLE=Behind", "ARTIST=Picture"}),
+       "Behind [Xiph comment]", "Picture [Xiph comment]"},
+      {"picture.m4a", M4aSong({{"covr", picture}, {"\251nam", "Behind"}, {"\251ART", "Picture"}}),
+       "Behind [MP4]", "Picture [MP4]"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
