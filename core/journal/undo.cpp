@@ -241,7 +241,12 @@ class RunReversal {
     Whereabouts where = Find(entry);
     if (where.isAtOld && !where.isAtNew) return {};  // never renamed, or back already
     if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return {};
-    if (!where.isAtNew) return Refuse(entry, std::string(kChangedSince));
+    if (!where.isAtNew) {
+      // A path the system does not take can be looked at no more than renamed back.
+      if (std::max(entry.to.size(), entry.from.size()) > kLongestPath)
+        return Refuse(entry, ErrorText(std::make_error_code(std::errc::filename_too_long)));
+      return Refuse(entry, std::string(kChangedSince));
+    }
     // Renames never replace, so the old path is looked at only when renaming back fails;
     // another file there is the reason given before any the system gives.
     if (const std::error_code error =

@@ -589,6 +589,28 @@ TEST_F(CliJournals, UndoRefusesWhatNoRunCanHaveRenamedAndTellsOfDamageAsItsDryRu
     EXPECT_EQ(dryRun.status, 1);
     EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   }
+
+  // A run started so deep down that its paths from the root are longer than the system
+  // takes: undo cannot reach its song, and says why.
+  const std::vector<std::string> deep(15, std::string(250, 'd'));
+  const std::string album = std::string(250, 'x') + "/" + std::string(250, 'y');
+  std::vector<std::string> folders = deep;
+  folders.push_back(std::string(250, 'x'));
+  folders.push_back(std::string(250, 'y'));
+  MakeDeepFile(folder.path(), folders, "a-b.mp3", "song");
+  const struct Remover {  // rm takes deep trees apart a folder at a time
+    std::string path;
+    ~Remover() { testing::RunProgram({"rm", "-rf", path}); }
+  } remover{folder / deep.front()};
+  std::string start = folder.path();
+  for (const std::string& part : deep) start += "/" + part;
+  ASSERT_EQ(RunCli(start, {"tidy", album}).status, 0);
+  const auto [dryUndo, undo] = DryRunThenReal(folder.path(), {"undo"});
+  EXPECT_EQ(undo.out, "The following could not be renamed back\n'" + start + "/" + album +
+                          "/A - B.mp3' could not be renamed to '" + start + "/" + album +
+                          "/A - b.mp3': File name too long\n");
+  EXPECT_EQ(undo.status, 1);
+  EXPECT_EQ(dryUndo.out, undo.out);
 }
 
 // A run that a newer version of Tunewick recorded is listed; undo does not pass over it to
