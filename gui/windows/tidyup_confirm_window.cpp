@@ -211,17 +211,20 @@ void TidyupConfirmWindow::ToggleInformation() {
     setFixedHeight(ExpandedHeight());
     informationPanel_->move(0, collapsedHeight_);
     informationPanel_->show();
-    expandIcon_->show();
-    collapseIcon_->hide();
   } else {
     informationPanel_->hide();
     setFixedHeight(collapsedHeight_);
   }
-  const bool collapseShown = !collapseIcon_->isHidden();
-  expandIcon_->setVisible(collapseShown);
-  collapseIcon_->setVisible(!collapseShown);
-  toggleLabel_->setText(collapseShown ? QStringLiteral("More information")
-                                      : QStringLiteral("Less information"));
+  const bool expanded = IsExpanded();
+  PictureButton* shown = expanded ? collapseIcon_ : expandIcon_;
+  PictureButton* replaced = expanded ? expandIcon_ : collapseIcon_;
+  shown->show();
+  // A toggle pressed from the keyboard hides itself: the focus goes to the one shown in its
+  // place, not on to Continue, where the next Space would start the tidy-up.
+  if (focusWidget() == replaced) shown->setFocus(Qt::OtherFocusReason);
+  replaced->hide();
+  toggleLabel_->setText(expanded ? QStringLiteral("Less information")
+                                 : QStringLiteral("More information"));
   toggleLabel_->adjustSize();
 }
 

@@ -45,13 +45,26 @@ class TidyupWindows : public AppFixture {
 };
 
 // A run shows its counters and leads to the list of renames, to save. Escape leaves each
-// window as its Cancel or Close does; Return presses the focused button.
+// window as its Cancel or Close does; Return presses the focused button. The round toggle
+// of the explanation hands the focus to the one shown in its place.
 TEST_F(TidyupWindows, ARunShowsItsCountersAndLeadsToTheListOfRenamesToSave) {
   StartWithSongs({"01_artist-song (1).mp3", "02 Intro.mp3", "03 Intro.mp3"});
   OpenConfirmation();
   Press(confirm(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main");
   OpenConfirmation();
+  auto toggle = [&](const QString& hint) {
+    QAbstractButton* found = nullptr;
+    for (QAbstractButton* button : confirm()->findChildren<QAbstractButton*>())
+      if (button->toolTip() == hint) found = button;
+    return found;
+  };
+  toggle("More information")->setFocus();
+  for (const bool expanded : {true, false}) {
+    Press(confirm(), Qt::Key_Space);
+    EXPECT_EQ(confirm()->IsExpanded(), expanded);
+    EXPECT_EQ(confirm()->focusWidget(), toggle(expanded ? "Less information" : "More information"));
+  }
   Find<QPushButton>(confirm(), "Cancel")->setFocus();
   Press(confirm(), Qt::Key_Return);
   EXPECT_EQ(OnScreen(), "main");
