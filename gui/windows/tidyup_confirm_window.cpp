@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <chrono>
@@ -243,18 +244,24 @@ TidyupEnd TidyupConfirmWindow::RunStoppable(
   running_ = true;
   stopRequested_ = false;
   context_.gui.BulkRunInProgress = true;
+  // Hiding the link and turning Continue off moves the keyboard focus on from them, at once
+  // or when the window is next activated: it comes back where it was once the run is over.
+  const QPointer<QWidget> focused = focusWidget();
   preview_->hide();
   continue_->setEnabled(false);
   struct Restore {
     TidyupConfirmWindow& window;
+    QPointer<QWidget> focused;
     ~Restore() {
       window.running_ = false;
       window.context_.gui.BulkRunInProgress = false;
       window.preview_->show();
       window.continue_->setEnabled(true);
       window.cancel_->setEnabled(true);
+      if (focused && focused->isVisibleTo(&window) && focused->isEnabled())
+        focused->setFocus(Qt::OtherFocusReason);
     }
-  } restore{*this};
+  } restore{*this, focused};
   LongOperation operation(this);
   return steps(operation, stopRequested_);
 }

@@ -46,7 +46,8 @@ class TidyupWindows : public AppFixture {
 
 // A run shows its counters and leads to the list of renames, to save. Escape leaves each
 // window as its Cancel or Close does; Return presses the focused button. The round toggle
-// of the explanation hands the focus to the one shown in its place.
+// of the explanation hands the focus to the one shown in its place, and the focus comes
+// back to the link that showed what will change.
 TEST_F(TidyupWindows, ARunShowsItsCountersAndLeadsToTheListOfRenamesToSave) {
   StartWithSongs({"01_artist-song (1).mp3", "02 Intro.mp3", "03 Intro.mp3"});
   OpenConfirmation();
@@ -65,6 +66,13 @@ TEST_F(TidyupWindows, ARunShowsItsCountersAndLeadsToTheListOfRenamesToSave) {
     EXPECT_EQ(confirm()->IsExpanded(), expanded);
     EXPECT_EQ(confirm()->focusWidget(), toggle(expanded ? "Less information" : "More information"));
   }
+  LinkLabel* showChanges = Find<LinkLabel>(confirm(), "Show what will change");
+  showChanges->setFocus();
+  Press(confirm(), Qt::Key_Return);
+  EXPECT_EQ(OnScreen(), "confirm changes");
+  Press(changedFiles(), Qt::Key_Escape);
+  EXPECT_EQ(OnScreen(), "confirm");
+  EXPECT_EQ(confirm()->focusWidget(), showChanges);
   Find<QPushButton>(confirm(), "Cancel")->setFocus();
   Press(confirm(), Qt::Key_Return);
   EXPECT_EQ(OnScreen(), "main");
