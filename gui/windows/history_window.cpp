@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTreeWidget>
@@ -113,6 +114,10 @@ void HistoryWindow::showEvent(QShowEvent* event) {
 void HistoryWindow::Reload(const std::optional<std::string>& keep) {
   const JournalStore store(context_.fileSystem, context_.paths.journalFolder);
   const std::vector<RunSummary> history = store.History();
+  // Emptying the list turns the actions off for a moment, which moves the keyboard focus on
+  // from them: it comes back to the control the user was on, or to the list when that one
+  // stays off.
+  const QPointer<QWidget> focused = focusWidget();
   runs_->clear();
   for (auto run = history.rbegin(); run != history.rend(); ++run) {
     auto* item = new QTreeWidgetItem(runs_);
@@ -141,6 +146,8 @@ void HistoryWindow::Reload(const std::optional<std::string>& keep) {
   }
   if (picked) runs_->setCurrentItem(picked);
   UpdateActions();
+  if (focused && focusWidget() != focused)
+    (focused->isEnabled() ? focused.data() : runs_)->setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<std::string> HistoryWindow::SelectedRun() const {

@@ -211,20 +211,31 @@ TEST_F(TidyupWindows, ACancelledRunIsPreviewedAndUndoneFromTheHistoryAfterAResta
   EXPECT_EQ(runs->currentItem(), run);
   EXPECT_EQ(run->text(1), "tidy-up");
   EXPECT_EQ(run->text(4), "not undone");
-  Click(history(), "Show what undo will put back");
+  // From the keyboard; the focus comes back to the control used, the list reread meanwhile.
+  LinkLabel* showUndo = Find<LinkLabel>(history(), "Show what undo will put back");
+  showUndo->setFocus();
+  Press(history(), Qt::Key_Return);
   EXPECT_EQ(OnScreen(), "changes history");
   EXPECT_EQ(changedFiles()->heading(), "Preview: undo would give these songs their old names");
   EXPECT_EQ(ListLines().size(), run->text(3).toULong());
   EXPECT_EQ(SnapshotFiles(music), tidied);
+  Press(changedFiles(), Qt::Key_Escape);
+  ProcessEvents();  // the history window is active again, and reads the runs afresh
+  EXPECT_EQ(OnScreen(), "history");
+  EXPECT_EQ(history()->focusWidget(), showUndo);
 
   dialogs.QueueAnswer(true);
-  Click(history(), "Undo this run");
+  QPushButton* undo = Find<QPushButton>(history(), "Undo this run");
+  undo->setFocus();
+  Press(history(), Qt::Key_Return);
   EXPECT_EQ(dialogs.shown().back().preferred, DefaultAnswer::kCancel);
   EXPECT_EQ(SnapshotFiles(music), before);
   EXPECT_EQ(changedFiles()->heading(), "Undone: these songs have their old names back");
   ASSERT_EQ(runs->topLevelItemCount(), 3);  // the undo is a run of its own
   EXPECT_EQ(runs->topLevelItem(0)->text(1), "undo");
   EXPECT_TRUE(runs->topLevelItem(2)->isDisabled());
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_EQ(history()->focusWidget(), undo);
   QTest::keyClick(history(), Qt::Key_Escape);
   EXPECT_EQ(OnScreen(), "main changes");
 }
