@@ -161,79 +161,88 @@ std::pair<Outcome, Outcome> DryRunThenReal(const std::string& folder,
   return {std::move(dryRun), RunCli(folder, arguments, nullptr, asNobody)};
 }
 
-// FAT and exFAT, as on USB sticks and SD cards, offer neither renameat2's no-replace flag
-// nor hard links, and ignore letter case: there "03 Abba.mp3" cannot become "Abba.mp3"
-// beside "ABBA.mp3", but "cafe" can become "Cafe".
-TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesees) {
-  const std::optional<MountedImage::Kind> disks[] = {std::nullopt, MountedImage::Kind::kFat,
-                                                     MountedImage::Kind::kExfat};
-  for (const std::optional<MountedImage::Kind>& kind : disks) {
+// Runs `test` with the root of each disk in turn: a folder on an ordinary disk, or a FAT or
+// exFAT image, as on USB sticks and SD cards; skipped where an image cannot be mounted.
+template <typename Test>
+void OnEachDisk(std::initializer_list<std::optional<MountedImage::Kind>> kinds, Test test) {
+  for (const std::optional<MountedImage::Kind>& kind : kinds) {
     SCOPED_TRACE(kind ? MountedImage::Name(*kind) : "an ordinary disk");
     const TempFolder ordinary;
     std::optional<MountedImage> image;
     if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
-    const std::string root = image ? image->path() : ordinary.path();
-    std::filesystem::create_directories(root + "/m/sub");
-    // The dash step spaces only names without a spaced dash: the space after, the space before,
-    // then every dash. A prefix that would take the extension's dot stays.
-    for (const char* name :
-         {"01.mp3", "01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3", "04 Intro.mp3",
-          "05 Intro.mp3", "AC-DC-Song.mp3", "Artist - Song-Remix.mp3", "Artist -Song- Live.mp3",
-          "Band- Tune.mp3", "sub/cafe - ok.wav"}) {
-      testing::WriteFile(root + "/m/" + name, name);
-      // Old songs: fusefat stamps a renamed file with the clock; undo must know them still.
-      std::filesystem::last_write_time(
-          root + "/m/" + name,
-          std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
-    }
-    const auto original = testing::SnapshotFiles(root + "/m");
-    const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
-    const std::string abba = kind ? "" : "'m/03 Abba.mp3' was renamed to 'm/Abba.mp3'\n";
-    EXPECT_EQ(
-        real.out,
-        "The following had spaces around the middle dash fixed\n"
-        "'m/Artist -Song- Live.mp3' was renamed to 'm/Artist - Song- Live.mp3'\n"
-        "'m/Band- Tune.mp3' was renamed to 'm/Band - Tune.mp3'\n"
-        "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
-        "'m/AC-DC-Song.mp3' was renamed to 'm/AC - DC - Song.mp3'\n"
-        "\n"
-        "The following had underscores replaced with spaces\n"
-        "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
-        "\n"
-        "The following had words capitalized\n"
-        "m/sub/cafe - ok.wav was renamed to m/sub/Cafe - ok.wav\n"
-        "m/01 artist - song (1).mp3 was renamed to m/01 Artist - Song (1).mp3\n"
-        "m/sub/Cafe - ok.wav was renamed to m/sub/Cafe - Ok.wav\n"
-        "\n"
-        "The following had bracketted numbers removed\n"
-        "'m/01 Artist - Song (1).mp3' was renamed to 'm/01 Artist - Song .mp3'\n"
-        "\n"
-        "The following had prefixes removed\n"
-        "'m/01 Artist - Song .mp3' was renamed to 'm/Artist - Song .mp3'\n"
-        "'m/02 ABBA.mp3' was renamed to 'm/ABBA.mp3'\n" +
-            abba +
-            "'m/04 Intro.mp3' was renamed to 'm/Intro.mp3'\n"
-            "\n"
-            "The following could not be renamed\n" +
-            (kind ? "'m/03 Abba.mp3' could not be renamed to 'm/Abba.mp3': File exists\n" : "") +
-            "'m/05 Intro.mp3' could not be renamed to 'm/Intro.mp3': File exists\n"
-            "\n" +
-            (kind ? "3" : "4") +
-            " Prefixes Removed\n"
-            "1 Underscores Replaced with spaces\n"
-            "1 Bracketted Numbers removed\n"
-            "3 Songs had words capitalized in them\n"
-            "4 Songs had spaces before and after the dash fixed\n");
-    EXPECT_EQ(real.err, "");  // no progress when standard error is not a terminal
-    EXPECT_EQ(real.status, 1);
-    EXPECT_EQ(dryRun.out, real.out);
-    EXPECT_EQ(dryRun.status, real.status);
-    // Undo gives the tree back as it was, the letter-case renames included: so every song
-    // was where the lines say, and nothing was left beside the songs.
-    const Outcome undo = RunCli(root, {"undo"});
-    EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
-    EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
+    test(kind, image ? image->path() : ordinary.path());
   }
+}
+
+// FAT and exFAT, as on USB sticks and SD cards, offer neither renameat2's no-replace flag
+// nor hard links, and ignore letter case: there "03 Abba.mp3" cannot become "Abba.mp3"
+// beside "ABBA.mp3", but "cafe" can become "Cafe".
+TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesees) {
+  OnEachDisk({std::nullopt, MountedImage::Kind::kFat, MountedImage::Kind::kExfat},
+             [](const std::optional<MountedImage::Kind>& kind, const std::string& root) {
+               std::filesystem::create_directories(root + "/m/sub");
+               // The dash step spaces only names without a spaced dash: the space after, the space
+               // before, then every dash. A prefix that would take the extension's dot stays.
+               for (const char* name :
+                    {"01.mp3", "01_artist-song (1).mp3", "02 ABBA.mp3", "03 Abba.mp3",
+                     "04 Intro.mp3", "05 Intro.mp3", "AC-DC-Song.mp3", "Artist - Song-Remix.mp3",
+                     "Artist -Song- Live.mp3", "Band- Tune.mp3", "sub/cafe - ok.wav"}) {
+                 testing::WriteFile(root + "/m/" + name, name);
+                 // Old songs: fusefat stamps a renamed file with the clock; undo must know them
+                 // still.
+                 std::filesystem::last_write_time(
+                     root + "/m/" + name,
+                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+               }
+               const auto original = testing::SnapshotFiles(root + "/m");
+               const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
+               const std::string abba = kind ? "" : "'m/03 Abba.mp3' was renamed to 'm/Abba.mp3'\n";
+               EXPECT_EQ(
+                   real.out,
+                   "The following had spaces around the middle dash fixed\n"
+                   "'m/Artist -Song- Live.mp3' was renamed to 'm/Artist - Song- Live.mp3'\n"
+                   "'m/Band- Tune.mp3' was renamed to 'm/Band - Tune.mp3'\n"
+                   "'m/01_artist-song (1).mp3' was renamed to 'm/01_artist - song (1).mp3'\n"
+                   "'m/AC-DC-Song.mp3' was renamed to 'm/AC - DC - Song.mp3'\n"
+                   "\n"
+                   "The following had underscores replaced with spaces\n"
+                   "'m/01_artist - song (1).mp3' was renamed to 'm/01 artist - song (1).mp3'\n"
+                   "\n"
+                   "The following had words capitalized\n"
+                   "m/sub/cafe - ok.wav was renamed to m/sub/Cafe - ok.wav\n"
+                   "m/01 artist - song (1).mp3 was renamed to m/01 Artist - Song (1).mp3\n"
+                   "m/sub/Cafe - ok.wav was renamed to m/sub/Cafe - Ok.wav\n"
+                   "\n"
+                   "The following had bracketted numbers removed\n"
+                   "'m/01 Artist - Song (1).mp3' was renamed to 'm/01 Artist - Song .mp3'\n"
+                   "\n"
+                   "The following had prefixes removed\n"
+                   "'m/01 Artist - Song .mp3' was renamed to 'm/Artist - Song .mp3'\n"
+                   "'m/02 ABBA.mp3' was renamed to 'm/ABBA.mp3'\n" +
+                       abba +
+                       "'m/04 Intro.mp3' was renamed to 'm/Intro.mp3'\n"
+                       "\n"
+                       "The following could not be renamed\n" +
+                       (kind ? "'m/03 Abba.mp3' could not be renamed to 'm/Abba.mp3': File exists\n"
+                             : "") +
+                       "'m/05 Intro.mp3' could not be renamed to 'm/Intro.mp3': File exists\n"
+                       "\n" +
+                       (kind ? "3" : "4") +
+                       " Prefixes Removed\n"
+                       "1 Underscores Replaced with spaces\n"
+                       "1 Bracketted Numbers removed\n"
+                       "3 Songs had words capitalized in them\n"
+                       "4 Songs had spaces before and after the dash fixed\n");
+               EXPECT_EQ(real.err, "");  // no progress when standard error is not a terminal
+               EXPECT_EQ(real.status, 1);
+               EXPECT_EQ(dryRun.out, real.out);
+               EXPECT_EQ(dryRun.status, real.status);
+               // Undo gives the tree back as it was, the letter-case renames included: so every
+               // song was where the lines say, and nothing was left beside the songs.
+               const Outcome undo = RunCli(root, {"undo"});
+               EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
+               EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
+             });
 }
 
 // A name holds 255 bytes on an ordinary disk, but 255 UTF-16 code units on exFAT: there a
@@ -242,27 +251,22 @@ TEST(Cli, ANameGrowsAsLongAsItsDiskAllowsAsTheDryRunForesees) {
   std::string letters;
   for (int i = 0; i < 124; ++i) letters += "\xc3\xa9";
   const std::string from = "m/" + letters + "-x.wav", to = "m/" + letters + " - X.wav";
-  const std::optional<MountedImage::Kind> disks[] = {std::nullopt, MountedImage::Kind::kExfat};
-  for (const std::optional<MountedImage::Kind>& kind : disks) {
-    SCOPED_TRACE(kind ? MountedImage::Name(*kind) : "an ordinary disk");
-    const TempFolder ordinary;
-    std::optional<MountedImage> image;
-    if (kind && !image.emplace(*kind).unavailable().empty()) GTEST_SKIP() << image->unavailable();
-    const std::string root = image ? image->path() : ordinary.path();
-    std::filesystem::create_directory(root + "/m");
-    testing::WriteFile(root + "/" + from, "song");
-    const auto original = testing::SnapshotFiles(root + "/m");
-    const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
-    EXPECT_EQ(dryRun.out, real.out);
-    EXPECT_EQ(dryRun.status, real.status);
-    EXPECT_EQ(real.status, kind ? 0 : 1) << real.out;
-    EXPECT_EQ(::access((root + "/" + to).c_str(), F_OK) == 0, kind.has_value());
-    if (!kind) continue;  // nothing to undo
-    const auto [dryUndo, undo] = DryRunThenReal(root, {"undo"});
-    EXPECT_EQ(dryUndo.out, undo.out);
-    EXPECT_EQ(undo.status, 0);
-    EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
-  }
+  OnEachDisk({std::nullopt, MountedImage::Kind::kExfat},
+             [&](const std::optional<MountedImage::Kind>& kind, const std::string& root) {
+               std::filesystem::create_directory(root + "/m");
+               testing::WriteFile(root + "/" + from, "song");
+               const auto original = testing::SnapshotFiles(root + "/m");
+               const auto [dryRun, real] = DryRunThenReal(root, {"tidy", "m"});
+               EXPECT_EQ(dryRun.out, real.out);
+               EXPECT_EQ(dryRun.status, real.status);
+               EXPECT_EQ(real.status, kind ? 0 : 1) << real.out;
+               EXPECT_EQ(::access((root + "/" + to).c_str(), F_OK) == 0, kind.has_value());
+               if (!kind) return;  // nothing to undo
+               const auto [dryUndo, undo] = DryRunThenReal(root, {"undo"});
+               EXPECT_EQ(dryUndo.out, undo.out);
+               EXPECT_EQ(undo.status, 0);
+               EXPECT_EQ(testing::SnapshotFiles(root + "/m"), original);
+             });
 }
 
 // On an ordinary file system renameat2 does every rename: no file is ever created, not
