@@ -9,6 +9,7 @@
 #include "adapters/dialogs.h"
 #include "adapters/media_player.h"
 #include "songtools/preview_type.h"
+#include "widgets/busy_cursor.h"
 #include "widgets/look.h"
 #include "widgets/picture_button.h"
 #include "widgets/pictures.h"
@@ -108,7 +109,12 @@ void PreviewWindow::RequestPreview(PreviewAsker asker) {
 void PreviewWindow::PlayFailed(PreviewAsker asker) {
   QString problem = QString::fromStdString(context_.mediaPlayer.Problem());
   if (problem.isEmpty()) problem = QStringLiteral("it could not be opened");
-  const bool handedOn = context_.desktopOpener.Open(context_.gui.SelectedSong);
+  bool handedOn = false;
+  {
+    // The desktop may take a moment to say whether it took the song.
+    const BusyCursor hourglass(context_.gui.SavedCursor);
+    handedOn = context_.desktopOpener.Open(context_.gui.SelectedSong);
+  }
   hide();
   QWidget* window = context_.navigator.WindowOf(asker);
   window->show();
