@@ -22,6 +22,7 @@ constexpr std::uint8_t kVorbisCommentBlock = 4;
 constexpr std::size_t kPageHeaderSize = 27;  // Ogg: "OggS", version, flags, ... segments
 constexpr int kMostPages = 20000;            // before the comment is whole: pictures take many
 constexpr std::size_t kLargestFirstPacket = 64 << 10;  // an identification header: a few bytes
+constexpr std::uint64_t kReadWhole = 16 << 20;         // a comment without big pictures
 
 std::uint8_t Byte(char c) { return static_cast<std::uint8_t>(c); }
 
@@ -83,36 +84,31 @@ class Pieces {
   std::uint64_t size_ = 0;
 };
 
-// The comment (vendor, field count, fields) that begins `from` bytes into `comment`, with the
-// first of each wanted field alone, in the same layout and without a vendor. Fields end
-// where the comment's sizes run past it. Only the lengths and keys of the other fields are
-// read: a picture in a field costs nothing.
-std::string WantedFields(ReadAhead& file, const Pieces& comment, std::uint64_t from) {
-  const auto read = [&](std::uint64_t at, std::uint64_t count) {
-    return comment.Read(file, from + at, count);
-  };
-  const std::uint64_t size = comment.size() - std::min(from, comment.size());
-  constexpr std::size_t kKeyRead = 16;  // enough for the longest wanted key and its "="
+// The comment (vendor, field count, fields) of `size` bytes that `read(at, count)` gives,
+// each piece valid until the next, with the first of each wanted field alone, in the same
+// layout and without a vendor. Fields end where the comment's sizes run past it.
+template <typename Read>
+std::string WantedFields(std::uint64_t size, Read read) {
+  constexpr std::size_t kKeyRead = 12;  // the longest wanted key and its "="
   std::string kept;
   std::size_t count = 0;
   bool found[std::size(kWantedFields)] = {};
-  const std::string vendor = read(0, 4);
-  if (vendor.size() == 4) {
+  if (const std::string vendor(read(0, 4)); vendor.size() == 4) {
     std::uint64_t at = 4 + LittleEndian(vendor);
-    const std::string number = at + 4 <= size ? read(at, 4) : std::string();
+    const std::string number(at + 4 <= size ? read(at, 4) : std::string_view());
     std::uint64_t fields = number.size() == 4 ? LittleEndian(number) : 0;
     for (at += 4; fields > 0 && at + 4 <= size; --fields) {
-      const std::string lengthBytes = read(at, 4);
+      const std::string_view lengthBytes = read(at, 4);
       if (lengthBytes.size() < 4) break;
       const std::uint64_t length = LittleEndian(lengthBytes);
       if (length > size - at - 4) break;
       const std::uint64_t fieldAt = at + 4;
       at += 4 + length;
       if (length > kLongestField) continue;
-      const std::string start = read(fieldAt, std::min<std::uint64_t>(length, kKeyRead));
+      const std::string start(read(fieldAt, std::min<std::uint64_t>(length, kKeyRead)));
       for (std::size_t k = 0; k < std::size(kWantedFields); ++k) {
         if (found[k] || !IsKey(start, kWantedFields[k])) continue;
-        const std::string field = read(fieldAt, length);
+        const std::string_view field = read(fieldAt, length);
         if (field.size() < length) break;
         found[k] = true;
         ++count;
@@ -121,6 +117,24 @@ std::string WantedFields(ReadAhead& file, const Pieces& comment, std::uint64_t f
     }
   }
   return LittleEndian32(0) + LittleEndian32(count) + kept;
+}
+
+// The comment that begins `from` bytes into `comment`, as WantedFields keeps it. One of up
+// to kReadWhole bytes is read in one piece; a larger one, which holds pictures, a piece at a
+// time, so that only the lengths and keys of the other fields are read.
+std::string WantedFields(ReadAhead& file, const Pieces& comment, std::uint64_t from) {
+  const std::uint64_t size = comment.size() - std::min(from, comment.size());
+  if (size <= kReadWhole) {
+    const std::string whole = comment.Read(file, from, size);
+    return WantedFields(size, [&](std::uint64_t at, std::uint64_t count) {
+      return std::string_view(whole).substr(std::min<std::uint64_t>(at, whole.size()), count);
+    });
+  }
+  std::string piece;
+  return WantedFields(size, [&](std::uint64_t at, std::uint64_t count) {
+    piece = comment.Read(file, from + at, count);
+    return std::string_view(piece);
+  });
 }
 
 ModernTags FromComment(ReadAhead& file, const Pieces& comment, std::uint64_t from) {
