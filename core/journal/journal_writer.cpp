@@ -154,9 +154,9 @@ std::error_code JournalingFileSystem::RecordedRename(const std::string& from, co
   if (!identity && known && known->inodeStable) identity = *known;
   if (!identity) identity = disk_.IdentifyFile(from);
   if (!identity) {
-    // Nothing there to rename (or it cannot be looked at): the rename would be refused too.
-    return disk_.Exists(from) ? std::make_error_code(std::errc::permission_denied)
-                              : std::make_error_code(std::errc::no_such_file_or_directory);
+    // Nothing there to rename, or it cannot be looked at: the rename would be refused too.
+    const std::error_code absent = disk_.LookUpError(from);
+    return absent ? absent : std::make_error_code(std::errc::permission_denied);
   }
   std::size_t number = 0;
   if (std::error_code error = journal_.BeforeRename(from, to, *identity, number)) return error;

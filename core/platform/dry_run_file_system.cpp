@@ -81,6 +81,19 @@ bool DryRunFileSystem::Exists(const std::string& path) const {
   return state == State::kAdded || (state == State::kUnchanged && disk_.Exists(path));
 }
 
+std::error_code DryRunFileSystem::LookUpError(const std::string& path) const {
+  std::string diskPath = path;
+  switch (Lookup(path, &diskPath)) {
+    case State::kAdded:
+      return {};
+    case State::kGone:
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    case State::kUnchanged:
+      break;
+  }
+  return disk_.LookUpError(diskPath);
+}
+
 bool DryRunFileSystem::FileExists(const std::string& path) const {
   // Only files are ever renamed, so whatever was renamed here is a file.
   const State state = Lookup(path);
@@ -160,8 +173,9 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   if (to.size() > kLongestPath) return Refused(std::errc::filename_too_long);
   std::string diskPath = from;
   const State source = Lookup(from, &diskPath);
-  if (source == State::kGone || (source == State::kUnchanged && !disk_.Exists(from)))
-    return Refused(std::errc::no_such_file_or_directory);
+  if (source == State::kGone) return Refused(std::errc::no_such_file_or_directory);
+  if (source == State::kUnchanged)
+    if (const std::error_code absent = disk_.LookUpError(from)) return absent;
   if (from == to) return {};
   const std::string folder = FolderPartOf(from);
   if (FolderPartOf(to) != folder) return Refused(std::errc::invalid_argument);

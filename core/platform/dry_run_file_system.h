@@ -23,6 +23,7 @@ class DryRunFileSystem final : public FileSystem {
   explicit DryRunFileSystem(FileSystem& disk) : disk_(disk) {}
 
   bool Exists(const std::string& path) const override;
+  std::error_code LookUpError(const std::string& path) const override;
   bool FileExists(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;
   FolderListing ListFolder(const std::string& folder) const override;

@@ -88,6 +88,13 @@ class FileSystem {
   // True when the path names something: a file, a folder, or a link wherever it leads (as
   // for a rename, which never follows the link it renames or would replace).
   virtual bool Exists(const std::string& path) const = 0;
+  // What Exists found out: none when something is at `path`, no_such_file_or_directory
+  // when nothing is, else why it could not be looked at (a share whose connection was lost,
+  // a loop of links), which tells nothing of the file.
+  virtual std::error_code LookUpError(const std::string& path) const {
+    return Exists(path) ? std::error_code()
+                        : std::make_error_code(std::errc::no_such_file_or_directory);
+  }
   virtual bool FileExists(const std::string& path) const = 0;
   virtual bool FolderExists(const std::string& path) const = 0;
 

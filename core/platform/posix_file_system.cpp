@@ -270,6 +270,14 @@ class PosixFileSystem final : public FileSystem {
     return !path.empty() && ::lstat(path.c_str(), &info) == 0;
   }
 
+  std::error_code LookUpError(const std::string& path) const override {
+    struct stat info;
+    if (!path.empty() && ::lstat(path.c_str(), &info) == 0) return {};
+    if (path.empty() || errno == ENOENT || errno == ENOTDIR)
+      return std::make_error_code(std::errc::no_such_file_or_directory);
+    return LastError();
+  }
+
   bool FileExists(const std::string& path) const override {
     struct stat info;
     return !path.empty() && StatFollowing(path, info) && !S_ISDIR(info.st_mode);

@@ -34,7 +34,10 @@ FolderRename RenameWithinFolder(FileSystem& fileSystem, const SongPath& from,
   if (rename.to == from) return rename;
 
   rename.error = fileSystem.Rename(from, rename.to);
-  if (rename.error == std::errc::no_such_file_or_directory && !fileSystem.Exists(from))
+  // A song that is gone was listed twice, or another program took it: passed over. One that
+  // cannot be looked at (a share whose connection was lost) is a refusal.
+  if (rename.error == std::errc::no_such_file_or_directory &&
+      fileSystem.LookUpError(from) == std::errc::no_such_file_or_directory)
     return rename;
   rename.outcome = rename.error ? FolderRename::Outcome::kRefused : FolderRename::Outcome::kRenamed;
   return rename;

@@ -62,7 +62,9 @@ TagRenameResult RenameFromTags(SongLists& lists, FileSystem& fileSystem,
              }
              rename.error = there ? fileSystem.RenameIdentified(songs[i], *rename.named, *there)
                                   : fileSystem.Rename(songs[i], *rename.named);
-             if (rename.error) rename.stillThere = fileSystem.Exists(songs[i]);
+             if (rename.error)
+               rename.stillThere =
+                   fileSystem.LookUpError(songs[i]) != std::errc::no_such_file_or_directory;
            },
        .finish =
            [&](std::size_t i) {

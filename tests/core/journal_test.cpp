@@ -25,6 +25,7 @@
 #include "support/pinned_file.h"
 #include "support/staggered_disk.h"
 #include "support/temp_folder.h"
+#include "tidyup/batch_rename.h"
 #include "tidyup/tidy_up.h"
 
 namespace tunewick {
@@ -373,6 +374,24 @@ TEST_F(Journals, AFileTakenAheadAndReplacedBeforeItsTurnIsRecordedAsTheFileRenam
   }
   EXPECT_TRUE(Undo(name).result.refused.empty());
   EXPECT_EQ(testing::SnapshotFiles(folder / "music"), before);
+}
+
+// A song that cannot be looked at, behind a loop of links here as on a share whose
+// connection was lost, is refused with the system's reason, journaled or not and in a dry
+// run alike; one that is gone is passed over.
+TEST_F(Journals, ASongThatCannotBeLookedAtIsRefusedNotPassedOverAsGone) {
+  ASSERT_EQ(::symlink("loop", (folder / "loop").c_str()), 0);
+  const std::string lost = folder / "loop/a-b.mp3", gone = folder / "gone-c.mp3";
+  RecordedRun run(&store, RealFileSystem(), {RunKind::kTidyup, ++clock, folder.path(), {}});
+  DryRunFileSystem view(RealFileSystem());
+  for (FileSystem* disk : {&run.fileSystem(), &RealFileSystem(), static_cast<FileSystem*>(&view)}) {
+    const FolderRename refused = RenameWithinFolder(*disk, lost, "a - b.mp3");
+    EXPECT_EQ(refused.outcome, FolderRename::Outcome::kRefused);
+    EXPECT_EQ(refused.error, std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(RenameWithinFolder(*disk, gone, "gone - c.mp3").outcome,
+              FolderRename::Outcome::kPassedOver);
+  }
+  EXPECT_EQ(run.Finish(), "");
 }
 
 // Renames in several folders at once interleave their records. Killed at any moment, or
