@@ -42,13 +42,36 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
 
 }  // namespace
 
+void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
+                      FileSystem& disk) {
+  // Two entries of the folder: where case is ignored, two spellings lead to the song itself.
+  if (from == to || DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) ||
+      FolderOf(from) != FolderOf(to) || !IsListedAs(disk, from) || !IsListedAs(disk, to))
+    return;
+  const std::optional<FileIdentity> song = disk.IdentifyFile(from), other = disk.IdentifyFile(to);
+  if (!song || !other || !SameFile(entry.identity, *song) || !SameFile(entry.identity, *other))
+    return;
+  // One file: where inode numbers last, SameFile saw the same one under both names; where
+  // they do not, one file gives the same bytes and the same time under either. Either way
+  // it has another name: a copy of the song has not.
+  if (!disk.HasOtherNames(to)) return;
+  if (!song->inodeStable || !other->inodeStable) {
+    if (song->fingerprint == 0 || song->fingerprint != other->fingerprint ||
+        song->size != other->size || song->modifiedNs != other->modifiedNs)
+      return;
+  }
+  disk.DeleteFile(to);
+}
+
 void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {
   const std::optional<Journal> journal = store.NewestCutShort();
   if (!journal) return;
   for (const JournalEntry& entry : journal->entries) {
-    if (entry.outcome != JournalEntry::Outcome::kUnknown || !IsRenameOfARun(entry)) continue;
+    if (entry.outcome == JournalEntry::Outcome::kDone || !IsRenameOfARun(entry)) continue;
     const SongPath from = ResolvedPath(entry.from, journal->header.folder);
     const SongPath to = ResolvedPath(entry.to, journal->header.folder);
+    RemoveSecondName(entry, from, to, disk);
+    if (entry.outcome == JournalEntry::Outcome::kFailed) continue;
     BringBackFromCaseChange(entry, from, to, disk);
     const std::optional<FileIdentity> song = disk.IdentifyFile(from), atNew = disk.IdentifyFile(to);
     // A link has the length of its target as its size, so an empty file there is a file.

@@ -8,6 +8,16 @@
 
 namespace tunewick {
 
+// Where a file system offers no rename that refuses to replace, a rename may make the new
+// name a link to the song and then remove the old one (posix_rename.h): cut short in
+// between, or failing at the removal (a share whose connection was lost), it leaves the
+// song under both names. Removes the new name `to` of the rename `entry` (its paths
+// resolved) when it is such a second name: the song is under `from` and `to` is the same
+// file, with more than one name, as though the rename had not begun; never another file,
+// of the same bytes or not.
+void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
+                      FileSystem& disk);
+
 // Removes the reservations that the renames in flight of the newest run may have left,
 // when that run was cut short. Where a file system offers no rename that refuses to
 // replace, a rename first makes its new name as an empty file, then renames the song over
@@ -16,8 +26,9 @@ namespace tunewick {
 // rename record: one without an outcome, whose song is still under its old name, with an
 // empty regular file that is not the song under its new name. A change of letter case
 // passes a hidden temporary name where case is ignored: cut short, the song is put back
-// from there under its old name, and the empty names the change made are removed. Works
-// through `disk`, a dry run's view too. Throws JournalsUntrusted.
+// from there under its old name, and the empty names the change made are removed. A song
+// a rename without an outcome or a failed one left under two names keeps only its old one
+// (RemoveSecondName). Works through `disk`, a dry run's view too. Throws JournalsUntrusted.
 void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk);
 
 // Removes what runs cut short left and packs their journals (PackEarlierJournals), where

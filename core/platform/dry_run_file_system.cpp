@@ -94,6 +94,12 @@ std::error_code DryRunFileSystem::LookUpError(const std::string& path) const {
   return disk_.LookUpError(diskPath);
 }
 
+bool DryRunFileSystem::HasOtherNames(const std::string& path) const {
+  // Renames move names, they make none: a file has as many as on the disk.
+  std::string diskPath = path;
+  return Lookup(path, &diskPath) != State::kGone && disk_.HasOtherNames(diskPath);
+}
+
 bool DryRunFileSystem::FileExists(const std::string& path) const {
   // Only files are ever renamed, so whatever was renamed here is a file.
   const State state = Lookup(path);

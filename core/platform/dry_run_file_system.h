@@ -24,6 +24,7 @@ class DryRunFileSystem final : public FileSystem {
 
   bool Exists(const std::string& path) const override;
   std::error_code LookUpError(const std::string& path) const override;
+  bool HasOtherNames(const std::string& path) const override;
   bool FileExists(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;
   FolderListing ListFolder(const std::string& folder) const override;

@@ -125,6 +125,13 @@ class FileSystem {
   virtual std::optional<FileIdentity> IdentifyFile(
       const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const = 0;
 
+  // True when the file at `path` (a link not followed) is known to have other names as
+  // well: hard links to it.
+  virtual bool HasOtherNames(const std::string& path) const {
+    (void)path;
+    return false;
+  }
+
   // True when entries of the folder may be renamed by this process.
   virtual bool CanChangeFolder(const std::string& folder) const = 0;
 

@@ -12,6 +12,7 @@ class ForwardingFileSystem : public FileSystem {
 
   bool Exists(const std::string& p) const override { return disk_.Exists(p); }
   std::error_code LookUpError(const std::string& p) const override { return disk_.LookUpError(p); }
+  bool HasOtherNames(const std::string& p) const override { return disk_.HasOtherNames(p); }
   bool FileExists(const std::string& p) const override { return disk_.FileExists(p); }
   bool FolderExists(const std::string& p) const override { return disk_.FolderExists(p); }
   FolderListing ListFolder(const std::string& f) const override { return disk_.ListFolder(f); }

@@ -270,6 +270,11 @@ class PosixFileSystem final : public FileSystem {
     return !path.empty() && ::lstat(path.c_str(), &info) == 0;
   }
 
+  bool HasOtherNames(const std::string& path) const override {
+    struct stat info;
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0 && info.st_nlink > 1;
+  }
+
   std::error_code LookUpError(const std::string& path) const override {
     struct stat info;
     if (!path.empty() && ::lstat(path.c_str(), &info) == 0) return {};
