@@ -246,9 +246,11 @@ class RunReversal {
     if (where.isAtOld && !where.isAtNew) return {};  // never renamed, or back already
     if (!where.isAtNew && IsFurtherBack(i, entry.identity)) return {};
     if (!where.isAtNew) {
-      // A path the system does not take can be looked at no more than renamed back.
-      if (std::max(entry.to.size(), entry.from.size()) > kLongestPath)
-        return Refuse(entry, ErrorText(std::make_error_code(std::errc::filename_too_long)));
+      // A new path that cannot be looked at (too long for the system, on a share whose
+      // connection was lost) tells nothing of the file: the reason is why not.
+      if (const std::error_code unseen = fileSystem_.LookUpError(entry.to);
+          unseen && unseen != std::errc::no_such_file_or_directory)
+        return Refuse(entry, ErrorText(unseen));
       return Refuse(entry, std::string(kChangedSince));
     }
     // Renames never replace, so the old path is looked at only when renaming back fails;
