@@ -12,6 +12,8 @@ namespace {
 constexpr std::size_t kHeaderSize = 10;
 constexpr std::uint8_t kUnsynchronised = 0x80;
 constexpr std::uint8_t kExtendedHeader = 0x40;  // compression in ID3v2.2
+// A tag without a picture, read in one piece; a larger one is read a frame at a time.
+constexpr std::uint64_t kReadWhole = 16 << 10;
 // A title or an artist frame larger than this holds no name a file could take.
 constexpr std::uint64_t kLargestWantedFrame = 64 << 10;
 
@@ -193,14 +195,17 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
     return {};
   if (version == 2 && (flags & kExtendedHeader)) return {};  // compressed: no known way to read
   const std::uint64_t bodySize = std::min<std::uint64_t>(tagSize, length - kHeaderSize);
-  std::string resynchronised;
+  std::string whole;
   std::optional<Body> bodyRead;
   if ((flags & kUnsynchronised) && version <= 3) {
     // The frame sizes count the bytes as they are without unsynchronisation: the whole tag
     // is read first.
-    resynchronised = Resynchronised(read(kHeaderSize, static_cast<std::size_t>(bodySize)));
-    bodyRead.emplace(resynchronised);
+    whole = Resynchronised(read(kHeaderSize, static_cast<std::size_t>(bodySize)));
+    bodyRead.emplace(whole);
     flags &= ~kUnsynchronised;
+  } else if (bodySize <= kReadWhole) {
+    whole = read(kHeaderSize, static_cast<std::size_t>(bodySize));
+    bodyRead.emplace(whole);
   } else {
     bodyRead.emplace(read, kHeaderSize, bodySize);
   }

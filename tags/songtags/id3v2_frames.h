@@ -23,9 +23,10 @@ using TagBytes = std::function<std::string(std::uint64_t at, std::size_t count)>
 // frames are inflated here. A frame is left out when it is longer than 64 KiB, or would
 // inflate to more (far more than a file name holds), when it is encrypted or when its data
 // is damaged. Frames
-// end at the padding or at the first damaged frame. The frames are read one at a time and
-// only the wanted ones whole, so that a picture of any size costs nothing; only a whole tag
-// unsynchronised is read in one piece. Empty when the bytes are no ID3v2 tag.
+// end at the padding or at the first damaged frame. A tag larger than 16 KiB is read a
+// frame at a time, only the wanted ones whole, so that a picture of any size costs nothing;
+// a smaller one, or a whole tag unsynchronised, is read in one piece. Empty when the bytes
+// are no ID3v2 tag.
 std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read);
 
 }  // namespace tunewick

@@ -116,9 +116,10 @@ std::uint64_t ID3v2Size(TagStream& stream, std::uint64_t at) {
 // The ID3v2 tag that starts at `at`, read no further than `end`.
 ModernTags ReadID3v2(TagStream& stream, std::uint64_t at, std::uint64_t end) {
   if (end < at + TagLib::ID3v2::Header::size()) return {};
-  ReadAhead frames(stream);
+  const std::uint64_t size = std::min<std::uint64_t>(ID3v2Size(stream, at), end - at);
+  ReadAhead frames(stream, at + size);
   const std::string bytes = TitleAndArtistFrames(
-      std::min<std::uint64_t>(ID3v2Size(stream, at), end - at),
+      size,
       [&](std::uint64_t offset, std::size_t count) { return frames.ReadAt(at + offset, count); });
   TagLib::ByteVectorStream memory(
       TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size())));

@@ -57,7 +57,7 @@ std::string AtomOf(std::string_view type, std::string_view body) {
 // The first of each wanted item among the atoms from `at` to `end`, one after another, read
 // one at a time: an item not wanted, such as a picture, is passed over unread.
 std::string WantedItems(TagStream& stream, std::uint64_t at, std::uint64_t end) {
-  ReadAhead items(stream);
+  ReadAhead items(stream, end);
   std::string kept;
   bool found[std::size(kWantedItems)] = {};
   while (end - at >= kHeaderSize) {

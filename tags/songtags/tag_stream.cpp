@@ -9,9 +9,6 @@
 namespace tunewick {
 namespace {
 
-// Enough for the tags of most songs without a picture; a larger tag is read in one piece.
-constexpr std::size_t kWindowSize = 16 << 10;
-
 // One window kept for the next stream of the same thread: songs are read one after the
 // other by thousands, and a fresh window each time costs more than reading into it.
 thread_local std::unique_ptr<char[]> spareWindow;
@@ -73,7 +70,10 @@ std::string TagStream::ReadAt(std::uint64_t offset, std::uint64_t count) {
 std::string ReadAhead::ReadAt(std::uint64_t offset, std::size_t count) {
   if (count > kReadAhead) return stream_.ReadAt(offset, count);
   if (offset < windowStart_ || offset - windowStart_ + count > window_.size()) {
-    window_ = stream_.ReadAt(offset, kReadAhead);
+    const std::uint64_t ahead =
+        offset < end_ ? std::max<std::uint64_t>(end_ - offset, count) : count;
+    window_ = stream_.ReadAt(offset,
+                             static_cast<std::size_t>(std::min<std::uint64_t>(kReadAhead, ahead)));
     windowStart_ = offset;
   }
   const std::size_t at = static_cast<std::size_t>(offset - windowStart_);

@@ -6,6 +6,7 @@
 #include <taglib/tiostream.h>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,8 @@ class TagStream final : public TagLib::IOStream {
   static constexpr std::size_t kLargestRead = 16 << 20;  // one block (tags with big pictures)
   static constexpr std::uint64_t kMostBytes = 64 << 20;  // every block together
   static constexpr std::size_t kMostReads = 100000;      // every block together
+  // Small reads come from a window of the file's bytes read ahead, of this size.
+  static constexpr std::size_t kWindowSize = 16 << 10;
 
   TagStream(std::string path, std::unique_ptr<ReadableFile> file);
   ~TagStream() override;
@@ -65,15 +68,21 @@ class TagStream final : public TagLib::IOStream {
 // that passes over a picture does not read it.
 class ReadAhead {
  public:
-  explicit ReadAhead(TagStream& stream) : stream_(stream) {}
+  // Reads ahead no further than `end`, where what is walked ends.
+  explicit ReadAhead(TagStream& stream,
+                     std::uint64_t end = std::numeric_limits<std::uint64_t>::max())
+      : stream_(stream), end_(end) {}
 
   // As TagStream::ReadAt.
   std::string ReadAt(std::uint64_t offset, std::size_t count);
 
  private:
-  static constexpr std::size_t kReadAhead = 64 << 10;
+  // As much as the stream reads ahead itself: no more is read than a walk in its own reads
+  // would.
+  static constexpr std::size_t kReadAhead = TagStream::kWindowSize;
 
   TagStream& stream_;
+  std::uint64_t end_;
   std::string window_;  // the bytes from windowStart_ on
   std::uint64_t windowStart_ = 0;
 };
