@@ -389,6 +389,15 @@ class CliJournals : public ::testing::Test {
     });
     return names;
   }
+  // With `journal` the only run kept, `command` ("tidy" of the folder m, or "undo") from
+  // `root`, as a dry run and then for real.
+  std::pair<Outcome, Outcome> AfterTheRun(const std::string& journal, const std::string& root,
+                                          const std::string& command) {
+    std::filesystem::remove_all(JournalFolder());
+    state.MakeFile("tunewick/7.journal", journal);
+    return DryRunThenReal(
+        root, command == "tidy" ? std::vector{command, std::string("m")} : std::vector{command});
+  }
 
   TempFolder state, folder;
 };
@@ -784,11 +793,7 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
     journal.insert(journal.find("\nrename", journal.find("\nrename") + 1) + 1,
                    FailedRecord("File exists"));  // of the first rename
     std::filesystem::remove(music + "03 gone.mp3");
-    std::filesystem::remove_all(JournalFolder());
-    state.MakeFile("tunewick/7.journal", journal);
-    const auto [dryRun, run] =
-        DryRunThenReal(image.path(), command == "tidy" ? std::vector{command, std::string("m")}
-                                                       : std::vector{command});
+    const auto [dryRun, run] = AfterTheRun(journal, image.path(), command);
     EXPECT_EQ(dryRun.out, run.out);
     EXPECT_EQ(std::filesystem::exists(music + "Song.mp3"), command == "tidy");
     EXPECT_EQ(ReadFile(music + (command == "tidy" ? "Song.mp3" : "01 song.mp3")), "01 song.mp3");
@@ -827,11 +832,7 @@ TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
     ASSERT_EQ(::link((music + "02 two.mp3").c_str(), (music + "two.mp3").c_str()), 0);
     std::filesystem::copy_file(music + "03 three.mp3", music + "three.mp3");
     if (command == "undo") journal += EndRecord(0);
-    std::filesystem::remove_all(JournalFolder());
-    state.MakeFile("tunewick/7.journal", journal);
-    const auto [dryRun, run] =
-        DryRunThenReal(folder.path(), command == "tidy" ? std::vector{command, std::string("m")}
-                                                        : std::vector{command});
+    const auto [dryRun, run] = AfterTheRun(journal, folder.path(), command);
     EXPECT_EQ(dryRun.out, run.out);
     std::vector<std::string> left;
     for (const auto& [path, bytes] : testing::SnapshotFiles(folder / "m"))
