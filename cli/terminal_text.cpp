@@ -3,43 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "rules/utf8.h"
+
 namespace tunewick {
-namespace {
-
-// How much of a well-formed UTF-8 character `text` begins with: all of it (`whole`), or as
-// much as `text` holds of one; a length of 0 when it begins none.
-struct CharacterStart {
-  std::size_t length = 0;
-  bool whole = false;
-};
-
-CharacterStart CharacterAt(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char lowest = 0x80, highest = 0xBF;  // of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) lowest = 0xA0;   // no overlong form
-    if (lead == 0xED) highest = 0x9F;  // no surrogate
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) lowest = 0x90;
-    if (lead == 0xF4) highest = 0x8F;  // nothing past U+10FFFF
-  } else {
-    return {};
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    if (i == text.size()) return {i, false};
-    const unsigned char next = byte(i);
-    if (i == 1 ? next < lowest || next > highest : (next & 0xC0) != 0x80) return {};
-  }
-  return {length, true};
-}
-
-}  // namespace
 
 void AppendVisible(std::string& shown, std::string_view text, LineBreaks lineBreaks) {
   char escape[8];
@@ -55,16 +21,15 @@ void AppendVisible(std::string& shown, std::string_view text, LineBreaks lineBre
       ++i;
       continue;
     }
-    const CharacterStart character = CharacterAt(text.substr(i));
-    if (character.whole) {
+    if (const std::size_t length = Utf8CharacterLength(text, i); length > 0) {
       const auto second = static_cast<unsigned char>(text[i + 1]);
       if (byte == 0xC2 && second <= 0x9F) {  // U+0080 to U+009F: the C1 controls
         std::snprintf(escape, sizeof escape, "\\u%04X", second);
         shown += escape;
       } else {
-        shown += text.substr(i, character.length);
+        shown += text.substr(i, length);
       }
-      i += character.length;
+      i += length;
     } else {
       // A byte that is no part of a character: where bytes are characters (Latin-1), those
       // from 0x80 to 0x9F are the C1 controls.
@@ -99,8 +64,7 @@ std::streamsize VisibleTextBuffer::xsputn(const char* text, std::streamsize coun
   }
   // A character cut short at the end waits for the rest of its bytes.
   for (std::size_t back = std::min<std::size_t>(3, rest.size()); back > 0; --back) {
-    const CharacterStart character = CharacterAt(rest.substr(rest.size() - back));
-    if (character.length == back && !character.whole) {
+    if (IsCutUtf8Character(rest, rest.size() - back)) {
       held_ = rest.substr(rest.size() - back);
       rest.remove_suffix(back);
       break;

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "rules/utf8.h"
+
 namespace tunewick {
 namespace {
 
@@ -37,17 +39,12 @@ void AppendUtf8(std::string& out, char32_t c) {
 // The character of the well-formed UTF-8 sequence at `at`, advancing `at`; nothing (and
 // `at` unchanged) when the bytes there are not one.
 bool DecodeUtf8(std::string_view text, std::size_t& at, char32_t& c) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  std::size_t length = lead >= 0xf0 && lead <= 0xf4 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
-  if (length == 0 || at + length > text.size()) return false;
-  char32_t value = lead & (0x7f >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xc0) != 0x80) return false;
-    value = (value << 6) | (byte(at + i) & 0x3f);
-  }
-  const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-  if (value < least || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff)) return false;
+  const std::size_t length = Utf8CharacterLength(text, at);
+  if (length == 0) return false;
+  const auto lead = static_cast<unsigned char>(text[at]);
+  char32_t value = length == 1 ? lead : lead & (0x7f >> length);
+  for (std::size_t i = 1; i < length; ++i)
+    value = (value << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3f);
   at += length;
   c = value;
   return true;
