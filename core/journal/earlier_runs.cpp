@@ -45,8 +45,8 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
 void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
                       FileSystem& disk) {
   // Two entries of the folder: where case is ignored, two spellings lead to the song itself.
-  if (from == to || DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) ||
-      FolderOf(from) != FolderOf(to) || !IsListedAs(disk, from) || !IsListedAs(disk, to))
+  if (DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) || !IsListedAs(disk, from) ||
+      !IsListedAs(disk, to))
     return;
   const std::optional<FileIdentity> song = disk.IdentifyFile(from), other = disk.IdentifyFile(to);
   if (!song || !other || !SameFile(entry.identity, *song) || !SameFile(entry.identity, *other))

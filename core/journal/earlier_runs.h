@@ -11,10 +11,10 @@ namespace tunewick {
 // Where a file system offers no rename that refuses to replace, a rename may make the new
 // name a link to the song and then remove the old one (posix_rename.h): cut short in
 // between, or failing at the removal (a share whose connection was lost), it leaves the
-// song under both names. Removes the new name `to` of the rename `entry` (its paths
-// resolved) when it is such a second name: the song is under `from` and `to` is the same
-// file, with more than one name, as though the rename had not begun; never another file,
-// of the same bytes or not.
+// song under both names. Removes the new name `to` of the rename `entry`, a rename of a run
+// within its folder (IsRenameOfARun), its paths resolved, when it is such a second name: the song
+// is under `from` and `to` is the same file, with more than one name, as though the rename had not
+// begun; never another file, of the same bytes or not.
 void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
                       FileSystem& disk);
 
