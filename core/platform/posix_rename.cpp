@@ -192,6 +192,23 @@ bool OnlyTheSongIsInTheWay(const std::string& from, const std::string& to) {
   return songListed;
 }
 
+// A change of case whose song could go neither on nor back: both its names were taken
+// meanwhile. The song keeps the hidden temporary name of the try `code`, which the message
+// gives, so that the user can find it.
+class LeftUnderTemporaryNameCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "tunewick change of case"; }
+  std::string message(int code) const override {
+    return "Its name was taken meanwhile: the song is now the hidden file " +
+           CaseChangeTemporaryName(static_cast<unsigned>(code)) + " in its folder";
+  }
+};
+
+std::error_code LeftUnderTemporaryName(unsigned attempt) {
+  static const LeftUnderTemporaryNameCategory category;
+  return {static_cast<int>(attempt), category};
+}
+
 }  // namespace
 
 std::error_code ChangeCase(const std::string& from, const std::string& to, const Mover& move) {
@@ -202,7 +219,7 @@ std::error_code ChangeCase(const std::string& from, const std::string& to, const
     error = move(from, temporary);
     if (error) continue;
     error = move(temporary, to);
-    if (error) move(temporary, from);
+    if (error && move(temporary, from)) return LeftUnderTemporaryName(attempt);
     return error;
   }
   return error;

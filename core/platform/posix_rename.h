@@ -29,7 +29,8 @@ std::error_code MoveBy(RenameWay way, const std::string& from, const std::string
 
 // A change of letter case where the file system ignores case: the song moves by `move`
 // (a move that never replaces, as the ways above) to a free temporary name in its folder,
-// then to `to`; when that second move fails, back under its own name.
+// then to `to`; when that second move fails, back under its own name. Where both names
+// were taken meanwhile, the error says which temporary name the song is left under.
 using Mover = std::function<std::error_code(const std::string& from, const std::string& to)>;
 std::error_code ChangeCase(const std::string& from, const std::string& to, const Mover& move);
 

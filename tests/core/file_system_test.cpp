@@ -69,7 +69,8 @@ TEST(FileSystem, EveryWayOfRenamingRefusesATakenNameAndLeavesNothingBehind) {
 }
 
 // A change of case passes a temporary name, one taken already passed over; when the move on
-// from there fails, the song goes back under its own name.
+// from there fails, the song goes back under its own name, and where that is taken too, the
+// error tells where the song is.
 TEST(FileSystem, AChangeOfCaseThatFailsHalfWayLeavesTheSongUnderItsOwnName) {
   TempFolder folder;
   const std::string song = folder.MakeFile("abba.mp3", "song");
@@ -81,6 +82,16 @@ TEST(FileSystem, AChangeOfCaseThatFailsHalfWayLeavesTheSongUnderItsOwnName) {
   };
   EXPECT_EQ(posix::ChangeCase(song, folder / "Abba.mp3", thirdMoveFails), std::errc::io_error);
   EXPECT_EQ(SnapshotFiles(folder.path()), before);
+
+  moves = 0;
+  auto onlyTheFirstTwoMovesGo = [&](const std::string& from, const std::string& to) {
+    return ++moves >= 3 ? std::make_error_code(std::errc::file_exists) : fs().Rename(from, to);
+  };
+  const std::error_code stuck =
+      posix::ChangeCase(song, folder / "Abba.mp3", onlyTheFirstTwoMovesGo);
+  EXPECT_EQ(stuck.message(), "Its name was taken meanwhile: the song is now the hidden file " +
+                                 CaseChangeTemporaryName(1) + " in its folder");
+  EXPECT_EQ(ReadFile(folder / CaseChangeTemporaryName(1)), "song");
   // What a crash leaves under such a name is known by it (earlier_runs.h).
   EXPECT_TRUE(IsCaseChangeTemporaryName(CaseChangeTemporaryName(42)));
 }
