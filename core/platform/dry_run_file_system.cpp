@@ -173,6 +173,19 @@ bool DryRunFileSystem::Lists(const std::string& folder, const std::string& name)
       [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
 }
 
+bool DryRunFileSystem::NameTooLongIn(const std::string& folder, const std::string& name,
+                                     bool ignoresCase) const {
+  if (!NameTooLong(name, ignoresCase)) return false;
+  if (NameTooLong(name, /*ignoresCase=*/true)) return true;
+  // Over 255 bytes but not over 255 UTF-16 code units: too long for most file systems that
+  // respect case, but not for NTFS, which counts code units there too. A file system that
+  // measures the names it looks up tells; one that does not is taken to count bytes.
+  const auto tooLong = [&](const std::string& tried) {
+    return disk_.LookUpError(folder + tried) == std::errc::filename_too_long;
+  };
+  return !tooLong(std::string(kLongestName + 1, 'a')) || tooLong(name);
+}
+
 // The checks come in the order the system makes them, so that a rename refused for
 // several reasons gives the real run's.
 std::error_code DryRunFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -189,7 +202,8 @@ std::error_code DryRunFileSystem::Rename(const std::string& from, const std::str
   std::optional<FolderId> id = FolderIdOf(folder);
   if (!id) return Refused(std::errc::no_such_file_or_directory);
   Changes& changes = ChangesMadeIn(*id, diskPath);
-  if (NameTooLong(newName, changes.ignoresCase)) return Refused(std::errc::filename_too_long);
+  if (NameTooLongIn(folder, newName, changes.ignoresCase))
+    return Refused(std::errc::filename_too_long);
 
   // Where case is ignored, the name in the way of a change of case is the song itself when
   // the folder lists the song under exactly the name given; the real rename passes through

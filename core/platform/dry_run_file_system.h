@@ -70,6 +70,8 @@ class DryRunFileSystem final : public FileSystem {
   Changes& ChangesMadeIn(FolderId folder, const std::string& diskPath);
   // True when the folder, as the dry run shows it, lists an entry named exactly `name`.
   bool Lists(const std::string& folder, const std::string& name) const;
+  // True when the file system of `folder` would refuse `name` as too long.
+  bool NameTooLongIn(const std::string& folder, const std::string& name, bool ignoresCase) const;
 
   FileSystem& disk_;
   // For changes_ and folderIds_, never held during a call to the disk: each folder's

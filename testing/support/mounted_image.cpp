@@ -74,6 +74,13 @@ void MountedImage::Mount(Kind kind, int megabytes, Access access) {
     const char* mode = access == Access::kReadOnly ? "ro" : "rw+";
     if (int status = RunProgram({"fusefat", "-o", mode, image, mountPoint_}); status != 0)
       return fail("fusefat", status);
+  } else if (kind == Kind::kNtfs) {
+    if (int status = RunProgram({"mkntfs", "-F", "-f", "-q", image}); status != 0)
+      return fail("mkntfs", status);
+    mountAttempted_ = true;
+    std::vector<std::string> mount{"ntfs-3g", image, mountPoint_};
+    if (access == Access::kReadOnly) mount.insert(mount.begin() + 1, {"-o", "ro"});
+    if (int status = RunProgram(mount); status != 0) return fail("ntfs-3g", status);
   } else {
     if (int status = RunProgram({"mkfs.exfat", image}); status != 0)
       return fail("mkfs.exfat", status);

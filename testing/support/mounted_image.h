@@ -8,21 +8,23 @@
 
 namespace tunewick::testing {
 
-// A small FAT or exFAT file system, made in an image file and mounted through FUSE for as
-// long as the object lives, as a USB stick or an SD card of music is. Mounting needs root
-// and a usable /dev/fuse; where either is missing, or a tool fails, unavailable() says why
-// and nothing is mounted. Whatever happens, the destructor unmounts and lets the loop
-// device go.
+// A small FAT, exFAT or NTFS file system, made in an image file and mounted through FUSE
+// for as long as the object lives, as a USB stick, an SD card or a Windows disk of music
+// is. Mounting needs root and a usable /dev/fuse; where either is missing, or a tool fails,
+// unavailable() says why and nothing is mounted. Whatever happens, the destructor unmounts
+// and lets the loop device go.
 class MountedImage {
  public:
-  enum class Kind { kFat, kExfat };
+  enum class Kind { kFat, kExfat, kNtfs };
   enum class Access { kReadWrite, kReadOnly };
   explicit MountedImage(Kind kind, int megabytes = 16, Access access = Access::kReadWrite);
   ~MountedImage();
   MountedImage(const MountedImage&) = delete;
   MountedImage& operator=(const MountedImage&) = delete;
 
-  static const char* Name(Kind kind) { return kind == Kind::kFat ? "FAT" : "exFAT"; }
+  static const char* Name(Kind kind) {
+    return kind == Kind::kFat ? "FAT" : kind == Kind::kExfat ? "exFAT" : "NTFS";
+  }
 
   // Empty when mounted; otherwise why the image could not be.
   const std::string& unavailable() const { return unavailable_; }

@@ -245,13 +245,13 @@ TEST(Cli, TidyPrintsTheChangedFilesListAndTheCountersOnEveryDiskAsADryRunForesee
              });
 }
 
-// A name holds 255 bytes on an ordinary disk, but 255 UTF-16 code units on exFAT: there a
-// name of two-byte letters grows past 255 bytes.
+// A name holds 255 bytes on an ordinary disk, but 255 UTF-16 code units on exFAT and on
+// NTFS, which respects case: there a name of two-byte letters grows past 255 bytes.
 TEST(Cli, ANameGrowsAsLongAsItsDiskAllowsAsTheDryRunForesees) {
   std::string letters;
   for (int i = 0; i < 124; ++i) letters += "\xc3\xa9";
   const std::string from = "m/" + letters + "-x.wav", to = "m/" + letters + " - X.wav";
-  OnEachDisk({std::nullopt, MountedImage::Kind::kExfat},
+  OnEachDisk({std::nullopt, MountedImage::Kind::kExfat, MountedImage::Kind::kNtfs},
              [&](const std::optional<MountedImage::Kind>& kind, const std::string& root) {
                std::filesystem::create_directory(root + "/m");
                testing::WriteFile(root + "/" + from, "song");
