@@ -45,8 +45,9 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
 void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
                       FileSystem& disk) {
   // Two entries of the folder: where case is ignored, two spellings lead to the song itself.
-  if (DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) || !IsListedAs(disk, from) ||
-      !IsListedAs(disk, to))
+  // Where it is not, a change of case makes a second name as any other rename does (NTFS).
+  if ((DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) && disk.IgnoresCase(from)) ||
+      !IsListedAs(disk, from) || !IsListedAs(disk, to))
     return;
   const std::optional<FileIdentity> song = disk.IdentifyFile(from), other = disk.IdentifyFile(to);
   if (!song || !other || !SameFile(entry.identity, *song) || !SameFile(entry.identity, *other))

@@ -813,8 +813,9 @@ TEST_F(CliJournals, AnEmptyNewNameThatAKilledRunLeftIsRemovedByTheNextTidyOrUndo
 // Where a file system offers no rename that refuses to replace, a rename links the new
 // name to the song, then removes the old one (posix_rename.h): cut short in between, or
 // failing at the removal as on a share whose connection was lost, it leaves the song under
-// both names. The next tidy (after a run cut short) or undo removes the new name, and as its
-// dry run foresees; another file of the same bytes under a new name stays.
+// both names, also for a change of case where case counts (NTFS). The next tidy (after a run
+// cut short) or undo removes the new name, and as its dry run foresees; another file of the
+// same bytes under a new name stays.
 TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
   for (const std::string command : {"tidy", "undo"}) {
     SCOPED_TRACE(command);
@@ -828,8 +829,13 @@ TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
       if (song[1] == '1' && command == "tidy") continue;  // cut short: no outcome
       journal += FailedRecord(song[1] == '3' ? "File exists" : "Input/output error");
     }
+    testing::WriteFile(music + "four.mp3", "four");
+    AppendRenameRecord(journal, "m/four.mp3", "m/Four.mp3",
+                       *RealFileSystem().IdentifyFile(music + "four.mp3"));
+    if (command == "undo") journal += FailedRecord("Input/output error");
     ASSERT_EQ(::link((music + "01 one.mp3").c_str(), (music + "one.mp3").c_str()), 0);
     ASSERT_EQ(::link((music + "02 two.mp3").c_str(), (music + "two.mp3").c_str()), 0);
+    ASSERT_EQ(::link((music + "four.mp3").c_str(), (music + "Four.mp3").c_str()), 0);
     std::filesystem::copy_file(music + "03 three.mp3", music + "three.mp3");
     if (command == "undo") journal += EndRecord(0);
     const auto [dryRun, run] = AfterTheRun(journal, folder.path(), command);
@@ -837,10 +843,12 @@ TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
     std::vector<std::string> left;
     for (const auto& [path, bytes] : testing::SnapshotFiles(folder / "m"))
       left.push_back(path.substr(music.size()) + "=" + bytes);
-    const std::vector<std::string> tidied = {"03 Three.mp3=03 three", "One.mp3=01 one",
-                                             "Three.mp3=03 three", "Two.mp3=02 two"};
+    const std::vector<std::string> tidied = {"03 Three.mp3=03 three", "Four.mp3=four",
+                                             "One.mp3=01 one", "Three.mp3=03 three",
+                                             "Two.mp3=02 two"};
     const std::vector<std::string> undone = {"01 one.mp3=01 one", "02 two.mp3=02 two",
-                                             "03 three.mp3=03 three", "three.mp3=03 three"};
+                                             "03 three.mp3=03 three", "four.mp3=four",
+                                             "three.mp3=03 three"};
     EXPECT_EQ(left, command == "tidy" ? tidied : undone) << run.out;
   }
 }
