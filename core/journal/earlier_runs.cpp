@@ -10,12 +10,30 @@
 namespace tunewick {
 namespace {
 
+// True when `second` is a second name of the song of `entry` that `path` names too: one
+// file, with more than one name; never a copy of the song, of the same bytes or not.
+bool IsSecondName(const JournalEntry& entry, const std::string& path, const std::string& second,
+                  const FileSystem& disk) {
+  const std::optional<FileIdentity> song = disk.IdentifyFile(path),
+                                    other = disk.IdentifyFile(second);
+  if (!song || !other || !SameFile(entry.identity, *song) || !SameFile(entry.identity, *other))
+    return false;
+  // One file: where inode numbers last, SameFile saw the same one under both names; where
+  // they do not, one file gives the same bytes and the same time under either. Either way
+  // it has another name: a copy of the song has not.
+  if (!disk.HasOtherNames(second)) return false;
+  return (song->inodeStable && other->inodeStable) ||
+         (song->fingerprint != 0 && song->fingerprint == other->fingerprint &&
+          song->size == other->size && song->modifiedNs == other->modifiedNs);
+}
+
 // A change of letter case where case is ignored moves the song to a temporary name in its
 // folder, then to its new name, making each name first as an empty file where no rename
 // refuses to replace (posix_rename.h). Cut short in between, the song is under the hidden
 // temporary name, perhaps with the empty new name beside it, or an empty temporary name is
-// left. Puts the song back under its old name, as though the rename had not begun, and
-// removes the empty names the change left.
+// left; a link cut short leaves it under both its old name and the temporary one. Puts the
+// song back under its old name, as though the rename had not begun, and removes the empty
+// names the change left.
 void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, const SongPath& to,
                              FileSystem& disk) {
   const std::string folder(FolderOf(from));
@@ -29,6 +47,10 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
     const std::optional<FileIdentity> there = disk.IdentifyFile(temporary);
     if (!there) continue;
     if (SameFile(entry.identity, *there)) {
+      if (IsSecondName(entry, from, temporary, disk)) {
+        disk.DeleteFile(temporary);
+        continue;
+      }
       if (IsListedAs(disk, to))
         if (const std::optional<FileIdentity> atNew = disk.IdentifyFile(to);
             atNew && atNew->size == 0 && disk.FileExists(to))
@@ -49,19 +71,7 @@ void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const Son
   if ((DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) && disk.IgnoresCase(from)) ||
       !IsListedAs(disk, from) || !IsListedAs(disk, to))
     return;
-  const std::optional<FileIdentity> song = disk.IdentifyFile(from), other = disk.IdentifyFile(to);
-  if (!song || !other || !SameFile(entry.identity, *song) || !SameFile(entry.identity, *other))
-    return;
-  // One file: where inode numbers last, SameFile saw the same one under both names; where
-  // they do not, one file gives the same bytes and the same time under either. Either way
-  // it has another name: a copy of the song has not.
-  if (!disk.HasOtherNames(to)) return;
-  if (!song->inodeStable || !other->inodeStable) {
-    if (song->fingerprint == 0 || song->fingerprint != other->fingerprint ||
-        song->size != other->size || song->modifiedNs != other->modifiedNs)
-      return;
-  }
-  disk.DeleteFile(to);
+  if (IsSecondName(entry, from, to, disk)) disk.DeleteFile(to);
 }
 
 void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {

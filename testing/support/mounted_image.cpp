@@ -74,13 +74,16 @@ void MountedImage::Mount(Kind kind, int megabytes, Access access) {
     const char* mode = access == Access::kReadOnly ? "ro" : "rw+";
     if (int status = RunProgram({"fusefat", "-o", mode, image, mountPoint_}); status != 0)
       return fail("fusefat", status);
-  } else if (kind == Kind::kNtfs) {
+  } else if (kind == Kind::kNtfs || kind == Kind::kNtfsIgnoringCase) {
     if (int status = RunProgram({"mkntfs", "-F", "-f", "-q", image}); status != 0)
       return fail("mkntfs", status);
     mountAttempted_ = true;
-    std::vector<std::string> mount{"ntfs-3g", image, mountPoint_};
-    if (access == Access::kReadOnly) mount.insert(mount.begin() + 1, {"-o", "ro"});
-    if (int status = RunProgram(mount); status != 0) return fail("ntfs-3g", status);
+    const std::string driver = kind == Kind::kNtfs ? "ntfs-3g" : "lowntfs-3g";
+    std::vector<std::string> mount{driver, image, mountPoint_};
+    std::string options = kind == Kind::kNtfs ? "" : "ignore_case";
+    if (access == Access::kReadOnly) options += options.empty() ? "ro" : ",ro";
+    if (!options.empty()) mount.insert(mount.begin() + 1, {"-o", options});
+    if (int status = RunProgram(mount); status != 0) return fail(driver, status);
   } else {
     if (int status = RunProgram({"mkfs.exfat", image}); status != 0)
       return fail("mkfs.exfat", status);

@@ -15,7 +15,9 @@ namespace tunewick::testing {
 // and lets the loop device go.
 class MountedImage {
  public:
-  enum class Kind { kFat, kExfat, kNtfs };
+  // kNtfsIgnoringCase: NTFS through lowntfs-3g's ignore_case, which lists every name in
+  // lower case.
+  enum class Kind { kFat, kExfat, kNtfs, kNtfsIgnoringCase };
   enum class Access { kReadWrite, kReadOnly };
   explicit MountedImage(Kind kind, int megabytes = 16, Access access = Access::kReadWrite);
   ~MountedImage();
@@ -23,7 +25,10 @@ class MountedImage {
   MountedImage& operator=(const MountedImage&) = delete;
 
   static const char* Name(Kind kind) {
-    return kind == Kind::kFat ? "FAT" : kind == Kind::kExfat ? "exFAT" : "NTFS";
+    return kind == Kind::kFat     ? "FAT"
+           : kind == Kind::kExfat ? "exFAT"
+           : kind == Kind::kNtfs  ? "NTFS"
+                                  : "NTFS ignoring case";
   }
 
   // Empty when mounted; otherwise why the image could not be.

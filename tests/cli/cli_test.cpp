@@ -850,6 +850,23 @@ TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
                                              "03 three.mp3=03 three", "four.mp3=four",
                                              "three.mp3=03 three"};
     EXPECT_EQ(left, command == "tidy" ? tidied : undone) << run.out;
+
+    // Where case is ignored, a change of case passes a hidden temporary name: a link there
+    // cut short leaves the song under it too, and only the temporary name goes.
+    const MountedImage image(MountedImage::Kind::kNtfsIgnoringCase);
+    if (!image.unavailable().empty()) GTEST_SKIP() << image.unavailable();
+    const std::string album = image / "m/";
+    std::filesystem::create_directory(album);
+    testing::WriteFile(album + "five.mp3", "five");
+    std::string onImage = HeaderRecords({RunKind::kTidyup, 1, image.path(), ""});
+    AppendRenameRecord(onImage, "m/five.mp3", "m/Five.mp3",
+                       *RealFileSystem().IdentifyFile(album + "five.mp3"));
+    ASSERT_EQ(::link((album + "five.mp3").c_str(), (album + ".tunewick-0000abcd-00").c_str()), 0);
+    const auto [dryRunOnImage, runOnImage] = AfterTheRun(onImage, image.path(), command);
+    EXPECT_EQ(dryRunOnImage.out, runOnImage.out);
+    EXPECT_EQ(testing::SnapshotFiles(image / "m"),
+              (std::map<std::string, std::string>{{album + "five.mp3", "five"}}))
+        << runOnImage.out;
   }
 }
 
