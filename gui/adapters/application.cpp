@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "platform/heap.h"
 #include "widgets/shown_text.h"
 
 namespace tunewick {
@@ -49,11 +50,21 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 namespace tunewick {
 
 void RunGuarded(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const std::exception& error) {
-    Application::ReportError(QString::fromLocal8Bit(error.what()));
+  static int depth = 0;  // handlers run from within another, as a long run lets events in
+  {
+    struct Nesting {
+      Nesting() { ++depth; }
+      ~Nesting() { --depth; }
+    } nesting;
+    try {
+      work();
+    } catch (const std::exception& error) {
+      Application::ReportError(QString::fromLocal8Bit(error.what()));
+    }
   }
+  // A tidy-up, an undo or a list of a large library frees far more than it keeps: what it
+  // freed goes back to the system once the user's action is over, not at every step of it.
+  if (depth == 0) ReturnFreedMemory();
 }
 
 }  // namespace tunewick

@@ -7,7 +7,9 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
+#include <fstream>
 
+#include "adapters/application.h"
 #include "gui_support/app_fixture.h"
 #include "widgets/picture_button.h"
 
@@ -182,6 +184,31 @@ TEST_F(MainWindowTest, EveryWayOutEndsTheProgramAndOnlyTheMainCloseBoxMayDropThe
       EXPECT_EQ(RealFileSystem().FileExists(LibraryFile()), keep || !mayDrop);
     }
   }
+}
+
+// The pages of the memory a user's action freed between the blocks it keeps go back to
+// the system when the action is over: after a run over a large library the program does
+// not go on occupying its peak.
+TEST(RunGuarded, GivesBackWhatTheUsersActionFreed) {
+  const auto resident = [] {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, residentPages = 0;
+    statm >> pages >> residentPages;
+    return residentPages * ::sysconf(_SC_PAGESIZE);
+  };
+  constexpr std::size_t kBlock = 16 * 1024, kBlocks = 4096;
+  std::vector<std::unique_ptr<char[]>> kept;
+  long busy = 0;
+  RunGuarded([&] {
+    std::vector<std::unique_ptr<char[]>> blocks;
+    for (std::size_t i = 0; i < kBlocks; ++i) {
+      blocks.emplace_back(new char[kBlock]);
+      std::fill_n(blocks.back().get(), kBlock, 'x');
+    }
+    for (std::size_t i = 0; i < kBlocks; i += 8) kept.push_back(std::move(blocks[i]));
+    busy = resident();
+  });
+  EXPECT_LT(resident(), busy - static_cast<long>(kBlocks * kBlock / 2));
 }
 
 }  // namespace
