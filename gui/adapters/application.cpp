@@ -1,6 +1,7 @@
 #include "adapters/application.h"
 
 #include <QMessageBox>
+#include <chrono>
 #include <exception>
 
 #include "platform/heap.h"
@@ -51,6 +52,7 @@ namespace tunewick {
 
 void RunGuarded(const std::function<void()>& work) {
   static int depth = 0;  // handlers run from within another, as a long run lets events in
+  const auto start = std::chrono::steady_clock::now();
   {
     struct Nesting {
       Nesting() { ++depth; }
@@ -64,7 +66,10 @@ void RunGuarded(const std::function<void()>& work) {
   }
   // A tidy-up, an undo or a list of a large library frees far more than it keeps: what it
   // freed goes back to the system once the user's action is over, not at every step of it.
-  if (depth == 0) ReturnFreedMemory();
+  // Giving it back takes a few hundredths of a second, unnoticed after such an action but
+  // not after every click or timer.
+  constexpr auto kLongAction = std::chrono::milliseconds(100);
+  if (depth == 0 && std::chrono::steady_clock::now() - start >= kLongAction) ReturnFreedMemory();
 }
 
 }  // namespace tunewick

@@ -30,8 +30,8 @@ class Application : public QApplication {
 namespace tunewick {
 
 // Runs one event handler's work; an exception that escapes it is reported like any
-// other and the program goes on. Once the outermost one ends, the memory it freed goes
-// back to the system.
+// other and the program goes on. Once the outermost one ends, having taken long enough to
+// have handled a large library, the memory it freed goes back to the system.
 void RunGuarded(const std::function<void()>& work);
 
 }  // namespace tunewick
