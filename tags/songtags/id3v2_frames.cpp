@@ -170,11 +170,6 @@ bool IsCompressed(int version, std::string_view frameFlags) {
 std::optional<std::string> InflatedBody(std::string_view data, int version, std::uint8_t format) {
   const FormatFlags& flags = FlagsOf(version);
   if (format & flags.encrypted) return std::nullopt;
-  std::string resynchronised;
-  if (version == 4 && (format & kVersion4Unsynchronised)) {
-    resynchronised = Resynchronised(data);
-    data = resynchronised;
-  }
   // Ahead of the zlib stream: the size before compression (ID3v2.3) and the group, or the
   // group and the data length indicator (ID3v2.4).
   const std::size_t ahead = 4 + ((format & flags.grouped) ? 1 : 0);
@@ -230,8 +225,16 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
     if (!IsWanted(id) || size > kLargestWantedFrame) continue;
     std::string frameFlags = body.Bytes(at + layout.idLength + layout.sizeLength,
                                         layout.headerLength - layout.idLength - layout.sizeLength);
-    const std::string data = body.Bytes(at + layout.headerLength, size);
-    if (data.size() < size) break;  // the tag could be read no further
+    std::string data = body.Bytes(at + layout.headerLength, size);
+    if (data.size() < size ||
+        frameFlags.size() < layout.headerLength - layout.idLength - layout.sizeLength)
+      break;  // the tag could be read no further
+    if (version == 4 &&
+        ((flags & kUnsynchronised) || (Byte(frameFlags, 1) & kVersion4Unsynchronised))) {
+      // Undone here, so that a byte order mark can be told, and missing ones given.
+      data = Resynchronised(data);
+      frameFlags[1] = static_cast<char>(Byte(frameFlags, 1) & ~kVersion4Unsynchronised);
+    }
     const bool plain = frameFlags.find_first_not_of('\0') == std::string::npos;
     std::string kept;
     if (plain) {
@@ -249,8 +252,8 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
                                     static_cast<int>(layout.sizeLength), version == 4));
     frames.append(frameFlags).append(kept);
   }
-  // No footer follows the frames any more.
-  flags &= ~0x10;
+  // No footer follows the frames any more, and no frame is unsynchronised.
+  flags &= ~(0x10 | kUnsynchronised);
   return std::string("ID3") + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
          Number(static_cast<std::uint32_t>(frames.size()), 4, true) + frames;
 }

@@ -125,6 +125,14 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "Band [ID3v2.4 album artist]"},
       {"various.mp3", ID3v2Tag(3, {{"TPE2", "Various Artists"}}) + kAudio + ID3v1Tag("T", "Real"),
        "T [ID3v1]", "Real [ID3v1]"},
+      // Each ID3v2.4 frame unsynchronised (a zero after each 0xFF) as the tag's flag alone says.
+      {"unsync-v24.mp3",
+       std::string("ID3\x04\0\x80\0\0\0\x23TIT2\0\0\0\x0b\0\0\x01\xff\0\xfe\xff\0\0e\0s\0"
+                   "TPE1\0\0\0\x04\0\0\0A\xff\0",
+                   45),
+       "\xc3\xbf"
+       "es [ID3v2.4]",
+       "A\xc3\xbf [ID3v2.4]"},
       {"compressed.mp3",
        ID3v2Tag(3, {{"TIT2", "Packed", Enc::kUtf16, true}, {"TPE1", "Zip", Enc::kLatin1, true}}),
        "Packed [ID3v2.3]", "Zip [ID3v2.3]"},
