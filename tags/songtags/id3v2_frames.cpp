@@ -235,6 +235,12 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
       data = Resynchronised(data);
       frameFlags[1] = static_cast<char>(Byte(frameFlags, 1) & ~kVersion4Unsynchronised);
     }
+    if (version > 2 && !IsCompressed(version, frameFlags) &&
+        (Byte(frameFlags, 1) & FlagsOf(version).grouped)) {
+      // TagLib would take the group's identifier, ahead of the rest, for the text's first byte.
+      data.erase(0, 1);
+      frameFlags[1] = static_cast<char>(Byte(frameFlags, 1) & ~FlagsOf(version).grouped);
+    }
     const bool plain = frameFlags.find_first_not_of('\0') == std::string::npos;
     std::string kept;
     if (plain) {

@@ -133,6 +133,12 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "\xc3\xbf"
        "es [ID3v2.4]",
        "A\xc3\xbf [ID3v2.4]"},
+      // Frames of a group: its identifier ahead of the text (and of the data length).
+      {"grouped.mp3",
+       std::string("ID3\x04\0\0\0\0\0\x27TIT2\0\0\0\x09\0\x40\x07\0Grouped"
+                   "TPE1\0\0\0\x0a\0\x41\x07\0\0\0\x05\0Band",
+                   49),
+       "Grouped [ID3v2.4]", "Band [ID3v2.4]"},
       {"compressed.mp3",
        ID3v2Tag(3, {{"TIT2", "Packed", Enc::kUtf16, true}, {"TPE1", "Zip", Enc::kLatin1, true}}),
        "Packed [ID3v2.3]", "Zip [ID3v2.3]"},
