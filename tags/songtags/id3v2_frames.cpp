@@ -254,6 +254,8 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
     } else {
       kept = data;
     }
+    // TagLib reads no further than an empty frame, which holds no text anyway.
+    if (kept.empty()) continue;
     frames.append(id).append(Number(static_cast<std::uint32_t>(kept.size()),
                                     static_cast<int>(layout.sizeLength), version == 4));
     frames.append(frameFlags).append(kept);

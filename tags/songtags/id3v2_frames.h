@@ -22,11 +22,11 @@ using TagBytes = std::function<std::string(std::uint64_t at, std::size_t count)>
 // mark but lack it (as some taggers write them, and which TagLib then reads as nothing)
 // get one: big-endian where the text's zero bytes say so, else little-endian. Compressed
 // frames are inflated here, and the group identifier of a frame of a group is left out. A frame is
-// left out when it is longer than 64 KiB, or would inflate to more (far more than a file name
-// holds), when it is encrypted or when its data is damaged. Frames end at the padding or at the
-// first damaged frame. A tag larger than 16 KiB is read a frame at a time, only the wanted ones
-// whole, so that a picture of any size costs nothing; a smaller one, or a whole tag unsynchronised,
-// is read in one piece. Empty when the bytes are no ID3v2 tag.
+// left out when it is empty, when it is longer than 64 KiB, or would inflate to more (far more than
+// a file name holds), when it is encrypted or when its data is damaged. Frames end at the padding
+// or at the first damaged frame. A tag larger than 16 KiB is read a frame at a time, only the
+// wanted ones whole, so that a picture of any size costs nothing; a smaller one, or a whole tag
+// unsynchronised, is read in one piece. Empty when the bytes are no ID3v2 tag.
 std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read);
 
 }  // namespace tunewick

@@ -139,6 +139,10 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
                    "TPE1\0\0\0\x0a\0\x41\x07\0\0\0\x05\0Band",
                    49),
        "Grouped [ID3v2.4]", "Band [ID3v2.4]"},
+      // An empty frame, which TagLib would read no further than.
+      {"empty-frame.mp3",
+       std::string("ID3\x03\0\0\0\0\0\x19TIT2\0\0\0\0\0\0TPE1\0\0\0\x05\0\0\0Band", 35), "",
+       "Band [ID3v2.3]"},
       {"compressed.mp3",
        ID3v2Tag(3, {{"TIT2", "Packed", Enc::kUtf16, true}, {"TPE1", "Zip", Enc::kLatin1, true}}),
        "Packed [ID3v2.3]", "Zip [ID3v2.3]"},
