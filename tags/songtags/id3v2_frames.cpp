@@ -46,10 +46,11 @@ bool IsFrameId(std::string_view id) {
                      [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
 
-bool IsWanted(std::string_view id) {
-  for (std::string_view wanted : {"TIT2", "TPE1", "TPE2", "TT2", "TP1", "TP2"})
-    if (id == wanted) return true;
-  return false;
+constexpr std::string_view kWantedIds[] = {"TIT2", "TPE1", "TPE2", "TT2", "TP1", "TP2"};
+
+// Where `id` stands in kWantedIds; past its end when it is not wanted.
+std::size_t WantedIndex(std::string_view id) {
+  return std::find(std::begin(kWantedIds), std::end(kWantedIds), id) - std::begin(kWantedIds);
 }
 
 // Unsynchronisation put a zero byte after every 0xFF that could be mistaken for sync.
@@ -216,13 +217,16 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
   }
   const Layout layout = version == 2 ? Layout{2, 3, 3, 6} : Layout{version, 4, 4, 10};
   std::string frames;
+  // Only the first of each is read; TagLib would build an object for every one of thousands.
+  bool found[std::size(kWantedIds)] = {};
   std::uint32_t size = 0;
   for (std::string id;
        at + layout.headerLength <= body.size() && IsFrameId(id = body.Bytes(at, layout.idLength)) &&
        id.size() == layout.idLength && FrameSize(body, layout, at, size) &&
        size <= body.size() - at - layout.headerLength;
        at += layout.headerLength + size) {
-    if (!IsWanted(id) || size > kLargestWantedFrame) continue;
+    const std::size_t wanted = WantedIndex(id);
+    if (wanted == std::size(kWantedIds) || found[wanted] || size > kLargestWantedFrame) continue;
     std::string frameFlags = body.Bytes(at + layout.idLength + layout.sizeLength,
                                         layout.headerLength - layout.idLength - layout.sizeLength);
     std::string data = body.Bytes(at + layout.headerLength, size);
@@ -259,6 +263,7 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
     frames.append(id).append(Number(static_cast<std::uint32_t>(kept.size()),
                                     static_cast<int>(layout.sizeLength), version == 4));
     frames.append(frameFlags).append(kept);
+    found[wanted] = true;
   }
   // No footer follows the frames any more, and no frame is unsynchronised.
   flags &= ~(0x10 | kUnsynchronised);

@@ -15,9 +15,9 @@ namespace tunewick {
 using TagBytes = std::function<std::string(std::uint64_t at, std::size_t count)>;
 
 // A copy of the ID3v2 tag of `length` bytes that `read` gives (header first) that holds only
-// its title and artist frames: TIT2, TPE1 and TPE2 (TT2, TP1 and TP2 in ID3v2.2), in their
-// order, with the same version. Unsynchronisation of a whole ID3v2.2 or 2.3 tag, and of
-// ID3v2.4 frames (each its own, or all as the tag's header says), is undone and an extended
+// its title and artist frames, the first of each: TIT2, TPE1 and TPE2 (TT2, TP1 and TP2 in
+// ID3v2.2), in their order, with the same version. Unsynchronisation of a whole ID3v2.2 or 2.3 tag,
+// and of ID3v2.4 frames (each its own, or all as the tag's header says), is undone and an extended
 // header left out. Text frames that announce UTF-16 with a byte order
 // mark but lack it (as some taggers write them, and which TagLib then reads as nothing)
 // get one: big-endian where the text's zero bytes say so, else little-endian. Compressed
