@@ -157,7 +157,7 @@ struct FormatFlags {
   std::uint8_t compressed, encrypted, grouped;
 };
 constexpr FormatFlags kVersion3Flags{0x80, 0x40, 0x20}, kVersion4Flags{0x08, 0x04, 0x40};
-constexpr std::uint8_t kVersion4Unsynchronised = 0x02;
+constexpr std::uint8_t kVersion4Unsynchronised = 0x02, kVersion4DataLength = 0x01;
 
 const FormatFlags& FlagsOf(int version) { return version == 4 ? kVersion4Flags : kVersion3Flags; }
 
@@ -245,7 +245,13 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
       data.erase(0, 1);
       frameFlags[1] = static_cast<char>(Byte(frameFlags, 1) & ~FlagsOf(version).grouped);
     }
-    const bool plain = frameFlags.find_first_not_of('\0') == std::string::npos;
+    if (version == 4 && !IsCompressed(version, frameFlags) &&
+        (Byte(frameFlags, 1) & kVersion4DataLength)) {
+      data.erase(0, 4);  // so that the text's byte order mark can be told
+      frameFlags[1] = static_cast<char>(Byte(frameFlags, 1) & ~kVersion4DataLength);
+    }
+    // The status flags (the first byte) leave the data as it is.
+    const bool plain = version == 2 || Byte(frameFlags, 1) == 0;
     std::string kept;
     if (plain) {
       kept = WithByteOrderMark(data);

@@ -120,6 +120,13 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "T [ID3v2.3]", "A [ID3v2.3]"},
       {"no-bom.mp3", ID3v2Tag(3, {{"TIT2", "Little", Enc::kUtf16NoBom}, {"TPE1", "Endian"}}),
        "Little [ID3v2.3]", "Endian [ID3v2.3]"},
+      // The same in frames with status flags or a data length (of 5 bytes) ahead of the text.
+      {"no-bom-flags.mp3",
+       std::string("ID3\x04\0\0\0\0\0\x22TIT2\0\0\0\x05\x40\0\x01L\0i\0"
+                   "TPE1\0\0\0\x09\0\x01\0\0\0\x05\x01"
+                   "E\0n\0",
+                   44),
+       "Li [ID3v2.4]", "En [ID3v2.4]"},
       // The album artist only where neither tag names an artist.
       {"band.mp3", ID3v2Tag(4, {{"TIT2", "Song"}, {"TPE2", "Band"}}), "Song [ID3v2.4]",
        "Band [ID3v2.4 album artist]"},
