@@ -218,18 +218,24 @@ ModernTags ReadAsf(TagStream& stream) {
 
 // Walks the chunks of a WAV file (sizes little-endian) or an AIFF file (big-endian): the
 // "id3 " chunk wins per field, RIFF INFO fills in. A chunk whose size runs past the file's
-// end makes the file damaged: no tags at all.
+// end makes the file damaged: no tags at all. Past the end its header gives the file, what
+// follows is no part of it (an ID3v1 tag, say): the walk ends at the first such chunk.
 ModernTags ReadChunks(TagStream& stream, bool bigEndian) {
   const auto fileSize = static_cast<std::uint64_t>(stream.length());
+  auto number = [&](std::string_view bytes) {
+    return bigEndian ? BigEndian(bytes) : LittleEndian(bytes);
+  };
+  const std::uint64_t formEnd = kChunkHeaderSize + number(stream.ReadAt(4, 4));
   ModernTags id3v2, info;
   std::uint64_t at = kRiffHeaderSize;
   for (int chunk = 0; at + kChunkHeaderSize <= fileSize; ++chunk) {
     const std::string header = stream.ReadAt(at, kChunkHeaderSize);
-    const std::string_view sizeBytes = std::string_view(header).substr(4);
-    const std::uint64_t size = bigEndian ? BigEndian(sizeBytes) : LittleEndian(sizeBytes);
+    const std::uint64_t size = number(std::string_view(header).substr(4));
     if (chunk == kMostChunks || header.size() < kChunkHeaderSize ||
-        size > fileSize - at - kChunkHeaderSize)
+        size > fileSize - at - kChunkHeaderSize) {
+      if (at >= formEnd) break;
       return {};
+    }
     const std::string_view id = std::string_view(header).substr(0, 4);
     const std::uint64_t data = at + kChunkHeaderSize;
     if ((id == "id3 " || id == "ID3 ") && id3v2.title.from == TagKind::kNone &&

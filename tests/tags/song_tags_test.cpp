@@ -165,6 +165,9 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
       // RIFF INFO: UTF-8 where the bytes are UTF-8, else Latin-1.
       {"info.wav", WavSong("Caf\xc3\xa9", "Caf\xe9"), "Caf\xc3\xa9 [RIFF INFO]",
        "Caf\xc3\xa9 [RIFF INFO]"},
+      // After the RIFF's end, no part of it: an ID3v1 tag, which RIFF INFO wins over.
+      {"v1-after.wav", WavSong("Info", "Artist") + ID3v1Tag("Old", "Older"), "Info [RIFF INFO]",
+       "Artist [RIFF INFO]"},
       // ID3v1 only where the modern tag has nothing (or only white space) for the field.
       {"long.mp3",
        ID3v2Tag(3, {{"TIT2", longTitle}, {"TPE1", "Modern"}}) + kAudio +
