@@ -261,6 +261,8 @@ std::string TitleAndArtistFrames(std::uint64_t length, const TagBytes& read) {
       if (!inflated) continue;
       kept = WithByteOrderMark(*inflated);
       frameFlags[1] = '\0';
+    } else if (Byte(frameFlags, 1) & FlagsOf(version).encrypted) {
+      continue;  // unreadable: a later frame of its kind may be read instead
     } else {
       kept = data;
     }

@@ -150,6 +150,12 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
       {"empty-frame.mp3",
        std::string("ID3\x03\0\0\0\0\0\x19TIT2\0\0\0\0\0\0TPE1\0\0\0\x05\0\0\0Band", 35), "",
        "Band [ID3v2.3]"},
+      // An encrypted frame, which cannot be read, and a plain one of its kind after it.
+      {"encrypted.mp3",
+       std::string("ID3\x03\0\0\0\0\0\x20TIT2\0\0\0\x06\0\x40\x80\0Xyzq"
+                   "TIT2\0\0\0\x06\0\0\0Plain",
+                   42),
+       "Plain [ID3v2.3]", ""},
       {"compressed.mp3",
        ID3v2Tag(3, {{"TIT2", "Packed", Enc::kUtf16, true}, {"TPE1", "Zip", Enc::kLatin1, true}}),
        "Packed [ID3v2.3]", "Zip [ID3v2.3]"},
