@@ -10,6 +10,8 @@ namespace tunewick {
 namespace {
 
 enum Form : char { kAsItStands = 0, kLessChecksum = 1, kUnfinished = 2 };
+// What SealRecord appends: a tab, eight hex digits and a newline.
+constexpr std::size_t kSealedEnd = 10;
 
 void AppendShared(std::string& out, std::size_t shared) {
   for (; shared >= 0x80; shared >>= 7) out += static_cast<char>((shared & 0x7F) | 0x80);
@@ -92,11 +94,15 @@ void FrontCoder::CodeLine(std::string_view line, std::string& out) {
   out += '\n';
 }
 
-bool FrontDecoder::Decode(std::string_view code, std::string& out) {
+bool FrontDecoder::Decode(std::string_view code, std::string& out, std::size_t longest) {
+  const std::size_t start = out.size();
+  // Whether `more` bytes fit in what the text may take, before they are appended.
+  const auto fits = [&](std::size_t more) { return more <= longest - (out.size() - start); };
   std::size_t at = 0;
   while (at < code.size()) {
     const char form = code[at++];
     if (form == kUnfinished) {
+      if (!fits(code.size() - at)) return false;
       out += code.substr(at);
       return true;
     }
@@ -105,6 +111,7 @@ bool FrontDecoder::Decode(std::string_view code, std::string& out) {
     std::size_t end = FieldEnd(code, at);
     if (end == std::string_view::npos) return false;
     const std::string_view kind = code.substr(at, end - at);
+    if (!fits(kind.size())) return false;
     LastLine& last = LastOfKind(kind);
     out += kind;
     const std::size_t kindEnd = out.size();
@@ -121,6 +128,7 @@ bool FrontDecoder::Decode(std::string_view code, std::string& out) {
       const std::size_t sourceSize = onPrevious ? out.size() - previousAt : lastValue.size();
       if (shared > sourceSize || sharedEnd > sourceSize - shared) return false;
       const std::size_t middle = end - at;
+      if (!fits(1 + shared + middle + sharedEnd)) return false;
       // Room first: the field before may be the source, and it lies in `out`.
       out.reserve(out.size() + 1 + shared + middle + sharedEnd);
       const char* const source = onPrevious ? out.data() + previousAt : lastValue.data();
@@ -135,6 +143,7 @@ bool FrontDecoder::Decode(std::string_view code, std::string& out) {
     last.text.assign(out, kindEnd);
     last.fields.swap(bounds_);
     ++at;  // the newline
+    if (!fits(form == kLessChecksum ? kSealedEnd : 1)) return false;
     if (form == kLessChecksum) {
       SealRecord(out, lineStart);
     } else {

@@ -65,8 +65,10 @@ class FrontCoder : public FrontCodingState {
 class FrontDecoder : public FrontCodingState {
  public:
   // Appends the text that `code`, the code of the next piece, stands for to `out`. False
-  // when it does not hold together.
-  bool Decode(std::string_view code, std::string& out);
+  // when it does not hold together, or would stand for more than `longest` bytes: a line
+  // may repeat fields of the lines before it, so a short code can stand for a great deal
+  // more text than it should.
+  bool Decode(std::string_view code, std::string& out, std::size_t longest);
 };
 
 }  // namespace tunewick

@@ -110,7 +110,7 @@ bool JournalPacker::Pack(std::string_view block) {
   check_.clear();
   if (!AppendLz77Decoded(code_, coded_.size(), check_) || check_ != coded_) return false;
   check_.clear();
-  if (!checker_.Decode(coded_, check_) || check_ != block) return false;
+  if (!checker_.Decode(coded_, check_, block.size()) || check_ != block) return false;
   const std::uint32_t blockChecksum = Crc32c(block);
   for (const std::size_t number :
        {block.size(), std::size_t{blockChecksum}, coded_.size(), code_.size()})
@@ -149,7 +149,8 @@ std::optional<UnpackedJournal> UnpackJournal(std::string_view file) {
     coded.clear();
     if (!AppendLz77Decoded(file.substr(at + kBlockHeader, codeLength), codedLength, coded)) break;
     const std::size_t blockStart = unpacked.text.size();
-    if (!decoder.Decode(coded, unpacked.text) || unpacked.text.size() - blockStart != length ||
+    if (!decoder.Decode(coded, unpacked.text, length) ||
+        unpacked.text.size() - blockStart != length ||
         Crc32c(std::string_view(unpacked.text).substr(blockStart)) != checksum) {
       unpacked.text.resize(blockStart);
       break;

@@ -15,6 +15,7 @@
 
 #include "catalogue/library_scan.h"
 #include "catalogue/song_path.h"
+#include "journal/front_coding.h"
 #include "journal/packed_journal.h"
 #include "journal/record_checksum.h"
 #include "journal/undo.h"
@@ -207,6 +208,17 @@ TEST(PackedJournals, GiveBackTheirVeryTextOrTheBlocksBeforeTheDamage) {
     longestTrusted = std::max(longestTrusted, read->text.size());
   }
   EXPECT_GT(longestTrusted, text.size() / 2);
+
+  // A line of the front code may repeat a long field of the line before in a few bytes, so
+  // a small block can stand for gigabytes: decoding stops at the length the block states.
+  std::string code = std::string("\0x\t\0\0", 5) + std::string(4096, 'a') + '\n';
+  for (int line = 0; line < 4096; ++line) code += std::string("\0x\t\x80\x40\0\n", 7);
+  std::string decoded = "before";
+  EXPECT_FALSE(FrontDecoder().Decode(code, decoded, 1 << 16));
+  EXPECT_LE(decoded.size(), 6u + (1 << 16));
+  decoded.clear();
+  EXPECT_TRUE(FrontDecoder().Decode(code, decoded, 4097 * 4099));
+  EXPECT_EQ(decoded.size(), 4097u * 4099);
 }
 
 // Some drivers (fusefat) stamp a renamed file with the clock; a clock may jump, and a busy
