@@ -150,9 +150,19 @@ ModernTags FromComment(ReadAhead& file, const Pieces& comment, std::uint64_t fro
   return {first(kWantedFields[0]), first(kWantedFields[1]), first(kWantedFields[2])};
 }
 
-// The first two packets of the first stream of an Ogg file, where every mapping puts its
-// identification and its comment, as where they lie in the file; fewer when the pages are
-// damaged before.
+// Whether the first packet of a stream, which begins `start`, is a Vorbis, Opus or FLAC
+// identification.
+bool BeginsASong(std::string_view start) {
+  return start.starts_with("\x01vorbis") || start.starts_with("OpusHead") ||
+         start.starts_with(
+             "\x7F"
+             "FLAC");
+}
+
+// The first two packets of the first song stream of an Ogg file, where every mapping puts
+// its identification and its comment, as where they lie in the file; fewer when the pages
+// are damaged before. Every stream begins on a page of its own, all of them ahead of the
+// rest; another kind of stream, such as a Skeleton, may come first.
 std::vector<Pieces> FirstTwoPackets(ReadAhead& file) {
   std::vector<Pieces> packets(1);
   std::string serial;
@@ -166,7 +176,12 @@ std::vector<Pieces> FirstTwoPackets(ReadAhead& file) {
     std::uint64_t bodySize = 0;
     for (char segment : table) bodySize += Byte(segment);
     at = body + bodySize;
-    if (page == 0) serial = header.substr(14, 4);
+    if (serial.empty()) {
+      constexpr std::uint8_t kBeginsStream = 0x02;
+      if (!(Byte(header[5]) & kBeginsStream)) break;  // every stream has begun: no song among them
+      if (!BeginsASong(file.ReadAt(body, 8))) continue;
+      serial = header.substr(14, 4);
+    }
     if (header.compare(14, 4, serial) != 0) continue;  // a page of another stream
     for (char segment : table) {
       // A packet goes on over segments of 255 bytes, across pages too.

@@ -94,6 +94,11 @@ TEST(SongTags, EachKindOfTagGivesItsTrimmedTitleAndArtistAsUtf8) {
        "Opus [Xiph comment]", "Band [Xiph comment album artist]"},
       {"flac.oga", OggSong(OggCodec::kFlac, {"TITLE=In Ogg", "ARTIST=F"}), "In Ogg [Xiph comment]",
        "F [Xiph comment]"},
+      // A stream of another kind first, as a video or a Skeleton is.
+      {"skeleton.ogg",
+       std::string("OggS\0\x02", 6) + std::string(8, '\0') + "SKEL" + std::string(8, '\0') +
+           "\x01\x08" + "fishead" + '\0' + OggSong(OggCodec::kVorbis, {"TITLE=Behind", "ARTIST=S"}),
+       "Behind [Xiph comment]", "S [Xiph comment]"},
       // The Xiph comment of a FLAC file before an ID3v2 tag in front of it.
       {"id3.flac", ID3v2Tag(3, {{"TIT2", "Id3"}, {"TPE1", "Id3"}}) + FlacSong({"TITLE=Xiph"}),
        "Xiph [Xiph comment]", "Id3 [ID3v2.3]"},
