@@ -160,7 +160,9 @@ bool StatFollowing(const std::string& path, struct stat& info) {
 }
 
 // File systems whose inode numbers may change while the file stays the same: FAT and
-// exFAT (numbers made up per mount), FUSE and the network file systems.
+// exFAT (numbers made up per mount), FUSE and the network file systems, and overlayfs,
+// where renaming a file of a lower layer copies it up into a new file of the upper layer:
+// a new birth time, and a new inode number where the layers lie on different disks.
 bool InodesLast(long type) {
   switch (static_cast<unsigned long>(type)) {
     case 0x4d44:      // msdos, vfat
@@ -171,6 +173,7 @@ bool InodesLast(long type) {
     case 0xff534d42:  // cifs
     case 0xfe534d42:  // smb2
     case 0x01021997:  // 9p
+    case 0x794c7630:  // overlayfs
       return false;
     default:
       return true;

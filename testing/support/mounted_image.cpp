@@ -112,6 +112,25 @@ MountedImage::~MountedImage() {
   if (!loopDevice_.empty()) RunProgram({"losetup", "-d", loopDevice_});
 }
 
+MountedOverlay::MountedOverlay(const std::string& lower) : mountPoint_(work_ / "mnt") {
+  if (::geteuid() != 0) {
+    unavailable_ = "mounting an overlay needs root";
+    return;
+  }
+  const std::string upper = work_ / "upper", work = work_ / "work";
+  for (const std::string& folder : {upper, work, mountPoint_}) ::mkdir(folder.c_str(), 0755);
+  const int status =
+      RunProgram({"mount", "-t", "overlay", "overlay", "-o",
+                  "lowerdir=" + lower + ",upperdir=" + upper + ",workdir=" + work, mountPoint_});
+  mounted_ = status == 0;
+  if (!mounted_) unavailable_ = "the system refused to mount an overlay";
+}
+
+MountedOverlay::~MountedOverlay() {
+  if (mounted_ && RunProgram({"umount", mountPoint_}) != 0)
+    RunProgram({"umount", "-l", mountPoint_});
+}
+
 std::string MountedImage::operator/(std::string_view relative) const {
   return mountPoint_ + "/" + std::string(relative);
 }

@@ -48,6 +48,27 @@ class MountedImage {
   std::string unavailable_;
 };
 
+// An overlay file system over the folder `lower`, as a live system or a container keeps
+// its files, for as long as the object lives: what is changed through it goes to an upper
+// layer of its own, and `lower` must stay as it is meanwhile. Mounting needs root; where it
+// is refused, unavailable() says why.
+class MountedOverlay {
+ public:
+  explicit MountedOverlay(const std::string& lower);
+  ~MountedOverlay();
+  MountedOverlay(const MountedOverlay&) = delete;
+  MountedOverlay& operator=(const MountedOverlay&) = delete;
+
+  const std::string& unavailable() const { return unavailable_; }
+  const std::string& path() const { return mountPoint_; }
+
+ private:
+  TempFolder work_;  // holds the upper layer, overlayfs's work folder and the mount point
+  std::string mountPoint_;
+  bool mounted_ = false;
+  std::string unavailable_;
+};
+
 // Runs a program (found on PATH, /usr/sbin and /sbin included) with its output going to
 // `out` when given, else nowhere. Its exit status, or -1 when it did not run or end.
 int RunProgram(const std::vector<std::string>& arguments, std::string* out = nullptr);

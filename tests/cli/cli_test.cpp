@@ -455,6 +455,23 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
       << refused.out;
 }
 
+// A live system or a container keeps its files in an overlay, which copies a song of its
+// lower layer up at the song's first rename: the song comes out with another birth time,
+// where the layers lie on different disks with another inode number too. Undo knows it still.
+TEST_F(CliJournals, UndoTakesBackRenamesOfSongsAnOverlayCopiedUp) {
+  folder.MakeFile("m/01_artist-song.mp3", "one");
+  folder.MakeFile("m/sub/02_band-tune.wav", "two");
+  const testing::MountedOverlay overlay(folder.path());
+  if (!overlay.unavailable().empty()) GTEST_SKIP() << overlay.unavailable();
+  const auto before = testing::SnapshotFiles(overlay.path() + "/m");
+  ASSERT_EQ(RunCli(overlay.path(), {"tidy", "m"}).status, 0);
+  ASSERT_NE(testing::SnapshotFiles(overlay.path() + "/m"), before);
+  const auto [dryRun, undo] = DryRunThenReal(overlay.path(), {"undo"});
+  EXPECT_EQ(undo.status, 0) << undo.out;
+  EXPECT_EQ(dryRun.out, undo.out);
+  EXPECT_EQ(testing::SnapshotFiles(overlay.path() + "/m"), before);
+}
+
 // The added types are songs for every command once chosen, for one run or in the settings
 // the desktop program writes, and for none without the choice; undo takes back a run that
 // renamed them whatever the choice is then.
