@@ -47,7 +47,9 @@ struct DirCloser {
 using Way = RenameWay;
 
 // Answers by which a file system says it does not offer a way, rather than refusing the
-// move itself. A file system without hard links answers link() with EPERM.
+// move itself. A file system without hard links answers link() with EPERM, or with EIO
+// where its FUSE driver has no answer of its own (rclone mount): a link that failed so
+// leaves nothing behind, and a device that is failing fails the next way too.
 bool NotOffered(Way way, const std::error_code& error) {
   switch (error.value()) {
     case EINVAL:
@@ -56,6 +58,7 @@ bool NotOffered(Way way, const std::error_code& error) {
     case EXDEV:
       return true;
     case EPERM:
+    case EIO:
       return way == Way::kLinkThenUnlink;
     default:
       return false;
@@ -114,14 +117,25 @@ std::error_code MoveByLink(const std::string& from, const std::string& to) {
   return {};
 }
 
+// Makes an empty file at `path`, where no file is yet. Made without opening it where the
+// file system allows: a FUSE driver that stores a new file once it is closed (rclone mount
+// without a cache) may store it only after close() has returned, and so the empty file
+// over a song renamed to its name meanwhile.
+bool MakeEmptyFile(const std::string& path) {
+  if (::mknod(path.c_str(), S_IFREG | 0600, 0) == 0) return true;
+  if (errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
 std::error_code MoveOverReservation(const std::string& from, const std::string& to) {
   // An interrupted run leaves no reservation behind.
   const HeldEndingSignals held;
-  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return LastError();
+  if (!MakeEmptyFile(to)) return LastError();
   struct stat reservation;
-  const bool known = ::fstat(fd, &reservation) == 0;
-  ::close(fd);
+  const bool known = ::lstat(to.c_str(), &reservation) == 0;
   if (::rename(from.c_str(), to.c_str()) == 0) return {};
   const std::error_code error = LastError();
 

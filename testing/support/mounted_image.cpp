@@ -131,6 +131,33 @@ MountedOverlay::~MountedOverlay() {
     RunProgram({"umount", "-l", mountPoint_});
 }
 
+MountedRemote::MountedRemote(const std::string& remote) : mountPoint_(work_ / "mnt") {
+  if (::geteuid() != 0) {
+    unavailable_ = "mounting through rclone needs root";
+    return;
+  }
+  const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+  if (fuse < 0) {
+    unavailable_ = std::string("/dev/fuse is not usable: ") + std::strerror(errno);
+    return;
+  }
+  ::close(fuse);
+  ::mkdir(mountPoint_.c_str(), 0755);
+  // --daemon returns once the mount is ready.
+  const int status = RunProgram({"rclone", "mount", "--config", work_.MakeFile("rclone.conf"),
+                                 "--cache-dir", work_.MakeFolder("cache"), "--vfs-cache-mode",
+                                 "off", "--daemon", remote, mountPoint_});
+  struct stat inside, outside;
+  mounted_ = status == 0 && ::stat(mountPoint_.c_str(), &inside) == 0 &&
+             ::stat(work_.path().c_str(), &outside) == 0 && inside.st_dev != outside.st_dev;
+  if (!mounted_) unavailable_ = status == 127 ? "rclone is not installed" : "rclone mount failed";
+}
+
+MountedRemote::~MountedRemote() {
+  if (mounted_ && RunProgram({"fusermount", "-u", "-q", mountPoint_}) != 0)
+    RunProgram({"umount", "-l", mountPoint_});
+}
+
 std::string MountedImage::operator/(std::string_view relative) const {
   return mountPoint_ + "/" + std::string(relative);
 }

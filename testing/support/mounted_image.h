@@ -69,6 +69,26 @@ class MountedOverlay {
   std::string unavailable_;
 };
 
+// The folder `remote` shown at a mount point through rclone mount without a cache, as
+// cloud storage is, for as long as the object lives. Mounting needs root and a usable
+// /dev/fuse; where either or rclone is missing, unavailable() says why.
+class MountedRemote {
+ public:
+  explicit MountedRemote(const std::string& remote);
+  ~MountedRemote();
+  MountedRemote(const MountedRemote&) = delete;
+  MountedRemote& operator=(const MountedRemote&) = delete;
+
+  const std::string& unavailable() const { return unavailable_; }
+  const std::string& path() const { return mountPoint_; }
+
+ private:
+  TempFolder work_;  // holds rclone's empty configuration and cache, and the mount point
+  std::string mountPoint_;
+  bool mounted_ = false;
+  std::string unavailable_;
+};
+
 // Runs a program (found on PATH, /usr/sbin and /sbin included) with its output going to
 // `out` when given, else nowhere. Its exit status, or -1 when it did not run or end.
 int RunProgram(const std::vector<std::string>& arguments, std::string* out = nullptr);

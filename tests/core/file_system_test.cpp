@@ -137,6 +137,32 @@ TEST(FileSystem, OnFatAndExfatRenamesAsAnywhereElse) {
   }
 }
 
+// rclone mount, as cloud storage is mounted, offers neither the no-replace flag nor hard
+// links (it answers link() with EIO), and without a cache stores a new file in the remote
+// once the file is closed: after close() has returned, and so over a song renamed to it.
+TEST(FileSystem, OnAnRcloneMountRenamesEverySongWhole) {
+  TempFolder remote;
+  std::map<std::string, std::string> renamed;
+  constexpr int kSongs = 300;
+  for (int i = 0; i < kSongs; ++i) {
+    const std::string number = std::to_string(i);
+    remote.MakeFile("s" + number + ".mp3", number);
+    renamed[remote / ("t" + number + ".mp3")] = number;
+  }
+  {
+    const testing::MountedRemote mount(remote.path());
+    if (!mount.unavailable().empty()) GTEST_SKIP() << mount.unavailable();
+    const std::string folder = mount.path() + "/";
+    for (int i = 0; i < kSongs; ++i) {
+      const std::string number = std::to_string(i);
+      ASSERT_FALSE(fs().Rename(folder + "s" + number + ".mp3", folder + "t" + number + ".mp3"))
+          << number;
+    }
+    EXPECT_EQ(fs().Rename(folder + "t0.mp3", folder + "t1.mp3"), std::errc::file_exists);
+  }
+  EXPECT_EQ(SnapshotFiles(remote.path()), renamed);
+}
+
 TEST(FileSystem, ReadsLinesEndingInLfOrCrLfAndRefusesWhatIsNotAFileWithoutHanging) {
   TempFolder folder;
   std::vector<std::string> lines;
