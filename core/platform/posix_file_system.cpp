@@ -228,11 +228,31 @@ std::string ReadSpan(int fd, std::uint64_t offset, std::size_t count) {
   return bytes;
 }
 
+constexpr unsigned kIdentityFields =
+    STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME;
+
+// Fills in what `info` tells of a file: all of `identity` but its fingerprint and whether
+// its inode number lasts.
+void Describe(const struct statx& info, FileIdentity& identity) {
+  identity.device = (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
+  identity.inode = info.stx_ino;
+  identity.birthNs = 0;
+  if (info.stx_mask & STATX_BTIME)
+    identity.birthNs =
+        static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1000000000u + info.stx_btime.tv_nsec;
+  identity.size = info.stx_size;
+  identity.modifiedNs =
+      static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
+}
+
 // Takes the fingerprint of the file at `path` (see FileIdentity) of what is there now: the
-// identity's size, device and inode become those of the file read. A link is known by
-// where it leads. A file that cannot be read is left without one. False when the name
-// leads to no file after all: a FUSE mount may answer a look-up for a while from a name
-// it held for a file that has been renamed since, which only opening it finds out.
+// rest of the identity becomes that of the file read, as its file system has it, not as
+// the system kept it: a FUSE mount answers from what it was told up to a second before, and
+// a link that copies a song up from a lower layer (unionfs-fuse) stamps it anew meanwhile.
+// A link is known by where it leads. A file that cannot be read is left without one. False
+// when the name leads to no file after all: a FUSE mount may answer a look-up for a while
+// from a name it held for a file that has been renamed since, which only opening it finds
+// out.
 bool TakeFingerprint(const std::string& path, FileIdentity& identity) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
   if (fd.get() < 0) {
@@ -245,13 +265,12 @@ bool TakeFingerprint(const std::string& path, FileIdentity& identity) {
     identity.fingerprint = hash.Value();
     return true;
   }
-  struct stat info;
-  if (::fstat(fd.get(), &info) != 0) return true;
-  identity.device = (std::uint64_t{major(info.st_dev)} << 32) | minor(info.st_dev);
-  identity.inode = info.st_ino;
-  identity.size = static_cast<std::uint64_t>(info.st_size);
+  struct statx info;
+  if (::statx(fd.get(), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, kIdentityFields, &info) != 0)
+    return true;
+  Describe(info, identity);
   Hash64 hash(identity.size);
-  if (S_ISREG(info.st_mode)) {
+  if (S_ISREG(info.stx_mode)) {
     // Only the two ends are read: no read-ahead of the rest, which on a share costs time.
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_RANDOM);
     const std::uint64_t size = identity.size;
@@ -337,18 +356,10 @@ class PosixFileSystem final : public FileSystem {
                                            Fingerprint fingerprint) const override {
     struct statx info;
     if (path.empty() ||
-        ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
-                STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0)
+        ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kIdentityFields, &info) != 0)
       return std::nullopt;
     FileIdentity identity;
-    identity.device = (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
-    identity.inode = info.stx_ino;
-    if (info.stx_mask & STATX_BTIME)
-      identity.birthNs =
-          static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1000000000u + info.stx_btime.tv_nsec;
-    identity.size = info.stx_size;
-    identity.modifiedNs =
-        static_cast<std::int64_t>(info.stx_mtime.tv_sec) * 1000000000 + info.stx_mtime.tv_nsec;
+    Describe(info, identity);
     identity.inodeStable = InodesLastOn(identity.device, path);
     if (!identity.inodeStable && fingerprint == Fingerprint::kTake &&
         !TakeFingerprint(path, identity))

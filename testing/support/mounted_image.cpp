@@ -112,13 +112,22 @@ MountedImage::~MountedImage() {
   if (!loopDevice_.empty()) RunProgram({"losetup", "-d", loopDevice_});
 }
 
-MountedOverlay::MountedOverlay(const std::string& lower) : mountPoint_(work_ / "mnt") {
+MountedOverlay::MountedOverlay(const std::string& lower, Kind kind)
+    : mountPoint_(work_ / "mnt"), kind_(kind) {
   if (::geteuid() != 0) {
     unavailable_ = "mounting an overlay needs root";
     return;
   }
   const std::string upper = work_ / "upper", work = work_ / "work";
   for (const std::string& folder : {upper, work, mountPoint_}) ::mkdir(folder.c_str(), 0755);
+  if (kind == Kind::kUnionfsFuse) {
+    const int status = RunProgram({"unionfs-fuse", "-o", "cow,attr_timeout=3600",
+                                   upper + "=RW:" + lower + "=RO", mountPoint_});
+    mounted_ = status == 0;
+    if (!mounted_)
+      unavailable_ = status == 127 ? "unionfs-fuse is not installed" : "unionfs-fuse failed";
+    return;
+  }
   const int status =
       RunProgram({"mount", "-t", "overlay", "overlay", "-o",
                   "lowerdir=" + lower + ",upperdir=" + upper + ",workdir=" + work, mountPoint_});
@@ -127,8 +136,11 @@ MountedOverlay::MountedOverlay(const std::string& lower) : mountPoint_(work_ / "
 }
 
 MountedOverlay::~MountedOverlay() {
-  if (mounted_ && RunProgram({"umount", mountPoint_}) != 0)
-    RunProgram({"umount", "-l", mountPoint_});
+  if (!mounted_) return;
+  const std::vector<std::string> unmount =
+      kind_ == Kind::kUnionfsFuse ? std::vector<std::string>{"fusermount", "-u", "-q", mountPoint_}
+                                  : std::vector<std::string>{"umount", mountPoint_};
+  if (RunProgram(unmount) != 0) RunProgram({"umount", "-l", mountPoint_});
 }
 
 MountedRemote::MountedRemote(const std::string& remote) : mountPoint_(work_ / "mnt") {

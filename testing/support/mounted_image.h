@@ -51,10 +51,13 @@ class MountedImage {
 // An overlay file system over the folder `lower`, as a live system or a container keeps
 // its files, for as long as the object lives: what is changed through it goes to an upper
 // layer of its own, and `lower` must stay as it is meanwhile. Mounting needs root; where it
-// is refused, unavailable() says why.
+// is refused, unavailable() says why. kUnionfsFuse: unionfs-fuse copying on write, as a
+// union of a read-only disk of music and a writable one, here keeping what it tells of a
+// file for an hour rather than its usual second.
 class MountedOverlay {
  public:
-  explicit MountedOverlay(const std::string& lower);
+  enum class Kind { kOverlayfs, kUnionfsFuse };
+  explicit MountedOverlay(const std::string& lower, Kind kind = Kind::kOverlayfs);
   ~MountedOverlay();
   MountedOverlay(const MountedOverlay&) = delete;
   MountedOverlay& operator=(const MountedOverlay&) = delete;
@@ -65,6 +68,7 @@ class MountedOverlay {
  private:
   TempFolder work_;  // holds the upper layer, overlayfs's work folder and the mount point
   std::string mountPoint_;
+  Kind kind_;
   bool mounted_ = false;
   std::string unavailable_;
 };

@@ -868,6 +868,28 @@ TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
                                              "three.mp3=03 three"};
     EXPECT_EQ(left, command == "tidy" ? tidied : undone) << run.out;
 
+    // A union copies a song of its read-only branch up at the link (unionfs-fuse), stamped
+    // to the second, while it may still tell the song's old name with the former time.
+    const TempFolder lower;
+    const std::string six = lower.MakeFolder("m") + "/06 six.mp3";
+    testing::WriteFile(six, "six");
+    const timespec stamps[2] = {{1700000000, 123456789}, {1700000000, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, six.c_str(), stamps, 0), 0);
+    const testing::MountedOverlay pool(lower.path(), testing::MountedOverlay::Kind::kUnionfsFuse);
+    if (pool.unavailable().empty()) {
+      const std::string pooled = pool.path() + "/m/";
+      std::string onPool = HeaderRecords({RunKind::kTidyup, 1, pool.path(), ""});
+      AppendRenameRecord(onPool, "m/06 six.mp3", "m/Six.mp3",
+                         *RealFileSystem().IdentifyFile(pooled + "06 six.mp3"));
+      ASSERT_EQ(::link((pooled + "06 six.mp3").c_str(), (pooled + "Six.mp3").c_str()), 0);
+      const auto [dryRunOnPool, runOnPool] = AfterTheRun(onPool, pool.path(), command);
+      EXPECT_EQ(dryRunOnPool.out, runOnPool.out);
+      EXPECT_EQ(testing::SnapshotFiles(pool.path() + "/m"),
+                (std::map<std::string, std::string>{
+                    {pooled + (command == "tidy" ? "Six.mp3" : "06 six.mp3"), "six"}}))
+          << runOnPool.out;
+    }
+
     // Where case is ignored, a change of case passes a hidden temporary name: a link there
     // cut short leaves the song under it too, and only the temporary name goes.
     const MountedImage image(MountedImage::Kind::kNtfsIgnoringCase);
