@@ -14,8 +14,11 @@ namespace {
 // file, with more than one name; never a copy of the song, of the same bytes or not.
 bool IsSecondName(const JournalEntry& entry, const std::string& path, const std::string& second,
                   const FileSystem& disk) {
-  const std::optional<FileIdentity> song = disk.IdentifyFile(path),
-                                    other = disk.IdentifyFile(second);
+  // Asked anew: a mount that copied the song up for a link stamped it anew, and may still
+  // tell the time it had before under one of the names.
+  constexpr auto kAnew = FileSystem::Fingerprint::kTakeAnew;
+  const std::optional<FileIdentity> song = disk.IdentifyFile(path, kAnew),
+                                    other = disk.IdentifyFile(second, kAnew);
   if (!song || !other || !SameFile(entry.identity, *song) || !SameFile(entry.identity, *other))
     return false;
   // One file: where inode numbers last, SameFile saw the same one under both names; where

@@ -120,8 +120,9 @@ class FileSystem {
 
   // The identity of the file at `path` (links are not followed); nothing when there is
   // no file there or it cannot be looked at. kLeave leaves out the fingerprint, and with
-  // it any read of the file's content.
-  enum class Fingerprint { kTake, kLeave };
+  // it any read of the file's content; kTakeAnew takes it with the file's size and times
+  // asked of its file system this moment, which on a network or FUSE mount costs a call.
+  enum class Fingerprint { kTake, kLeave, kTakeAnew };
   virtual std::optional<FileIdentity> IdentifyFile(
       const std::string& path, Fingerprint fingerprint = Fingerprint::kTake) const = 0;
 

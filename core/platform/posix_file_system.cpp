@@ -246,14 +246,14 @@ void Describe(const struct statx& info, FileIdentity& identity) {
 }
 
 // Takes the fingerprint of the file at `path` (see FileIdentity) of what is there now: the
-// rest of the identity becomes that of the file read, as its file system has it, not as
-// the system kept it: a FUSE mount answers from what it was told up to a second before, and
-// a link that copies a song up from a lower layer (unionfs-fuse) stamps it anew meanwhile.
-// A link is known by where it leads. A file that cannot be read is left without one. False
-// when the name leads to no file after all: a FUSE mount may answer a look-up for a while
-// from a name it held for a file that has been renamed since, which only opening it finds
-// out.
-bool TakeFingerprint(const std::string& path, FileIdentity& identity) {
+// rest of the identity becomes that of the file read, and with `anew` as its file system
+// has it this moment, not as the system last heard: a FUSE mount answers from what it was
+// told up to a second before, and a link that copies a song up from a lower layer
+// (unionfs-fuse) stamps it anew meanwhile. A link is known by where it leads. A file that
+// cannot be read is left without one. False when the name leads to no file after all: a
+// FUSE mount may answer a look-up for a while from a name it held for a file that has been
+// renamed since, which only opening it finds out.
+bool TakeFingerprint(const std::string& path, FileIdentity& identity, bool anew) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
   if (fd.get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return false;
@@ -266,8 +266,8 @@ bool TakeFingerprint(const std::string& path, FileIdentity& identity) {
     return true;
   }
   struct statx info;
-  if (::statx(fd.get(), "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, kIdentityFields, &info) != 0)
-    return true;
+  const int sync = anew ? AT_STATX_FORCE_SYNC : AT_STATX_SYNC_AS_STAT;
+  if (::statx(fd.get(), "", AT_EMPTY_PATH | sync, kIdentityFields, &info) != 0) return true;
   Describe(info, identity);
   Hash64 hash(identity.size);
   if (S_ISREG(info.stx_mode)) {
@@ -361,8 +361,8 @@ class PosixFileSystem final : public FileSystem {
     FileIdentity identity;
     Describe(info, identity);
     identity.inodeStable = InodesLastOn(identity.device, path);
-    if (!identity.inodeStable && fingerprint == Fingerprint::kTake &&
-        !TakeFingerprint(path, identity))
+    if (!identity.inodeStable && fingerprint != Fingerprint::kLeave &&
+        !TakeFingerprint(path, identity, fingerprint == Fingerprint::kTakeAnew))
       return std::nullopt;
     return identity;
   }
