@@ -42,22 +42,27 @@ int RunProgram(const std::vector<std::string>& arguments, std::string* out) {
   return WEXITSTATUS(status);
 }
 
+namespace {
+
+// Why `what` cannot be mounted through FUSE here; empty when it can.
+std::string WhyFuseCannotMount(const std::string& what) {
+  if (::geteuid() != 0) return "mounting " + what + " through FUSE needs root";
+  const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+  if (fuse < 0) return std::string("/dev/fuse is not usable: ") + std::strerror(errno);
+  ::close(fuse);
+  return {};
+}
+
+}  // namespace
+
 MountedImage::MountedImage(Kind kind, int megabytes, Access access) : mountPoint_(work_ / "mnt") {
   Mount(kind, megabytes, access);
 }
 
 void MountedImage::Mount(Kind kind, int megabytes, Access access) {
   const std::string name = Name(kind);
-  if (::geteuid() != 0) {
-    unavailable_ = "mounting a " + name + " image through FUSE needs root";
-    return;
-  }
-  const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-  if (fuse < 0) {
-    unavailable_ = std::string("/dev/fuse is not usable: ") + std::strerror(errno);
-    return;
-  }
-  ::close(fuse);
+  unavailable_ = WhyFuseCannotMount("a " + name + " image");
+  if (!unavailable_.empty()) return;
   const std::string image = work_ / "image";
   if (::truncate(work_.MakeFile("image").c_str(), off_t{megabytes} << 20) != 0 ||
       ::mkdir(mountPoint_.c_str(), 0755) != 0) {
@@ -112,62 +117,50 @@ MountedImage::~MountedImage() {
   if (!loopDevice_.empty()) RunProgram({"losetup", "-d", loopDevice_});
 }
 
-MountedOverlay::MountedOverlay(const std::string& lower, Kind kind)
+MountedFolder::MountedFolder(const std::string& below, Kind kind)
     : mountPoint_(work_ / "mnt"), kind_(kind) {
-  if (::geteuid() != 0) {
-    unavailable_ = "mounting an overlay needs root";
-    return;
+  if (kind == Kind::kOverlayfs) {
+    if (::geteuid() != 0) unavailable_ = "mounting an overlay needs root";
+  } else {
+    unavailable_ = WhyFuseCannotMount(kind == Kind::kRclone ? "a folder with rclone" : "a union");
   }
-  const std::string upper = work_ / "upper", work = work_ / "work";
-  for (const std::string& folder : {upper, work, mountPoint_}) ::mkdir(folder.c_str(), 0755);
-  if (kind == Kind::kUnionfsFuse) {
-    const int status = RunProgram({"unionfs-fuse", "-o", "cow,attr_timeout=3600",
-                                   upper + "=RW:" + lower + "=RO", mountPoint_});
-    mounted_ = status == 0;
-    if (!mounted_)
-      unavailable_ = status == 127 ? "unionfs-fuse is not installed" : "unionfs-fuse failed";
-    return;
-  }
-  const int status =
-      RunProgram({"mount", "-t", "overlay", "overlay", "-o",
-                  "lowerdir=" + lower + ",upperdir=" + upper + ",workdir=" + work, mountPoint_});
-  mounted_ = status == 0;
-  if (!mounted_) unavailable_ = "the system refused to mount an overlay";
-}
-
-MountedOverlay::~MountedOverlay() {
-  if (!mounted_) return;
-  const std::vector<std::string> unmount =
-      kind_ == Kind::kUnionfsFuse ? std::vector<std::string>{"fusermount", "-u", "-q", mountPoint_}
-                                  : std::vector<std::string>{"umount", mountPoint_};
-  if (RunProgram(unmount) != 0) RunProgram({"umount", "-l", mountPoint_});
-}
-
-MountedRemote::MountedRemote(const std::string& remote) : mountPoint_(work_ / "mnt") {
-  if (::geteuid() != 0) {
-    unavailable_ = "mounting through rclone needs root";
-    return;
-  }
-  const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-  if (fuse < 0) {
-    unavailable_ = std::string("/dev/fuse is not usable: ") + std::strerror(errno);
-    return;
-  }
-  ::close(fuse);
+  if (!unavailable_.empty()) return;
   ::mkdir(mountPoint_.c_str(), 0755);
-  // --daemon returns once the mount is ready.
-  const int status = RunProgram({"rclone", "mount", "--config", work_.MakeFile("rclone.conf"),
-                                 "--cache-dir", work_.MakeFolder("cache"), "--vfs-cache-mode",
-                                 "off", "--daemon", remote, mountPoint_});
+  const std::string upper = work_.MakeFolder("upper");
+  std::vector<std::string> mount;
+  if (kind == Kind::kOverlayfs) {
+    mount = {"mount",
+             "-t",
+             "overlay",
+             "overlay",
+             "-o",
+             "lowerdir=" + below + ",upperdir=" + upper + ",workdir=" + work_.MakeFolder("work"),
+             mountPoint_};
+  } else if (kind == Kind::kUnionfsFuse) {
+    mount = {"unionfs-fuse", "-o", "cow,attr_timeout=3600", upper + "=RW:" + below + "=RO",
+             mountPoint_};
+  } else {
+    // --daemon returns once the mount is ready.
+    mount = {"rclone",           "mount",
+             "--config",         work_.MakeFile("rclone.conf"),
+             "--cache-dir",      work_.MakeFolder("cache"),
+             "--vfs-cache-mode", "off",
+             "--daemon",         below,
+             mountPoint_};
+  }
+  const int status = RunProgram(mount);
   struct stat inside, outside;
   mounted_ = status == 0 && ::stat(mountPoint_.c_str(), &inside) == 0 &&
              ::stat(work_.path().c_str(), &outside) == 0 && inside.st_dev != outside.st_dev;
-  if (!mounted_) unavailable_ = status == 127 ? "rclone is not installed" : "rclone mount failed";
+  if (!mounted_) unavailable_ = mount[0] + (status == 127 ? " is not installed" : " failed");
 }
 
-MountedRemote::~MountedRemote() {
-  if (mounted_ && RunProgram({"fusermount", "-u", "-q", mountPoint_}) != 0)
-    RunProgram({"umount", "-l", mountPoint_});
+MountedFolder::~MountedFolder() {
+  if (!mounted_) return;
+  const std::vector<std::string> unmount =
+      kind_ == Kind::kOverlayfs ? std::vector<std::string>{"umount", mountPoint_}
+                                : std::vector<std::string>{"fusermount", "-u", "-q", mountPoint_};
+  if (RunProgram(unmount) != 0) RunProgram({"umount", "-l", mountPoint_});
 }
 
 std::string MountedImage::operator/(std::string_view relative) const {

@@ -48,47 +48,32 @@ class MountedImage {
   std::string unavailable_;
 };
 
-// An overlay file system over the folder `lower`, as a live system or a container keeps
-// its files, for as long as the object lives: what is changed through it goes to an upper
-// layer of its own, and `lower` must stay as it is meanwhile. Mounting needs root; where it
-// is refused, unavailable() says why. kUnionfsFuse: unionfs-fuse copying on write, as a
-// union of a read-only disk of music and a writable one, here keeping what it tells of a
-// file for an hour rather than its usual second.
-class MountedOverlay {
+// The folder `below` shown at a mount point through another file system, for as long as
+// the object lives:
+// - kOverlayfs, an overlay as a live system or a container keeps its files in, and
+//   kUnionfsFuse, unionfs-fuse copying on write as a union of a read-only disk of music and
+//   a writable one (here keeping what it tells of a file for an hour rather than its usual
+//   second): what is changed through them goes to an upper layer of their own, and `below`
+//   must stay as it is meanwhile;
+// - kRclone, rclone mount without a cache, as cloud storage is mounted: changes go to
+//   `below`.
+// Mounting needs root, and a usable /dev/fuse but for overlayfs; where something is
+// missing or refused, unavailable() says why. The destructor unmounts.
+class MountedFolder {
  public:
-  enum class Kind { kOverlayfs, kUnionfsFuse };
-  explicit MountedOverlay(const std::string& lower, Kind kind = Kind::kOverlayfs);
-  ~MountedOverlay();
-  MountedOverlay(const MountedOverlay&) = delete;
-  MountedOverlay& operator=(const MountedOverlay&) = delete;
+  enum class Kind { kOverlayfs, kUnionfsFuse, kRclone };
+  MountedFolder(const std::string& below, Kind kind);
+  ~MountedFolder();
+  MountedFolder(const MountedFolder&) = delete;
+  MountedFolder& operator=(const MountedFolder&) = delete;
 
   const std::string& unavailable() const { return unavailable_; }
   const std::string& path() const { return mountPoint_; }
 
  private:
-  TempFolder work_;  // holds the upper layer, overlayfs's work folder and the mount point
+  TempFolder work_;  // holds the mount point, and the upper layer or rclone's cache
   std::string mountPoint_;
   Kind kind_;
-  bool mounted_ = false;
-  std::string unavailable_;
-};
-
-// The folder `remote` shown at a mount point through rclone mount without a cache, as
-// cloud storage is, for as long as the object lives. Mounting needs root and a usable
-// /dev/fuse; where either or rclone is missing, unavailable() says why.
-class MountedRemote {
- public:
-  explicit MountedRemote(const std::string& remote);
-  ~MountedRemote();
-  MountedRemote(const MountedRemote&) = delete;
-  MountedRemote& operator=(const MountedRemote&) = delete;
-
-  const std::string& unavailable() const { return unavailable_; }
-  const std::string& path() const { return mountPoint_; }
-
- private:
-  TempFolder work_;  // holds rclone's empty configuration and cache, and the mount point
-  std::string mountPoint_;
   bool mounted_ = false;
   std::string unavailable_;
 };

@@ -461,7 +461,7 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
 TEST_F(CliJournals, UndoTakesBackRenamesOfSongsAnOverlayCopiedUp) {
   folder.MakeFile("m/01_artist-song.mp3", "one");
   folder.MakeFile("m/sub/02_band-tune.wav", "two");
-  const testing::MountedOverlay overlay(folder.path());
+  const testing::MountedFolder overlay(folder.path(), testing::MountedFolder::Kind::kOverlayfs);
   if (!overlay.unavailable().empty()) GTEST_SKIP() << overlay.unavailable();
   const auto before = testing::SnapshotFiles(overlay.path() + "/m");
   ASSERT_EQ(RunCli(overlay.path(), {"tidy", "m"}).status, 0);
@@ -875,7 +875,7 @@ TEST_F(CliJournals, ASongARenameLeftUnderTwoNamesKeepsOnlyItsOldOne) {
     testing::WriteFile(six, "six");
     const timespec stamps[2] = {{1700000000, 123456789}, {1700000000, 123456789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, six.c_str(), stamps, 0), 0);
-    const testing::MountedOverlay pool(lower.path(), testing::MountedOverlay::Kind::kUnionfsFuse);
+    const testing::MountedFolder pool(lower.path(), testing::MountedFolder::Kind::kUnionfsFuse);
     if (pool.unavailable().empty()) {
       const std::string pooled = pool.path() + "/m/";
       std::string onPool = HeaderRecords({RunKind::kTidyup, 1, pool.path(), ""});

@@ -150,7 +150,7 @@ TEST(FileSystem, OnAnRcloneMountRenamesEverySongWhole) {
     renamed[remote / ("t" + number + ".mp3")] = number;
   }
   {
-    const testing::MountedRemote mount(remote.path());
+    const testing::MountedFolder mount(remote.path(), testing::MountedFolder::Kind::kRclone);
     if (!mount.unavailable().empty()) GTEST_SKIP() << mount.unavailable();
     const std::string folder = mount.path() + "/";
     for (int i = 0; i < kSongs; ++i) {
