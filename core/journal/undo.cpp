@@ -22,8 +22,16 @@ namespace tunewick {
 bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
               std::initializer_list<std::int64_t> stampedAtNs) {
   if (recorded.inodeStable && now.inodeStable) {
-    return recorded.device == now.device && recorded.inode == now.inode &&
-           (recorded.birthNs == 0 || now.birthNs == 0 || recorded.birthNs == now.birthNs);
+    if (recorded.inode != now.inode) return false;
+    const bool bothBorn = recorded.birthNs != 0 && now.birthNs != 0;
+    if (recorded.device == now.device) return !bothBorn || recorded.birthNs == now.birthNs;
+    // A device number lasts only while its disk is mounted: a disk plugged in again, or
+    // a btrfs volume after another mount took its number, comes back under another with
+    // the same inode numbers. There the inode number alone may be another file's, but not
+    // with the same time of birth to the nanosecond, or without one, the same size and
+    // modification time.
+    if (bothBorn) return recorded.birthNs == now.birthNs;
+    return recorded.size == now.size && recorded.modifiedNs == now.modifiedNs;
   }
   if (recorded.size != now.size) return false;
   if (recorded.fingerprint != 0 && now.fingerprint != 0)

@@ -23,8 +23,8 @@ inline constexpr std::string_view kOldNameTaken = "the old name is taken";
 inline constexpr std::string_view kNoRenameOfARun =
     "the journal holds a rename no Tunewick run makes";
 
-// True when `now` is the file that `recorded` was taken of. Where inode numbers do not
-// last, the size and the content's fingerprint tell; for a record without a fingerprint
+// True when `now` is the file that `recorded` was taken of, also after its disk came back
+// under another device number. Where inode numbers do not last, the size and the content's fingerprint tell; for a record without a fingerprint
 // (a first-version journal), the size and the modification time, which may also be one of
 // `stampedAtNs` (times at which a rename may have stamped the file with the clock; zeros
 // are passed over).

@@ -61,7 +61,9 @@ MountedImage::MountedImage(Kind kind, int megabytes, Access access) : mountPoint
 
 void MountedImage::Mount(Kind kind, int megabytes, Access access) {
   const std::string name = Name(kind);
-  unavailable_ = WhyFuseCannotMount("a " + name + " image");
+  unavailable_ = kind != Kind::kExt4 ? WhyFuseCannotMount("a " + name + " image")
+                 : ::geteuid() != 0  ? "mounting an ext4 image needs root"
+                                     : "";
   if (!unavailable_.empty()) return;
   const std::string image = work_ / "image";
   if (::truncate(work_.MakeFile("image").c_str(), off_t{megabytes} << 20) != 0 ||
@@ -89,6 +91,10 @@ void MountedImage::Mount(Kind kind, int megabytes, Access access) {
     if (access == Access::kReadOnly) options += options.empty() ? "ro" : ",ro";
     if (!options.empty()) mount.insert(mount.begin() + 1, {"-o", options});
     if (int status = RunProgram(mount); status != 0) return fail(driver, status);
+  } else if (kind == Kind::kExt4) {
+    if (int status = RunProgram({"mkfs.ext4", "-q", "-F", image}); status != 0)
+      return fail("mkfs.ext4", status);
+    if (!MountExt4()) return;
   } else {
     if (int status = RunProgram({"mkfs.exfat", image}); status != 0)
       return fail("mkfs.exfat", status);
@@ -105,6 +111,37 @@ void MountedImage::Mount(Kind kind, int megabytes, Access access) {
   mounted_ = ::stat(mountPoint_.c_str(), &inside) == 0 &&
              ::stat(work_.path().c_str(), &outside) == 0 && inside.st_dev != outside.st_dev;
   if (!mounted_) unavailable_ = name + " image did not appear at its mount point";
+}
+
+// Through a loop device other than the one the image may still have: another device number.
+bool MountedImage::MountExt4() {
+  std::string device;
+  if (RunProgram({"losetup", "-f", "--show", work_ / "image"}, &device) != 0) {
+    unavailable_ = "losetup failed";
+    return false;
+  }
+  if (!loopDevice_.empty()) RunProgram({"losetup", "-d", loopDevice_});
+  loopDevice_ = device.substr(0, device.find('\n'));
+  mountAttempted_ = true;
+  if (RunProgram({"mount", "-t", "ext4", loopDevice_, mountPoint_}) != 0) {
+    unavailable_ = "mounting the ext4 image failed";
+    return false;
+  }
+  return true;
+}
+
+bool MountedImage::PlugInAgain() {
+  struct stat before, after;
+  if (::stat(mountPoint_.c_str(), &before) != 0 || RunProgram({"umount", mountPoint_}) != 0) {
+    unavailable_ = "the ext4 image could not be unmounted";
+    return false;
+  }
+  if (!MountExt4()) return false;
+  if (::stat(mountPoint_.c_str(), &after) != 0 || after.st_dev == before.st_dev) {
+    unavailable_ = "the ext4 image came back under the same device number";
+    return false;
+  }
+  return true;
 }
 
 MountedImage::~MountedImage() {

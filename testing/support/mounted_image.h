@@ -10,14 +10,15 @@ namespace tunewick::testing {
 
 // A small FAT, exFAT or NTFS file system, made in an image file and mounted through FUSE
 // for as long as the object lives, as a USB stick, an SD card or a Windows disk of music
-// is. Mounting needs root and a usable /dev/fuse; where either is missing, or a tool fails,
+// is, or an ext4 one mounted by the kernel, as a Linux disk of music is. Mounting needs
+// root, and a usable /dev/fuse but for ext4; where something is missing, or a tool fails,
 // unavailable() says why and nothing is mounted. Whatever happens, the destructor unmounts
 // and lets the loop device go.
 class MountedImage {
  public:
   // kNtfsIgnoringCase: NTFS through lowntfs-3g's ignore_case, which lists every name in
   // lower case.
-  enum class Kind { kFat, kExfat, kNtfs, kNtfsIgnoringCase };
+  enum class Kind { kFat, kExfat, kNtfs, kNtfsIgnoringCase, kExt4 };
   enum class Access { kReadWrite, kReadOnly };
   explicit MountedImage(Kind kind, int megabytes = 16, Access access = Access::kReadWrite);
   ~MountedImage();
@@ -28,8 +29,14 @@ class MountedImage {
     return kind == Kind::kFat     ? "FAT"
            : kind == Kind::kExfat ? "exFAT"
            : kind == Kind::kNtfs  ? "NTFS"
+           : kind == Kind::kExt4  ? "ext4"
                                   : "NTFS ignoring case";
   }
+
+  // An ext4 image only: unmounts it and mounts it again through another loop device, as a
+  // disk plugged in again comes back under another device number. False, with
+  // unavailable() saying why, where it could not.
+  bool PlugInAgain();
 
   // Empty when mounted; otherwise why the image could not be.
   const std::string& unavailable() const { return unavailable_; }
@@ -39,6 +46,7 @@ class MountedImage {
 
  private:
   void Mount(Kind kind, int megabytes, Access access);
+  bool MountExt4();
 
   TempFolder work_;  // holds the image and the mount point
   std::string mountPoint_;

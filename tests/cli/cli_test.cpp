@@ -455,21 +455,30 @@ TEST_F(CliJournals, UndoPutsATidyBackOnceAndHistoryTellsWhatWasDone) {
       << refused.out;
 }
 
-// A live system or a container keeps its files in an overlay, which copies a song of its
-// lower layer up at the song's first rename: the song comes out with another birth time,
-// where the layers lie on different disks with another inode number too. Undo knows it still.
-TEST_F(CliJournals, UndoTakesBackRenamesOfSongsAnOverlayCopiedUp) {
+// Undo knows the renamed songs again where their disk has come to tell of them otherwise:
+// an overlay copies a song of its lower layer up at its first rename, with a new time of
+// birth, and a disk plugged in again comes back under another device number.
+TEST_F(CliJournals, UndoKnowsTheSongsAgainAfterACopyUpOrAPlugInAgain) {
   folder.MakeFile("m/01_artist-song.mp3", "one");
   folder.MakeFile("m/sub/02_band-tune.wav", "two");
   const testing::MountedFolder overlay(folder.path(), testing::MountedFolder::Kind::kOverlayfs);
   if (!overlay.unavailable().empty()) GTEST_SKIP() << overlay.unavailable();
-  const auto before = testing::SnapshotFiles(overlay.path() + "/m");
-  ASSERT_EQ(RunCli(overlay.path(), {"tidy", "m"}).status, 0);
-  ASSERT_NE(testing::SnapshotFiles(overlay.path() + "/m"), before);
-  const auto [dryRun, undo] = DryRunThenReal(overlay.path(), {"undo"});
-  EXPECT_EQ(undo.status, 0) << undo.out;
-  EXPECT_EQ(dryRun.out, undo.out);
-  EXPECT_EQ(testing::SnapshotFiles(overlay.path() + "/m"), before);
+  MountedImage disk(MountedImage::Kind::kExt4);
+  if (!disk.unavailable().empty()) GTEST_SKIP() << disk.unavailable();
+  std::filesystem::copy(folder / "m", disk / "m", std::filesystem::copy_options::recursive);
+  for (const std::string& root : {overlay.path(), disk.path()}) {
+    SCOPED_TRACE(root);
+    const auto before = testing::SnapshotFiles(root + "/m");
+    ASSERT_EQ(RunCli(root, {"tidy", "m"}).status, 0);
+    ASSERT_NE(testing::SnapshotFiles(root + "/m"), before);
+    if (root == disk.path()) {
+      ASSERT_TRUE(disk.PlugInAgain()) << disk.unavailable();
+    }
+    const auto [dryRun, undo] = DryRunThenReal(root, {"undo"});
+    EXPECT_EQ(undo.status, 0) << undo.out;
+    EXPECT_EQ(dryRun.out, undo.out);
+    EXPECT_EQ(testing::SnapshotFiles(root + "/m"), before);
+  }
 }
 
 // The added types are songs for every command once chosen, for one run or in the settings
