@@ -259,6 +259,9 @@ class RunReversal {
       if (const std::error_code unseen = fileSystem_.LookUpError(entry.to);
           unseen && unseen != std::errc::no_such_file_or_directory)
         return Refuse(entry, ErrorText(unseen));
+      // A disk not plugged in, a share not mounted, a folder renamed: not a song changed.
+      if (!fileSystem_.FolderExists(std::string(FolderOf(entry.to))))
+        return Refuse(entry, std::string(kFolderGone));
       return Refuse(entry, std::string(kChangedSince));
     }
     // Renames never replace, so the old path is looked at only when renaming back fails;

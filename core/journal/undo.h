@@ -20,14 +20,16 @@ namespace tunewick {
 inline constexpr std::string_view kUndoFailuresHeading = "The following could not be renamed back";
 inline constexpr std::string_view kChangedSince = "the file was changed or moved since";
 inline constexpr std::string_view kOldNameTaken = "the old name is taken";
+inline constexpr std::string_view kFolderGone = "its folder is not there";
 inline constexpr std::string_view kNoRenameOfARun =
     "the journal holds a rename no Tunewick run makes";
 
 // True when `now` is the file that `recorded` was taken of, also after its disk came back
-// under another device number. Where inode numbers do not last, the size and the content's fingerprint tell; for a record without a fingerprint
-// (a first-version journal), the size and the modification time, which may also be one of
-// `stampedAtNs` (times at which a rename may have stamped the file with the clock; zeros
-// are passed over).
+// under another device number. Where inode numbers do not last, the size and the
+// content's fingerprint tell; for a record without a fingerprint (a first-version
+// journal), the size and the modification time, which may also be one of `stampedAtNs`
+// (times at which a rename may have stamped the file with the clock; zeros are passed
+// over).
 bool SameFile(const FileIdentity& recorded, const FileIdentity& now,
               std::initializer_list<std::int64_t> stampedAtNs = {});
 
