@@ -67,25 +67,42 @@ void BringBackFromCaseChange(const JournalEntry& entry, const SongPath& from, co
 
 }  // namespace
 
+bool ListedNames::Lists(const SongPath& path) {
+  const std::string folder(FolderOf(path));
+  auto [listed, isNew] = folders_.try_emplace(folder);
+  if (isNew) {
+    FolderListing listing = disk_.ListFolder(folder);
+    for (FolderEntry& entry : listing.entries) listed->second.insert(std::move(entry.name));
+  }
+  return listed->second.contains(std::string(FileNameOf(path)));
+}
+
+void ListedNames::Changed(const SongPath& path) { folders_.erase(std::string(FolderOf(path))); }
+
 void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
-                      FileSystem& disk) {
+                      FileSystem& disk, ListedNames& listed) {
   // Two entries of the folder: where case is ignored, two spellings lead to the song itself.
   // Where it is not, a change of case makes a second name as any other rename does (NTFS).
   if ((DiffersOnlyInCase(FileNameOf(from), FileNameOf(to)) && disk.IgnoresCase(from)) ||
-      !IsListedAs(disk, from) || !IsListedAs(disk, to))
+      !listed.Lists(from) || !listed.Lists(to))
     return;
-  if (IsSecondName(entry, from, to, disk)) disk.DeleteFile(to);
+  if (IsSecondName(entry, from, to, disk)) {
+    disk.DeleteFile(to);
+    listed.Changed(to);
+  }
 }
 
 void RemoveReservationsLeft(const JournalStore& store, FileSystem& disk) {
   const std::optional<Journal> journal = store.NewestCutShort();
   if (!journal) return;
+  ListedNames listed(disk);
   for (const JournalEntry& entry : journal->entries) {
     if (entry.outcome == JournalEntry::Outcome::kDone || !IsRenameOfARun(entry)) continue;
     const SongPath from = ResolvedPath(entry.from, journal->header.folder);
     const SongPath to = ResolvedPath(entry.to, journal->header.folder);
-    RemoveSecondName(entry, from, to, disk);
+    RemoveSecondName(entry, from, to, disk, listed);
     if (entry.outcome == JournalEntry::Outcome::kFailed) continue;
+    listed.Changed(from);  // whatever follows may change the folder
     BringBackFromCaseChange(entry, from, to, disk);
     const std::optional<FileIdentity> song = disk.IdentifyFile(from), atNew = disk.IdentifyFile(to);
     // A link has the length of its target as its size, so an empty file there is a file.

@@ -3,10 +3,29 @@
 // What a run cut short (a crash, a kill, a power cut) leaves behind, put right by the next
 // run that holds the lock of the runs, when no other run can be under way.
 
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
 #include "journal/journal_store.h"
 #include "platform/file_system.h"
 
 namespace tunewick {
+
+// The names of folders, each folder listed once until a name in it comes or goes: the
+// renames of a run ask after many names of one folder.
+class ListedNames {
+ public:
+  explicit ListedNames(const FileSystem& disk) : disk_(disk) {}
+  // True when the folder of `path` lists its name.
+  bool Lists(const SongPath& path);
+  // A name in the folder of `path` came or went.
+  void Changed(const SongPath& path);
+
+ private:
+  const FileSystem& disk_;
+  std::unordered_map<std::string, std::unordered_set<std::string>> folders_;
+};
 
 // Where a file system offers no rename that refuses to replace, a rename may make the new
 // name a link to the song and then remove the old one (posix_rename.h): cut short in
@@ -16,7 +35,7 @@ namespace tunewick {
 // is under `from` and `to` is the same file, with more than one name, as though the rename had not
 // begun; never another file, of the same bytes or not.
 void RemoveSecondName(const JournalEntry& entry, const SongPath& from, const SongPath& to,
-                      FileSystem& disk);
+                      FileSystem& disk, ListedNames& listed);
 
 // Removes the reservations that the renames in flight of the newest run may have left,
 // when that run was cut short. Where a file system offers no rename that refuses to

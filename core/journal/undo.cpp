@@ -106,9 +106,10 @@ class RunReversal {
 
   UndoResult Run() {
     // A rename that failed part-way may have left its song under its new name as well.
+    ListedNames listed(fileSystem_);
     for (const JournalEntry& entry : journal_.entries)
       if (entry.outcome == JournalEntry::Outcome::kFailed && IsRenameOfARun(entry))
-        RemoveSecondName(entry, Resolved(entry.from), Resolved(entry.to), fileSystem_);
+        RemoveSecondName(entry, Resolved(entry.from), Resolved(entry.to), fileSystem_, listed);
     std::vector<std::size_t> order;  // the renames to take back, newest first
     for (std::size_t i = journal_.entries.size(); i-- > 0;)
       if (journal_.entries[i].outcome != JournalEntry::Outcome::kFailed) order.push_back(i);
