@@ -130,7 +130,7 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
   try {
     MakeFolders(folder_);
   } catch (const FileError& error) {
-    throw JournalUnavailable(ErrorText(error.code()));
+    throw JournalUnavailable(folder_, error.code());
   }
   if (const std::string distrust = WhyNotOwn(folder_); !distrust.empty())
     throw JournalUnavailable(distrust);
@@ -149,12 +149,12 @@ std::unique_ptr<JournalWriter> JournalStore::StartRun(const RunHeader& header) {
     if (error) {
       file.reset();
       disk_.DeleteFile(JournalPath(name));
-      throw JournalUnavailable(ErrorText(error));
+      throw JournalUnavailable(folder_, error);
     }
     disk_.DeleteFile(MarkPath(name));  // of a journal of this name deleted by hand
     return std::make_unique<JournalWriter>(std::move(file), std::move(name), std::move(head));
   }
-  throw JournalUnavailable(ErrorText(error));
+  throw JournalUnavailable(folder_, error);
 }
 
 void JournalStore::Prune(const std::string& current) {

@@ -29,6 +29,9 @@ class JournalUnavailable : public std::runtime_error {
  public:
   explicit JournalUnavailable(const std::string& reason)
       : std::runtime_error(std::string(kCannotRecord) + reason) {}
+  // The journals' folder `folder`, or a file in it, cannot be made or written.
+  JournalUnavailable(const std::string& folder, std::error_code error)
+      : JournalUnavailable("\"" + folder + "\": " + ErrorText(error)) {}
 };
 
 // The system clock, in nanoseconds since 1970.

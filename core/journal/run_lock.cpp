@@ -37,15 +37,15 @@ void ForeseeRecording(const std::string& folder) {
     std::string there = folder;
     while (!disk.Exists(there) && there != "/" && there != ".") there = FolderHolding(there);
     if (!disk.FolderExists(there))
-      throw JournalUnavailable(ErrorText(std::make_error_code(std::errc::not_a_directory)));
+      throw JournalUnavailable(folder, std::make_error_code(std::errc::not_a_directory));
     if (const std::error_code refusal = WhyFilesCannotBeMadeIn(there))
-      throw JournalUnavailable(ErrorText(refusal));
+      throw JournalUnavailable(folder, refusal);
     return;
   }
   if (const std::string distrust = WhyNotOwn(folder); !distrust.empty())
     throw JournalUnavailable(distrust);
   if (const std::error_code refusal = WhyFilesCannotBeMadeIn(folder))
-    throw JournalUnavailable(ErrorText(refusal));
+    throw JournalUnavailable(folder, refusal);
 }
 
 RunLock::RunLock(const std::string& folder, Need need) {
@@ -57,7 +57,7 @@ RunLock::RunLock(const std::string& folder, Need need) {
   try {
     MakeFolders(folder);
   } catch (const FileError& error) {
-    if (required) throw JournalUnavailable(ErrorText(error.code()));
+    if (required) throw JournalUnavailable(folder, error.code());
     return;
   }
   // No lock file goes into a folder that is not the user's own: the run is not recorded
@@ -69,7 +69,7 @@ RunLock::RunLock(const std::string& folder, Need need) {
   std::error_code error;
   held_ = LockFile(PathBelow(folder, "runs.lock"), error);
   if (error == std::errc::resource_unavailable_try_again) throw RunInProgress();
-  if (error && required) throw JournalUnavailable(ErrorText(error));
+  if (error && required) throw JournalUnavailable(folder, error);
 }
 
 }  // namespace tunewick

@@ -728,24 +728,28 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
                 "\"" + journals + "\" belongs to another user");
   std::filesystem::remove(journals);
   testing::WriteFile(journals, "a file");
-  expectRefused("Not a directory", "");
+  // The reason names the journals' folder.
+  auto in = [](const std::string& stateHome, const char* reason) {
+    return "\"" + stateHome + "/tunewick\": " + reason;
+  };
+  expectRefused(in(state.path(), "Not a directory"), "");
   // A folder the run would make: it cannot be made below a file, in a folder the user may
   // not change (root may change any), or on a disk mounted read-only.
   ::setenv("XDG_STATE_HOME", (journals + "/state").c_str(), 1);
-  expectRefused("Not a directory", "");
+  expectRefused(in(journals + "/state", "Not a directory"), "");
   ::setenv("XDG_STATE_HOME", (state / "").c_str(), 1);
   std::filesystem::remove(journals);
   std::filesystem::create_symlink(state / "nowhere", journals);  // a link that leads nowhere
-  expectRefused("Not a directory", "");
+  expectRefused(in(state.path(), "Not a directory"), "");
   const std::string locked = state / "locked";
   std::filesystem::create_directory(locked);
   ::chmod(locked.c_str(), 0500);
   ::setenv("XDG_STATE_HOME", (locked + "/state").c_str(), 1);
-  if (::geteuid() != 0) expectRefused("Permission denied", "");
+  if (::geteuid() != 0) expectRefused(in(locked + "/state", "Permission denied"), "");
   const MountedImage readOnly(MountedImage::Kind::kFat, 1, MountedImage::Access::kReadOnly);
   if (readOnly.unavailable().empty()) {
     ::setenv("XDG_STATE_HOME", readOnly.path().c_str(), 1);
-    expectRefused("Read-only file system", "");
+    expectRefused(in(readOnly.path(), "Read-only file system"), "");
   }
   // A disk with no room left, where neither a journal nor its folder can be made.
   const MountedImage full(MountedImage::Kind::kExfat, 4);
@@ -756,7 +760,7 @@ TEST_F(CliJournals, ARunWithoutAJournalOfTheUsersOwnStartsOnlyWithoutUndo) {
     while (::write(filler, block.data(), block.size()) > 0) {
     }
     ::close(filler);
-    expectRefused("No space left on device", "");
+    expectRefused(in(full / "state", "No space left on device"), "");
   }
   EXPECT_EQ(testing::SnapshotFiles(folder.path()), before);
   const Outcome tidy = RunCli(folder.path(), {"tidy", "--no-undo", "m"});

@@ -331,7 +331,9 @@ TEST_F(TidyupWindows, ARunThatCannotBeRecordedAsksWhetherToGoOnWithoutUndo) {
   ASSERT_EQ(dialogs.shown().size(), 1u);
   EXPECT_EQ(dialogs.shown()[0].kind, ScriptedDialogs::Kind::kWarningYesCancel);
   EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
-      "Tunewick cannot record this run, so it could not be undone: Not a directory"));
+      QString::fromStdString("Tunewick cannot record this run, so it could not be undone: \"" +
+                             folder / "state/tunewick" + "\": Not a directory")))
+      << dialogs.shown()[0].text.toStdString();
   EXPECT_EQ(OnScreen(), "confirm");
   EXPECT_TRUE(RealFileSystem().FileExists(Song("01 one.mp3")));
 
