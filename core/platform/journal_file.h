@@ -50,8 +50,8 @@ std::unique_ptr<HeldFileLock> LockFile(const std::string& path, std::error_code&
 bool LockHeldElsewhere(const std::string& path);
 
 // Tunewick's folder for the journals of its runs: $XDG_STATE_HOME/tunewick, or
-// ~/.local/state/tunewick when XDG_STATE_HOME is unset, empty or relative. Empty when
-// there is no home folder either.
+// .local/state/tunewick in OwnHomeFolder() when XDG_STATE_HOME is unset, empty or
+// relative. Empty when there is no home folder either.
 std::string DefaultJournalFolder();
 
 // Why the folder or file at `path` (links followed) is not the running user's own to

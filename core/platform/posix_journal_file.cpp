@@ -275,7 +275,7 @@ std::error_code ReplaceFileWith(const std::string& path, const std::string& newP
 std::string DefaultJournalFolder() {
   const char* state = std::getenv("XDG_STATE_HOME");
   if (state && state[0] == '/') return PathBelow(state, "tunewick");
-  const std::string home = HomeFolder();
+  const std::string home = OwnHomeFolder();
   if (home.empty()) return {};
   return PathBelow(PathBelow(home, ".local/state"), "tunewick");
 }

@@ -33,6 +33,18 @@ std::string HomeFolder() {
   return "/";
 }
 
+std::string OwnHomeFolder() {
+  const std::string home = HomeFolder();
+  const uid_t self = ::geteuid();
+  struct stat info {};
+  if (::stat(home.c_str(), &info) != 0 || info.st_uid == self) return home;
+  const passwd* user = ::getpwuid(self);
+  if (!user || !user->pw_dir) return home;
+  const std::string own = user->pw_dir;
+  if (::stat(own.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != self) return home;
+  return own;
+}
+
 std::string PathBelow(std::string_view folder, std::string_view name) {
   std::string path(folder);
   while (path.size() > 1 && path.back() == '/') path.pop_back();

@@ -9,6 +9,11 @@ namespace tunewick {
 
 // The home folder: $HOME, else the one the user database gives.
 std::string HomeFolder();
+// The home folder for what the process keeps of its own, its journals: HomeFolder(),
+// unless that folder belongs to another user, as the user's $HOME does for root started
+// by sudo keeping it; what root made there, the user could change no more. The process's
+// own home folder from the user database then, where it has one.
+std::string OwnHomeFolder();
 
 // Tunewick's configuration folder ($XDG_CONFIG_HOME/tunewick or ~/.config/tunewick). It
 // may not exist yet.

@@ -3,6 +3,7 @@
 #include "platform/user_folders.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +59,18 @@ TEST(UserFolders, TheConfigAndJournalFoldersFollowXdgWhenAbsoluteElseTheHomeFold
   }
   EXPECT_EQ(ConfigFolderFor("/cfg/", "/home/ann"), "/cfg/tunewick");
   EXPECT_EQ(ConfigLibraryFile("/cfg/tunewick"), "/cfg/tunewick/searchfolders");
+
+  // Root started by sudo keeping the user's HOME keeps its journals in its own home: a
+  // folder it made in the user's would keep the user's runs from being recorded.
+  const passwd* root = ::getpwuid(0);
+  struct stat rootHome {};
+  const TempFolder userHome;
+  if (::geteuid() != 0 || !root || ::stat(root->pw_dir, &rootHome) != 0 || rootHome.st_uid != 0 ||
+      ::chown(userHome.path().c_str(), 65534, 65534) != 0)
+    GTEST_SKIP() << "needs root, with a home folder of its own";
+  const ScopedVariable home("HOME", userHome.path()), state("XDG_STATE_HOME", "");
+  EXPECT_EQ(DefaultJournalFolder(), PathBelow(root->pw_dir, ".local/state/tunewick"));
+  EXPECT_EQ(UserConfigFolder(), userHome / ".config/tunewick");  // the user's library
 }
 
 TEST(UserFolders, MakeFoldersCreatesMissingParentsForTheUserOnlyAndTellsWhatFailed) {
