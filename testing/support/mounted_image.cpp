@@ -98,10 +98,7 @@ void MountedImage::Mount(Kind kind, int megabytes, Access access) {
   } else {
     if (int status = RunProgram({"mkfs.exfat", image}); status != 0)
       return fail("mkfs.exfat", status);
-    std::string device;
-    if (int status = RunProgram({"losetup", "-f", "--show", image}, &device); status != 0)
-      return fail("losetup", status);
-    loopDevice_ = device.substr(0, device.find('\n'));
+    if (!AttachLoopDevice()) return;
     mountAttempted_ = true;
     std::vector<std::string> mount{"mount.exfat-fuse", loopDevice_, mountPoint_};
     if (access == Access::kReadOnly) mount.insert(mount.begin() + 1, {"-o", "ro"});
@@ -113,8 +110,9 @@ void MountedImage::Mount(Kind kind, int megabytes, Access access) {
   if (!mounted_) unavailable_ = name + " image did not appear at its mount point";
 }
 
-// Through a loop device other than the one the image may still have: another device number.
-bool MountedImage::MountExt4() {
+// Attached before the one the image may have is let go, the new loop device is another,
+// with another device number.
+bool MountedImage::AttachLoopDevice() {
   std::string device;
   if (RunProgram({"losetup", "-f", "--show", work_ / "image"}, &device) != 0) {
     unavailable_ = "losetup failed";
@@ -122,6 +120,11 @@ bool MountedImage::MountExt4() {
   }
   if (!loopDevice_.empty()) RunProgram({"losetup", "-d", loopDevice_});
   loopDevice_ = device.substr(0, device.find('\n'));
+  return true;
+}
+
+bool MountedImage::MountExt4() {
+  if (!AttachLoopDevice()) return false;
   mountAttempted_ = true;
   if (RunProgram({"mount", "-t", "ext4", loopDevice_, mountPoint_}) != 0) {
     unavailable_ = "mounting the ext4 image failed";

@@ -46,6 +46,7 @@ class MountedImage {
 
  private:
   void Mount(Kind kind, int megabytes, Access access);
+  bool AttachLoopDevice();
   bool MountExt4();
 
   TempFolder work_;  // holds the image and the mount point
